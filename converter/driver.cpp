@@ -1,0 +1,182 @@
+#include "driver.h"
+
+#include "backends.h"
+#include "console.h"
+#include "paths.h"
+
+#include <chrono>
+#include <cstdarg>
+#include <cstdlib>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// One row of the extension table; the description is for the reader only.
+struct OutputKindRow {
+    int kind;
+    const char* extension;
+    const char* description;
+};
+
+// Looked up in this order; the first match wins.
+const OutputKindRow kOutputKinds[] = {
+    {kSwf, ".swf", "Flash SWF"}, {kPdf, ".pdf", "Acrobat PDF"}, {kPostScript, ".ps", "Postscript"},
+    {kMhtml, ".mht", "MHTML"},   {kMhtml, ".mhtml", "MHTML"},   {kHtml, ".html", "HTML"},
+    {kHtml, ".htm", "HTML"},     {kGif, ".gif", "GIF"},         {kJpg, ".jpg", "JPG"},
+    {kJpg, ".jpeg", "JPG"},      {kPng, ".png", "PNG"},         {kTiff, ".tif", "TIFF"},
+    {kTiff, ".tiff", "TIFF"},    {kBmp, ".bmp", "BMP"},         {kMetafile, ".wmf", "WMF"},
+    {kEmf, ".emf", "EMF"},       {kRtf, ".rtf", "RTF"},
+};
+
+long long millisecondTicks() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int convertToPostScript(const ConverterOptions& options) {
+    const std::string pdf = TempName(nullptr);
+    int result = DocumentStep(options.input, pdf, options);
+    if (result == 0) {
+        Message("Convert to \"%s\" file...[95%%]\n", options.output.c_str());
+        result = DocumentStep(pdf, options.output, options);
+    }
+    if (!pdf.empty()) {
+        ::unlink(pdf.c_str());
+    }
+    return result;
+}
+
+int routeToBackEnd(int kind, const ConverterOptions& options) {
+    switch (kind) {
+    case kPostScript:
+        return convertToPostScript(options);
+    case kPdf:
+        return DocumentStep(options.input, options.output, options);
+    case kSwf:
+        return SwfBridge(options.input, options.output, options) ? 0 : 1;
+    default: {
+        std::vector<std::string> files;
+        return ExportSession(options.input, options.output, kind, files);
+    }
+    }
+}
+
+// Shows the result: the output file when there is one, else the folder an export produced.
+void viewResult(const std::string& output) {
+    if (isRegularFile(output)) {
+        ShellOpener(output);
+        return;
+    }
+    const std::string folder = withoutExtension(output);
+    if (isFolder(folder)) {
+        ShellOpener(folder);
+    }
+}
+
+// Starts a program detached from the converter. Returns true when it ran and exited with 0, or is
+// still running after a short wait (an opener that stays with the application it started).
+bool launchOpener(const char* program, const std::string& path) {
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return false;
+    }
+    if (child == 0) {
+        ::setsid();
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDIN_FILENO);
+            ::dup2(devNull, STDOUT_FILENO);
+            ::dup2(devNull, STDERR_FILENO);
+        }
+        ::execlp(program, program, path.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    for (int waited = 0; waited < 50; ++waited) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+} // namespace
+
+int Classify(const std::string& outputPath) {
+    const std::string extension = extensionOf(outputPath);
+    for (const OutputKindRow& row : kOutputKinds) {
+        if (::strcasecmp(row.extension, extension.c_str()) == 0) {
+            return row.kind;
+        }
+    }
+    return kUnknownOutput;
+}
+
+int Run(ConverterOptions& options) {
+    const int kind = Classify(options.output);
+    if (kind == kUnknownOutput) {
+        Message("Unknown output file format.\n");
+        return -2;
+    }
+    if (!pathExists(options.input)) {
+        Message("\"%s\" file doesn't exist.\n", options.input.c_str());
+        return -3;
+    }
+    const long long start = millisecondTicks();
+    const int result = routeToBackEnd(kind, options);
+    if (options.view) {
+        viewResult(options.output);
+    }
+    const long long elapsed = millisecondTicks() - start;
+    Message("Conversion Finished! Result value = %d\n", result);
+    Message("Time of Conversion is: %lldms(%.2fs)\n", elapsed, static_cast<double>(elapsed) * 0.001);
+    return result;
+}
+
+std::string TempName(const char* suffix) {
+    const std::string folder = privateStateFolder();
+    if (folder.empty()) {
+        return {};
+    }
+    std::string name = folder + "/pdfXXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return {};
+    }
+    ::close(fd);
+    ::unlink(name.c_str());
+    if (suffix) {
+        name += suffix;
+    }
+    return name;
+}
+
+bool ShellOpener(const std::string& path) {
+    if (launchOpener("xdg-open", path)) {
+        return true;
+    }
+    if (const char* browser = std::getenv("BROWSER"); browser && *browser) {
+        if (launchOpener(browser, path)) {
+            return true;
+        }
+    }
+    return launchOpener("x-www-browser", path);
+}
+
+void ConverterLog(const char* format, ...) {
+    const std::string log = withoutExtension(executablePath()) + ".log";
+    std::FILE* file = std::fopen(log.c_str(), "a");
+    if (!file) {
+        return;
+    }
+    va_list args;
+    va_start(args, format);
+    PrintV(file, format, args);
+    va_end(args);
+    std::fclose(file);
+}

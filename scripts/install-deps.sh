@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs every Debian package and npm module the system and its tests need. Idempotent, and quiet
+# when everything is already there.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config libgtest-dev
+    # GUI toolkit, 8-bit codecs, the wall player's host
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-5compat-dev qt6-webengine-dev
+    qt6-webchannel-dev qt6-l10n-tools
+    # archives, images
+    libminizip-dev zlib1g-dev libmagick++-dev p7zip-full
+    # the presentation application and its UNO SDK; PDF to PS
+    libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
+    # reference online book service
+    libcpp-httplib-dev libsqlite3-dev
+    # player tests in a real browser; desktop integration; a display for screenshots
+    chromium nodejs npm xdg-utils xvfb xauth imagemagick fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
+        "${missing[@]}" >/dev/null
+fi
+
+# npm modules of the browser tests, each folder with its own package.json.
+root=$(cd "$(dirname "$0")/.." && pwd)
+for manifest in "$root"/tests/*/package.json; do
+    [[ -f $manifest ]] || continue
+    dir=$(dirname "$manifest")
+    if [[ ! -d $dir/node_modules || $manifest -nt $dir/node_modules ]]; then
+        (cd "$dir" && npm install --no-audit --no-fund --silent >/dev/null && touch node_modules)
+    fi
+done

@@ -7,8 +7,8 @@
 #include <vector>
 
 // Converts `input` to one of the presentation application's save-as formats (an OutputKind of 0 or
-// more) and fills `files` with the exported files in slide order. Returns the number of files, 1 for
-// a single-file export, or a negative result.
+// more) and fills `files` with the exported files in slide order. Returns the number of files, 1
+// for a single-file export, or a negative result.
 int ExportSession(const std::string& input, const std::string& output, int format,
                   std::vector<std::string>& files);
 
@@ -17,9 +17,10 @@ int ExportSession(const std::string& input, const std::string& output, int forma
 int DocumentStep(const std::string& source, const std::string& destination,
                  const ConverterOptions& options);
 
-// Converts `input` to a Flash movie through the SWF conversion library. Returns true when the output
-// folder (the output path without its extension) exists afterwards.
-bool SwfBridge(const std::string& input, const std::string& output, const ConverterOptions& options);
+// Converts `input` to a Flash movie through the SWF conversion library. Returns true when the
+// output folder (the output path without its extension) exists afterwards.
+bool SwfBridge(const std::string& input, const std::string& output,
+               const ConverterOptions& options);
 
 // Writes the page beside a movie (its path with the extension ".html") that embeds it at the given
 // size. Returns true when the page was written.

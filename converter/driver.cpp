@@ -134,7 +134,8 @@ int Run(ConverterOptions& options) {
     }
     const long long elapsed = millisecondTicks() - start;
     Message("Conversion Finished! Result value = %d\n", result);
-    Message("Time of Conversion is: %lldms(%.2fs)\n", elapsed, static_cast<double>(elapsed) * 0.001);
+    Message("Time of Conversion is: %lldms(%.2fs)\n", elapsed,
+            static_cast<double>(elapsed) * 0.001);
     return result;
 }
 

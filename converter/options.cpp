@@ -11,12 +11,13 @@
 
 namespace {
 
-const char* const kMarginHelp = "Set page margin to PDF file\n"
-                                "        -margin 10          : Set margin to 10pt to left\n"
-                                "        -margin 10x10       : Set margin to 10pt to left,top\n"
-                                "        -margin 10x10x10    : Set margin to 10pt to left,top,right\n"
-                                "        -margin 10x10x10x10 : Set margin to 10pt to "
-                                "left,top,right,bottom";
+const char* const kMarginHelp =
+    "Set page margin to PDF file\n"
+    "        -margin 10          : Set margin to 10pt to left\n"
+    "        -margin 10x10       : Set margin to 10pt to left,top\n"
+    "        -margin 10x10x10    : Set margin to 10pt to left,top,right\n"
+    "        -margin 10x10x10x10 : Set margin to 10pt to "
+    "left,top,right,bottom";
 
 const char* const kKeylenHelp = "Key length (40 or 128 bit)\n"
                                 "        -keylen 0:  40 bit RC4 encryption (Acrobat 3 or higher)\n"
@@ -232,8 +233,7 @@ const char* const kOtherExamples[] = {
     "C:\\in.ppt C:\\out.rtf",  "-ppttimeout 10000 C:\\in.ppt C:\\out.png",
 };
 
-template <std::size_t N>
-void printExamples(const char* program, const char* const (&examples)[N]) {
+template <std::size_t N> void printExamples(const char* program, const char* const (&examples)[N]) {
     for (const char* example : examples) {
         Print(stdout, "   %s %s\n", program, example);
     }

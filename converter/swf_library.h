@@ -17,7 +17,6 @@ typedef void (*InitParamsFn)(std::int32_t frameRate, std::int32_t width, std::in
                              std::int32_t triggerByMouse);
 typedef void (*SetLinkMoviesFn)(std::int32_t loop, std::int32_t loadingBar,
                                 std::int32_t controlBar);
-typedef std::int32_t (*ConvertPPt2SwfFn)(void* window, const char* input,
-                                          const char* outputFolder);
+typedef std::int32_t (*ConvertPPt2SwfFn)(void* window, const char* input, const char* outputFolder);
 typedef void (*CancelConvertFn)(void);
 }

@@ -1,0 +1,123 @@
+#include "process.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <ftw.h>
+#include <spawn.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& overrides) {
+    std::vector<std::string> merged;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text(*entry);
+        const std::string name = text.substr(0, text.find('='));
+        if (overrides.find(name) == overrides.end()) {
+            merged.push_back(text);
+        }
+    }
+    for (const auto& [name, value] : overrides) {
+        merged.push_back(name + "=" + value);
+    }
+    return merged;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& words) {
+    std::vector<char*> pointers;
+    for (std::string& word : words) {
+        pointers.push_back(word.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    return ::remove(path);
+}
+
+} // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment) {
+    TemporaryFolder capture;
+    const std::string outPath = capture.file("out");
+    const std::string errPath = capture.file("err");
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> words = arguments;
+    std::vector<std::string> env = mergedEnvironment(environment);
+    std::vector<char*> argv = pointersTo(words);
+    std::vector<char*> envp = pointersTo(env);
+
+    ProcessResult result;
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        result.err = "cannot start " + program;
+        return result;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+TemporaryFolder::TemporaryFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/murano-test-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    ::nftw(path_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::vector<std::string> folderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

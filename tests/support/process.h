@@ -1,0 +1,37 @@
+// Runs a program the way a user or a parent process would, and captures what it prints.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+    int status = -1; // the exit status 0..255, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `arguments` (word 0 is the program's own name as invoked), in the caller's
+// environment with `environment` added or replaced, and waits for it to end.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment = {});
+
+// A fresh, empty folder under the system's temporary folder, removed with everything in it when
+// the object goes away.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folderEntries(const std::string& path);

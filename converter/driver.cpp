@@ -39,14 +39,16 @@ long long millisecondTicks() {
 
 int convertToPostScript(const ConverterOptions& options) {
     const std::string pdf = TempName(nullptr);
+    if (pdf.empty()) {
+        Message("Can't reserve a temporary file name for \"%s\".\n", options.output.c_str());
+        return -2;
+    }
     int result = DocumentStep(options.input, pdf, options);
     if (result == 0) {
         Message("Convert to \"%s\" file...[95%%]\n", options.output.c_str());
         result = DocumentStep(pdf, options.output, options);
     }
-    if (!pdf.empty()) {
-        ::unlink(pdf.c_str());
-    }
+    ::unlink(pdf.c_str());
     return result;
 }
 

@@ -182,3 +182,57 @@ TEST_F(LantrelTest, WithoutDebugARunPrintsNothing) {
 }
 
 } // namespace
+
+// A desktop opener stand-in that records what it was asked to open and answers with `status`.
+void installOpener(const std::string& folder, const std::string& name, int status) {
+    const std::string script = folder + "/" + name;
+    writeFile(script, "#!/bin/sh\necho \"$0 $1\" >> \"" + folder + "/opened.txt\"\nexit " +
+                          std::to_string(status) + "\n");
+    ::chmod(script.c_str(), 0755);
+}
+
+class ViewTest : public LantrelTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(std::system(("cp " + kLantrel + " " + lantrel).c_str()), 0);
+        ASSERT_EQ(std::system(("cp " + kSampleDeck + " " + deck).c_str()), 0);
+    }
+    ProcessResult view(const std::string& output, int openerStatus = 0) {
+        installOpener(bin.path(), "xdg-open", openerStatus);
+        installOpener(bin.path(), "fallback-browser", 0);
+        return runProcess(lantrel, {lantrel, "-view", deck, output},
+                          {{"XDG_STATE_HOME", state.path()},
+                           {"PATH", bin.path() + ":/usr/bin:/bin"},
+                           {"BROWSER", bin.file("fallback-browser")}});
+    }
+    std::string opened() { return readFile(bin.file("opened.txt")); }
+    TemporaryFolder bin;
+    // A converter without the SWF library beside it: its SWF runs convert nothing.
+    const std::string lantrel = work.file("lantrel");
+    const std::string deck = work.file("talk.pptx");
+};
+
+TEST_F(ViewTest, OpensTheFolderNamedAfterTheOutputWhenThereIsNoOutputFile) {
+    ASSERT_EQ(::mkdir(work.file("talk").c_str(), 0755), 0);
+    const ProcessResult result = view(work.file("talk.swf"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(opened(), bin.file("xdg-open") + " " + work.file("talk") + "\n");
+}
+
+TEST_F(ViewTest, OpensTheOutputFileWhenItExists) {
+    writeFile(work.file("talk.swf"), "FWS");
+    view(work.file("talk.swf"));
+    EXPECT_EQ(opened(), bin.file("xdg-open") + " " + work.file("talk.swf") + "\n");
+}
+
+TEST_F(ViewTest, OpensNothingWhenThereIsNeitherFileNorFolder) {
+    view(work.file("talk.swf"));
+    EXPECT_EQ(opened(), "");
+}
+
+TEST_F(ViewTest, FallsBackToTheBrowserWhenTheDesktopOpenerFails) {
+    writeFile(work.file("talk.swf"), "FWS");
+    view(work.file("talk.swf"), 3);
+    EXPECT_EQ(opened(), bin.file("xdg-open") + " " + work.file("talk.swf") + "\n" +
+                            bin.file("fallback-browser") + " " + work.file("talk.swf") + "\n");
+}

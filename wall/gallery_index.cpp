@@ -100,8 +100,9 @@ QStringList selectedImageNumbers(bool allPages, int imageCount, int firstIndex,
     }
     const int count = std::min<int>(chosenCount, static_cast<int>(chosenPages.size()));
     for (int i = 0; i < count; ++i) {
-        const QString& page = chosenPages.at(i);
-        if (page.trimmed().toInt() <= imageCount) {
+        // The number without the blanks typed around it, as the slide's file is named.
+        const QString page = chosenPages.at(i).trimmed();
+        if (page.toInt() <= imageCount) {
             numbers.append(page);
         }
     }

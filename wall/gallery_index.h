@@ -37,7 +37,7 @@ QString imageLine(const QString& number);
 
 // The numbers of the images an import produced, in wall order. With all pages: firstIndex,
 // firstIndex + 1, ... for imageCount images. With a custom range: the first chosenCount entries of
-// chosenPages whose value is not above imageCount, as typed.
+// chosenPages whose value is not above imageCount, without surrounding blanks.
 QStringList selectedImageNumbers(bool allPages, int imageCount, int firstIndex,
                                  const QStringList& chosenPages, int chosenCount);
 

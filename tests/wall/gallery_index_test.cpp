@@ -111,6 +111,9 @@ TEST(SelectedImageNumbers, CustomRangesSkipPagesBeyondTheSlideCount) {
     EXPECT_EQ(selectedImageNumbers(false, 4, 0, {"3", "1", "4"}, 2), (QStringList{"3", "1"}));
     EXPECT_EQ(selectedImageNumbers(false, 12, 0, {"20"}, 1), QStringList{});
     EXPECT_EQ(selectedImageNumbers(false, 4, 0, {"1"}, 5), QStringList{"1"});
+    // A page typed with blanks names the file without them.
+    EXPECT_EQ(selectedImageNumbers(false, 20, 0, {"1", " 18", " 7 "}, 3),
+              (QStringList{"1", "18", "7"}));
     EXPECT_EQ(selectedImageNumbers(true, 3, 7, {"1"}, 1), (QStringList{"7", "8", "9"}));
     EXPECT_EQ(selectedImageNumbers(true, 0, 0, {}, 0), QStringList{});
 }

@@ -1,0 +1,167 @@
+#include "image_intake.h"
+
+#include "folders.h"
+#include "page_range.h"
+
+#include <QColor>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const QSize kThumbnailSize(180, 135);
+const QString kStaging = QStringLiteral(".laq/");
+const QString kStagedThumbnails = QStringLiteral(".laq/.qal/");
+
+QString lowerName(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower();
+}
+
+bool slideLess(const QString& a, const QString& b) {
+    const QString left = lowerName(a);
+    const QString right = lowerName(b);
+    if (left.size() != right.size()) {
+        return left.size() < right.size();
+    }
+    return left < right;
+}
+
+void prepareFolder(const QString& folder) {
+    QDir().mkpath(folder);
+    ClearJpegs(folder);
+}
+
+// A slide that cannot be read still gets a thumbnail, a plain grey one, so that the k-th thumbnail
+// keeps belonging to the k-th slide when the thumbnails are copied in order.
+bool makeThumbnail(const QString& source, const QString& target) {
+    const QImage image(source);
+    if (image.isNull()) {
+        QImage placeholder(kThumbnailSize, QImage::Format_RGB32);
+        placeholder.fill(QColor(64, 64, 64));
+        placeholder.save(target, "JPEG", 100);
+        return false;
+    }
+    return image.scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .save(target, "JPEG", 100);
+}
+
+int workerCount(int requested, int jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return std::clamp(requested > 0 ? requested : cores, 1, std::max(1, jobs));
+}
+
+void copyWithoutOverwrite(const QString& from, const QString& to, QStringList& copied) {
+    if (QFile::exists(to)) {
+        return;
+    }
+    QFile::copy(from, to);
+    copied.append(to);
+}
+
+} // namespace
+
+QString galleryName(const QString& pageEntry) {
+    return pageEntry.trimmed();
+}
+
+QStringList listJpegs(const QString& folder) {
+    QStringList paths;
+    const QStringList names =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QString& name : names) {
+        if (name.toLower().contains(QLatin1String(".jpg")) && paths.size() < kMaxPages) {
+            paths.append(folder + name);
+        }
+    }
+    return paths;
+}
+
+void SlideOrder(QStringList& paths, int count) {
+    const int n = std::clamp(count, 0, static_cast<int>(paths.size()));
+    std::stable_sort(paths.begin(), paths.begin() + n, slideLess);
+}
+
+void ClearJpegs(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (name.toLower().contains(QLatin1String(".jpg"))) {
+            QFile::remove(dir.filePath(name));
+        }
+    }
+}
+
+QSize MakeThumbnails(const QString& source, const QString& target, int threads,
+                     const IntakeProgress& progress) {
+    prepareFolder(target);
+    QStringList images = listJpegs(source);
+    const QSize pixSize = images.isEmpty() ? QSize(-1, -1) : QImageReader(images.first()).size();
+    qDebug() << "pixSize" << pixSize;
+    SlideOrder(images, static_cast<int>(images.size()));
+
+    const int total = static_cast<int>(images.size());
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    auto work = [&] {
+        for (int n = next++; n < total; n = next++) {
+            makeThumbnail(images.at(n), target + QStringLiteral("zapper%1.jpg").arg(n + 1));
+            const int finished = ++done;
+            if (progress) {
+                progress(finished, total);
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int i = 1; i < workerCount(threads, total); ++i) {
+        workers.emplace_back(work);
+    }
+    work();
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    return pixSize;
+}
+
+QStringList CopySelected(const QString& target, const QString& source,
+                         const IntakeRequest& request) {
+    prepareFolder(target);
+    QStringList slides = listJpegs(source);
+    SlideOrder(slides, request.imageCount);
+    const int listed = static_cast<int>(slides.size());
+    QStringList copied;
+    if (request.allPages) {
+        for (int i = request.firstIndex; i < request.lastIndex && i < listed; ++i) {
+            copyWithoutOverwrite(slides.at(i), target + QString::number(i) + ".jpg", copied);
+        }
+        return copied;
+    }
+    const int count = std::min<int>(request.chooesPageNum, request.chooesPage.size());
+    for (int k = 0; k < count; ++k) {
+        const QString& entry = request.chooesPage.at(k);
+        const int position = pageValue(entry) - 1;
+        if (position >= 0 && position < listed) {
+            copyWithoutOverwrite(slides.at(position), target + galleryName(entry) + ".jpg", copied);
+        }
+    }
+    return copied;
+}
+
+IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress) {
+    const QString& work = request.workFolder;
+    IntakeResult result;
+    result.pixSize =
+        MakeThumbnails(work + kStaging, work + kStagedThumbnails, request.threads, progress);
+    result.copiedImages =
+        CopySelected(work + QStringLiteral("wallimages/"), work + kStaging, request);
+    CopySelected(work + QStringLiteral("wallimages/thumbs/"), work + kStagedThumbnails, request);
+    removeTree(work + kStaging);
+    return result;
+}

@@ -1,0 +1,54 @@
+// Takes the slide images a conversion left in the staging folder into the wall: a thumbnail of
+// every slide, the selected slides and their thumbnails under their gallery names, and the staging
+// folder removed. Runs without widgets, so it can work off the GUI thread.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+struct IntakeRequest {
+    QString workFolder; // ends with "/"
+    bool allPages = true;
+    int imageCount = 0; // slide images the converter reported
+    int firstIndex = 0; // all pages: copy slides firstIndex .. lastIndex - 1
+    int lastIndex = 0;
+    QStringList chooesPage; // custom range: page entries as parsed
+    int chooesPageNum = 0;
+    int threads = 0; // thumbnail workers; 0 picks one per core
+};
+
+struct IntakeResult {
+    QSize pixSize{-1, -1};    // size of the first listed slide image
+    QStringList copiedImages; // destination paths of the slide copies, in copy order
+};
+
+// Called with the number of thumbnails made so far and their total; may be called from workers.
+using IntakeProgress = std::function<void(int done, int total)>;
+
+IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress = {});
+
+// The JPEG files of a folder in listing order: every file whose lower-cased name contains ".jpg".
+// Each path keeps the file's real name, so it opens on a case-sensitive file system too.
+QStringList listJpegs(const QString& folder);
+
+// Sorts paths by their lower-cased file names, shorter first and equal lengths by text, so that
+// Slide2 comes before Slide10.
+void SlideOrder(QStringList& paths, int count);
+
+// Deletes every file of the folder whose lower-cased name contains ".jpg".
+void ClearJpegs(const QString& folder);
+
+// A thumbnail of exactly 180 x 135 for every image of source, named zapper1.jpg, zapper2.jpg, ...
+// in slide order. Returns the size of the first listed image, or (-1, -1).
+QSize MakeThumbnails(const QString& source, const QString& target, int threads,
+                     const IntakeProgress& progress);
+
+// Copies the selected images of source into target under their gallery names, never overwriting.
+QStringList CopySelected(const QString& target, const QString& source,
+                         const IntakeRequest& request);
+
+// The gallery name of a page entry: its number without the blanks typed around it.
+QString galleryName(const QString& pageEntry);

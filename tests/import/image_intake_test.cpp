@@ -1,0 +1,185 @@
+// Slide images from a staging folder become the wall's images and thumbnails.
+#include "image_intake.h"
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+// Slide n is filled with a colour that tells its number back.
+QColor slideColour(int n) {
+    return QColor(n * 20 % 256, 255 - n * 20 % 256, (n * 53) % 256);
+}
+
+int slideNumberOf(const QImage& image, int slides) {
+    const QColor seen = image.pixelColor(image.width() / 2, image.height() / 2);
+    for (int n = 1; n <= slides; ++n) {
+        const QColor want = slideColour(n);
+        if (std::abs(seen.red() - want.red()) < 12 && std::abs(seen.green() - want.green()) < 12 &&
+            std::abs(seen.blue() - want.blue()) < 12) {
+            return n;
+        }
+    }
+    return -1;
+}
+
+class IntakeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work = dir.path() + "/";
+        QDir().mkpath(work + ".laq");
+        QDir().mkpath(work + "wallimages/thumbs");
+    }
+    void stageSlides(int count, QSize size = QSize(960, 720)) {
+        for (int n = 1; n <= count; ++n) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(slideColour(n));
+            ASSERT_TRUE(image.save(work + QString(".laq/Slide%1.JPG").arg(n), "JPEG", 95));
+        }
+    }
+    IntakeRequest allPages(int count) {
+        IntakeRequest request;
+        request.workFolder = work;
+        request.allPages = true;
+        request.imageCount = count;
+        request.lastIndex = count;
+        return request;
+    }
+    IntakeRequest customRange(int count, const QStringList& pages) {
+        IntakeRequest request = allPages(count);
+        request.allPages = false;
+        request.chooesPage = pages;
+        request.chooesPageNum = static_cast<int>(pages.size());
+        return request;
+    }
+    QStringList wallImages(const QString& sub = "wallimages") {
+        return QDir(work + sub).entryList(QDir::Files, QDir::Name);
+    }
+    int slideIn(const QString& path, int slides) {
+        return slideNumberOf(QImage(work + path), slides);
+    }
+
+    QTemporaryDir dir;
+    QString work;
+};
+
+TEST_F(IntakeTest, AllPagesBecomeNumberedImagesAndThumbnailsInSlideOrder) {
+    stageSlides(12);
+    QFile::copy(work + ".laq/Slide1.JPG", work + "wallimages/99.jpg");
+    QFile stale(work + "wallimages/notes.txt");
+    stale.open(QIODevice::WriteOnly);
+    stale.close();
+
+    const IntakeResult result = runImageIntake(allPages(12));
+
+    EXPECT_EQ(result.pixSize, QSize(960, 720));
+    QStringList expected{"notes.txt"};
+    for (int i = 0; i < 12; ++i) {
+        expected.append(QString("%1.jpg").arg(i));
+    }
+    QStringList images = wallImages();
+    images.sort();
+    expected.sort();
+    EXPECT_EQ(images, expected) << "old JPEGs go, other files stay";
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(slideIn(QString("wallimages/%1.jpg").arg(i), 12), i + 1);
+        const QImage thumbnail(work + QString("wallimages/thumbs/%1.jpg").arg(i));
+        EXPECT_EQ(thumbnail.size(), QSize(180, 135));
+        EXPECT_EQ(slideNumberOf(thumbnail, 12), i + 1);
+    }
+    EXPECT_FALSE(QDir(work + ".laq").exists());
+}
+
+TEST_F(IntakeTest, CustomRangeCopiesInEntryOrderUnderTheTypedNumbers) {
+    stageSlides(12);
+    const IntakeResult result = runImageIntake(customRange(12, {"3", " 1", "20", "3"}));
+    EXPECT_EQ(result.copiedImages,
+              (QStringList{work + "wallimages/3.jpg", work + "wallimages/1.jpg"}));
+    EXPECT_EQ(wallImages(), (QStringList{"1.jpg", "3.jpg"}));
+    EXPECT_EQ(slideIn("wallimages/3.jpg", 12), 3);
+    EXPECT_EQ(slideIn("wallimages/1.jpg", 12), 1);
+    EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/3.jpg"), 12), 3);
+}
+
+TEST_F(IntakeTest, APageBeyondTheDeckCopiesNothing) {
+    stageSlides(12);
+    runImageIntake(customRange(12, {"20"}));
+    EXPECT_EQ(wallImages(), QStringList{});
+    EXPECT_EQ(wallImages("wallimages/thumbs"), QStringList{});
+}
+
+TEST_F(IntakeTest, WideSlidesStillGiveFourByThreeThumbnails) {
+    stageSlides(2, QSize(1280, 720));
+    const IntakeResult result = runImageIntake(allPages(2));
+    EXPECT_EQ(result.pixSize, QSize(1280, 720));
+    EXPECT_EQ(QImage(work + "wallimages/thumbs/1.jpg").size(), QSize(180, 135));
+}
+
+TEST_F(IntakeTest, AnUnreadableSlideGetsAPlaceholderSoLaterThumbnailsStayWithTheirSlides) {
+    stageSlides(3);
+    QFile broken(work + ".laq/Slide2.JPG");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("not a jpeg");
+    broken.close();
+    runImageIntake(allPages(3));
+    EXPECT_EQ(wallImages("wallimages/thumbs"), (QStringList{"0.jpg", "1.jpg", "2.jpg"}));
+    EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/0.jpg"), 3), 1);
+    EXPECT_EQ(QImage(work + "wallimages/thumbs/1.jpg").size(), QSize(180, 135));
+    EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/1.jpg"), 3), -1);
+    EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/2.jpg"), 3), 3);
+}
+
+TEST_F(IntakeTest, ParallelThumbnailsAreByteForByteTheSingleThreadedOnes) {
+    stageSlides(9);
+    const QString single = dir.path() + "/single/";
+    const QString parallel = dir.path() + "/parallel/";
+    std::atomic<int> calls{0};
+    int lastTotal = 0;
+    MakeThumbnails(work + ".laq/", single, 1, {});
+    MakeThumbnails(work + ".laq/", parallel, 4, [&](int, int total) {
+        ++calls;
+        lastTotal = total;
+    });
+    EXPECT_EQ(calls.load(), 9);
+    EXPECT_EQ(lastTotal, 9);
+    for (int n = 1; n <= 9; ++n) {
+        QFile a(single + QString("zapper%1.jpg").arg(n));
+        QFile b(parallel + QString("zapper%1.jpg").arg(n));
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(a.readAll(), b.readAll()) << n;
+    }
+}
+
+TEST(SlideOrder, PutsShorterNamesFirstAndComparesLowerCase) {
+    QStringList paths{"/s/Slide10.JPG", "/s/slide2.jpg", "/s/Slide1.JPG", "/s/zapper9.jpg",
+                      "/s/SLIDE3.JPG"};
+    SlideOrder(paths, 5);
+    // Equal lengths compare as text: slide10 before zapper9.
+    EXPECT_EQ(paths, (QStringList{"/s/Slide1.JPG", "/s/slide2.jpg", "/s/SLIDE3.JPG",
+                                  "/s/Slide10.JPG", "/s/zapper9.jpg"}));
+    QStringList partly{"/b10.jpg", "/b2.jpg", "/a1.jpg"};
+    SlideOrder(partly, 2);
+    EXPECT_EQ(partly, (QStringList{"/b2.jpg", "/b10.jpg", "/a1.jpg"}));
+}
+
+TEST(ListJpegs, KeepsRealNamesAndTakesJpgAnywhereInTheName) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    for (const char* name : {"Slide1.JPG", "photo.jpg.bak", "notes.txt", "image.jpeg"}) {
+        QFile file(folder + name);
+        file.open(QIODevice::WriteOnly);
+    }
+    QDir().mkpath(folder + "sub.jpg");
+    QStringList listed = listJpegs(folder);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{folder + "Slide1.JPG", folder + "photo.jpg.bak"}));
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+// The SWF writer's output read back by a small independent reader of the format.
+#include "swf_writer.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+using namespace murano::swf;
+
+namespace {
+
+// Reads bits most significant first, and little-endian bytes, from a byte vector.
+class Reader {
+public:
+    explicit Reader(Bytes bytes, std::size_t start = 0) : bytes_(std::move(bytes)), byte_(start) {}
+    std::uint32_t ub(int count) {
+        std::uint32_t value = 0;
+        for (int i = 0; i < count; ++i) {
+            const int bit = (bytes_.at(byte_) >> (7 - bit_)) & 1;
+            value = (value << 1) | static_cast<std::uint32_t>(bit);
+            if (++bit_ == 8) {
+                bit_ = 0;
+                ++byte_;
+            }
+        }
+        return value;
+    }
+    std::int32_t sb(int count) {
+        if (count == 0) {
+            return 0;
+        }
+        const std::uint32_t raw = ub(count);
+        const std::uint32_t sign = 1u << (count - 1);
+        return static_cast<std::int32_t>((raw ^ sign)) - static_cast<std::int32_t>(sign);
+    }
+    void align() {
+        if (bit_ != 0) {
+            bit_ = 0;
+            ++byte_;
+        }
+    }
+    std::uint8_t u8() { return bytes_.at(byte_++); }
+    std::uint16_t u16() { return static_cast<std::uint16_t>(u8() | (u8() << 8)); }
+    std::uint32_t u32() { return u16() | (static_cast<std::uint32_t>(u16()) << 16); }
+    Bytes take(std::size_t count) {
+        Bytes out(bytes_.begin() + static_cast<long>(byte_),
+                  bytes_.begin() + static_cast<long>(byte_ + count));
+        byte_ += count;
+        return out;
+    }
+    bool atEnd() const { return byte_ >= bytes_.size(); }
+    std::size_t position() const { return byte_; }
+
+private:
+    Bytes bytes_;
+    std::size_t byte_ = 0;
+    int bit_ = 0;
+};
+
+Rect readRect(Reader& in) {
+    const int bits = static_cast<int>(in.ub(5));
+    Rect rect;
+    rect.xMin = in.sb(bits);
+    rect.xMax = in.sb(bits);
+    rect.yMin = in.sb(bits);
+    rect.yMax = in.sb(bits);
+    in.align();
+    return rect;
+}
+
+Matrix readMatrix(Reader& in) {
+    Matrix m;
+    const auto fixed = [](std::int32_t v) { return v / 65536.0; };
+    if (in.ub(1)) {
+        const int bits = static_cast<int>(in.ub(5));
+        m.scaleX = fixed(in.sb(bits));
+        m.scaleY = fixed(in.sb(bits));
+    }
+    if (in.ub(1)) {
+        const int bits = static_cast<int>(in.ub(5));
+        m.rotateSkew0 = fixed(in.sb(bits));
+        m.rotateSkew1 = fixed(in.sb(bits));
+    }
+    const int bits = static_cast<int>(in.ub(5));
+    m.translateX = in.sb(bits);
+    m.translateY = in.sb(bits);
+    in.align();
+    return m;
+}
+
+struct Tag {
+    std::uint16_t code;
+    Bytes body;
+};
+
+struct ParsedMovie {
+    char signature[4] = {};
+    int version = 0;
+    std::uint32_t fileLength = 0;
+    std::size_t uncompressedSize = 0;
+    Rect frameSize;
+    double frameRate = 0;
+    int frameCount = 0;
+    std::vector<Tag> tags;
+};
+
+ParsedMovie parse(const Bytes& file) {
+    ParsedMovie movie;
+    std::copy(file.begin(), file.begin() + 3, movie.signature);
+    movie.version = file.at(3);
+    movie.fileLength = Reader(file, 4).u32();
+    Bytes body(file.begin() + 8, file.end());
+    if (movie.signature[0] == 'C') {
+        Bytes plain(movie.fileLength - 8);
+        uLongf size = static_cast<uLongf>(plain.size());
+        EXPECT_EQ(uncompress(plain.data(), &size, body.data(), static_cast<uLong>(body.size())),
+                  Z_OK);
+        plain.resize(size);
+        body = plain;
+    }
+    movie.uncompressedSize = 8 + body.size();
+    Reader in(body);
+    movie.frameSize = readRect(in);
+    movie.frameRate = in.u16() / 256.0;
+    movie.frameCount = in.u16();
+    while (!in.atEnd()) {
+        const std::uint16_t header = in.u16();
+        std::uint32_t length = header & 0x3f;
+        if (length == 0x3f) {
+            length = in.u32();
+        }
+        movie.tags.push_back({static_cast<std::uint16_t>(header >> 6), in.take(length)});
+    }
+    return movie;
+}
+
+std::vector<std::uint16_t> codes(const ParsedMovie& movie) {
+    std::vector<std::uint16_t> out;
+    for (const Tag& tag : movie.tags) {
+        out.push_back(tag.code);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(SwfWriter, MinimalMovieHasHeaderBackgroundOneFrameAndEnd) {
+    MovieHeader header;
+    header.version = 10;
+    header.frameSize = {0, twips(855), 0, twips(532)};
+    header.frameRate = 24.5;
+    Movie movie(header);
+    movie.setBackgroundColor({0x0b, 0x0e, 0x16});
+    movie.showFrame();
+    const Bytes file = movie.finish();
+
+    const ParsedMovie parsed = parse(file);
+    EXPECT_EQ(std::string(parsed.signature, 3), "FWS");
+    EXPECT_EQ(parsed.version, 10);
+    EXPECT_EQ(parsed.fileLength, file.size());
+    EXPECT_EQ(parsed.frameSize.xMin, 0);
+    EXPECT_EQ(parsed.frameSize.xMax, 855 * 20);
+    EXPECT_EQ(parsed.frameSize.yMax, 532 * 20);
+    EXPECT_DOUBLE_EQ(parsed.frameRate, 24.5);
+    EXPECT_EQ(parsed.frameCount, 1);
+    // File attributes first (required from version 8), then colour, frame, end.
+    EXPECT_EQ(codes(parsed), (std::vector<std::uint16_t>{69, 9, 1, 0}));
+    EXPECT_EQ(parsed.tags[1].body, (Bytes{0x0b, 0x0e, 0x16}));
+}
+
+TEST(SwfWriter, OldVersionsHaveNoFileAttributesAndEndIsWrittenOnce) {
+    MovieHeader header;
+    header.version = 6;
+    Movie movie(header);
+    movie.showFrame();
+    movie.showFrame();
+    movie.end();
+    const ParsedMovie parsed = parse(movie.finish());
+    EXPECT_EQ(codes(parsed), (std::vector<std::uint16_t>{1, 1, 0}));
+    EXPECT_EQ(parsed.frameCount, 2);
+}
+
+TEST(SwfWriter, CompressedMovieInflatesToTheSameTagsAndDeclaresPlainLength) {
+    MovieHeader header;
+    header.frameSize = {0, twips(640), 0, twips(480)};
+    const auto build = [&header](Compression compression) {
+        Movie movie(header);
+        movie.setBackgroundColor({1, 2, 3});
+        movie.defineBitsJpeg2(1, Bytes(500, 0xaa)); // long enough for a long tag header
+        movie.showFrame();
+        return movie.finish(compression);
+    };
+    const Bytes plain = build(Compression::None);
+    const Bytes packed = build(Compression::Zlib);
+    const ParsedMovie parsed = parse(packed);
+    EXPECT_EQ(std::string(parsed.signature, 3), "CWS");
+    EXPECT_EQ(parsed.fileLength, plain.size());
+    EXPECT_EQ(parsed.uncompressedSize, plain.size());
+    EXPECT_LT(packed.size(), plain.size());
+    EXPECT_EQ(codes(parsed), codes(parse(plain)));
+}
+
+TEST(SwfWriter, JpegBitmapShapeAndPlacementReadBack) {
+    MovieHeader header;
+    header.frameSize = {0, twips(960), 0, twips(720)};
+    Movie movie(header);
+    const Bytes jpeg = {0xff, 0xd8, 0x01, 0x02, 0x03, 0xff, 0xd9};
+    movie.defineBitsJpeg2(7, jpeg);
+    const Rect bounds{0, twips(960), 0, twips(720)};
+    movie.defineBitmapRectangle(8, 7, bounds, 480, 360);
+    Matrix place;
+    place.translateX = -twips(10);
+    place.translateY = twips(5);
+    place.scaleX = 0.5;
+    place.scaleY = 2.0;
+    movie.placeObject2(1, 8, place);
+    movie.showFrame();
+    const ParsedMovie parsed = parse(movie.finish());
+    ASSERT_EQ(codes(parsed), (std::vector<std::uint16_t>{69, 21, 2, 26, 1, 0}));
+
+    Reader bitmap(parsed.tags[1].body);
+    EXPECT_EQ(bitmap.u16(), 7);
+    EXPECT_EQ(bitmap.take(jpeg.size()), jpeg);
+
+    Reader shape(parsed.tags[2].body);
+    EXPECT_EQ(shape.u16(), 8);
+    const Rect shapeBounds = readRect(shape);
+    EXPECT_EQ(shapeBounds.xMax, twips(960));
+    EXPECT_EQ(shapeBounds.yMax, twips(720));
+    EXPECT_EQ(shape.u8(), 1);    // one fill style
+    EXPECT_EQ(shape.u8(), 0x41); // clipped bitmap
+    EXPECT_EQ(shape.u16(), 7);
+    const Matrix fill = readMatrix(shape);
+    EXPECT_DOUBLE_EQ(fill.scaleX, 40.0); // 960 px in twips over 480 bitmap pixels
+    EXPECT_DOUBLE_EQ(fill.scaleY, 40.0);
+    EXPECT_EQ(shape.u8(), 0); // no line styles
+    EXPECT_EQ(shape.ub(4), 1u);
+    EXPECT_EQ(shape.ub(4), 0u);
+    // Move to the corner with fill style 1, then four edges that close the rectangle.
+    EXPECT_EQ(shape.ub(6), 0b000101u);
+    const int moveBits = static_cast<int>(shape.ub(5));
+    EXPECT_EQ(shape.sb(moveBits), 0);
+    EXPECT_EQ(shape.sb(moveBits), 0);
+    EXPECT_EQ(shape.ub(1), 1u);
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    for (int edge = 0; edge < 4; ++edge) {
+        ASSERT_EQ(shape.ub(2), 0b11u);
+        const int bits = static_cast<int>(shape.ub(4)) + 2;
+        ASSERT_EQ(shape.ub(1), 1u);
+        const std::int32_t dx = shape.sb(bits);
+        const std::int32_t dy = shape.sb(bits);
+        EXPECT_TRUE(dx == 0 || dy == 0);
+        x += dx;
+        y += dy;
+        if (edge == 1) {
+            EXPECT_EQ(x, twips(960));
+            EXPECT_EQ(y, twips(720));
+        }
+    }
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(shape.ub(6), 0u);
+
+    Reader placement(parsed.tags[3].body);
+    EXPECT_EQ(placement.u8(), 0x06);
+    EXPECT_EQ(placement.u16(), 1);
+    EXPECT_EQ(placement.u16(), 8);
+    const Matrix placed = readMatrix(placement);
+    EXPECT_DOUBLE_EQ(placed.scaleX, 0.5);
+    EXPECT_DOUBLE_EQ(placed.scaleY, 2.0);
+    EXPECT_EQ(placed.translateX, -200);
+    EXPECT_EQ(placed.translateY, 100);
+}
+
+TEST(SwfWriter, SignedFieldsRoundTripAtTheirBitWidths) {
+    for (const std::int32_t value :
+         {0, 1, -1, 2, -2, 63, -64, 64, -65, 32767, -32768, 1000000, -1000000}) {
+        BitWriter bits;
+        const int count = std::max(1, BitWriter::bitsForSigned(value));
+        bits.unsignedBits(0b101, 3); // misalign on purpose
+        bits.signedBits(value, count);
+        Reader in(bits.take());
+        EXPECT_EQ(in.ub(3), 0b101u);
+        EXPECT_EQ(in.sb(count), value) << value;
+        if (count > 1) {
+            // The width is the smallest: one bit fewer cannot hold the value.
+            const std::int64_t limit = std::int64_t{1} << (count - 2);
+            EXPECT_TRUE(value < -limit || value >= limit) << value;
+        }
+    }
+    EXPECT_EQ(BitWriter::bitsForSigned(63), 7);
+    EXPECT_EQ(BitWriter::bitsForSigned(-64), 7);
+    EXPECT_EQ(BitWriter::bitsForSigned(64), 8);
+    EXPECT_EQ(BitWriter::bitsForUnsigned(255), 8);
+}
+
+TEST(SwfWriter, TemplateMovieOnDiskIsAGenuineOneFrameMovie) {
+    std::ifstream in(MURANO_BIN_DIR "/flash/main.swf", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const ParsedMovie parsed = parse(file);
+    EXPECT_EQ(parsed.fileLength, file.size());
+    EXPECT_EQ(parsed.frameCount, 1);
+    EXPECT_GT(parsed.frameSize.xMax, 0);
+    const auto tagCodes = codes(parsed);
+    EXPECT_NE(std::find(tagCodes.begin(), tagCodes.end(), 9), tagCodes.end());
+    EXPECT_EQ(tagCodes.back(), 0);
+}

@@ -1,0 +1,38 @@
+// The converter run of an import, without windows: its command line and the reading of what it
+// prints (progress percentages and the closing result line).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The converter's arguments: "-debug -call <presentation> <work folder>.laq.jpg", with paths in
+// native form, so that one JPEG per slide lands in the staging folder .laq/ of the work folder.
+QStringList converterArguments(const QString& presentation, const QString& workFolder);
+
+// Reads the converter's standard output chunk by chunk. Lines may end in CR LF or LF and may be
+// split across chunks: only whole lines are read.
+class ConverterOutputReader {
+public:
+    struct Reading {
+        std::optional<double> percent; // the last bracketed percentage of the chunk
+        std::optional<int> imageCount; // the value of the result line, when it arrived
+    };
+
+    Reading read(const QByteArray& chunk);
+
+    // What is left when the process has ended: a last line without a line end.
+    Reading finish();
+
+private:
+    Reading readLines(const QString& text);
+    QByteArray pending_;
+};
+
+// The caption under the progress strip: "20%, processing, please wait...".
+QString progressCaption(double percent);
+
+// The width of the progress strip for a percentage of the full width, truncated.
+int progressWidth(double percent, int fullWidth);

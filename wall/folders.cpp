@@ -1,0 +1,135 @@
+#include "folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
+
+namespace {
+
+constexpr int kFolderAttempts = 5;
+constexpr int kFolderRetryMs = 100;
+
+// Every entry of a folder, hidden ones included, without "." and "..".
+QFileInfoList allEntries(const QString& folder) {
+    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                      QDir::NoDotAndDotDot);
+}
+
+// Gives the owner the rights needed to list and empty a folder; a folder copied from a read-only
+// installation would otherwise keep its entries forever.
+void openForRemoval(const QString& folder) {
+    const QFileDevice::Permissions owner =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const QFileDevice::Permissions now = QFile::permissions(folder);
+    if ((now & owner) != owner) {
+        QFile::setPermissions(folder, now | owner);
+    }
+}
+
+// Removes the contents of a folder, depth first. Each entry is visited once, so the walk ends
+// even when some of them resist.
+void removeContents(const QString& folder) {
+    openForRemoval(folder);
+    for (const QFileInfo& entry : allEntries(folder)) {
+        if (entry.isDir() && !entry.isSymLink()) {
+            removeContents(entry.filePath());
+            QDir().rmdir(entry.filePath());
+        } else {
+            QFile::remove(entry.filePath());
+        }
+    }
+}
+
+void makeOwnerWritable(const QString& file) {
+    const QFileDevice::Permissions now = QFile::permissions(file);
+    if (!(now & QFileDevice::WriteOwner)) {
+        QFile::setPermissions(file, now | QFileDevice::WriteOwner);
+    }
+}
+
+} // namespace
+
+QString toNativePath(const QString& path) {
+    static const QRegularExpression slashes(QStringLiteral("/{2,}"));
+    QString native = path;
+    return native.replace(slashes, QStringLiteral("/"));
+}
+
+bool removeTree(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.exists() || !info.isDir()) {
+        return false;
+    }
+    if (info.isSymLink()) {
+        return QFile::remove(info.absoluteFilePath());
+    }
+    removeContents(folder);
+    return QDir().rmdir(folder);
+}
+
+void copyTree(const QString& source, const QString& destination) {
+    const QDir sourceDir(source);
+    if (!sourceDir.exists()) {
+        return;
+    }
+    ensureFolder(destination);
+    const QFileInfoList files = sourceDir.entryInfoList(QDir::Files);
+    for (const QFileInfo& file : files) {
+        const QString target = toNativePath(destination + "/" + file.fileName());
+        if (QFile::copy(toNativePath(source + "/" + file.fileName()), target)) {
+            makeOwnerWritable(target);
+        }
+    }
+    const QFileInfoList folders = sourceDir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& sub : folders) {
+        if (!sub.isSymLink()) {
+            copyTree(source + "/" + sub.fileName(), destination + "/" + sub.fileName());
+        }
+    }
+}
+
+void listFilesRecursive(const QString& folder, QStringList& files) {
+    const QDir dir(folder);
+    if (!dir.exists()) {
+        return;
+    }
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : entries) {
+        const QString path = folder + "/" + entry.fileName();
+        if (entry.isDir()) {
+            if (!entry.isSymLink()) {
+                listFilesRecursive(path, files);
+            }
+        } else {
+            files.append(path);
+        }
+    }
+}
+
+void copyFolderFiles(const QString& destination, const QString& source) {
+    ensureFolder(destination);
+    const QFileInfoList files = QDir(source).entryInfoList(QDir::Files);
+    for (const QFileInfo& file : files) {
+        const QString target = destination + file.fileName().toLower();
+        if (QFile::copy(source + file.fileName(), target)) {
+            makeOwnerWritable(target);
+        }
+    }
+}
+
+bool ensureFolder(const QString& folder) {
+    const QString native = toNativePath(folder);
+    for (int attempt = 1; attempt <= kFolderAttempts; ++attempt) {
+        if (QFileInfo(native).isDir()) {
+            return true;
+        }
+        if (QDir().mkpath(native) || attempt == kFolderAttempts) {
+            continue;
+        }
+        QThread::msleep(kFolderRetryMs);
+    }
+    return QFileInfo(native).isDir();
+}

@@ -1,0 +1,34 @@
+// Folder helpers shared by every part of murano that copies, lists or removes files of a wall.
+// Paths are plain strings; on this platform the native separator is "/".
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The path in the form handed to other programs, the player and the ZIP writer. The native form
+// keeps "/" and collapses runs of "/" into one, so a folder ending in "/" joined with "/name"
+// compares equal to the same path written once. A backslash is a legal name character here and
+// stays as it is.
+QString toNativePath(const QString& path);
+
+// Removes a folder with everything below it. Symbolic links are removed, never followed. Entries
+// that cannot be deleted are passed over, so the walk always ends. Returns false when the folder
+// did not exist or could not be removed completely, true when it existed and is gone.
+bool removeTree(const QString& folder);
+
+// Copies every file and subfolder (hidden ones excepted) of source into destination (created when
+// missing), keeping
+// names. A file already present at the destination is kept, not overwritten. Symbolic links to
+// folders are not descended into. Copies are made writable by their owner.
+void copyTree(const QString& source, const QString& destination);
+
+// Appends to files the path of every file below folder (hidden entries excluded), formed as
+// folder + "/" + name at each level, depth first in the order the file system lists them.
+void listFilesRecursive(const QString& folder, QStringList& files);
+
+// Copies the files (not subfolders, not hidden files) of the one folder source into destination,
+// giving each copy its name in lower case. Both paths end with "/". Existing files are kept.
+void copyFolderFiles(const QString& destination, const QString& source);
+
+// Makes sure a folder exists: up to five attempts 100 ms apart. Returns whether it exists.
+bool ensureFolder(const QString& folder);

@@ -1,0 +1,43 @@
+#include "text_lines.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+std::optional<QStringList> readTextLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    QStringList lines = text.split('\n');
+    if (lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    for (QString& line : lines) {
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
+}
+
+bool writeTextLines(const QString& path, const QStringList& lines) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += '\n';
+    }
+    file.write(bytes);
+    return file.commit();
+}
+
+QString onOneLine(QString value) {
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    value.replace('\r', ' ');
+    value.replace('\n', ' ');
+    return value;
+}

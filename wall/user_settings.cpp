@@ -1,0 +1,251 @@
+#include "user_settings.h"
+
+#include "text_lines.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+// Slot numbers of the values, as the main window numbers them; slot 2 is the file's first line.
+enum Slot : int {
+    BackgroundFile = 2,
+    LogoShownMarker = 3,
+    LogoFile = 4,
+    LogoLink = 5,
+    SavedMarker = 6,
+    ShareHidden = 7,
+    Reserved = 8,
+    InfoHidden = 9,
+    BookTitle = 10,
+    Email = 11,
+    WebSite = 12,
+    DisplayName = 13,
+    Description = 14,
+    PureColor = 15,
+    GradientStart = 16,
+    GradientEnd = 17,
+    Angle = 18,
+    ModeAndPosition = 19,
+    LogoHidden = 20
+};
+constexpr int kFirstSlot = BackgroundFile;
+
+const char* const kFirstStartPureColor = "#00ff7f";
+const char* const kFirstStartGradientStart = "#550000";
+const char* const kFirstStartGradientEnd = "#555500";
+const char* const kFirstStartAngle = "90";
+
+QString flag(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// The description is the one multi-line value; its line breaks are written as "\n" escapes (and
+// a backslash as "\\") so that the value keeps to its own line.
+QString encodeDescription(const QString& text) {
+    QString encoded;
+    encoded.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == '\\') {
+            encoded += QStringLiteral("\\\\");
+        } else if (c == '\n') {
+            encoded += QStringLiteral("\\n");
+        } else if (c == '\r') {
+            encoded += QStringLiteral("\\r");
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+QString decodeDescription(const QString& line) {
+    QString decoded;
+    decoded.reserve(line.size());
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        const QChar next = i + 1 < line.size() ? line.at(i + 1) : QChar();
+        if (c == '\\' && (next == 'n' || next == 'r' || next == '\\')) {
+            decoded += next == 'n' ? QChar('\n') : next == 'r' ? QChar('\r') : QChar('\\');
+            ++i;
+        } else {
+            decoded += c;
+        }
+    }
+    return decoded;
+}
+
+bool isColorName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^#[0-9a-fA-F]{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
+// A digit 0..2 as a mode or position index, or -1.
+int smallIndex(QChar c) {
+    return c >= '0' && c <= '2' ? c.digitValue() : -1;
+}
+
+// The file's lines by slot number.
+class SlotLines {
+public:
+    explicit SlotLines(QStringList lines) : lines_(std::move(lines)) {}
+    bool has(int slot) const { return slot - kFirstSlot < lines_.size(); }
+    QString at(int slot) const { return has(slot) ? lines_.at(slot - kFirstSlot) : QString(); }
+
+private:
+    QStringList lines_;
+};
+
+void restoreText(const SlotLines& lines, int slot, QString& field) {
+    if (lines.has(slot)) {
+        field = lines.at(slot);
+    }
+}
+
+void restoreColor(const SlotLines& lines, int slot, QString& color) {
+    if (isColorName(lines.at(slot))) {
+        color = lines.at(slot).toLower();
+    }
+}
+
+void restoreHidden(const SlotLines& lines, int slot, bool& hidden) {
+    if (lines.has(slot)) {
+        hidden = lines.at(slot) != QLatin1String("0");
+    }
+}
+
+void restoreModeAndPosition(const SlotLines& lines, UserSettings& values) {
+    const QString digits = lines.at(ModeAndPosition);
+    values.position = 0;
+    if (digits.isEmpty()) {
+        return;
+    }
+    if (const int mode = smallIndex(digits.front()); mode >= 0) {
+        values.mode = static_cast<BackgroundMode>(mode);
+    }
+    values.position = std::max(smallIndex(digits.back()), 0);
+}
+
+UserSettings restoredFrom(const SlotLines& lines, UserSettings values) {
+    restoreText(lines, BackgroundFile, values.backgroundFile);
+    if (lines.at(LogoShownMarker) == QLatin1String("0")) {
+        values.logoHidden = false;
+    }
+    restoreText(lines, LogoFile, values.logoFile);
+    restoreText(lines, LogoLink, values.logoLink);
+    restoreHidden(lines, ShareHidden, values.shareHidden);
+    restoreHidden(lines, InfoHidden, values.infoHidden);
+    restoreText(lines, BookTitle, values.bookTitle);
+    restoreText(lines, Email, values.email);
+    restoreText(lines, WebSite, values.webSite);
+    restoreText(lines, DisplayName, values.displayName);
+    if (lines.has(Description)) {
+        values.description = decodeDescription(lines.at(Description));
+    }
+    restoreColor(lines, PureColor, values.pureColor);
+    restoreColor(lines, GradientStart, values.gradientStart);
+    restoreColor(lines, GradientEnd, values.gradientEnd);
+    restoreText(lines, Angle, values.angle);
+    restoreModeAndPosition(lines, values);
+    if (lines.at(LogoHidden) == QLatin1String("1")) {
+        values.logoHidden = true;
+    }
+    return values;
+}
+
+// Slots 2 to 19, the part every write shares; saved says whether this is an Apply's save (slot 6
+// "1", the buttons as they stand) or the first start (slots 6 to 9 all "0").
+QStringList leadingLines(const UserSettings& values, bool saved) {
+    return {onOneLine(values.backgroundFile),
+            QStringLiteral("0"),
+            onOneLine(values.logoFile),
+            onOneLine(values.logoLink),
+            flag(saved),
+            flag(saved && values.shareHidden),
+            QStringLiteral("0"),
+            flag(saved && values.infoHidden),
+            onOneLine(values.bookTitle),
+            onOneLine(values.email),
+            onOneLine(values.webSite),
+            onOneLine(values.displayName),
+            encodeDescription(values.description),
+            onOneLine(values.pureColor),
+            onOneLine(values.gradientStart),
+            onOneLine(values.gradientEnd),
+            onOneLine(values.angle),
+            saved
+                ? QString::number(static_cast<int>(values.mode)) + QString::number(values.position)
+                : QStringLiteral("0")};
+}
+
+} // namespace
+
+bool UserSettings::operator==(const UserSettings& other) const {
+    return backgroundFile == other.backgroundFile && logoFile == other.logoFile &&
+           logoLink == other.logoLink && shareHidden == other.shareHidden &&
+           infoHidden == other.infoHidden && bookTitle == other.bookTitle && email == other.email &&
+           webSite == other.webSite && displayName == other.displayName &&
+           description == other.description && pureColor == other.pureColor &&
+           gradientStart == other.gradientStart && gradientEnd == other.gradientEnd &&
+           angle == other.angle && mode == other.mode && position == other.position &&
+           logoHidden == other.logoHidden;
+}
+
+UserSettingsStart restoreUserSettings(const QString& path, const UserSettings& formValues) {
+    if (!QFileInfo::exists(path)) {
+        return {UserSettingsSource::FirstStart, formValues};
+    }
+    const std::optional<QStringList> lines = readTextLines(path);
+    if (!lines) {
+        return {UserSettingsSource::Unreadable, formValues};
+    }
+    return {UserSettingsSource::Restored, restoredFrom(SlotLines(*lines), formValues)};
+}
+
+UserSettings firstStartSettings(const QString& applicationFolder, const UserSettings& formValues) {
+    UserSettings values = formValues;
+    values.backgroundFile = applicationFolder + "flash/background/background.jpg";
+    values.logoFile = applicationFolder + "flash/logo/logo.png";
+    values.logoLink = kDefaultLogoLink;
+    values.shareHidden = false;
+    values.infoHidden = false;
+    values.pureColor = kFirstStartPureColor;
+    values.gradientStart = kFirstStartGradientStart;
+    values.gradientEnd = kFirstStartGradientEnd;
+    values.angle = kFirstStartAngle;
+    values.mode = BackgroundMode::PureColor;
+    values.position = 0;
+    return values;
+}
+
+UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
+                                    const UserSettings& formValues) {
+    UserSettingsStart start = restoreUserSettings(path, formValues);
+    if (start.source == UserSettingsSource::FirstStart) {
+        start.values = firstStartSettings(applicationFolder, formValues);
+        writeTextLines(path, leadingLines(start.values, false));
+    }
+    return start;
+}
+
+bool saveUserSettings(const QString& path, const UserSettings& values) {
+    QStringList lines = leadingLines(values, true);
+    lines.append(flag(values.logoHidden));
+    return writeTextLines(path, lines);
+}
+
+RgbColor colorFromName(const QString& name) {
+    if (!isColorName(name)) {
+        return {};
+    }
+    return {name.mid(1, 2).toInt(nullptr, 16), name.mid(3, 2).toInt(nullptr, 16),
+            name.mid(5, 2).toInt(nullptr, 16)};
+}
+
+QString swatchStyle(const QString& colorName) {
+    const RgbColor color = colorFromName(colorName);
+    return QStringLiteral("background-color: rgb(%1, %2, %3)")
+        .arg(color.red)
+        .arg(color.green)
+        .arg(color.blue);
+}

@@ -1,0 +1,42 @@
+#include "work_folder.h"
+
+#include "folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const char* const kDataFolders[] = {"xml", "background", "logo", "wallimages"};
+
+QString asFolder(const QString& path) {
+    return path.endsWith('/') ? path : path + '/';
+}
+
+} // namespace
+
+bool createWorkFolder(const QString& workFolder, const QString& templateFolder) {
+    if (QFileInfo::exists(workFolder)) {
+        return false;
+    }
+    ensureFolder(workFolder);
+    copyTree(templateFolder, workFolder);
+    return true;
+}
+
+void repairWorkFolder(const QString& workFolderPath, const QString& templateFolderPath) {
+    const QString workFolder = asFolder(workFolderPath);
+    const QString templateFolder = asFolder(templateFolderPath);
+    ensureFolder(workFolder);
+    for (const char* folder : kDataFolders) {
+        QDir().mkpath(workFolder + folder);
+    }
+    for (const char* file : kPlayerFiles) {
+        const QString target = workFolder + file;
+        if (!QFileInfo::exists(target)) {
+            QFile::copy(templateFolder + file, target);
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+    }
+}

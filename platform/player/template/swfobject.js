@@ -533,6 +533,13 @@
     return count <= 3 ? 1 : count <= 8 ? 2 : ROW_LIMIT;
   }
 
+  function clamp(value, low, high) {
+    return Math.min(high, Math.max(low, value));
+  }
+
+  // The wall keeps two things apart: where it stands (position, the column at the centre of the
+  // view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
+  // shown with a highlight). The view follows the current slide only when it would leave the view.
   function Wall(root, stage, slides, onOpen, onMove) {
     this.root = root;
     this.stage = stage;
@@ -547,8 +554,8 @@
     this.target = 0;
     this.velocity = 0;
     this.mode = 'idle';
+    this.cursor = 0;
     this.currentRow = 0;
-    this.column = -1;
     this.frame = 0;
     this.lastTime = 0;
     this.drag = null;
@@ -557,6 +564,8 @@
     this.last = -Infinity;
     this.tick = this.tick.bind(this);
     this.layout();
+    this.position = this.target = this.minPosition();
+    this.render();
     this.listen();
   }
 
@@ -578,48 +587,74 @@
     this.stage.style.perspective = this.perspective + 'px';
     var wallHeight = this.rows * tileH + (this.rows - 1) * this.gap;
     this.rowTop = -wallHeight / 2 + tileH / 2 - (this.rows > 1 ? tileH * 0.12 : tileH * 0.2);
-    this.span = this.visibleSpan(width);
+    this.measureView(width);
     var tiles = this.tiles;
     this.tiles = new Map();
     tiles.forEach(function (tile) { tile.remove(); });
     this.first = Infinity;
     this.last = -Infinity;
+    this.position = clamp(this.position, this.minPosition(), this.maxPosition());
+    this.target = clamp(this.target, this.minPosition(), this.maxPosition());
     this.render();
   };
 
-  // How many columns either side of the centre show on screen (plus one spare).
-  Wall.prototype.visibleSpan = function (width) {
+  // Where a point `offset` columns away from the centre of the view shows on screen.
+  Wall.prototype.projectedX = function (offset) {
+    var angle = offset * this.step;
+    var x = this.radius * Math.sin(angle);
+    var z = this.radius * (1 - Math.cos(angle));
+    return z >= this.perspective * 0.92 ? Infinity : x * this.perspective / (this.perspective - z);
+  };
+
+  // span: columns either side of the centre that reach the screen (plus a spare one), kept in the
+  // page. reach: columns either side that show whole, the view's margin for the current slide.
+  // lead: how far from the centre the first column stands when the wall starts, so that the wall
+  // begins just inside the left edge of the view.
+  Wall.prototype.measureView = function (width) {
+    var half = width / 2;
+    this.reach = 0;
     for (var k = 1; k < 200; k++) {
-      var angle = (k - 0.5) * this.step;
-      var x = this.radius * Math.sin(angle);
-      var z = this.radius * (1 - Math.cos(angle));
-      if (z >= this.perspective * 0.92 || x * this.perspective / (this.perspective - z) > width / 2) {
-        return k + 1;
+      if (this.projectedX(k + 0.5) <= half - 8) {
+        this.reach = k;
+      }
+      if (this.projectedX(k - 0.5) > half) {
+        break;
       }
     }
-    return 200;
+    this.span = k + 1;
+    var low = 0;
+    var high = k;
+    var margin = Math.max(16, width * 0.03);
+    for (var i = 0; i < 30; i++) {
+      var middle = (low + high) / 2;
+      if (this.projectedX(middle + 0.5) <= half - margin) {
+        low = middle;
+      } else {
+        high = middle;
+      }
+    }
+    this.lead = low;
+  };
+
+  // A short wall stands centred; a long one starts with its first column at the left edge.
+  Wall.prototype.minPosition = function () {
+    return Math.min(this.lead, (this.columns - 1) / 2);
   };
 
   Wall.prototype.maxPosition = function () {
-    return Math.max(0, this.columns - 1);
+    return Math.max(this.columns - 1 - this.lead, (this.columns - 1) / 2);
   };
 
   Wall.prototype.render = function () {
     var angle = this.position * this.step;
     this.element.style.transform = 'translateZ(' + this.radius.toFixed(1) + 'px) rotateY(' + (angle * 180 / Math.PI).toFixed(4) + 'deg)';
-    var column = Math.min(this.maxPosition(), Math.max(0, Math.round(this.position)));
-    var moved = column !== this.column;
-    this.column = column;
     var first = Math.max(0, Math.floor(this.position) - this.span);
     var last = Math.min(this.columns - 1, Math.ceil(this.position) + this.span);
     if (first !== this.first || last !== this.last) {
       this.attach(first, last);
-    } else if (moved) {
-      this.markCurrent();
     }
-    if (moved) {
-      this.onMove(column, this.columns);
-    }
+    var range = this.maxPosition() - this.minPosition();
+    this.onMove(this.currentIndex(), this.slides.length, range > 0 ? (this.position - this.minPosition()) / range : 1);
   };
 
   Wall.prototype.attach = function (first, last) {
@@ -664,14 +699,11 @@
     img.alt = '';
     img.draggable = false;
     img.decoding = 'async';
-    var reflection = null;
-    if (row === this.rows - 1) {
-      reflection = el('div', 'mw-reflection', tile);
-    }
+    var reflection = row === this.rows - 1 ? el('div', 'mw-reflection', tile) : null;
     var triedImage = false;
     img.onload = function () {
       img.classList.add('mw-loaded');
-      card.removeChild(number);
+      number.remove();
       if (reflection) {
         var mirror = el('img', '', reflection);
         mirror.alt = '';
@@ -689,8 +721,12 @@
     return tile;
   };
 
+  Wall.prototype.currentIndex = function () {
+    return Math.min(this.slides.length - 1, this.cursor * this.rows + this.currentRow);
+  };
+
   Wall.prototype.markCurrent = function () {
-    var index = Math.min(this.slides.length - 1, this.column * this.rows + this.currentRow);
+    var index = this.currentIndex();
     if (this.currentTile) {
       this.currentTile.classList.remove('mw-current');
     }
@@ -699,10 +735,6 @@
       this.currentTile.classList.add('mw-current');
     }
     this.root.dataset.current = String(index);
-  };
-
-  Wall.prototype.currentIndex = function () {
-    return Math.min(this.slides.length - 1, Math.round(this.target) * this.rows + this.currentRow);
   };
 
   // Motion: 'drag' follows the pointer, 'glide' coasts with friction, 'ease' settles on target.
@@ -717,16 +749,18 @@
   Wall.prototype.tick = function (now) {
     var dt = Math.min(64, Math.max(1, now - this.lastTime));
     this.lastTime = now;
+    var min = this.minPosition();
     var max = this.maxPosition();
     if (this.mode === 'glide') {
       this.position += this.velocity * dt;
       this.velocity *= Math.pow(0.94, dt / 16);
-      if (this.position < 0 || this.position > max) {
+      if (this.position < min || this.position > max) {
         this.velocity *= Math.pow(0.5, dt / 16);
       }
       if (Math.abs(this.velocity) < 0.0006) {
         this.mode = 'ease';
-        this.target = Math.min(max, Math.max(0, Math.round(this.position)));
+        this.target = clamp(Math.round(this.position), min, max);
+        this.followView();
       }
     } else if (this.mode === 'ease') {
       this.position += (this.target - this.position) * (1 - Math.exp(-dt / 110));
@@ -745,29 +779,42 @@
   };
 
   Wall.prototype.goTo = function (target) {
-    this.target = Math.min(this.maxPosition(), Math.max(0, target));
+    this.target = clamp(target, this.minPosition(), this.maxPosition());
     if (this.mode !== 'drag') {
       this.mode = 'ease';
       this.start();
     }
   };
 
-  Wall.prototype.showIndex = function (index) {
-    this.currentRow = index % this.rows;
-    this.goTo(Math.floor(index / this.rows));
+  // After the view was moved by hand, the current slide comes along into it.
+  Wall.prototype.followView = function () {
+    var centre = Math.round(this.target);
+    this.cursor = clamp(this.cursor, Math.max(0, centre - this.reach), Math.min(this.columns - 1, centre + this.reach));
     this.markCurrent();
   };
 
-  Wall.prototype.step1 = function (columns) {
-    this.goTo(Math.round(this.target) + columns);
+  // Makes a column current and turns the wall just enough to show it whole.
+  Wall.prototype.moveCursor = function (column) {
+    this.cursor = clamp(column, 0, this.columns - 1);
+    if (this.currentIndex() < this.cursor * this.rows + this.currentRow) {
+      this.currentRow = this.currentIndex() % this.rows;
+    }
+    var target = clamp(Math.round(this.target), this.cursor - this.reach, this.cursor + this.reach);
+    this.goTo(target);
+    this.markCurrent();
+  };
+
+  Wall.prototype.showIndex = function (index) {
+    this.currentRow = index % this.rows;
+    this.moveCursor(Math.floor(index / this.rows));
   };
 
   Wall.prototype.moveRow = function (delta) {
-    var row = Math.min(this.rows - 1, Math.max(0, this.currentRow + delta));
-    var index = Math.round(this.target) * this.rows + row;
-    if (index < this.slides.length) {
+    var row = clamp(this.currentRow + delta, 0, this.rows - 1);
+    if (this.cursor * this.rows + row < this.slides.length) {
       this.currentRow = row;
       this.markCurrent();
+      this.onMove(this.currentIndex(), this.slides.length, null);
     }
   };
 
@@ -780,7 +827,6 @@
       }
       self.drag = { id: event.pointerId, x: event.clientX, y: event.clientY, start: self.position, moved: false,
         samples: [{ t: event.timeStamp, p: self.position }], target: event.target };
-      self.mode = 'drag';
       self.velocity = 0;
       try { stage.setPointerCapture(event.pointerId); } catch (e) { /* the pointer may be gone */ }
     });
@@ -795,13 +841,15 @@
       }
       if (!drag.moved) {
         drag.moved = true;
+        self.mode = 'drag';
         stage.classList.add('mw-dragging');
       }
       var position = drag.start - dx / self.pitch;
+      var min = self.minPosition();
       var max = self.maxPosition();
       // Past either end the wall gives way reluctantly.
-      if (position < 0) {
-        position *= 0.3;
+      if (position < min) {
+        position = min + (position - min) * 0.3;
       } else if (position > max) {
         position = max + (position - max) * 0.3;
       }
@@ -820,12 +868,10 @@
       self.drag = null;
       stage.classList.remove('mw-dragging');
       if (!drag.moved) {
-        self.mode = self.position === self.target ? 'idle' : 'ease';
         var tile = drag.target && drag.target.closest ? drag.target.closest('.mw-tile') : null;
         if (tile && event.type === 'pointerup') {
           self.onOpen(Number(tile.dataset.index));
         }
-        self.start();
         return;
       }
       var samples = drag.samples;
@@ -833,8 +879,7 @@
       var b = samples[samples.length - 1];
       var elapsed = b.t - a.t;
       var recent = event.timeStamp - b.t < 80;
-      self.velocity = elapsed > 0 && recent ? (b.p - a.p) / elapsed : 0;
-      self.velocity = Math.max(-0.08, Math.min(0.08, self.velocity));
+      self.velocity = clamp(elapsed > 0 && recent ? (b.p - a.p) / elapsed : 0, -0.08, 0.08);
       self.mode = 'glide';
       self.start();
     };
@@ -844,18 +889,15 @@
       event.preventDefault();
       var unit = event.deltaMode === 1 ? 32 : event.deltaMode === 2 ? self.stage.clientWidth : 1;
       var delta = (Math.abs(event.deltaX) > Math.abs(event.deltaY) ? event.deltaX : event.deltaY) * unit;
-      var max = self.maxPosition();
-      self.target = Math.min(max, Math.max(0, self.target + delta / self.pitch));
+      self.target = clamp(self.target + delta / self.pitch, self.minPosition(), self.maxPosition());
       self.mode = 'ease';
       self.start();
       clearTimeout(self.wheelTimer);
-      self.wheelTimer = setTimeout(function () { self.goTo(Math.round(self.target)); }, 140);
+      self.wheelTimer = setTimeout(function () {
+        self.goTo(Math.round(self.target));
+        self.followView();
+      }, 140);
     }, { passive: false });
-  };
-
-  Wall.prototype.destroy = function () {
-    cancelAnimationFrame(this.frame);
-    this.element.remove();
   };
 
   // ---------------------------------------------------------------------------------------------
@@ -1114,9 +1156,11 @@
     var counter = el('span', 'mw-counter', footer);
     var track = el('div', 'mw-track', footer);
     var fill = el('i', '', track);
-    return function (column, columns) {
-      counter.textContent = (column + 1) + ' / ' + columns;
-      fill.style.width = (columns > 1 ? (column / (columns - 1)) * 100 : 100) + '%';
+    return function (index, count, progress) {
+      counter.textContent = (index + 1) + ' / ' + count;
+      if (progress !== null) {
+        fill.style.width = (clamp(progress, 0, 1) * 100).toFixed(2) + '%';
+      }
     };
   }
 
@@ -1201,21 +1245,21 @@
       var handled = true;
       root.dataset.keyboard = '1';
       if (key === 'ArrowRight') {
-        wall.step1(1);
+        wall.moveCursor(wall.cursor + 1);
       } else if (key === 'ArrowLeft') {
-        wall.step1(-1);
+        wall.moveCursor(wall.cursor - 1);
       } else if (key === 'ArrowUp') {
         wall.moveRow(-1);
       } else if (key === 'ArrowDown') {
         wall.moveRow(1);
       } else if (key === 'PageDown') {
-        wall.step1(wall.span);
+        wall.moveCursor(wall.cursor + 2 * wall.reach + 1);
       } else if (key === 'PageUp') {
-        wall.step1(-wall.span);
+        wall.moveCursor(wall.cursor - 2 * wall.reach - 1);
       } else if (key === 'Home') {
-        wall.goTo(0);
+        wall.moveCursor(0);
       } else if (key === 'End') {
-        wall.goTo(wall.maxPosition());
+        wall.moveCursor(wall.columns - 1);
       } else if (key === 'Enter' && event.target.tagName !== 'BUTTON' && event.target.tagName !== 'A') {
         lightbox.show(wall.currentIndex());
       } else {

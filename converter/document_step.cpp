@@ -1,6 +1,129 @@
-// PDF and PostScript rendering; renders nothing yet and reports success, as the driver expects.
+// PDF and PostScript rendering. A presentation becomes a PDF through the office suite's PDF
+// export; a PDF becomes PostScript through poppler's pdftops (Ghostscript when it is missing).
+// The destination appears only complete: every step writes beside it and renames.
 #include "backends.h"
+#include "console.h"
+#include "loading_watchdog.h"
+#include "murano_office.h"
+#include "paths.h"
+#include "pdf_settings.h"
 
-int DocumentStep(const std::string&, const std::string&, const ConverterOptions&) {
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool isPdf(const std::string& path) {
+    char head[5] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        return false;
+    }
+    const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
+    std::fclose(file);
+    return read && std::memcmp(head, "%PDF-", 5) == 0;
+}
+
+// Runs a program with its output on /dev/null; true when it exits with 0.
+bool runQuietly(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return false;
+    }
+    if (child == 0) {
+        const int devNull = ::open("/dev/null", O_RDWR);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDIN_FILENO);
+            ::dup2(devNull, STDOUT_FILENO);
+            ::dup2(devNull, STDERR_FILENO);
+        }
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool finish(const std::string& partial, const std::string& destination, bool written) {
+    if (written && ::rename(partial.c_str(), destination.c_str()) == 0) {
+        return true;
+    }
+    ::unlink(partial.c_str());
+    return false;
+}
+
+int postScriptFromPdf(const std::string& source, const std::string& destination,
+                      const ConverterOptions& options) {
+    if (!isPdf(source)) {
+        Message("[ERROR] '%s' is not a PDF file...\n", source.c_str());
+        return -2;
+    }
+    const std::string partial = destination + ".partial";
+    std::vector<std::string> pdftops = {"pdftops", "-origpagesizes"};
+    std::vector<std::string> ghostscript = {"gs",      "-q",      "-dNOPAUSE",
+                                            "-dBATCH", "-dSAFER", "-sDEVICE=ps2write"};
+    if (*options.openpwd) {
+        pdftops.insert(pdftops.end(), {"-upw", options.openpwd});
+        ghostscript.push_back(std::string("-sPDFPassword=") + options.openpwd);
+    } else if (*options.ownerpwd) {
+        pdftops.insert(pdftops.end(), {"-opw", options.ownerpwd});
+    }
+    pdftops.insert(pdftops.end(), {source, partial});
+    ghostscript.insert(ghostscript.end(), {"-sOutputFile=" + partial, source});
+    const bool written = runQuietly(pdftops) || runQuietly(ghostscript);
+    if (!finish(partial, destination, written)) {
+        Message("[ERROR] Can't convert '%s' to PostScript...\n", source.c_str());
+        return -2;
+    }
     return 0;
+}
+
+int pdfFromPresentation(const std::string& source, const std::string& destination,
+                        const ConverterOptions& options) {
+    std::string error;
+    std::unique_ptr<office::Instance> instance;
+    std::unique_ptr<office::Presentation> deck;
+    {
+        ShutdownWatchdog watchdog(converterOptions());
+        instance = office::Instance::start(error);
+        if (instance) {
+            deck = instance->open(source, error);
+        }
+    }
+    int result = !instance ? -1 : !deck ? -2 : 0;
+    if (deck) {
+        const std::string partial = destination + ".partial";
+        const bool written = deck->exportPdf(partial, pdfSettingsFrom(options), error);
+        deck.reset();
+        if (!finish(partial, destination, written)) {
+            result = -2;
+        }
+    }
+    instance.reset();
+    if (result != 0) {
+        Message("[ERROR] Can't render '%s' as PDF: %s\n", source.c_str(), error.c_str());
+    }
+    return result;
+}
+
+} // namespace
+
+int DocumentStep(const std::string& source, const std::string& destination,
+                 const ConverterOptions& options) {
+    if (::strcasecmp(extensionOf(destination).c_str(), ".ps") == 0) {
+        return postScriptFromPdf(source, destination, options);
+    }
+    return pdfFromPresentation(source, destination, options);
 }

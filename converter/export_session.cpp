@@ -1,12 +1,190 @@
-// The export session answers as it does when the presentation application cannot be created,
-// until the office automation layer is built in. With no instance started, there is none to end.
+// The automation session: a private office instance opens the presentation hidden and read-only,
+// saves it in the asked format and is ended; then the exported files are collected in slide order
+// and, for raster formats, resized when a size other than the default was asked for.
 #include "backends.h"
 #include "console.h"
+#include "driver.h"
+#include "file_utils.h"
+#include "image_resizer.h"
+#include "loading_watchdog.h"
+#include "murano_office.h"
+#include "outline_rtf.h"
+#include "paths.h"
+#include "slide_files.h"
+#include "web_pages.h"
 
-int ExportSession(const std::string&, const std::string&, int, std::vector<std::string>& files) {
-    files.clear();
-    Message("Can't create an instance for PowerPoint.Application.\n");
-    return -1;
+#include <sys/stat.h>
+
+namespace {
+
+struct SlideFormatRow {
+    int kind;
+    office::SlideFormat format;
+    const char* extension; // of the slide files, upper case as the application writes them
+};
+
+const SlideFormatRow kSlideFormats[] = {
+    {kGif, office::SlideFormat::Gif, "GIF"},   {kJpg, office::SlideFormat::Jpeg, "JPG"},
+    {kPng, office::SlideFormat::Png, "PNG"},   {kBmp, office::SlideFormat::Bmp, "BMP"},
+    {kTiff, office::SlideFormat::Tiff, "TIF"}, {kMetafile, office::SlideFormat::Wmf, "WMF"},
+    {kEmf, office::SlideFormat::Emf, "EMF"},
+};
+
+const SlideFormatRow* slideFormatOf(int kind) {
+    for (const SlideFormatRow& row : kSlideFormats) {
+        if (row.kind == kind) {
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
-void PresentationKiller() {}
+// One file per slide, Slide1.JPG, Slide2.JPG, ..., at the slide's size at 96 dpi, in the folder
+// named after the output path without its extension.
+bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row) {
+    const std::string folder = withoutExtension(output);
+    if (!isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+        return false;
+    }
+    const office::SlideSize size = deck.slideSize();
+    const int width = office::pixelsAt96Dpi(size.width);
+    const int height = office::pixelsAt96Dpi(size.height);
+    const int count = deck.slideCount();
+    std::string error;
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder + "/Slide" + std::to_string(i + 1) + "." + row.extension;
+        if (!deck.exportSlide(i, path, row.format, width, height, true, error)) {
+            return false;
+        }
+    }
+    return count > 0;
+}
+
+bool saveOutline(office::Presentation& deck, const std::string& output) {
+    std::string error;
+    const std::vector<office::SlideOutline> slides = deck.outline(error);
+    if (!error.empty()) {
+        return false;
+    }
+    const std::string rtf = outlineRtf(slides);
+    return replaceFileContent(output, rtf.data(), rtf.size());
+}
+
+// The office suite writes its pages and images into a private staging folder first: it would
+// otherwise scatter generic names (img0.jpg, text0.html, ...) over the output's folder.
+bool saveWebPage(office::Presentation& deck, const std::string& output, bool singleFile) {
+    const std::string staging = makeTemporaryFolder();
+    if (staging.empty()) {
+        return false;
+    }
+    const std::string pageName = fileNameOf(withoutExtension(output)) + ".html";
+    std::string error;
+    bool saved = deck.exportHtml(staging + "/" + pageName, error);
+    if (saved) {
+        saved = singleFile ? writeMhtml(staging, pageName, output)
+                           : placeHtmlExport(staging, pageName, output);
+    }
+    removeTree(staging);
+    return saved;
+}
+
+bool saveAs(office::Presentation& deck, const std::string& output, int format) {
+    if (const SlideFormatRow* row = slideFormatOf(format)) {
+        return saveSlides(deck, output, *row);
+    }
+    switch (format) {
+    case kRtf:
+        return saveOutline(deck, output);
+    case kHtml:
+        return saveWebPage(deck, output, false);
+    case kMhtml:
+        return saveWebPage(deck, output, true);
+    default:
+        return false;
+    }
+}
+
+// Starts the instance, loads and saves; the watchdog covers starting and loading. The instance is
+// handed back running, to be ended at its place in the session. Returns -1 when the instance
+// cannot be created, 0 when a step failed, 1 on success.
+int automate(const std::string& input, const std::string& output, int format,
+             std::unique_ptr<office::Instance>& instance) {
+    ShutdownWatchdog watchdog(converterOptions());
+    std::string error;
+    instance = office::Instance::start(error);
+    if (!instance) {
+        return -1;
+    }
+    Message("Loading \"%s\" file...[20%%]\n", input.c_str());
+    std::unique_ptr<office::Presentation> deck = instance->open(input, error);
+    watchdog.loaded();
+    if (!deck) {
+        return 0;
+    }
+    Message("Export file(s)...[50%%]\n");
+    const bool saved = saveAs(*deck, output, format);
+    deck->close();
+    return saved ? 1 : 0;
+}
+
+int collectOutput(const std::string& output, int format, std::vector<std::string>& files) {
+    Message("[INFO] Process output files continue...[75%%]\n");
+    if (isRegularFile(output)) {
+        return 1;
+    }
+    const std::string folder = withoutExtension(output);
+    if (!pathExists(folder)) {
+        Message("[ERROR] '%s' is not exist...\n", folder.c_str());
+        return -3;
+    }
+    if (!isFolder(folder)) {
+        Message("[ERROR] '%s' is not a folder...\n", folder.c_str());
+        return -4;
+    }
+    files = listInSlideOrder(folder);
+    if (files.empty()) {
+        return -5;
+    }
+    const ConverterOptions& options = converterOptions();
+    if (shouldResize(format, options.width, options.height)) {
+        for (const std::string& file : files) {
+            Print(stdout, "Resize '%s' file to %dx%d...\n", file.c_str(), options.width,
+                  options.height);
+            ImageResizer(file, options.width, options.height);
+        }
+    }
+    Message("[OK] Convert PPT file to other formats correctly...[100%%]\n");
+    return static_cast<int>(files.size());
+}
+
+} // namespace
+
+int ExportSession(const std::string& input, const std::string& output, int format,
+                  std::vector<std::string>& files) {
+    files.clear();
+    std::unique_ptr<office::Instance> instance;
+    const int automated = automate(input, output, format, instance);
+    if (automated < 0) {
+        Message("Can't create an instance for PowerPoint.Application.\n");
+        PresentationKiller();
+        return -1;
+    }
+    if (automated == 0) {
+        Message("[ERROR] Something is wrong during PowerPoint converting...[55%%]\n");
+    }
+    Message("[INFO] Shutdown PowerPoint Application...[60%%]\n");
+    Message("[INFO] Force to kill PowerPoint Application...[63%%]\n");
+    instance.reset();
+    PresentationKiller();
+    Message("[INFO] Quit PowerPoint Application correctly...[65%%]\n");
+    Message("[INFO] ReleaseDispatch for PowerPoint Application...[70%%]\n");
+    if (automated == 0) {
+        Message("[ERROR] Something is wrong during conversion, we have to return now...[73%%]\n");
+        return -2;
+    }
+    return collectOutput(output, format, files);
+}
+
+void PresentationKiller() {
+    office::endStartedInstances();
+}

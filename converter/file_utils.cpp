@@ -1,0 +1,77 @@
+#include "file_utils.h"
+
+#include "paths.h"
+
+#include <cstdio>
+#include <ftw.h>
+#include <unistd.h>
+
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    ::remove(path);
+    return 0;
+}
+
+} // namespace
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::string content;
+    return readWholeFile(from, content) && replaceFileContent(to, content.data(), content.size());
+}
+
+bool readWholeFile(const std::string& path, std::string& content) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        return false;
+    }
+    content.clear();
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        content.append(buffer, got);
+    }
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    return !failed;
+}
+
+bool replaceFileContent(const std::string& path, const void* data, std::size_t size) {
+    const std::string partial = path + ".partial";
+    std::FILE* out = std::fopen(partial.c_str(), "wb");
+    if (!out) {
+        return false;
+    }
+    const bool written = std::fwrite(data, 1, size, out) == size;
+    if (std::fclose(out) != 0 || !written || ::rename(partial.c_str(), path.c_str()) != 0) {
+        ::unlink(partial.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool moveFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    if (!copyFile(from, to)) {
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+std::string makeTemporaryFolder() {
+    const std::string base = privateStateFolder();
+    if (base.empty()) {
+        return {};
+    }
+    std::string folder = base + "/exportXXXXXX";
+    return ::mkdtemp(folder.data()) ? folder : std::string();
+}
+
+void removeTree(const std::string& folder) {
+    if (!folder.empty()) {
+        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+}

@@ -1,0 +1,24 @@
+// Small file-system helpers of the converter's back ends.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Copies a file, replacing the destination. Returns false on any failure.
+bool copyFile(const std::string& from, const std::string& to);
+
+// The whole content of a file; false when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& content);
+
+// Writes `content` beside `path` and renames it into place, so that `path` is either untouched or
+// complete. Returns false (and leaves nothing behind) on failure.
+bool replaceFileContent(const std::string& path, const void* data, std::size_t size);
+
+// Moves a file, across file systems too.
+bool moveFile(const std::string& from, const std::string& to);
+
+// A new private (0700) folder in the user's private state folder; "" when it cannot be made.
+std::string makeTemporaryFolder();
+
+// Removes a folder and everything in it; ignores what cannot be removed.
+void removeTree(const std::string& folder);

@@ -1,0 +1,136 @@
+// The office layer: a private LibreOffice instance, started for one job, driven through UNO and
+// ended again. Nothing of UNO shows through this header; every call reports failure by its result
+// and an error text, never by an exception.
+//
+// Typical use:
+//     std::string error;
+//     auto instance = office::Instance::start(error);
+//     auto deck = instance ? instance->open("/path/deck.pptx", error) : nullptr;
+//     for (int i = 0; deck && i < deck->slideCount(); ++i)
+//         deck->exportSlide(i, "/out/Slide" + std::to_string(i + 1) + ".JPG", office::Jpeg, ...);
+//     deck.reset();     // closes the document
+//     instance.reset(); // ends the office instance: its whole process group and private profile
+//
+// Every instance is also recorded in a registry of this copy of the layer (each binary that links
+// the layer statically has its own), so that endStartedInstances() can end them from any thread,
+// for example from a watchdog while the main thread is blocked inside a call.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace office {
+
+// The graphic formats a slide can be exported to.
+enum class SlideFormat { Jpeg, Png, Gif, Bmp, Tiff, Wmf, Emf };
+
+// A slide size in hundredths of a millimetre, the office suite's own unit.
+struct SlideSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The pixel count of a length in hundredths of a millimetre at 96 dots per inch, rounded.
+int pixelsAt96Dpi(int hundredthsOfMillimetre);
+
+// One paragraph of a slide's body text with its outline level (0 is the top level).
+struct OutlineParagraph {
+    int level = 0;
+    std::string text; // UTF-8
+};
+
+// What a slide says: the title placeholder's text and the body placeholders' paragraphs.
+struct SlideOutline {
+    std::string title; // UTF-8, paragraphs joined with a blank
+    std::vector<OutlineParagraph> body;
+};
+
+// The PDF export's settings. Texts are UTF-8; empty texts are left out.
+struct PdfSettings {
+    std::string title, subject, author, keywords;
+    std::string openPassword;       // asked for when the file is opened; empty: no open password
+    std::string permissionPassword; // lifts the restrictions below; empty: none are set
+    int printing = 2;               // 0: no printing, 1: low resolution only, 2: full
+    int changes = 4;                // 0: none, 1: pages, 2: form filling, 3: + comments, 4: all
+    bool copying = true;            // copying of text and images
+    bool accessibility = true;      // text extraction for accessibility tools
+    bool bookmarks = false;         // export the outline as bookmarks
+};
+
+class Presentation;
+
+// One private office instance: its own process group, profile and pipe.
+class Instance {
+public:
+    // Starts the office suite and connects to it, retrying until it answers within the time
+    // allowed. Returns nullptr and fills `error` when it cannot be started or does not answer (the
+    // half-started instance is ended then).
+    static std::unique_ptr<Instance> start(std::string& error);
+
+    // Ends the instance (see end()).
+    ~Instance();
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+
+    // Loads a presentation hidden and read-only, with macros disabled. Returns nullptr and fills
+    // `error` when the file cannot be loaded or is not a presentation. The document must be
+    // released before the instance ends.
+    std::unique_ptr<Presentation> open(const std::string& path, std::string& error);
+
+    // Ends the instance: drops the connection, kills its whole process group, waits for it and
+    // removes the private profile. Later calls do nothing.
+    void end();
+
+    // The process group of the office processes (also the launcher's process id).
+    int processGroup() const;
+
+    struct Impl;
+
+private:
+    explicit Instance(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// A presentation loaded in an office instance.
+class Presentation {
+public:
+    // Closes the document.
+    ~Presentation();
+    Presentation(const Presentation&) = delete;
+    Presentation& operator=(const Presentation&) = delete;
+
+    int slideCount() const;
+    SlideSize slideSize() const;
+
+    // Writes slide `index` (from 0) as an image file of the given pixel size (ignored by the
+    // metafile formats). With `withMasterArtwork` false the objects of the master slide are left
+    // out; the background stays.
+    bool exportSlide(int index, const std::string& path, SlideFormat format, int widthPixels,
+                     int heightPixels, bool withMasterArtwork, std::string& error);
+
+    // Writes the whole presentation as one PDF file.
+    bool exportPdf(const std::string& path, const PdfSettings& settings, std::string& error);
+
+    // Writes the office suite's HTML export: the page at `path`, its images and sub-pages beside it
+    // in the same folder.
+    bool exportHtml(const std::string& path, std::string& error);
+
+    // The titles and body texts, slide by slide.
+    std::vector<SlideOutline> outline(std::string& error) const;
+
+    // Closes the document; later calls do nothing.
+    void close();
+
+    struct Impl;
+    explicit Presentation(std::unique_ptr<Impl> impl);
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// Ends every instance this copy of the layer started and has not ended yet: kills each process
+// group, reaps it and removes its profile. Safe from any thread, while other calls are in flight.
+void endStartedInstances();
+
+} // namespace office

@@ -1,0 +1,149 @@
+#include "office_process.h"
+#include "office_uno.h"
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+
+#include <chrono>
+#include <thread>
+
+namespace office {
+namespace {
+
+using namespace detail;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+// How long a starting office suite may take to answer on its pipe. Generous: a first start on a
+// loaded machine builds the whole profile. Callers that need a tighter bound run a watchdog.
+constexpr auto kConnectTimeout = std::chrono::seconds(90);
+constexpr auto kRetryPause = std::chrono::milliseconds(50);
+
+Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
+                                               const Reference<css::uno::XComponentContext>& local,
+                                               std::string& error) {
+    const OUString url =
+        "uno:pipe,name=" + toOUString(office.pipeName) + ";urp;StarOffice.ComponentContext";
+    const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
+    try {
+        const Reference<css::bridge::XUnoUrlResolver> resolver =
+            css::bridge::UnoUrlResolver::create(local);
+        for (;;) {
+            try {
+                return Reference<css::uno::XComponentContext>(resolver->resolve(url),
+                                                              UNO_QUERY_THROW);
+            } catch (const css::connection::NoConnectException&) {
+            }
+            if (!launcherRunning(office.processGroup)) {
+                error = "the office suite ended while starting";
+                return {};
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                error = "the office suite does not answer";
+                return {};
+            }
+            std::this_thread::sleep_for(kRetryPause);
+        }
+    } catch (...) {
+        error = "cannot connect to the office suite: " + describeCurrentException();
+    }
+    return {};
+}
+
+} // namespace
+
+Instance::Instance(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Instance::~Instance() {
+    end();
+}
+
+std::unique_ptr<Instance> Instance::start(std::string& error) {
+    const Reference<css::uno::XComponentContext> local = localContext(error);
+    if (!local.is()) {
+        return nullptr;
+    }
+    LaunchedOffice office;
+    if (!launchOffice(office, error)) {
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->processGroup = office.processGroup;
+    impl->context = connect(office, local, error);
+    if (impl->context.is()) {
+        try {
+            impl->desktop = css::frame::Desktop::create(impl->context);
+        } catch (...) {
+            error = "the office suite has no desktop: " + describeCurrentException();
+        }
+    }
+    if (!impl->desktop.is()) {
+        impl->context.clear();
+        endOffice(office.processGroup);
+        return nullptr;
+    }
+    return std::unique_ptr<Instance>(new Instance(std::move(impl)));
+}
+
+std::unique_ptr<Presentation> Instance::open(const std::string& path, std::string& error) {
+    if (!impl_->desktop.is()) {
+        error = "the office instance has ended";
+        return nullptr;
+    }
+    const css::beans::PropertyValue arguments[] = {
+        property("Hidden", css::uno::Any(true)),
+        property("ReadOnly", css::uno::Any(true)),
+        property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+        property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
+    };
+    try {
+        const Reference<css::frame::XComponentLoader> loader(impl_->desktop, UNO_QUERY_THROW);
+        const Reference<css::lang::XComponent> document =
+            loader->loadComponentFromURL(fileUrl(path), "_blank", 0, propertyList(arguments));
+        if (!document.is()) {
+            error = "the office suite cannot load the file";
+            return nullptr;
+        }
+        const Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
+        if (!info.is() ||
+            !info->supportsService("com.sun.star.presentation.PresentationDocument")) {
+            closeDocument(document);
+            error = "the file is not a presentation";
+            return nullptr;
+        }
+        auto impl = std::make_unique<Presentation::Impl>();
+        impl->context = impl_->context;
+        impl->document = document;
+        return std::make_unique<Presentation>(std::move(impl));
+    } catch (...) {
+        error = "cannot load the file: " + describeCurrentException();
+    }
+    return nullptr;
+}
+
+void Instance::end() {
+    if (impl_->processGroup < 0) {
+        return;
+    }
+    impl_->desktop.clear();
+    impl_->context.clear();
+    endOffice(impl_->processGroup);
+    impl_->processGroup = -1;
+}
+
+int Instance::processGroup() const {
+    return impl_->processGroup;
+}
+
+void endStartedInstances() {
+    detail::endAllOffices();
+}
+
+} // namespace office

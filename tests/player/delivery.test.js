@@ -1,0 +1,101 @@
+// The wall plays served over HTTP and opened straight from disk: over HTTP it reads the index
+// itself, from disk (where the browser refuses to fetch it) its script twin.
+'use strict';
+
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const s = require('./support');
+
+let browser;
+let pictures;
+const dirs = [];
+
+before(async () => {
+  browser = await s.launch();
+  pictures = await s.drawSlides(browser.context, 2);
+});
+
+after(async () => {
+  await browser.close();
+  s.removeDirs(dirs);
+});
+
+function wall(options) {
+  const dir = s.makeWall(Object.assign({ pictures }, options));
+  dirs.push(dir);
+  return dir;
+}
+
+async function loadedThumbnails(page) {
+  await page.waitForFunction(() => [...document.querySelectorAll('.mw-card img')].every((i) => i.naturalWidth > 0));
+  return page.$$eval('.mw-card img', (imgs) => imgs.length);
+}
+
+test('opened from disk, the wall comes from the script twin with its pictures', async () => {
+  const images = s.numbered(7);
+  const page = await s.openWall(browser.context, s.fileUrl(wall({ images, attributes: { book_title: 'Über "disk" \u2028 <tab>' } })));
+  assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'script');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-slides'), '7');
+  assert.equal(await page.textContent('.mw-title'), 'Über "disk" \u2028 <tab>');
+  assert.equal(await loadedThumbnails(page), 7);
+  await page.waitForFunction(() => document.querySelector('.mw-logo img').naturalWidth > 0);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('opened from disk without a twin, the wall is empty but whole', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(wall({ images: s.numbered(3), twin: false })));
+  assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'none');
+  assert.ok(await page.$('.mw-empty'));
+  assert.ok(await page.$('.mw-buttons'));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('served over HTTP, the index itself wins over a stale twin', async () => {
+  const images = s.numbered(5);
+  const stale = s.twinText(s.indexText(s.numbered(2), { book_title: 'stale' }));
+  const dir = wall({ images, twin: stale, attributes: { book_title: 'fresh' } });
+  const server = await s.serve(dir);
+  try {
+    const page = await s.openWall(browser.context, server.url);
+    assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'xml');
+    assert.equal(await page.getAttribute('#murano-wall', 'data-slides'), '5');
+    assert.equal(await page.textContent('.mw-title'), 'fresh');
+    assert.equal(await loadedThumbnails(page), 5);
+    await page.click('.mw-tile[data-index="4"]');
+    await page.waitForFunction(() => document.querySelector('.mw-lightbox img').naturalWidth === 960);
+    await page.close();
+  } finally {
+    await server.close();
+  }
+});
+
+test('served over HTTP without the index, the twin stands in', async () => {
+  const dir = wall({ images: s.numbered(4) });
+  require('node:fs').rmSync(require('node:path').join(dir, 'xml', 'images.xml'));
+  const server = await s.serve(dir);
+  try {
+    const page = await s.openWall(browser.context, server.url + 'index.html');
+    assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'script');
+    assert.equal(await page.getAttribute('#murano-wall', 'data-slides'), '4');
+    await page.close();
+  } finally {
+    await server.close();
+  }
+});
+
+test('the template folder as built plays on its own', async () => {
+  // Publishing rewrites the title on the page's fourth line and the meta lines after it.
+  const lines = require('node:fs').readFileSync(require('node:path').join(s.FLASH_DIR, 'index.html'), 'utf8').split('\n');
+  assert.match(lines[3], /^<title>[^<]*<\/title>$/);
+  assert.match(lines[4], /^<meta name="keywords" content="[^"]*">$/);
+  assert.match(lines[5], /^<meta name="description" content="[^"]*">$/);
+  const page = await s.openWall(browser.context, s.fileUrl(s.FLASH_DIR));
+  assert.equal(await page.title(), 'Quorvex Murano');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'script');
+  assert.equal(await page.getAttribute('.mw-backdrop', 'data-mode'), 'image');
+  await page.waitForFunction(() => document.querySelector('.mw-logo img').naturalWidth > 0);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

@@ -1,0 +1,156 @@
+// Browsing the wall: keys, mouse drag with inertia, wheel, touch swipes, and the slide viewer.
+'use strict';
+
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const s = require('./support');
+
+let browser;
+let dir;
+
+before(async () => {
+  browser = await s.launch();
+  const pictures = await s.drawSlides(browser.context, 4);
+  dir = s.makeWall({ images: s.numbered(40), pictures });
+});
+
+after(async () => {
+  await browser.close();
+  s.removeDirs([dir]);
+});
+
+const settled = (page) => page.waitForSelector('#murano-wall[data-moving="0"]');
+
+function tileBox(page, index) {
+  return page.$eval(`.mw-tile[data-index="${index}"] .mw-card`, (e) => {
+    const r = e.getBoundingClientRect();
+    return { left: r.left, right: r.right, top: r.top, bottom: r.bottom };
+  });
+}
+
+// The lowest slide number among the tiles whose centre is on screen.
+function firstVisible(page) {
+  return page.$$eval('.mw-tile', (tiles) => Math.min(...tiles.filter((t) => {
+    const r = t.querySelector('.mw-card').getBoundingClientRect();
+    const x = (r.left + r.right) / 2;
+    return x > 0 && x < innerWidth;
+  }).map((t) => Number(t.dataset.index))));
+}
+
+test('keys move the current slide, the view follows it, Enter opens it and Escape goes back', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '0');
+  assert.equal(await page.textContent('.mw-counter'), '1 / 40');
+  const start = await tileBox(page, 0);
+  assert.ok(start.left >= 0 && start.left < 100, 'the wall starts at the left edge');
+
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '4');
+  assert.ok(await page.$('.mw-tile[data-index="4"].mw-current'));
+  for (let i = 0; i < 8; i++) {
+    await page.keyboard.press('ArrowRight');
+  }
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '28');
+  await settled(page);
+  assert.equal(await page.textContent('.mw-counter'), '29 / 40');
+  const box = await tileBox(page, 28);
+  assert.ok(box.left >= 0 && box.right <= 855, `slide 29 is in view: ${JSON.stringify(box)}`);
+  assert.equal(await page.$('.mw-tile[data-index="0"]'), null, 'columns far out of view leave the page');
+
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('.mw-lightbox.mw-open');
+  assert.match(await page.getAttribute('.mw-lightbox img', 'src'), /^wallimages\/28\.jpg/);
+  await page.keyboard.press('ArrowRight');
+  assert.match(await page.getAttribute('.mw-lightbox img', 'src'), /^wallimages\/29\.jpg/);
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await page.textContent('.mw-lightbox figcaption'), '28 / 40');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '27', 'the wall follows the viewer');
+
+  await page.keyboard.press('End');
+  await settled(page);
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '39');
+  const last = await tileBox(page, 39);
+  assert.ok(last.right <= 855 && last.right > 700, 'the wall ends at the right edge');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '39');
+  await page.keyboard.press('Home');
+  await settled(page);
+  assert.equal(await firstVisible(page), 0);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('the viewer steps with its buttons and stops at both ends', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  await page.click('.mw-tile[data-index="1"]');
+  await page.waitForSelector('.mw-lightbox.mw-open');
+  await page.click('.mw-lightbox .mw-prev');
+  assert.equal(await page.textContent('.mw-lightbox figcaption'), '1 / 40');
+  assert.equal(await page.$eval('.mw-lightbox .mw-prev', (b) => b.disabled), true);
+  await page.click('.mw-lightbox .mw-next');
+  await page.click('.mw-lightbox .mw-next');
+  assert.equal(await page.textContent('.mw-lightbox figcaption'), '3 / 40');
+  await page.click('.mw-lightbox .mw-dismiss');
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+  await page.close();
+});
+
+test('a mouse drag turns the wall and it coasts on; a click without moving opens a slide', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  await page.mouse.move(600, 260);
+  await page.mouse.down();
+  for (let x = 600; x >= 200; x -= 40) {
+    await page.mouse.move(x, 262);
+  }
+  await page.mouse.up();
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null, 'a drag opens nothing');
+  const released = await page.evaluate(() => document.querySelector('.mw-wall').style.transform);
+  await settled(page);
+  const after = await page.evaluate(() => document.querySelector('.mw-wall').style.transform);
+  assert.notEqual(after, released, 'the wall coasts after the release');
+  const moved = await firstVisible(page);
+  assert.ok(moved >= 6, `the view moved on by columns: first visible slide ${moved}`);
+  assert.ok(Number(await page.getAttribute('#murano-wall', 'data-current')) >= moved - 3,
+    'the current slide came along');
+
+  const box = await tileBox(page, moved + 3);
+  await page.mouse.click((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  await page.waitForSelector('.mw-lightbox.mw-open');
+  assert.match(await page.getAttribute('.mw-lightbox img', 'src'), new RegExp(`^wallimages/${moved + 3}\\.jpg`));
+  await page.close();
+});
+
+test('the wheel turns the wall', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  await page.mouse.move(400, 260);
+  await page.mouse.wheel(0, 900);
+  await page.waitForTimeout(200);
+  await settled(page);
+  assert.ok(await firstVisible(page) >= 9);
+  await page.mouse.wheel(0, -5000);
+  await page.waitForTimeout(200);
+  await settled(page);
+  assert.equal(await firstVisible(page), 0);
+  await page.close();
+});
+
+test('a touch swipe turns the wall', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  const cdp = await browser.context.newCDPSession(page);
+  const touch = (type, x) => cdp.send('Input.dispatchTouchEvent', {
+    type, touchPoints: type === 'touchEnd' ? [] : [{ x, y: 250 }]
+  });
+  await touch('touchStart', 700);
+  for (let x = 660; x >= 260; x -= 50) {
+    await touch('touchMove', x);
+  }
+  await touch('touchEnd');
+  await settled(page);
+  assert.ok(await firstVisible(page) >= 6);
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+  await page.close();
+});

@@ -573,7 +573,12 @@
     var width = this.stage.clientWidth || window.innerWidth;
     var height = this.stage.clientHeight || window.innerHeight;
     var share = this.rows === 1 ? 0.34 : this.rows === 2 ? 0.25 : 0.19;
-    var tileH = Math.round(Math.max(60, Math.min(height * share, width * share * 0.75, 240)));
+    var tileH = Math.max(60, Math.min(height * share, width * share * 0.75, 240));
+    if (this.columns <= 4) {
+      // A short wall shows whole, with room to breathe at both sides.
+      tileH = Math.min(tileH, (width * 0.84 / this.columns) / 1.12 * 0.75);
+    }
+    tileH = Math.round(Math.max(48, tileH));
     var tileW = Math.round(tileH * 4 / 3);
     this.tileW = tileW;
     this.tileH = tileH;

@@ -2,6 +2,7 @@
 #include "console.h"
 #include "driver.h"
 #include "options.h"
+#include "stop_handler.h"
 
 int main(int argc, char** argv) {
     ConverterOptions& options = converterOptions();
@@ -18,5 +19,6 @@ int main(int argc, char** argv) {
         return -1;
     }
     options.output = argc == 3 ? argv[2] : defaultOutputPath(options.input);
+    installStopHandler();
     return Run(options);
 }

@@ -1,16 +1,20 @@
 #include "process.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <ftw.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -120,4 +124,115 @@ std::vector<std::string> folderEntries(const std::string& path) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+RunningProcess::RunningProcess(const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::map<std::string, std::string>& environment) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    std::vector<std::string> words = arguments;
+    std::vector<std::string> env = mergedEnvironment(environment);
+    std::vector<char*> argv = pointersTo(words);
+    std::vector<char*> envp = pointersTo(env);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+        pid_ = child;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    outFd_ = fds[0];
+}
+
+RunningProcess::~RunningProcess() {
+    if (pid_ > 0 && !ended_) {
+        ::kill(pid_, SIGKILL);
+        wait(5000);
+    }
+    if (outFd_ >= 0) {
+        ::close(outFd_);
+    }
+}
+
+bool RunningProcess::waitForOutput(const std::string& text, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (out_.find(text) == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            return false;
+        }
+        pollfd poller{outFd_, POLLIN, 0};
+        if (::poll(&poller, 1, static_cast<int>(left)) <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(outFd_, buffer, sizeof buffer);
+        if (got <= 0) {
+            return out_.find(text) != std::string::npos;
+        }
+        out_.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
+void RunningProcess::signal(int number) {
+    if (pid_ > 0 && !ended_) {
+        ::kill(pid_, number);
+    }
+}
+
+int RunningProcess::wait(int timeoutMs) {
+    for (int waited = 0; pid_ > 0 && waited <= timeoutMs; waited += 20) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            ended_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return -2;
+}
+
+std::vector<int> descendantsOf(int pid) {
+    std::vector<int> found;
+    std::vector<int> parents{pid};
+    while (!parents.empty()) {
+        const int parent = parents.back();
+        parents.pop_back();
+        for (const std::string& name : folderEntries("/proc")) {
+            if (name.find_first_not_of("0123456789") != std::string::npos) {
+                continue;
+            }
+            const std::string stat = readFile("/proc/" + name + "/stat");
+            const std::size_t close = stat.rfind(')');
+            if (close == std::string::npos) {
+                continue;
+            }
+            int ppid = 0;
+            char state = 0;
+            if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 &&
+                ppid == parent) {
+                found.push_back(std::stoi(name));
+                parents.push_back(std::stoi(name));
+            }
+        }
+    }
+    return found;
+}
+
+bool processAlive(int pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    // A zombie has ended; only its parent has not reaped it yet.
+    return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] != 'Z';
 }

@@ -16,6 +16,35 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::map<std::string, std::string>& environment = {});
 
+// A program running in the background whose standard output is read as it comes.
+class RunningProcess {
+public:
+    RunningProcess(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::string>& environment = {});
+    ~RunningProcess(); // kills the program if it still runs
+    RunningProcess(const RunningProcess&) = delete;
+    RunningProcess& operator=(const RunningProcess&) = delete;
+
+    int pid() const { return pid_; }
+    // Reads standard output until it holds `text` or the time is up; returns whether it does.
+    bool waitForOutput(const std::string& text, int timeoutMs);
+    const std::string& output() const { return out_; }
+    void signal(int number);
+    // Waits for the end and returns the exit status (0..255), -1 when it did not exit normally,
+    // or -2 when it is still running after the time.
+    int wait(int timeoutMs);
+
+private:
+    int pid_ = -1;
+    int outFd_ = -1;
+    std::string out_;
+    bool ended_ = false;
+};
+
+// The ids of every process below `pid` (children, grandchildren, ...), read from /proc.
+std::vector<int> descendantsOf(int pid);
+bool processAlive(int pid);
+
 // A fresh, empty folder under the system's temporary folder, removed with everything in it when
 // the object goes away.
 class TemporaryFolder {

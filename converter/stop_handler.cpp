@@ -1,0 +1,33 @@
+#include "stop_handler.h"
+
+#include "backends.h"
+
+#include <csignal>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+} // namespace
+
+void installStopHandler() {
+    const sigset_t set = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set] {
+        int signal = 0;
+        if (sigwait(&set, &signal) == 0) {
+            PresentationKiller();
+            ::_exit(128 + signal);
+        }
+    }).detach();
+}

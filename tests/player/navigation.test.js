@@ -154,3 +154,21 @@ test('a touch swipe turns the wall', async () => {
   assert.equal(await page.$('.mw-lightbox.mw-open'), null);
   await page.close();
 });
+
+test('the wall lays itself out again when the window changes size', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  const small = await tileBox(page, 0);
+  await page.setViewportSize({ width: 1600, height: 900 });
+  await page.waitForFunction((height) => {
+    const r = document.querySelector('.mw-tile[data-index="0"] .mw-card').getBoundingClientRect();
+    return r.bottom - r.top > height * 1.4;
+  }, small.bottom - small.top);
+  const large = await tileBox(page, 0);
+  assert.ok(large.left >= 0 && large.left < 120, 'the wall still starts at the left edge');
+  const tiles = await page.$$eval('.mw-tile', (n) => n.map((t) => Number(t.dataset.index)));
+  assert.equal(new Set(tiles).size, tiles.length, 'no tile twice');
+  await page.keyboard.press('ArrowRight');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '3');
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

@@ -468,6 +468,8 @@
   // ---------------------------------------------------------------------------------------------
   // The host: inside murano, reload and full screen are the window's business.
 
+  var HOST_PATIENCE_MS = 4000;
+
   function HostBridge() {
     var self = this;
     this.host = null;
@@ -478,6 +480,12 @@
       return;
     }
     this.state = 'connecting';
+    // A channel that never answers must not swallow the buttons: the page acts on its own then.
+    setTimeout(function () {
+      if (self.state === 'connecting') {
+        self.settle('failed');
+      }
+    }, HOST_PATIENCE_MS);
     var connect = function () {
       try {
         new window.QWebChannel(qt.webChannelTransport, function (channel) {
@@ -506,6 +514,9 @@
   }
 
   HostBridge.prototype.settle = function (state) {
+    if (this.state !== 'connecting') {
+      return;
+    }
     this.state = state;
     var pending = this.pending;
     this.pending = [];
@@ -1275,7 +1286,13 @@
         wall.markCurrent();
       }
     });
-    root.addEventListener('pointerdown', function () { root.dataset.keyboard = '0'; wall && wall.markCurrent(); }, true);
+    // The highlight of the current slide is for keyboard use; a pointer hides it.
+    root.addEventListener('pointerdown', function () {
+      root.dataset.keyboard = '0';
+      if (wall) {
+        wall.markCurrent();
+      }
+    }, true);
     stage.focus({ preventScroll: true });
     root.dataset.state = 'ready';
   }

@@ -24,7 +24,7 @@ using css::uno::UNO_QUERY_THROW;
 // How long a starting office suite may take to answer on its pipe. Generous: a first start on a
 // loaded machine builds the whole profile. Callers that need a tighter bound run a watchdog.
 constexpr auto kConnectTimeout = std::chrono::seconds(90);
-constexpr auto kRetryPause = std::chrono::milliseconds(50);
+constexpr auto kRetryPause = std::chrono::milliseconds(10);
 
 Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
                                                const Reference<css::uno::XComponentContext>& local,

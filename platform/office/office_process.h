@@ -2,7 +2,9 @@
 // this copy of the layer. No UNO here: this part is plain POSIX.
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 namespace office::detail {
 
@@ -13,6 +15,21 @@ struct LaunchedOffice {
     std::string profileFolder;
     std::string pipeName;
 };
+
+// Starts the launcher in a new process group, headless, with the profile in `profileFolder` and
+// the extra `arguments`, its standard streams on /dev/null, and registers it (the profile folder
+// is removed when it is ended). Returns the process group, or -1.
+int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments);
+
+// Waits until the launcher has ended; true when it ended with status 0 within `limit`.
+bool waitForLauncher(int processGroup, std::chrono::milliseconds limit);
+
+// Fills a new, empty profile folder so that the office suite starts without its first-start work
+// (see office_profile.cpp).
+void prepareProfile(const std::string& folder);
+
+// Removes a folder and everything in it.
+void removeTree(const std::string& folder);
 
 // Starts the launcher in a new process group with a private profile and a unique pipe, its
 // standard streams on /dev/null. The instance is registered before anyone can ask to end it.

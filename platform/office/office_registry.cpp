@@ -7,10 +7,15 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <ftw.h>
+#include <map>
 #include <mutex>
 #include <random>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,6 +25,11 @@
 
 namespace office::detail {
 namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    ::remove(path);
+    return 0;
+}
 
 struct Record {
     int processGroup;
@@ -48,30 +58,99 @@ std::string uniquePipeName() {
     return name;
 }
 
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
+bool isPipeFile(const std::string& path) {
+    return path.rfind("/tmp/OSL_PIPE_", 0) == 0 || path.rfind("/var/tmp/OSL_PIPE_", 0) == 0;
 }
 
-void removeTree(const std::string& folder) {
-    if (!folder.empty()) {
-        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+// The office suite's named pipes (socket files in /tmp) by socket inode.
+std::map<std::string, std::string> pipeFilesByInode() {
+    std::map<std::string, std::string> pipes;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line); // the heading
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, references, protocol, flags, type, state, inode, path;
+        if (fields >> slot >> references >> protocol >> flags >> type >> state >> inode >> path &&
+            isPipeFile(path)) {
+            pipes[inode] = path;
+        }
     }
+    return pipes;
+}
+
+int processGroupOf(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const std::size_t afterName = text.rfind(')');
+    if (afterName == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(afterName + 1));
+    std::string state;
+    int parent = 0;
+    int group = -1;
+    fields >> state >> parent >> group;
+    return group;
+}
+
+// The pipe files that members of the group have bound. Killed processes leave them behind, so
+// they are collected before the kill and removed after it.
+std::vector<std::string> pipeFilesOf(int processGroup) {
+    std::vector<std::string> files;
+    const std::map<std::string, std::string> pipes = pipeFilesByInode();
+    DIR* processes = ::opendir("/proc");
+    if (!processes || pipes.empty()) {
+        if (processes) {
+            ::closedir(processes);
+        }
+        return files;
+    }
+    while (const dirent* entry = ::readdir(processes)) {
+        const std::string pid = entry->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            processGroupOf(pid) != processGroup) {
+            continue;
+        }
+        const std::string fdFolder = "/proc/" + pid + "/fd";
+        DIR* descriptors = ::opendir(fdFolder.c_str());
+        while (const dirent* fd = descriptors ? ::readdir(descriptors) : nullptr) {
+            char target[128] = {};
+            const std::string link = fdFolder + "/" + fd->d_name;
+            if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+                std::strncmp(target, "socket:[", 8) == 0) {
+                const std::string inode(target + 8, std::strlen(target + 8) - 1);
+                if (const auto pipe = pipes.find(inode); pipe != pipes.end()) {
+                    files.push_back(pipe->second);
+                }
+            }
+        }
+        if (descriptors) {
+            ::closedir(descriptors);
+        }
+    }
+    ::closedir(processes);
+    return files;
 }
 
 // Kills the group and reaps its members. The launcher is our child; the office process it forked
 // is reparented to us (we are a child subreaper), so every member can be waited for here.
 void killGroup(int processGroup) {
+    const std::vector<std::string> pipeFiles = pipeFilesOf(processGroup);
     ::kill(-processGroup, SIGKILL);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         while (::waitpid(-processGroup, nullptr, WNOHANG) > 0) {
         }
         if (::kill(-processGroup, 0) != 0 && errno == ESRCH) {
-            return;
+            break;
         }
         ::kill(-processGroup, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (const std::string& file : pipeFiles) {
+        ::unlink(file.c_str());
     }
 }
 
@@ -108,6 +187,12 @@ void endLocked(std::vector<Record>::iterator record) {
 
 } // namespace
 
+void removeTree(const std::string& folder) {
+    if (!folder.empty()) {
+        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+}
+
 std::string fileUrlOf(const std::string& absolutePath) {
     static const char* hex = "0123456789ABCDEF";
     std::string url = "file://";
@@ -126,29 +211,17 @@ std::string fileUrlOf(const std::string& absolutePath) {
     return url;
 }
 
-bool launchOffice(LaunchedOffice& launched, std::string& error) {
+int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments) {
     // Orphaned office processes come back to us, so that ending an instance can reap all of it.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 
-    std::string folder = temporaryBase() + "/murano-office-XXXXXX";
-    if (!::mkdtemp(folder.data())) {
-        error = "cannot create a private office profile folder";
-        return false;
-    }
-    launched.profileFolder = folder;
-    launched.pipeName = uniquePipeName();
-
     std::vector<std::string> words = {
-        kLauncher,
-        "--headless",
-        "--invisible",
-        "--norestore",
-        "--nologo",
-        "--nodefault",
-        "--nolockcheck",
-        "-env:UserInstallation=" + fileUrlOf(folder),
-        "--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext",
+        kLauncher,       "--headless",
+        "--invisible",   "--norestore",
+        "--nologo",      "--nodefault",
+        "--nolockcheck", "-env:UserInstallation=" + fileUrlOf(profileFolder),
     };
+    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());
@@ -158,17 +231,49 @@ bool launchOffice(LaunchedOffice& launched, std::string& error) {
     std::lock_guard<std::mutex> lock(registryMutex);
     const pid_t child = ::fork();
     if (child < 0) {
-        removeTree(folder);
-        error = "cannot start the office suite";
-        return false;
+        return -1;
     }
     if (child == 0) {
         execLauncher(argv.data());
     }
     ::setpgid(child, child);
-    launched.processGroup = child;
-    registry.push_back({child, folder});
+    registry.push_back({child, profileFolder});
+    return child;
+}
+
+bool launchOffice(LaunchedOffice& launched, std::string& error) {
+    std::string folder = temporaryBase() + "/murano-office-XXXXXX";
+    if (!::mkdtemp(folder.data())) {
+        error = "cannot create a private office profile folder";
+        return false;
+    }
+    prepareProfile(folder);
+    launched.profileFolder = folder;
+    launched.pipeName = uniquePipeName();
+    launched.processGroup = spawnOffice(
+        folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"});
+    if (launched.processGroup < 0) {
+        removeTree(folder);
+        error = "cannot start the office suite";
+        return false;
+    }
     return true;
+}
+
+bool waitForLauncher(int processGroup, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        const pid_t ended = ::waitpid(processGroup, &status, WNOHANG);
+        if (ended == processGroup) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        if (ended < 0) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }
 
 bool launcherRunning(int processGroup) {

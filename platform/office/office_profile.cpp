@@ -1,0 +1,190 @@
+// Private profiles that start fast. A brand-new profile costs the office suite its first-start
+// work: a search for a Java runtime (which starts one) and a restart of the office process. So
+// every private profile is a copy of a template, made once per office version by a start that
+// ends right after initialising, with Java switched off (nothing the converter does needs it).
+// The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
+// simply starts empty.
+#include "office_process.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <mutex>
+#include <string>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace office::detail {
+namespace {
+
+constexpr auto kTemplateBuildLimit = std::chrono::seconds(90);
+
+bool makeFolder(const std::string& path, mode_t mode) {
+    return ::mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+std::string cacheFolder() {
+    std::string base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/') {
+        base = cache;
+    } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
+        base = std::string(home) + "/.cache";
+    } else {
+        return {};
+    }
+    const std::string folder = base + "/quorvex";
+    if (!makeFolder(base, 0700) || !makeFolder(folder, 0700) || ::chmod(folder.c_str(), 0700)) {
+        return {};
+    }
+    return folder;
+}
+
+// A key of the installed office version, so that an upgrade gets a template of its own.
+std::string versionKey() {
+    std::FILE* file = std::fopen(MURANO_OFFICE_PROGRAM_DIR "/versionrc", "rb");
+    unsigned long long hash = 1469598103934665603ull;
+    if (file) {
+        for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        std::fclose(file);
+    }
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", hash);
+    return key;
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// Java switched off: the launcher then skips its search for a runtime.
+bool disableJava(const std::string& profile) {
+    struct utsname machine {};
+    if (::uname(&machine) != 0) {
+        return false;
+    }
+    std::string architecture = machine.machine;
+    for (char& c : architecture) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const std::string config = profile + "/user/config";
+    if (!makeFolder(profile + "/user", 0700) || !makeFolder(config, 0700)) {
+        return false;
+    }
+    return writeText(config + "/javasettings_Linux_" + architecture + ".xml",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<java xmlns=\"http://openoffice.org/2004/java/framework/1.0\" "
+                     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                     "<enabled xsi:nil=\"false\">false</enabled>\n"
+                     "<userClassPath xsi:nil=\"true\"/>\n"
+                     "<vmParameters xsi:nil=\"true\"/>\n"
+                     "<jreLocations xsi:nil=\"true\"/>\n"
+                     "<javaInfo xsi:nil=\"true\"/>\n"
+                     "</java>\n");
+}
+
+// Runs the office suite once on a new profile until it has initialised it, then moves the
+// profile into place as the template. Two converters building at once: the first rename wins.
+bool buildTemplate(const std::string& cache, const std::string& templateFolder) {
+    std::string build = cache + "/office-profile-build-XXXXXX";
+    if (!::mkdtemp(build.data())) {
+        return false;
+    }
+    bool built = false;
+    if (disableJava(build)) {
+        const int group = spawnOffice(build, {"--terminate_after_init"});
+        built = group > 0 && waitForLauncher(group, kTemplateBuildLimit) &&
+                ::rename(build.c_str(), templateFolder.c_str()) == 0;
+        if (group > 0) {
+            endOffice(group); // whatever is left of it; removes the build folder if not moved
+        }
+    }
+    removeTree(build);
+    return built;
+}
+
+std::string copyTarget;
+std::string copySource;
+bool copyFailed = false;
+
+bool copyRegularFile(const char* from, const std::string& to, mode_t mode) {
+    const int in = ::open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode & 0700);
+    bool copied = out >= 0;
+    char buffer[65536];
+    ssize_t got = 0;
+    while (copied && (got = ::read(in, buffer, sizeof buffer)) > 0) {
+        copied = ::write(out, buffer, static_cast<std::size_t>(got)) == got;
+    }
+    copied = copied && got == 0;
+    ::close(in);
+    if (out >= 0 && ::close(out) != 0) {
+        copied = false;
+    }
+    return copied;
+}
+
+int copyEntry(const char* path, const struct stat* info, int type, struct FTW*) {
+    const std::string relative = std::string(path).substr(copySource.size());
+    const std::string target = copyTarget + relative;
+    if (type == FTW_D) {
+        if (!relative.empty() && !makeFolder(target, 0700)) {
+            copyFailed = true;
+        }
+    } else if (type == FTW_F && std::strcmp(path + std::strlen(path) - 5, ".lock") != 0) {
+        if (!copyRegularFile(path, target, info->st_mode)) {
+            copyFailed = true;
+        }
+    }
+    return copyFailed ? 1 : 0;
+}
+
+// Copies the template's files into the new profile folder. The walk's state is shared, so one
+// copy runs at a time.
+bool copyTemplate(const std::string& templateFolder, const std::string& folder) {
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    copySource = templateFolder;
+    copyTarget = folder;
+    copyFailed = false;
+    return ::nftw(templateFolder.c_str(), copyEntry, 16, FTW_PHYS) == 0 && !copyFailed;
+}
+
+} // namespace
+
+void prepareProfile(const std::string& folder) {
+    const std::string cache = cacheFolder();
+    if (cache.empty()) {
+        disableJava(folder);
+        return;
+    }
+    const std::string templateFolder = cache + "/office-profile-" + versionKey();
+    struct stat info {};
+    if (::stat(templateFolder.c_str(), &info) != 0 && !buildTemplate(cache, templateFolder)) {
+        disableJava(folder);
+        return;
+    }
+    if (!copyTemplate(templateFolder, folder)) {
+        // A damaged template is rebuilt next time; this start goes without it.
+        removeTree(templateFolder);
+        removeTree(folder);
+        makeFolder(folder, 0700);
+        disableJava(folder);
+    }
+}
+
+} // namespace office::detail

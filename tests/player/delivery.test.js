@@ -91,6 +91,9 @@ test('the template folder as built plays on its own', async () => {
   assert.match(lines[3], /^<title>[^<]*<\/title>$/);
   assert.match(lines[4], /^<meta name="keywords" content="[^"]*">$/);
   assert.match(lines[5], /^<meta name="description" content="[^"]*">$/);
+  // The player runs whatever encoding a rewritten page declares.
+  const script = require('node:fs').readFileSync(require('node:path').join(s.FLASH_DIR, 'swfobject.js'));
+  assert.ok(script.every((byte) => byte < 0x80), 'the player script is plain ASCII');
   const page = await s.openWall(browser.context, s.fileUrl(s.FLASH_DIR));
   assert.equal(await page.title(), 'Quorvex Murano');
   assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'script');

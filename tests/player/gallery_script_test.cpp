@@ -100,3 +100,24 @@ TEST(GalleryScript, TemplateTwinMatchesTheTemplateIndex) {
     ASSERT_FALSE(index.isEmpty());
     EXPECT_EQ(readAll(flash + QStringLiteral("images.js")), galleryScriptFor(index));
 }
+
+TEST(GalleryScript, TemplateIndexHoldsEverySettingOnLineTwo) {
+    // The program keeps line 1, rewrites line 2 and writes image lines from line 3 on.
+    const QByteArray index = readAll(QStringLiteral(MURANO_BIN_DIR "/flash/xml/images.xml"));
+    ASSERT_TRUE(index.endsWith("\n"));
+    const QList<QByteArray> lines = index.split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("<?xml "));
+    EXPECT_TRUE(lines[1].startsWith("<gallery ") && lines[1].endsWith(" >"));
+    EXPECT_EQ(lines[2], "</gallery>");
+    qsizetype at = 0;
+    for (const char* name :
+         {"imagesFolder=\"wallimages/\"", "thumbnailsFolder=\"wallimages/thumbs/\"",
+          "back_ground=\"", "logo_visible=\"", "logo_img=\"logo/logo.png\"", "logo_link=\"",
+          "btn_fullscreen=\"", "btn_share=\"", "btn_reload=\"", "btn_info=\"", "book_title=\"",
+          "email=\"", "website=\"", "display_name=\"", "description=\""}) {
+        const qsizetype found = lines[1].indexOf(name, at);
+        EXPECT_GT(found, at) << name << " missing or out of order";
+        at = std::max(at, found);
+    }
+}

@@ -574,6 +574,7 @@
     this.first = Infinity;
     this.last = -Infinity;
     this.tick = this.tick.bind(this);
+    this.root.dataset.moving = '0';
     this.layout();
     this.position = this.target = this.minPosition();
     this.render();

@@ -59,7 +59,11 @@
     '.mw-button:focus-visible{outline:2px solid var(--accent);outline-offset:2px}',
     '.mw-button svg{width:18px;height:18px;fill:none;stroke:currentColor;stroke-width:1.8;stroke-linecap:round;stroke-linejoin:round}',
     '.mw-footer{position:absolute;left:50%;bottom:16px;transform:translateX(-50%);display:flex;align-items:center;gap:12px;',
-    ' color:rgba(233,236,245,.7);font-size:12px;letter-spacing:.08em;pointer-events:none;font-variant-numeric:tabular-nums}',
+    ' color:rgba(233,236,245,.7);font-size:12px;letter-spacing:.08em;pointer-events:none;font-variant-numeric:tabular-nums;',
+    ' white-space:nowrap}',
+    '.mw-hint{position:absolute;left:50%;bottom:calc(100% + 10px);transform:translateX(-50%);transition:opacity .8s;',
+    ' white-space:nowrap;letter-spacing:.04em;color:rgba(233,236,245,.6);text-shadow:0 1px 6px rgba(0,0,0,.8)}',
+    '.mw-hint.mw-gone{opacity:0}',
     '.mw-track{width:160px;height:3px;border-radius:2px;background:rgba(255,255,255,.14);overflow:hidden}',
     '.mw-track i{display:block;height:100%;width:0;border-radius:2px;background:linear-gradient(90deg,#6d8dff,#b59bff)}',
     '.mw-panel{position:absolute;top:72px;right:18px;width:min(360px,calc(100% - 36px));max-height:calc(100% - 100px);overflow:auto;',
@@ -797,6 +801,12 @@
 
   Wall.prototype.goTo = function (target) {
     this.target = clamp(target, this.minPosition(), this.maxPosition());
+    // A long way (Home or End on a long wall) starts close to the end of the journey: the last
+    // stretch shows the motion without building every column on the way.
+    var far = 3 * this.span;
+    if (Math.abs(this.target - this.position) > far && this.mode !== 'drag') {
+      this.position = this.target - Math.sign(this.target - this.position) * far;
+    }
     if (this.mode !== 'drag') {
       this.mode = 'ease';
       this.start();
@@ -1168,11 +1178,23 @@
     return panels;
   }
 
+  var HINT_MS = 6000;
+
   function buildFooter(root) {
     var footer = el('div', 'mw-footer', root);
     var counter = el('span', 'mw-counter', footer);
     var track = el('div', 'mw-track', footer);
     var fill = el('i', '', track);
+    var hint = el('span', 'mw-hint', footer);
+    hint.textContent = 'Drag, scroll or use the arrow keys \u00b7 click a slide to open it';
+    var dismiss = function () {
+      hint.classList.add('mw-gone');
+      root.removeEventListener('pointerdown', dismiss, true);
+      document.removeEventListener('keydown', dismiss, true);
+    };
+    setTimeout(dismiss, HINT_MS);
+    root.addEventListener('pointerdown', dismiss, true);
+    document.addEventListener('keydown', dismiss, true);
     return function (index, count, progress) {
       counter.textContent = (index + 1) + ' / ' + count;
       if (progress !== null) {
@@ -1197,40 +1219,8 @@
     document.head.appendChild(style);
   }
 
-  function start(root, loaded) {
-    var gallery = parseGallery(loaded.text);
-    var settings = gallery.settings;
-    var slides = slidesOf(gallery);
-    var bridge = new HostBridge();
-    root.textContent = '';
-    root.dataset.source = loaded.source;
-    root.dataset.slides = String(slides.length);
-
-    var backdrop = el('div', 'mw-backdrop', root);
-    applyBackground(backdrop, parseBackground(settings.back_ground));
-    el('div', 'mw-shade', root);
-    var stage = el('div', 'mw-stage', root);
-    stage.tabIndex = 0;
-    stage.setAttribute('aria-label', 'Slide wall');
-    var panels = buildChrome(root, settings, bridge);
-    var wall = null;
-    var lightbox = null;
-    if (slides.length) {
-      var showPosition = buildFooter(root);
-      lightbox = new Lightbox(root, slides, function (index) {
-        wall.showIndex(index);
-        stage.focus({ preventScroll: true });
-      });
-      wall = new Wall(root, stage, slides, function (index) { lightbox.show(index); }, showPosition);
-      var resizeTimer = 0;
-      window.addEventListener('resize', function () {
-        clearTimeout(resizeTimer);
-        resizeTimer = setTimeout(function () { wall.layout(); }, 60);
-      });
-    } else {
-      buildEmpty(stage);
-    }
-
+  // Keys: arrows, Page Up/Down, Home and End browse; Enter opens; Escape goes back.
+  function bindKeys(root, wall, lightbox, panels) {
     document.addEventListener('keydown', function (event) {
       if (event.altKey || event.ctrlKey || event.metaKey) {
         return;
@@ -1287,11 +1277,52 @@
         wall.markCurrent();
       }
     });
-    // The highlight of the current slide is for keyboard use; a pointer hides it.
-    root.addEventListener('pointerdown', function () {
+  }
+
+  function start(root, loaded) {
+    var gallery = parseGallery(loaded.text);
+    var settings = gallery.settings;
+    var slides = slidesOf(gallery);
+    var bridge = new HostBridge();
+    root.textContent = '';
+    root.dataset.source = loaded.source;
+    root.dataset.slides = String(slides.length);
+
+    var backdrop = el('div', 'mw-backdrop', root);
+    applyBackground(backdrop, parseBackground(settings.back_ground));
+    el('div', 'mw-shade', root);
+    var stage = el('div', 'mw-stage', root);
+    stage.tabIndex = 0;
+    stage.setAttribute('aria-label', 'Slide wall');
+    var panels = buildChrome(root, settings, bridge);
+    var wall = null;
+    var lightbox = null;
+    if (slides.length) {
+      var showPosition = buildFooter(root);
+      lightbox = new Lightbox(root, slides, function (index) {
+        wall.showIndex(index);
+        stage.focus({ preventScroll: true });
+      });
+      wall = new Wall(root, stage, slides, function (index) { lightbox.show(index); }, showPosition);
+      var resizeTimer = 0;
+      window.addEventListener('resize', function () {
+        clearTimeout(resizeTimer);
+        resizeTimer = setTimeout(function () { wall.layout(); }, 60);
+      });
+    } else {
+      buildEmpty(stage);
+    }
+
+    bindKeys(root, wall, lightbox, panels);
+    // The highlight of the current slide is for keyboard use; a pointer hides it. A press on the
+    // wall also puts away an open panel.
+    root.addEventListener('pointerdown', function (event) {
       root.dataset.keyboard = '0';
       if (wall) {
         wall.markCurrent();
+      }
+      if (stage.contains(event.target)) {
+        panels.forEach(function (panel) { panel.close(); });
       }
     }, true);
     stage.focus({ preventScroll: true });

@@ -1,0 +1,34 @@
+// Draws murano's skin into <bin>/Image/ and the template previews into <bin>/template/.
+// Usage: murano_skin <bin folder> <ImageMagick convert>
+#include "skin.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    // Painting needs fonts but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 3) {
+        std::fprintf(stderr, "usage: murano_skin <bin folder> <convert>\n");
+        return 2;
+    }
+    const QString bin = arguments.at(1);
+    const SkinOutput out{bin + "/Image/", bin + "/template/", arguments.at(2)};
+    if (!QDir().mkpath(out.imageFolder) || !QDir().mkpath(out.templateFolder)) {
+        std::fprintf(stderr, "cannot create the output folders under %s\n", qPrintable(bin));
+        return 1;
+    }
+    bool ok = drawButtons(out);
+    ok &= drawToolIcons(out);
+    ok &= drawBackgrounds(out);
+    ok &= drawBadges(out);
+    ok &= drawAnimations(out);
+    ok &= drawTemplatePreviews(out);
+    return ok ? 0 : 1;
+}

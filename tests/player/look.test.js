@@ -79,6 +79,14 @@ test('an image background centred, stretched or tiled', async () => {
   assert.equal(tile.size, 'auto');
 });
 
+test('an image background whose file is missing leaves the default stage', async () => {
+  const page = await open({ back_ground: '2{background/missing.jpg,stretch}' });
+  await page.waitForSelector('.mw-backdrop[data-mode="default"]');
+  assert.match((await backdropStyle(page)).image, /^radial-gradient/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test('the image background is really painted where it is asked for', async () => {
   // The 300 x 84 logo tiled over the stage shows at the top-left corner and again one tile lower.
   const tiled = await open({ back_ground: '2{logo/logo.png,titl}', logo_visible: '0', btn_info: '0',

@@ -245,14 +245,9 @@
     return folder.charAt(folder.length - 1) === '/' ? folder : folder + '/';
   }
 
+  // Index paths name files; each segment is escaped as it stands.
   function encodePath(path) {
-    return path.split('/').map(function (part) {
-      try {
-        return encodeURIComponent(decodeURIComponent(part));
-      } catch (e) {
-        return encodeURIComponent(part);
-      }
-    }).join('/');
+    return path.split('/').map(encodeURIComponent).join('/');
   }
 
   // Files on disk may be replaced under the same name while a host shows the page (a new
@@ -386,6 +381,7 @@
   function applyBackground(element, background) {
     element.classList.toggle('mw-default', background.kind === 'default');
     element.dataset.mode = background.kind;
+    element.removeAttribute('style');
     var style = element.style;
     if (background.kind === 'colour') {
       style.backgroundColor = background.colour;
@@ -393,6 +389,12 @@
       // The angle counts from left-to-right, turning clockwise: 90 runs from top to bottom.
       style.backgroundImage = 'linear-gradient(' + (background.angle + 90) + 'deg,' + background.from + ',' + background.to + ')';
     } else if (background.kind === 'image') {
+      // A background file that does not load leaves the default stage rather than a bare colour.
+      var probe = new Image();
+      probe.onerror = function () {
+        applyBackground(element, { kind: 'default' });
+      };
+      probe.src = fileUrl(background.path);
       style.backgroundImage = cssUrl(background.path);
       element.dataset.position = background.position;
       if (background.position === 'stretch') {

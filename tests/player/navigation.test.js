@@ -94,6 +94,17 @@ test('the viewer steps with its buttons and stops at both ends', async () => {
   await page.click('.mw-lightbox .mw-next');
   await page.click('.mw-lightbox .mw-next');
   assert.equal(await page.textContent('.mw-lightbox figcaption'), '3 / 40');
+  // A mouse swipe over the viewer steps on without closing it; a plain click beside the slide closes.
+  await page.mouse.move(820, 480);
+  await page.mouse.down();
+  await page.mouse.move(700, 482, { steps: 4 });
+  await page.mouse.move(600, 484, { steps: 4 });
+  await page.mouse.up();
+  assert.equal(await page.textContent('.mw-lightbox figcaption'), '4 / 40');
+  assert.ok(await page.$('.mw-lightbox.mw-open'));
+  await page.mouse.click(830, 500);
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+  await page.click('.mw-tile[data-index="2"]');
   await page.click('.mw-lightbox .mw-dismiss');
   assert.equal(await page.$('.mw-lightbox.mw-open'), null);
   await page.close();

@@ -954,18 +954,31 @@
     this.prev.addEventListener('click', function () { self.show(self.index - 1); });
     this.next.addEventListener('click', function () { self.show(self.index + 1); });
     close.addEventListener('click', function () { self.close(); });
-    this.element.addEventListener('click', function (event) {
-      if (event.target === self.element) {
-        self.close();
-      }
-    });
+    // A swipe steps through the slides; a click beside the slide (not the end of a swipe) closes.
     var swipe = null;
-    this.element.addEventListener('pointerdown', function (event) { swipe = { x: event.clientX, id: event.pointerId }; });
+    var swiped = false;
+    this.element.addEventListener('pointerdown', function (event) {
+      swipe = { x: event.clientX, id: event.pointerId };
+      swiped = false;
+    });
     this.element.addEventListener('pointerup', function (event) {
       if (swipe && swipe.id === event.pointerId && Math.abs(event.clientX - swipe.x) > 50) {
+        swiped = true;
         self.show(self.index + (event.clientX < swipe.x ? 1 : -1));
       }
       swipe = null;
+    });
+    this.element.addEventListener('click', function (event) {
+      if (event.target === self.element && !swiped) {
+        self.close();
+      }
+    });
+    // A slide whose full image is missing shows its thumbnail.
+    this.image.addEventListener('error', function () {
+      var slide = self.slides[self.index];
+      if (slide && self.image.getAttribute('src') !== slide.thumb) {
+        self.image.src = slide.thumb;
+      }
     });
   }
 

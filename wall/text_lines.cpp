@@ -8,7 +8,10 @@ std::optional<QStringList> readTextLines(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    const QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1); // a byte-order mark left by an editor is no part of the first value
+    }
     QStringList lines = text.split('\n');
     if (lines.last().isEmpty()) {
         lines.removeLast();

@@ -6,7 +6,8 @@
 
 #include <optional>
 
-// The lines of a UTF-8 text file, "\n" or "\r\n" ended; a final line end adds no empty line.
+// The lines of a UTF-8 text file, "\n" or "\r\n" ended; a final line end adds no empty line and a
+// leading byte-order mark is dropped.
 // Nothing when the file cannot be opened for reading.
 std::optional<QStringList> readTextLines(const QString& path);
 

@@ -146,10 +146,11 @@ bool runConvert(const SkinOutput& out, const QStringList& arguments) {
     return true;
 }
 
+// The largest picture comes first: a plain image load of the file takes the first one.
 bool writeIconFile(const SkinOutput& out) {
     QTemporaryDir frames;
     QStringList arguments;
-    for (int size : {16, 24, 32, 48, 64, 128}) {
+    for (int size : {128, 64, 48, 32, 24, 16}) {
         const QString path = frames.path() + QString("/icon%1.png").arg(size);
         if (!appIcon(size).save(path)) {
             return false;

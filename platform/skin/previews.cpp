@@ -132,9 +132,9 @@ void graphite(QPainter& p) {
         }
     }
     QLinearGradient shine(0, 0, kWidth, kHeight);
-    shine.setColorAt(0.45, withAlpha(Qt::white, 0));
-    shine.setColorAt(0.5, withAlpha(Qt::white, 0.05));
-    shine.setColorAt(0.55, withAlpha(Qt::white, 0));
+    shine.setColorAt(0.3, withAlpha(Qt::white, 0));
+    shine.setColorAt(0.5, withAlpha(Qt::white, 0.04));
+    shine.setColorAt(0.7, withAlpha(Qt::white, 0));
     p.fillRect(QRect(0, 0, kWidth, kHeight), shine);
 }
 

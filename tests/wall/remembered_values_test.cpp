@@ -36,10 +36,12 @@ TEST(RememberedValues, ProjectSideFileWinsWhereItHasLines) {
     EXPECT_EQ(table.value(SlotLastProjectFolder), "home15");
 }
 
-TEST(RememberedValues, ReadsNoMoreThanSixteenLinesAndAcceptsCrLf) {
+TEST(RememberedValues, ReadsNoMoreThanSixteenLinesAndAcceptsCrLfAndAByteOrderMark) {
     QTemporaryDir scratch;
     const QString path = scratch.path() + "/.home";
-    writeFile(path, "C:/deck.pptx\r\n1, 5-10\r\n" + asFile(numbered("x", 20)));
+    writeFile(path, "\xEF\xBB\xBF"
+                    "C:/deck.pptx\r\n1, 5-10\r\n" +
+                        asFile(numbered("x", 20)));
     RememberedValues table;
     table.load(path);
     EXPECT_EQ(table.value(0), "C:/deck.pptx");

@@ -4,10 +4,10 @@
 #include "mylabel.h"
 
 #include <QMouseEvent>
-
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+
 #include <algorithm>
 
 namespace {

@@ -1,0 +1,129 @@
+// The player inside a real Qt WebEngine view, as murano hosts it: the page is opened from disk, the
+// web channel carries an object named "host", and the player's reload and full-screen buttons
+// reach its flashCall(QString) slot.
+#include "gallery_script.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+class RecordingHost : public QObject {
+    Q_OBJECT
+public:
+    QStringList calls;
+public slots:
+    void flashCall(const QString& request) { calls << request; }
+};
+
+bool copyFolder(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        const bool done =
+            it.fileInfo().isDir() ? QDir().mkpath(target) : QFile::copy(source, target);
+        if (!done) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs a script in the page and waits for its result.
+QVariant evaluate(QWebEnginePage* page, const QString& script) {
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&done] { return done; }, 10000)) {
+        return QStringLiteral("no answer from the page");
+    }
+    return result;
+}
+
+} // namespace
+
+class WebEngineHostTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir wall_;
+
+    void openWall(QWebEngineView& view) {
+        view.resize(855, 532);
+        view.show();
+        QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+        view.load(QUrl::fromLocalFile(wall_.filePath(QStringLiteral("index.html"))));
+        QVERIFY(loaded.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            evaluate(view.page(),
+                     QStringLiteral("document.getElementById('murano-wall').dataset.state"))
+                .toString(),
+            QStringLiteral("ready"), 10000);
+    }
+
+    QString wallData(QWebEngineView& view, const char* name) {
+        return evaluate(view.page(),
+                        QStringLiteral("document.getElementById('murano-wall').dataset.%1")
+                            .arg(QLatin1String(name)))
+            .toString();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(wall_.isValid());
+        QVERIFY(copyFolder(QStringLiteral(MURANO_BIN_DIR "/flash"), wall_.path()));
+        const QString index = wall_.filePath(QStringLiteral("xml/images.xml"));
+        QFile file(index);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+            "<gallery imagesFolder=\"wallimages/\" thumbnailsFolder=\"wallimages/thumbs/\" "
+            "back_ground=\"0{0x203040}\" logo_visible=\"1\" logo_img=\"logo/logo.png\" "
+            "logo_link=\"\" btn_fullscreen=\"1\" btn_share=\"0\" btn_reload=\"1\" btn_info=\"0\" "
+            "book_title=\"Hosted\" email=\"\" website=\"\" display_name=\"\" description=\"\" >\n"
+            "\t<img src=\"0.jpg\" width=\"960\" height=\"720\" />\n"
+            "\t<img src=\"1.jpg\" width=\"960\" height=\"720\" />\n"
+            "</gallery>\n");
+        file.close();
+        QVERIFY(murano::player::writeGalleryScript(index));
+    }
+
+    void buttonsReachTheHostThroughTheWebChannel() {
+        QWebEngineView view;
+        QWebChannel channel;
+        RecordingHost host;
+        channel.registerObject(QStringLiteral("host"), &host);
+        view.page()->setWebChannel(&channel);
+        openWall(view);
+        QCOMPARE(wallData(view, "slides"), QStringLiteral("2"));
+        evaluate(view.page(),
+                 QStringLiteral("document.querySelector('.mw-fullscreen-button').click();"
+                                "document.querySelector('.mw-reload-button').click(); true"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            host.calls, (QStringList{QStringLiteral("fullScreen"), QStringLiteral("reload")}),
+            10000);
+    }
+
+    void pageFromDiskReadsTheIndexItself() {
+        // The view murano shows lets a page from disk read the files beside it, so the index
+        // itself is read and a stale twin cannot show old slides there.
+        QWebEngineView view;
+        openWall(view);
+        QCOMPARE(wallData(view, "source"), QStringLiteral("xml"));
+        QCOMPARE(wallData(view, "slides"), QStringLiteral("2"));
+    }
+};
+
+QTEST_MAIN(WebEngineHostTest)
+#include "webengine_host_test.moc"

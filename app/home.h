@@ -23,6 +23,7 @@ class Import;
 class PreviewControl;
 class Publish;
 class QAction;
+class QLineEdit;
 class QMenuBar;
 class QTimer;
 class QToolButton;
@@ -30,8 +31,6 @@ class Template;
 class WindowDragger;
 class myLabel;
 class upLoad;
-struct UserSettings;
-struct WallLook;
 
 class Home : public QMainWindow {
     Q_OBJECT
@@ -135,15 +134,18 @@ private:
     QString indexPath() const;
     void setFullScreenButton(bool shown);
 
-    // Values between the form and the wall's files (home_settings.cpp, home_look.cpp).
-    UserSettings settingsFromForm() const;
-    void showSettings(const UserSettings& values);
-    WallLook lookFromForm() const;
-    void writeLook(const WallLook& look);
+    // The user settings file (home_settings.cpp): restored into the form at start-up, saved
+    // from it at every Apply.
+    void restoreSettings();
+    void saveSettings() const;
+    void showSwatch(QLineEdit* swatch, const QColor& colour);
+    // The look of the wall (home_look.cpp): the background and logo copies, the start tag, the
+    // index and its script twin.
+    void applyLook();
 
     // Background mode and colours.
     void setBackgroundMode(int mode);
-    bool pickColour(QColor& colour, const char* swatchName);
+    bool pickColour(QColor& colour, QLineEdit* swatch);
 
     // The preview.
     bool loadPreview();

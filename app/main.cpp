@@ -1,0 +1,40 @@
+// murano: the desktop program. It takes no options of its own; everything it remembers lives in
+// the user settings file, the remembered-values files and the gallery index.
+#include "home.h"
+#include "message_log.h"
+#include "text_codec.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include <unistd.h>
+
+int main(int argc, char* argv[]) {
+    // The browser engine refuses to start its sandbox for root; the preview must still play.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    // The preview's browser engine shares its graphics contexts with the window's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvex"));
+    installMessageLog();
+    // Image buttons and dialog slots are wired by hand; the form loader's search for matching
+    // signals would only fill the log.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("qt.core.qmetaobject.connectslotsbyname=false"));
+    // Qt 6 keeps no codecs for translated literals or C strings (they are UTF-8); the process
+    // codec becomes the locale codec, which every other 8-bit conversion uses.
+    installProcessCodec();
+
+    int result = 0;
+    {
+        Home home;
+        home.setWindowOpacity(0.0);
+        home.show();
+        home.fadeIn();
+        result = QApplication::exec();
+    }
+    return result;
+}

@@ -1,0 +1,585 @@
+// The main window with the preview engine switched off: start-up, Apply into the gallery index
+// and the settings file, the background and logo copies, the player's requests, the pages, the
+// dialogs and the window's edges.
+#include "about.h"
+#include "bookinfo.h"
+#include "buttons.h"
+#include "gallery_script.h"
+#include "home.h"
+#include "home_support.h"
+#include "preview_control.h"
+#include "template.h"
+#include "upload.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QToolButton>
+
+using namespace hometest;
+
+namespace {
+
+QStringList lines(const QString& path) {
+    return QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
+}
+
+QString indexFile() {
+    return workFolder() + QStringLiteral("xml/images.xml");
+}
+
+QString startTag() {
+    return lines(indexFile()).value(1);
+}
+
+// The twin the player reads from disk must carry exactly what the index says.
+bool twinInStep() {
+    return readAll(workFolder() + QStringLiteral("xml/images.js")) ==
+           murano::player::galleryScriptFor(readAll(indexFile()));
+}
+
+void writeImage(const QString& path, QColor colour) {
+    QImage image(16, 12, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save(path));
+}
+
+template <typename T> T* child(const QWidget* window, const char* name) {
+    T* widget = window->findChild<T*>(QLatin1String(name));
+    if (!widget) {
+        qWarning() << "no widget" << name;
+    }
+    return widget;
+}
+
+QAction* modeEntry(const Home& home, const QString& text) {
+    const QList<QAction*> actions = home.modeMenu()->findChildren<QAction*>();
+    for (QAction* action : actions) {
+        if (action->text() == text) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, QPoint global) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, pos, global, Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Drags a frame strip of the window from a point inside it by the given distance.
+void dragStrip(QWidget* strip, QPoint from, QPoint by) {
+    const QPoint global = strip->mapToGlobal(from);
+    sendMouse(strip, QEvent::MouseButtonPress, from, global);
+    sendMouse(strip, QEvent::MouseMove, from + by, global + by);
+    sendMouse(strip, QEvent::MouseButtonRelease, from + by, global + by);
+}
+
+// Picks a colour in the next colour dialog, or cancels it when the colour is invalid.
+void answerColourDialog(QColor colour) {
+    QTimer::singleShot(20, [colour] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            answerColourDialog(colour);
+            return;
+        }
+        if (colour.isValid()) {
+            dialog->setCurrentColor(colour);
+            dialog->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+}
+
+// Receives the URLs the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+class HomeTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        qputenv("MURANO_NO_WEBENGINE", "1");
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void firstStartMakesTheWorkFolderAndTheSettings();
+    void laterStartReusesTheWorkFolderAndRepairsIt();
+    void applyWritesTheStartTag_data();
+    void applyWritesTheStartTag();
+    void buttonsDialogOkAppliesTheHiddenButtons();
+    void newLogoEmptiesTheLogoFolderFirst();
+    void pngBackgroundLeavesTheJpgOne();
+    void templateChoiceAppliesAStretchedImage();
+    void pureColourAppliesAtOnceGradientColoursWait();
+    void missingEngineQuestionRetriesUntilNo();
+    void missingEngineYesOpensTheHelpPage();
+    void playerReloadPutsANewControlInPlace();
+    void playerFullScreenTwiceReturnsToNormal();
+    void otherPlayerRequestsOnlyRepair();
+    void pagesSlideAndApplyBlinksOnTheSettingsPage();
+    void uploadDialogShowsTheFullScreenButtonWhileOpen();
+    void dialogsOpenCentredAndRestoreTheirButtons();
+    void edgesResizeWithinTheMinimumSize();
+
+private:
+    QTemporaryDir application_;
+    std::unique_ptr<QTemporaryDir> state_;
+};
+
+void HomeTest::initTestCase() {
+    QVERIFY2(prepareApplicationFolder(application_), "build murano_flash_template and the skin");
+}
+
+void HomeTest::init() {
+    state_ = freshState();
+}
+
+void HomeTest::firstStartMakesTheWorkFolderAndTheSettings() {
+    QuestionAnswerer answerer;
+    Home home;
+    QCOMPARE(answerer.asked(), 1); // the engine is off: the missing-control question, answered No
+    QVERIFY(home.preview()->isNull());
+
+    const QString work = workFolder();
+    for (const char* file : {"main.swf", "index.html", "swfobject.js", "xml/images.xml",
+                             "background/background.jpg", "logo/logo.png"}) {
+        QVERIFY2(QFile::exists(work + QLatin1String(file)), file);
+    }
+    QVERIFY(QDir(work + QStringLiteral("wallimages/thumbs")).exists());
+
+    const QStringList settings = lines(userSettingsFile());
+    QCOMPARE(settings.size(), 19); // 18 lines, each ended by "\n"
+    QCOMPARE(settings.value(13), QStringLiteral("#00ff7f"));
+    QCOMPARE(settings.value(17), QStringLiteral("0"));
+
+    QVERIFY(startTag().contains(QLatin1String("btn_fullscreen=\"0\"")));
+    QVERIFY(!readAll(indexFile()).contains("btn_fullscreen=\"1\""));
+    QVERIFY(twinInStep());
+
+    // A first start shows the pure colour: its page and swatch, and only the other two modes.
+    QCOMPARE(home.backgroundMode(), 1);
+    QVERIFY(!modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
+    QVERIFY(modeEntry(home, QStringLiteral("Image"))->isEnabled());
+    QVERIFY(modeEntry(home, QStringLiteral("Gradient Color"))->isEnabled());
+    QVERIFY(child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
+    QVERIFY(!child<QWidget>(&home, "page_image")->isVisibleTo(&home));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_color")->styleSheet(),
+             QStringLiteral("background-color: rgb(0, 255, 127)"));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_logoFile")->text(),
+             applicationFolder() + QStringLiteral("flash/logo/logo.png"));
+    QCOMPARE(home.size(), QSize(868, 661));
+    QCOMPARE(home.minimumSize(), QSize(868, 450));
+    QVERIFY(home.windowFlags() & Qt::FramelessWindowHint);
+}
+
+void HomeTest::laterStartReusesTheWorkFolderAndRepairsIt() {
+    QuestionAnswerer answerer;
+    { Home first; }
+    const QString work = workFolder();
+    QFile::remove(work + QStringLiteral("main.swf"));
+    writeImage(work + QStringLiteral("wallimages/0.jpg"), Qt::red);
+    // A settings file of an image wall with the position "Tile" and a hidden logo.
+    QStringList settings = lines(userSettingsFile());
+    settings[17] = QStringLiteral("22");
+    settings.insert(18, QStringLiteral("1"));
+    QFile file(userSettingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(settings.join(QLatin1Char('\n')).toUtf8());
+    file.close();
+
+    Home second;
+    QVERIFY(QFile::exists(work + QStringLiteral("main.swf")));
+    QVERIFY(QFile::exists(work + QStringLiteral("wallimages/0.jpg")));
+    QCOMPARE(second.backgroundMode(), 2);
+    QVERIFY(!modeEntry(second, QStringLiteral("Gradient Color"))->isEnabled());
+    QCOMPARE(child<QComboBox>(&second, "comboBox_position")->currentText(), QStringLiteral("Tile"));
+    QVERIFY(child<QCheckBox>(&second, "checkBox_showLogo")->isChecked());
+}
+
+void HomeTest::applyWritesTheStartTag_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("background");
+    QTest::addColumn<QString>("modeLine");
+    QTest::newRow("pure colour") << "Pure Color" << 0 << "0{0x00ff7f}"
+                                 << "10";
+    QTest::newRow("gradient, angle as typed")
+        << "Gradient Color" << 1 << "1{0x550000,0x555500,45 deg}"
+        << "21";
+    QTest::newRow("image, centred") << "Image" << 0 << "2{background/background.jpg,center}"
+                                    << "00";
+    QTest::newRow("image, stretched") << "Image" << 1 << "2{background/background.jpg,stretch}"
+                                      << "01";
+    QTest::newRow("image, tiled") << "Image" << 2 << "2{background/background.jpg,titl}"
+                                  << "02";
+}
+
+void HomeTest::applyWritesTheStartTag() {
+    QFETCH(QString, mode);
+    QFETCH(int, position);
+    QFETCH(QString, background);
+    QFETCH(QString, modeLine);
+    QuestionAnswerer answerer;
+    Home home;
+    const QByteArray declaration = lines(indexFile()).value(0).toUtf8();
+    child<QComboBox>(&home, "comboBox_position")->setCurrentIndex(position);
+    child<QLineEdit>(&home, "lineEdit_angle")->setText(QStringLiteral("45 deg"));
+    child<QLineEdit>(&home, "lineEdit_link")->setText(QStringLiteral("http://x.example/?a=1&b=2"));
+    home.bookInfoDialog()->setDetails({QStringLiteral("Tom & \"Jerry\""), QStringLiteral("a@b.c"),
+                                       QStringLiteral("<site>"), QStringLiteral("it's"),
+                                       QStringLiteral("first")});
+    QAction* entry = modeEntry(home, mode);
+    if (entry->isEnabled()) {
+        entry->trigger();
+    }
+    QVERIFY(!entry->isEnabled());
+
+    QTest::mouseClick(child<QToolButton>(&home, "toolButton_applay"), Qt::LeftButton);
+
+    const QString expected =
+        QStringLiteral(
+            "<gallery imagesFolder=\"wallimages/\" thumbnailsFolder=\"wallimages/thumbs/\" "
+            "back_ground=\"%1\" logo_visible=\"1\" logo_img=\"logo/logo.png\" "
+            "logo_link=\"http://x.example/?a=1&amp;b=2\" btn_fullscreen=\"0\" btn_share=\"1\" "
+            "btn_reload=\"0\" btn_info=\"1\" book_title=\"Tom &amp; &quot;Jerry&quot;\" "
+            "email=\"a@b.c\" website=\"&lt;site&gt;\" display_name=\"it&apos;s\" "
+            "description=\"first\" >")
+            .arg(background);
+    QCOMPARE(startTag(), expected);
+    QCOMPARE(lines(indexFile()).value(0).toUtf8(), declaration);
+    QVERIFY(twinInStep());
+
+    const QStringList settings = lines(userSettingsFile());
+    QCOMPARE(settings.size(), 20); // 19 lines after Apply
+    QCOMPARE(settings.value(3), QStringLiteral("http://x.example/?a=1&b=2"));
+    QCOMPARE(settings.value(8), QStringLiteral("Tom & \"Jerry\""));
+    QCOMPARE(settings.value(17), modeLine);
+
+    // Apply again: the same files.
+    const QByteArray index = readAll(indexFile());
+    home.on_apply_click();
+    QCOMPARE(readAll(indexFile()), index);
+}
+
+void HomeTest::buttonsDialogOkAppliesTheHiddenButtons() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.on_buttons_click();
+    auto* toolButton = child<QToolButton>(&home, "toolButton_buttons");
+    QCOMPARE(toolButton->styleSheet(), Home::selectedStyle());
+    Buttons* buttons = home.buttonsDialog();
+    QTest::mouseClick(child<QCheckBox>(buttons, "checkBox"), Qt::LeftButton, {}, QPoint(8, 8));
+    child<QCheckBox>(&home, "checkBox_showLogo")->setChecked(true);
+    buttons->on_ok_click();
+
+    const QString tag = startTag();
+    QVERIFY(tag.contains(QLatin1String("btn_share=\"0\" ")));
+    QVERIFY(tag.contains(QLatin1String("btn_info=\"0\" ")));
+    QVERIFY(tag.contains(QLatin1String("logo_visible=\"0\" ")));
+    const QStringList settings = lines(userSettingsFile());
+    QCOMPARE(settings.value(5), QStringLiteral("1"));
+    QCOMPARE(settings.value(7), QStringLiteral("1"));
+    QCOMPARE(settings.value(18), QStringLiteral("1"));
+    QCOMPARE(toolButton->styleSheet(), Home::normalStyle());
+    QVERIFY(toolButton->isEnabled());
+}
+
+void HomeTest::newLogoEmptiesTheLogoFolderFirst() {
+    QuestionAnswerer answerer;
+    Home home;
+    const QString logoFolder = workFolder() + QStringLiteral("logo/");
+    writeImage(logoFolder + QStringLiteral("stray.png"), Qt::blue);
+    const QString chosen = state_->path() + QStringLiteral("/mine.jpg");
+    writeImage(chosen, Qt::red);
+
+    child<QLineEdit>(&home, "lineEdit_logoFile")->setText(chosen);
+    home.on_apply_click();
+
+    QCOMPARE(QDir(logoFolder).entryList(QDir::Files), QStringList{QStringLiteral("logo.jpg")});
+    QCOMPARE(readAll(logoFolder + QStringLiteral("logo.jpg")), readAll(chosen));
+    QVERIFY(startTag().contains(QLatin1String("logo_img=\"logo/logo.jpg\" ")));
+
+    // The wall's own copy chosen again is not copied onto itself.
+    child<QLineEdit>(&home, "lineEdit_logoFile")->setText(logoFolder + QStringLiteral("logo.jpg"));
+    home.on_apply_click();
+    QCOMPARE(readAll(logoFolder + QStringLiteral("logo.jpg")), readAll(chosen));
+}
+
+void HomeTest::pngBackgroundLeavesTheJpgOne() {
+    QuestionAnswerer answerer;
+    Home home;
+    const QString folder = workFolder() + QStringLiteral("background/");
+    const QByteArray jpg = readAll(folder + QStringLiteral("background.jpg"));
+    const QString chosen = state_->path() + QStringLiteral("/sky.png");
+    writeImage(chosen, Qt::cyan);
+
+    home.imageAction();
+    child<QLineEdit>(&home, "lineEdit_file")->setText(chosen);
+    home.on_apply_click();
+
+    QCOMPARE(readAll(folder + QStringLiteral("background.png")), readAll(chosen));
+    QCOMPARE(readAll(folder + QStringLiteral("background.jpg")), jpg);
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"2{background/background.png,")));
+}
+
+void HomeTest::templateChoiceAppliesAStretchedImage() {
+    QuestionAnswerer answerer;
+    Home home;
+    const QString chosen = state_->path() + QStringLiteral("/template.png");
+    writeImage(chosen, Qt::darkGreen);
+    emit home.templateDialog()->templateOk(chosen);
+
+    QCOMPARE(home.backgroundMode(), 0);
+    QVERIFY(!modeEntry(home, QStringLiteral("Image"))->isEnabled());
+    QCOMPARE(child<QComboBox>(&home, "comboBox_position")->currentText(),
+             QStringLiteral("Stretch"));
+    QVERIFY(startTag().contains(
+        QLatin1String("back_ground=\"2{background/background.png,stretch}\" ")));
+    QCOMPARE(readAll(workFolder() + QStringLiteral("background/background.png")), readAll(chosen));
+}
+
+void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
+    QuestionAnswerer answerer;
+    Home home;
+    answerColourDialog(QColor(1, 2, 3));
+    home.on_toolButton_color_clicked();
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"0{0x010203}\" ")));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_color")->styleSheet(),
+             QStringLiteral("background-color: rgb(1, 2, 3)"));
+
+    const QByteArray before = readAll(indexFile());
+    answerColourDialog(QColor(200, 100, 50));
+    home.on_toolButton_startColor_clicked();
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_starColor")->styleSheet(),
+             QStringLiteral("background-color: rgb(200, 100, 50)"));
+    QCOMPARE(readAll(indexFile()), before);
+
+    // A cancelled dialog changes nothing.
+    answerColourDialog(QColor());
+    home.on_toolButton_endColor_clicked();
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_endColor")->styleSheet(),
+             QStringLiteral("background-color: rgb(85, 85, 0)"));
+
+    home.gradientAction();
+    home.on_apply_click();
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x555500,90}\" ")));
+}
+
+void HomeTest::missingEngineQuestionRetriesUntilNo() {
+    QuestionAnswerer answerer({QMessageBox::Retry, QMessageBox::Retry, QMessageBox::No});
+    Home home;
+    QCOMPARE(answerer.asked(), 3);
+    QVERIFY(answerer.texts().first().contains(QLatin1String("wall player engine")));
+    QVERIFY(home.preview()->isNull());
+    // The window keeps working without a preview.
+    home.on_apply_click();
+    QVERIFY(startTag().startsWith(QLatin1String("<gallery ")));
+}
+
+void HomeTest::missingEngineYesOpensTheHelpPage() {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QuestionAnswerer answerer({QMessageBox::Yes, QMessageBox::No});
+    {
+        Home home;
+        QCOMPARE(answerer.asked(), 2);
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls.first().isValid());
+}
+
+void HomeTest::playerReloadPutsANewControlInPlace() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QPointer<PreviewControl> old = home.preview();
+    home.flashCallSLOT(QStringLiteral("request:reload;fullScreen"));
+    QVERIFY(home.preview() != old.data());
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(!home.isPreviewFullScreen()); // "reload" wins over "fullScreen"
+    QCOMPARE(home.preview()->geometry(), QRect(7, 122, home.width() - 13, home.height() - 129));
+    QVERIFY(home.preview()->isVisible());
+}
+
+void HomeTest::playerFullScreenTwiceReturnsToNormal() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    home.flashCallSLOT(QStringLiteral("fullScreen"));
+    QVERIFY(home.isPreviewFullScreen());
+    QVERIFY(home.windowState() & Qt::WindowFullScreen);
+    QTRY_COMPARE(home.preview()->geometry(), home.rect());
+
+    home.flashCallSLOT(QStringLiteral("fullScreen"));
+    QVERIFY(!home.isPreviewFullScreen());
+    QVERIFY(!(home.windowState() & Qt::WindowFullScreen));
+    QTRY_COMPARE(home.size(), QSize(868, 661));
+    QCOMPARE(home.preview()->geometry(), QRect(7, 122, 855, 532));
+}
+
+void HomeTest::otherPlayerRequestsOnlyRepair() {
+    QuestionAnswerer answerer;
+    Home home;
+    PreviewControl* preview = home.preview();
+    const QRect geometry = preview->geometry();
+    QFile::remove(workFolder() + QStringLiteral("main.swf"));
+    home.flashCallSLOT(QStringLiteral("Reload FULLSCREEN")); // the words are case-sensitive
+    QVERIFY(QFile::exists(workFolder() + QStringLiteral("main.swf")));
+    QCOMPARE(home.preview(), preview);
+    QCOMPARE(preview->geometry(), geometry);
+    QVERIFY(!home.isPreviewFullScreen());
+    QCOMPARE(answerer.asked(), 1);
+}
+
+void HomeTest::pagesSlideAndApplyBlinksOnTheSettingsPage() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    auto* homePage = child<QWidget>(&home, "widget_home");
+    auto* settingPage = child<QWidget>(&home, "widget_setting");
+    auto* homeTab = child<QToolButton>(&home, "toolButton_home");
+    auto* settingTab = child<QToolButton>(&home, "toolButton_setting");
+    auto* apply = child<QToolButton>(&home, "toolButton_applay");
+    const int full = home.width() - 14;
+    QCOMPARE(homePage->width(), full);
+    QCOMPARE(settingPage->width(), 0);
+    QVERIFY(!homeTab->isEnabled());
+
+    // The blink waits for the settings page.
+    home.showIcon();
+    QCOMPARE(apply->styleSheet(), Home::normalStyle());
+
+    QTest::mouseClick(settingTab, Qt::LeftButton);
+    QCOMPARE(home.currentPage(), 1);
+    QVERIFY(!settingTab->isEnabled());
+    QVERIFY(homeTab->isEnabled());
+    QCOMPARE(settingTab->styleSheet(), Home::selectedStyle());
+    QTRY_COMPARE(settingPage->width(), full);
+    QCOMPARE(homePage->width(), 0);
+    QCOMPARE(apply->x(), home.width() - 218);
+
+    // The blink timer runs as well: each tick swaps the two styles.
+    const QString before = apply->styleSheet();
+    home.showIcon();
+    QCOMPARE(apply->styleSheet(),
+             before == Home::blinkStyle() ? Home::normalStyle() : Home::blinkStyle());
+    home.showIcon();
+    QCOMPARE(apply->styleSheet(), before);
+
+    // Back to the home page while the slide is under way reverses it from where it stands.
+    home.on_home_click();
+    home.on_setting_click();
+    QTest::qWait(40);
+    const int reached = settingPage->width();
+    home.on_home_click();
+    QVERIFY(settingPage->width() <= reached);
+    QTRY_COMPARE(homePage->width(), full);
+    QCOMPARE(settingPage->width(), 0);
+    QVERIFY(!homeTab->isEnabled());
+    QCOMPARE(apply->styleSheet(), Home::normalStyle());
+    home.showIcon();
+    QCOMPARE(apply->styleSheet(), Home::normalStyle());
+}
+
+void HomeTest::uploadDialogShowsTheFullScreenButtonWhileOpen() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.on_share_click();
+    QVERIFY(startTag().contains(QLatin1String("btn_fullscreen=\"1\"")));
+    QVERIFY(twinInStep());
+    QCOMPARE(child<QToolButton>(&home, "toolButton_share")->styleSheet(), Home::selectedStyle());
+
+    home.uploadDialog()->on_close_click();
+    QVERIFY(startTag().contains(QLatin1String("btn_fullscreen=\"0\"")));
+    QVERIFY(twinInStep());
+    QCOMPARE(child<QToolButton>(&home, "toolButton_share")->styleSheet(), Home::normalStyle());
+}
+
+void HomeTest::dialogsOpenCentredAndRestoreTheirButtons() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.move(100, 60);
+    home.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    const QPoint origin = home.pos();
+
+    home.on_book_click();
+    BookInfo* bookInfo = home.bookInfoDialog();
+    QTRY_COMPARE(bookInfo->height(), 320);
+    QCOMPARE(bookInfo->pos(), origin + QPoint((868 - 400) / 2, (661 - 320) / 2));
+    bookInfo->on_close_click();
+    QCOMPARE(child<QToolButton>(&home, "toolButton_bookInfo")->styleSheet(), Home::normalStyle());
+    QTRY_VERIFY(!bookInfo->isVisible());
+
+    home.on_template_click();
+    Template* chooser = home.templateDialog();
+    QCOMPARE(chooser->pos(), origin + QPoint((868 - 600) / 2, (661 - 500) / 2));
+    QCOMPARE(child<QToolButton>(&home, "toolButton_template")->styleSheet(), Home::selectedStyle());
+    chooser->on_close_click();
+    QCOMPARE(child<QToolButton>(&home, "toolButton_template")->styleSheet(), Home::normalStyle());
+    QTRY_VERIFY(!chooser->isVisible());
+
+    QTest::mouseClick(child<QToolButton>(&home, "toolButton_about"), Qt::LeftButton);
+    About* about = home.aboutDialog();
+    QCOMPARE(about->pos(), origin + QPoint((868 - 400) / 2, (661 - 170) / 2));
+    QTRY_VERIFY(about->isVisible());
+    about->on_close_click();
+    QCOMPARE(child<QToolButton>(&home, "toolButton_about")->styleSheet(), Home::normalStyle());
+    QTRY_VERIFY(!about->isVisible());
+}
+
+void HomeTest::edgesResizeWithinTheMinimumSize() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.move(300, 100);
+    home.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    const QRect start = home.geometry();
+
+    // The left edge follows the pointer in steps of 10 pixels...
+    dragStrip(child<QWidget>(&home, "label_leftframe"), QPoint(5, 300), QPoint(-35, 0));
+    QCOMPARE(home.geometry().left(), start.left() - 30);
+    QCOMPARE(home.width(), start.width() + 30);
+    // ...but never past the minimum width.
+    dragStrip(child<QWidget>(&home, "label_leftframe"), QPoint(5, 300), QPoint(200, 0));
+    QCOMPARE(home.width(), 868);
+    QCOMPARE(home.geometry().right(), start.right());
+
+    dragStrip(child<QWidget>(&home, "label_rightframe"), QPoint(5, 300), QPoint(50, 0));
+    QCOMPARE(home.width(), 918);
+    QCOMPARE(home.preview()->geometry(), QRect(7, 122, 918 - 13, 661 - 129));
+
+    dragStrip(child<QWidget>(&home, "label_buttonfram"), QPoint(400, 5), QPoint(0, -400));
+    QCOMPARE(home.height(), 450);
+    QCOMPARE(home.mask().boundingRect(), QRect(0, 0, 918, 450));
+}
+
+QTEST_MAIN(HomeTest)
+#include "home_test.moc"

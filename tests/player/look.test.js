@@ -87,6 +87,15 @@ test('an image background whose file is missing leaves the default stage', async
   await page.close();
 });
 
+test('background and logo named in capitals are found under their lower-case published names', async () => {
+  const page = await open({ back_ground: '2{background/BACKGROUND.JPG,stretch}', logo_img: 'logo/Logo.PNG' });
+  await page.waitForFunction(() => /background\/background\.jpg/.test(document.querySelector('.mw-backdrop').style.backgroundImage));
+  assert.equal(await page.getAttribute('.mw-backdrop', 'data-mode'), 'image');
+  await page.waitForFunction(() => document.querySelector('.mw-logo img').naturalWidth === 300);
+  assert.match(await page.getAttribute('.mw-logo img', 'src'), /^logo\/logo\.png/);
+  await page.close();
+});
+
 test('the image background is really painted where it is asked for', async () => {
   // The 300 x 84 logo tiled over the stage shows at the top-left corner and again one tile lower.
   const tiled = await open({ back_ground: '2{logo/logo.png,titl}', logo_visible: '0', btn_info: '0',
@@ -110,17 +119,19 @@ test('the logo shows with its link, or not at all', async () => {
   const shown = await open({ logo_visible: '1', logo_img: 'logo/logo.png', logo_link: 'https://example.org/books' });
   assert.equal(await shown.getAttribute('a.mw-logo', 'href'), 'https://example.org/books');
   assert.equal(await shown.getAttribute('a.mw-logo', 'target'), '_blank');
-  assert.match(await shown.getAttribute('.mw-logo img', 'src'), /^logo\/logo\.png/);
   await shown.waitForFunction(() => document.querySelector('.mw-logo img').naturalWidth === 300);
+  assert.match(await shown.getAttribute('.mw-logo img', 'src'), /^logo\/logo\.png/);
 
   const bare = await open({ logo_link: 'www.example.org' });
   assert.equal(await bare.getAttribute('a.mw-logo', 'href'), 'http://www.example.org');
   const unlinked = await open({ logo_link: '' });
   assert.equal(await unlinked.$('a.mw-logo'), null);
   assert.ok(await unlinked.$('span.mw-logo img'));
+  const missing = await open({ logo_img: 'logo/none.png' });
+  await missing.waitForFunction(() => !document.querySelector('.mw-logo'));
   const hidden = await open({ logo_visible: '0' });
   assert.equal(await hidden.$('.mw-logo'), null);
-  await Promise.all([shown.close(), bare.close(), unlinked.close(), hidden.close()]);
+  await Promise.all([shown.close(), bare.close(), unlinked.close(), missing.close(), hidden.close()]);
 });
 
 test('buttons set to 0 are absent, buttons set to 1 are there', async () => {

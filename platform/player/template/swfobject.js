@@ -378,6 +378,26 @@
     }) + '")';
   }
 
+  // Published copies keep their data files under lower-case names, while the index keeps the
+  // name as chosen ("logo/logo.PNG"): an image that does not load is looked for in lower case.
+  function findFile(path, found, missing) {
+    var probe = new Image();
+    var lower = path.toLowerCase();
+    probe.onload = function () {
+      found(probe.dataset.path);
+    };
+    probe.onerror = function () {
+      if (probe.dataset.path !== lower) {
+        probe.dataset.path = lower;
+        probe.src = fileUrl(lower);
+      } else {
+        missing();
+      }
+    };
+    probe.dataset.path = path;
+    probe.src = fileUrl(path);
+  }
+
   function applyBackground(element, background) {
     element.classList.toggle('mw-default', background.kind === 'default');
     element.dataset.mode = background.kind;
@@ -390,11 +410,11 @@
       style.backgroundImage = 'linear-gradient(' + (background.angle + 90) + 'deg,' + background.from + ',' + background.to + ')';
     } else if (background.kind === 'image') {
       // A background file that does not load leaves the default stage rather than a bare colour.
-      var probe = new Image();
-      probe.onerror = function () {
+      findFile(background.path, function (path) {
+        style.backgroundImage = cssUrl(path);
+      }, function () {
         applyBackground(element, { kind: 'default' });
-      };
-      probe.src = fileUrl(background.path);
+      });
       style.backgroundImage = cssUrl(background.path);
       element.dataset.position = background.position;
       if (background.position === 'stretch') {
@@ -1136,8 +1156,11 @@
       var logo = el('img', '', holder);
       logo.alt = 'Logo';
       logo.draggable = false;
-      logo.onerror = function () { holder.remove(); };
-      logo.src = fileUrl(String(settings.logo_img).trim().replace(/\\/g, '/'));
+      findFile(String(settings.logo_img).trim().replace(/\\/g, '/'), function (path) {
+        logo.src = fileUrl(path);
+      }, function () {
+        holder.remove();
+      });
     }
     var title = el('div', 'mw-title', bar);
     title.textContent = settings.book_title;

@@ -24,7 +24,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -279,14 +278,20 @@ void Home::initModeMenu() {
     modeMenu_ = new QMenuBar(ui_->widget_backgroundConfig);
     modeMenu_->setNativeMenuBar(false);
     modeMenu_->setGeometry(18, 47, 15, 15);
-    modeMenu_->setToolTip(tr("Background style"));
-    QMenu* modes = modeMenu_->addMenu(QIcon(imagePath_ + QStringLiteral("style.png")), QString());
-    imageEntry_ = modes->addAction(tr("Image"));
-    pureEntry_ = modes->addAction(tr("Pure Color"));
-    gradientEntry_ = modes->addAction(tr("Gradient Color"));
+    imageEntry_ = modeMenu_->addAction(tr("Image"));
+    pureEntry_ = modeMenu_->addAction(tr("Pure Color"));
+    gradientEntry_ = modeMenu_->addAction(tr("Gradient Color"));
     connect(imageEntry_, &QAction::triggered, this, &Home::imageAction);
     connect(pureEntry_, &QAction::triggered, this, &Home::pureAction);
     connect(gradientEntry_, &QAction::triggered, this, &Home::gradientAction);
+    // The bar is too small for its entries, so it shows only its overflow button, which drops
+    // the three entries down; the button wears the skin's style picture.
+    if (auto* overflow = modeMenu_->findChild<QToolButton*>()) {
+        overflow->setIcon(QIcon(imagePath_ + QStringLiteral("style.png")));
+        overflow->setIconSize(QSize(15, 15));
+        overflow->setToolTip(tr("Background style"));
+        overflow->setCursor(Qt::PointingHandCursor);
+    }
     modeMenu_->show();
 }
 

@@ -16,8 +16,11 @@ packages=(
     # reference online book service
     libcpp-httplib-dev libsqlite3-dev
     # player tests in a real browser; desktop integration; a display for screenshots
-    chromium nodejs npm xdg-utils xvfb xauth imagemagick fonts-dejavu-core
+    chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
 )
+# Node.js and npm: the machine's own when it has them (a packaged npm of another origin would
+# conflict with them), Debian's otherwise.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -833,9 +833,11 @@ void Home::mouseReleaseEvent(QMouseEvent* event) {
 
 void Home::mouseDoubleClickEvent(QMouseEvent* event) {
     QMainWindow::mouseDoubleClickEvent(event);
-    const QPoint pos = event->position().toPoint();
-    QWidget* hit = childAt(pos);
-    if (event->button() == Qt::LeftButton && hit == ui_->label_title) {
+    // The title bar's own labels count as the title; its buttons and the edge strips do not.
+    const QWidget* hit = childAt(event->position().toPoint());
+    const bool onTitle =
+        hit == ui_->label_title || hit == ui_->label_titleText || hit == ui_->label_icon;
+    if (event->button() == Qt::LeftButton && onTitle) {
         on_max_click();
     }
 }

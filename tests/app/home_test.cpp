@@ -145,6 +145,7 @@ private slots:
     void uploadDialogShowsTheFullScreenButtonWhileOpen();
     void dialogsOpenCentredAndRestoreTheirButtons();
     void edgesResizeWithinTheMinimumSize();
+    void titleDragsAndDoubleClickMaximises();
 
 private:
     QTemporaryDir application_;
@@ -579,6 +580,28 @@ void HomeTest::edgesResizeWithinTheMinimumSize() {
     dragStrip(child<QWidget>(&home, "label_buttonfram"), QPoint(400, 5), QPoint(0, -400));
     QCOMPARE(home.height(), 450);
     QCOMPARE(home.mask().boundingRect(), QRect(0, 0, 918, 450));
+}
+
+void HomeTest::titleDragsAndDoubleClickMaximises() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.move(200, 100);
+    home.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    const QPoint start = home.pos();
+    auto* title = child<QWidget>(&home, "label_title");
+    dragStrip(title, QPoint(400, 18), QPoint(40, 30));
+    QCOMPARE(home.pos(), start + QPoint(40, 30));
+    // A press on a title-bar button is a click, not a drag.
+    dragStrip(title, QPoint(home.width() - 30, 12), QPoint(40, 30));
+    QCOMPARE(home.pos(), start + QPoint(40, 30));
+
+    QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(400, 18));
+    QVERIFY(home.isMaximised());
+    QVERIFY(home.windowState() & Qt::WindowFullScreen);
+    QTest::mouseDClick(child<QWidget>(&home, "label_titleText"), Qt::LeftButton);
+    QVERIFY(!home.isMaximised());
+    QTRY_COMPARE(home.size(), QSize(868, 661));
 }
 
 QTEST_MAIN(HomeTest)

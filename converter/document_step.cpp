@@ -8,6 +8,8 @@
 #include "paths.h"
 #include "pdf_settings.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -41,6 +43,9 @@ bool runQuietly(std::vector<std::string> words) {
         return false;
     }
     if (child == 0) {
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         const int devNull = ::open("/dev/null", O_RDWR);
         if (devNull >= 0) {
             ::dup2(devNull, STDIN_FILENO);

@@ -14,6 +14,7 @@
 #include "web_pages.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -185,6 +186,9 @@ int ExportSession(const std::string& input, const std::string& output, int forma
     return collectOutput(output, format, files);
 }
 
+// On the main thread this is a step of the run. From any other thread (the loading watchdog, a
+// stop signal) the process ends right afterwards: the run's interrupted office calls then never
+// return, so that it reports nothing more before the end.
 void PresentationKiller() {
-    office::endStartedInstances();
+    office::endStartedInstances(::gettid() != ::getpid());
 }

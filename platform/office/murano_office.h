@@ -129,8 +129,14 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Ends every instance this copy of the layer started and has not ended yet: kills each process
-// group, reaps it and removes its profile. Safe from any thread, while other calls are in flight.
-void endStartedInstances();
+// Ends every instance started in this process and not ended yet, by this copy of the layer and
+// by every other copy loaded in the process (a library that links the layer too): kills each
+// process group, reaps it and removes its profile. Safe from any thread, while other calls are in
+// flight.
+//
+// With `haltInterruptedCalls`, meant for a thread that ends the whole process right afterwards (a
+// watchdog, a stop signal), calls into the layer that the end interrupts on other threads never
+// return: the interrupted work reports nothing before the process is gone.
+void endStartedInstances(bool haltInterruptedCalls = false);
 
 } // namespace office

@@ -10,8 +10,19 @@
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <dlfcn.h>
+#include <link.h>
 #include <thread>
+#include <vector>
+
+extern "C" __attribute__((visibility("default"))) void murano_office_end_own_instances(int halt) {
+    if (halt) {
+        office::detail::markEnding();
+    }
+    office::detail::endAllOffices();
+}
 
 namespace office {
 namespace {
@@ -42,6 +53,7 @@ Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
             } catch (const css::connection::NoConnectException&) {
             }
             if (!launcherRunning(office.processGroup)) {
+                haltIfEnding();
                 error = "the office suite ended while starting";
                 return {};
             }
@@ -129,6 +141,7 @@ std::unique_ptr<Presentation> Instance::open(const std::string& path, std::strin
 }
 
 void Instance::end() {
+    haltIfEnding();
     if (impl_->processGroup < 0) {
         return;
     }
@@ -142,8 +155,45 @@ int Instance::processGroup() const {
     return impl_->processGroup;
 }
 
-void endStartedInstances() {
-    detail::endAllOffices();
+namespace {
+
+// Every copy of the layer exports this under its C name, so that a copy can find the others
+// loaded in the same process.
+using EndOwnInstancesFn = void (*)(int);
+
+struct OtherCopies {
+    EndOwnInstancesFn self;
+    std::vector<EndOwnInstancesFn> found;
+};
+
+int collectOtherCopy(struct dl_phdr_info* info, std::size_t, void* data) {
+    auto* copies = static_cast<OtherCopies*>(data);
+    if (!info->dlpi_name || !*info->dlpi_name) {
+        return 0; // the executable: its copy is not exported, and is `self` when it has one
+    }
+    void* handle = ::dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD);
+    if (!handle) {
+        return 0;
+    }
+    const auto end =
+        reinterpret_cast<EndOwnInstancesFn>(::dlsym(handle, "murano_office_end_own_instances"));
+    if (end && end != copies->self &&
+        std::find(copies->found.begin(), copies->found.end(), end) == copies->found.end()) {
+        copies->found.push_back(end);
+    }
+    ::dlclose(handle);
+    return 0;
+}
+
+} // namespace
+
+void endStartedInstances(bool haltInterruptedCalls) {
+    OtherCopies copies{&murano_office_end_own_instances, {}};
+    ::dl_iterate_phdr(collectOtherCopy, &copies);
+    for (EndOwnInstancesFn end : copies.found) {
+        end(haltInterruptedCalls ? 1 : 0);
+    }
+    murano_office_end_own_instances(haltInterruptedCalls ? 1 : 0);
 }
 
 } // namespace office

@@ -42,8 +42,15 @@ bool launcherRunning(int processGroup);
 // the registry entry. Does nothing for a group that is not registered (or already ended).
 void endOffice(int processGroup);
 
-// Ends every registered instance.
+// Ends every registered instance of this copy of the layer.
 void endAllOffices();
+
+// Marks the process as ending: from now on haltIfEnding() does not return.
+void markEnding();
+
+// Called where a call into the layer comes back from an interrupted office: when the process is
+// ending, waits for the end instead of returning.
+void haltIfEnding();
 
 // The percent-encoded file URL of an absolute path.
 std::string fileUrlOf(const std::string& absolutePath);

@@ -18,10 +18,13 @@
 #include <sstream>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace office::detail {
 namespace {
@@ -160,9 +163,22 @@ void endLocked(std::vector<Record>::iterator record) {
     registry.erase(record);
 }
 
+std::vector<char*> pointersTo(std::vector<std::string>& words) {
+    std::vector<char*> pointers;
+    for (std::string& word : words) {
+        pointers.push_back(word.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // Only async-signal-safe calls between fork and exec: the parent may have other threads.
-[[noreturn]] void execLauncher(char* const* argv) {
+[[noreturn]] void execLauncher(char* const* argv, char* const* envp) {
     ::setpgid(0, 0);
+    // Signals the caller blocks for its own handling are not the office suite's business.
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     const int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
         ::dup2(devNull, STDIN_FILENO);
@@ -180,8 +196,8 @@ void endLocked(std::vector<Record>::iterator record) {
             ::close(fd);
         }
     }
-    ::execvp(kLauncher, argv);
-    ::execv(kLauncherFallback, argv);
+    ::execvpe(kLauncher, argv, envp);
+    ::execve(kLauncherFallback, argv, envp);
     ::_exit(127);
 }
 
@@ -222,11 +238,18 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
         "--nolockcheck", "-env:UserInstallation=" + fileUrlOf(profileFolder),
     };
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
+    // The office suite's own temporary files live inside the profile folder, so that they go
+    // with it even when the office processes are killed.
+    const std::string temporary = profileFolder + "/tmp";
+    ::mkdir(temporary.c_str(), 0700);
+    std::vector<std::string> environment = {"TMPDIR=" + temporary};
+    for (char** variable = environ; *variable; ++variable) {
+        if (std::strncmp(*variable, "TMPDIR=", 7) != 0) {
+            environment.push_back(*variable);
+        }
     }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = pointersTo(words);
+    const std::vector<char*> envp = pointersTo(environment);
 
     std::lock_guard<std::mutex> lock(registryMutex);
     const pid_t child = ::fork();
@@ -234,7 +257,7 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
         return -1;
     }
     if (child == 0) {
-        execLauncher(argv.data());
+        execLauncher(argv.data(), envp.data());
     }
     ::setpgid(child, child);
     registry.push_back({child, profileFolder});
@@ -287,6 +310,20 @@ void endOffice(int processGroup) {
                      [processGroup](const Record& r) { return r.processGroup == processGroup; });
     if (record != registry.end()) {
         endLocked(record);
+    }
+}
+
+namespace {
+std::atomic<bool> ending{false};
+} // namespace
+
+void markEnding() {
+    ending = true;
+}
+
+void haltIfEnding() {
+    while (ending) {
+        ::pause();
     }
 }
 

@@ -71,11 +71,13 @@ void closeDocument(const css::uno::Reference<css::lang::XComponent>& document) {
             document->dispose();
         }
     } catch (...) {
+        haltIfEnding();
         // A document that refuses to close goes with its instance.
     }
 }
 
 std::string describeCurrentException() {
+    haltIfEnding();
     try {
         throw;
     } catch (const css::uno::Exception& e) {

@@ -1,0 +1,105 @@
+// The office layer as the converter and the SWF library use it: one private instance, a deck
+// loaded hidden, slides rendered to a pixel size, and the instance ended from anywhere.
+#include "export_process.h"
+#include "murano_office.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+class OfficeLayer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // The instance's profile goes into a folder of our own, where it can be looked for.
+        folder_ = new std::string(makeScratchFolder());
+        ::setenv("TMPDIR", folder_->c_str(), 1);
+        std::string error;
+        instance_ = office::Instance::start(error).release();
+        ASSERT_NE(instance_, nullptr) << error;
+    }
+    static void TearDownTestSuite() {
+        delete instance_;
+        EXPECT_TRUE(processesMentioning(*folder_).empty());
+        EXPECT_TRUE(folderEntries(*folder_).empty() ||
+                    folderEntries(*folder_) == std::vector<std::string>{"out"});
+    }
+    std::string out(const std::string& name) const {
+        const std::string folder = *folder_ + "/out";
+        ::mkdir(folder.c_str(), 0755);
+        return folder + "/" + name;
+    }
+
+    static std::string* folder_;
+    static office::Instance* instance_;
+};
+
+std::string* OfficeLayer::folder_ = nullptr;
+office::Instance* OfficeLayer::instance_ = nullptr;
+
+TEST_F(OfficeLayer, ReadsSlideCountAndSizeAndRendersSlidesAtAnySize) {
+    std::string error;
+    auto deck = instance_->open(deckPath("wide.pptx"), error);
+    ASSERT_TRUE(deck) << error;
+    EXPECT_EQ(deck->slideCount(), 11);
+    const office::SlideSize size = deck->slideSize();
+    EXPECT_EQ(office::pixelsAt96Dpi(size.width), 1280);
+    EXPECT_EQ(office::pixelsAt96Dpi(size.height), 720);
+
+    ASSERT_TRUE(
+        deck->exportSlide(2, out("third.jpg"), office::SlideFormat::Jpeg, 320, 180, false, error))
+        << error;
+    const Magick::Image third = readImage(out("third.jpg"));
+    EXPECT_EQ(third.columns(), 320u);
+    EXPECT_EQ(third.rows(), 180u);
+    EXPECT_FALSE(
+        deck->exportSlide(11, out("none.jpg"), office::SlideFormat::Jpeg, 320, 180, true, error));
+    EXPECT_FALSE(error.empty());
+
+    const std::vector<office::SlideOutline> outline = deck->outline(error);
+    ASSERT_EQ(outline.size(), 11u);
+    EXPECT_EQ(outline[10].title, "Slide 11");
+}
+
+TEST_F(OfficeLayer, RefusesWhatIsNotAPresentation) {
+    std::string error;
+    EXPECT_FALSE(instance_->open(*folder_ + "/missing.pptx", error));
+    EXPECT_FALSE(error.empty());
+    std::ofstream(out("notes.odt")) << "plain text";
+    error.clear();
+    EXPECT_FALSE(instance_->open(out("notes.odt"), error));
+    EXPECT_FALSE(error.empty());
+    // The instance still serves after a refusal.
+    EXPECT_TRUE(instance_->open(deckPath("standard.pptx"), error)) << error;
+}
+
+TEST(OfficeRegistry, EndsTheInstancesOfThisProcessFromAnotherThread) {
+    const std::string folder = makeScratchFolder();
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    std::string error;
+    auto first = office::Instance::start(error);
+    ASSERT_TRUE(first) << error;
+    auto second = office::Instance::start(error);
+    ASSERT_TRUE(second) << error;
+    EXPECT_NE(first->processGroup(), second->processGroup());
+    EXPECT_FALSE(processesMentioning(folder).empty());
+
+    std::thread([] { office::endStartedInstances(); }).join();
+    EXPECT_TRUE(processesMentioning(folder).empty());
+    EXPECT_TRUE(folderEntries(folder).empty()); // the private profiles are gone
+    EXPECT_NE(::kill(-first->processGroup(), 0), 0);
+
+    // The instance notices when it is used again, and ending it twice is harmless.
+    EXPECT_FALSE(first->open(deckPath("standard.pptx"), error));
+    first->end();
+    first.reset();
+    second.reset();
+}
+
+} // namespace

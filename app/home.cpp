@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 
@@ -98,6 +99,7 @@ Home::Home(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<Ui::Home
     centralWidget()->setMouseTracking(true);
     resize(kWidth, kHeight);
     setMinimumSize(kWidth, kMinimumHeight);
+    centreOnScreen();
     chrome::applyRoundedMask(this, kRadius);
 
     // 2. Where everything lives.
@@ -270,6 +272,14 @@ void Home::initStyle() {
     connect(ui_->toolButton_bookInfo, &QToolButton::clicked, this, &Home::on_book_click);
     connect(ui_->toolButton_buttons, &QToolButton::clicked, this, &Home::on_buttons_click);
     connect(ui_->toolButton_applay, &QToolButton::clicked, this, &Home::on_apply_click);
+    // Escape leaves a full-screen preview, whatever the page shows.
+    auto* leaveFullScreen = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    leaveFullScreen->setContext(Qt::WindowShortcut);
+    connect(leaveFullScreen, &QShortcut::activated, this, [this] {
+        if (previewFullScreen_) {
+            flashCallSLOT(QStringLiteral("fullScreen"));
+        }
+    });
     // The screen mode only changes how the preview frames the wall.
     connect(ui_->comboBox_screen, &QComboBox::currentIndexChanged, this, &Home::relayout);
 }
@@ -457,15 +467,19 @@ void Home::toggleMaximised() {
     } else {
         showNormal();
         resize(kWidth, kHeight);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect available = screen->availableGeometry();
-            move(available.center() - QPoint(kWidth / 2, kHeight / 2));
-        }
+        centreOnScreen();
         maximised_ = false;
         relayout();
         max_->setPicture(imagePath_ + QStringLiteral("max.png"));
     }
     max_->setToolTip(titleButtonTip(maximised_));
+}
+
+void Home::centreOnScreen() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    }
 }
 
 void Home::on_info_click() {

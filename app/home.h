@@ -159,6 +159,7 @@ private:
     QPoint centredCorner(const QWidget* dialog, int dialogHeight) const;
     void relayout();
     void toggleMaximised();
+    void centreOnScreen();
     bool resizeByEdge(const QPoint& globalPos);
 
     std::unique_ptr<Ui::Home> ui_;

@@ -443,6 +443,12 @@ void HomeTest::playerFullScreenTwiceReturnsToNormal() {
     QVERIFY(!(home.windowState() & Qt::WindowFullScreen));
     QTRY_COMPARE(home.size(), QSize(868, 661));
     QCOMPARE(home.preview()->geometry(), QRect(7, 122, 855, 532));
+
+    // Escape leaves a full-screen preview too.
+    home.flashCallSLOT(QStringLiteral("fullScreen"));
+    home.activateWindow();
+    QTest::keyClick(&home, Qt::Key_Escape);
+    QVERIFY(!home.isPreviewFullScreen());
 }
 
 void HomeTest::otherPlayerRequestsOnlyRepair() {

@@ -1,5 +1,6 @@
 #include "conversion.h"
 
+#include "jpeg_frames.h"
 #include "slide_movie.h"
 
 #include <cerrno>
@@ -164,13 +165,16 @@ private:
                 return fail(CannotRender,
                             "Cannot render slide " + std::to_string(number) + ": " + error);
             }
-            const std::optional<PixelSize> size = jpegSize(slide.jpeg);
-            if (!size) {
+            std::optional<Bytes> sequential = sequentialJpeg(slide.jpeg);
+            const std::optional<JpegFrame> frame =
+                sequential ? jpegFrame(*sequential) : std::nullopt;
+            if (!frame) {
                 return fail(CannotRender,
                             "Slide " + std::to_string(number) + " did not render as a JPEG image.");
             }
-            slide.width = size->width;
-            slide.height = size->height;
+            slide.jpeg = std::move(*sequential);
+            slide.width = frame->width;
+            slide.height = frame->height;
             slides.push_back(std::move(slide));
             if (progress_.slideDone) {
                 progress_.slideDone(number);

@@ -339,46 +339,7 @@ private:
     std::uint16_t nextGlyph_ = 0;
 };
 
-bool isStartOfFrame(std::uint8_t marker) {
-    // SOF0..SOF15, except DHT (C4), JPG (C8) and DAC (CC).
-    return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
-}
-
 } // namespace
-
-std::optional<PixelSize> jpegSize(const Bytes& jpeg) {
-    if (jpeg.size() < 4 || jpeg[0] != 0xff || jpeg[1] != 0xd8) {
-        return std::nullopt;
-    }
-    std::size_t at = 2;
-    while (at + 4 <= jpeg.size()) {
-        if (jpeg[at] != 0xff) {
-            return std::nullopt;
-        }
-        const std::uint8_t marker = jpeg[at + 1];
-        if (marker == 0xff) { // fill byte
-            ++at;
-            continue;
-        }
-        const std::size_t length = (std::size_t{jpeg[at + 2]} << 8) | jpeg[at + 3];
-        if (isStartOfFrame(marker)) {
-            if (at + 9 > jpeg.size() || length < 7) {
-                return std::nullopt;
-            }
-            const int height = (jpeg[at + 5] << 8) | jpeg[at + 6];
-            const int width = (jpeg[at + 7] << 8) | jpeg[at + 8];
-            if (width == 0 || height == 0) {
-                return std::nullopt;
-            }
-            return PixelSize{width, height};
-        }
-        if (marker == 0xd9 || marker == 0xda || length < 2) { // end or scan before any frame
-            return std::nullopt;
-        }
-        at += 2 + length;
-    }
-    return std::nullopt;
-}
 
 Bytes composeSlideMovie(const std::vector<SlideImage>& slides, const MovieSettings& settings) {
     if (slides.empty() || slides.size() > static_cast<std::size_t>(kMaxSlides) ||

@@ -5,7 +5,6 @@
 #include "movie_settings.h"
 #include "swf_tags.h"
 
-#include <optional>
 #include <vector>
 
 namespace korrind {
@@ -15,14 +14,6 @@ struct SlideImage {
     int width = 0;
     int height = 0;
 };
-
-struct PixelSize {
-    int width = 0;
-    int height = 0;
-};
-
-// The pixel size in a JPEG file's frame header, or nothing when the bytes are not a JPEG image.
-std::optional<PixelSize> jpegSize(const Bytes& jpeg);
 
 // The SWF version written: the oldest that has every record the movie uses.
 constexpr std::uint8_t kMovieVersion = 6;

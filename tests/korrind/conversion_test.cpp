@@ -1,6 +1,7 @@
 // One conversion from deck to movie file, with a stand-in renderer in place of the office suite:
 // progress reports, cancelling between slides and failures that must leave no movie behind.
 #include "conversion.h"
+#include "jpeg_frames.h"
 #include "process.h"
 #include "swf_reading.h"
 
@@ -54,7 +55,7 @@ private:
     int slides_;
 };
 
-class Conversion : public ::testing::Test {
+class KorrindConversion : public ::testing::Test {
 protected:
     void SetUp() override { writeFile(deck, "a deck"); }
 
@@ -93,13 +94,13 @@ protected:
     std::vector<std::string> captions;
 };
 
-TEST(MoviePath, IsNamedAfterTheFolderItGoesIn) {
+TEST(KorrindMoviePath, IsNamedAfterTheFolderItGoesIn) {
     EXPECT_EQ(moviePathFor("/d/out"), "/d/out/out.swf");
     EXPECT_EQ(moviePathFor("/d/out//"), "/d/out/out.swf");
     EXPECT_EQ(moviePathFor("out"), "out/out.swf");
 }
 
-TEST_F(Conversion, RendersEverySlideAtTheStageSizeReportsEachAndWritesTheMovie) {
+TEST_F(KorrindConversion, RendersEverySlideAtTheStageSizeReportsEachAndWritesTheMovie) {
     settings.width = 640;
     settings.height = 480;
     settings.masterArtwork = false;
@@ -121,12 +122,33 @@ TEST_F(Conversion, RendersEverySlideAtTheStageSizeReportsEachAndWritesTheMovie) 
     EXPECT_EQ(log.scratch.rfind(folder + "/", 0), 0u);
 }
 
-TEST_F(Conversion, CreatesAMissingOutputFolderAndAcceptsATrailingSlash) {
+TEST_F(KorrindConversion, ProgressiveSlideImagesGoIntoTheMovieAsSequentialOnes) {
+    ASSERT_EQ(convert(2,
+                      [](int, Bytes& jpeg, std::string&) {
+                          jpeg = kt::gradientJpeg(720, 540, true);
+                          return true;
+                      }),
+              Converted);
+    const std::string file = readFile(movie);
+    const kt::MovieFile read = kt::readMovie(Bytes(file.begin(), file.end()));
+    int bitmaps = 0;
+    for (const kt::Tag& tag : read.tags) {
+        if (tag.code == 21) {
+            const auto frame = jpegFrame(Bytes(tag.body.begin() + 2, tag.body.end()));
+            ASSERT_TRUE(frame.has_value());
+            EXPECT_EQ(frame->marker, 0xc0);
+            ++bitmaps;
+        }
+    }
+    EXPECT_EQ(bitmaps, 2);
+}
+
+TEST_F(KorrindConversion, CreatesAMissingOutputFolderAndAcceptsATrailingSlash) {
     ASSERT_EQ(convert(1, {}, folder + "/"), Converted);
     EXPECT_FALSE(readFile(movie).empty());
 }
 
-TEST_F(Conversion, CancellingBetweenSlidesWritesNoMovieAndKeepsAnOldOne) {
+TEST_F(KorrindConversion, CancellingBetweenSlidesWritesNoMovieAndKeepsAnOldOne) {
     ::mkdir(folder.c_str(), 0755);
     writeFile(movie, "the previous movie");
     const int status = convert(4, [this](int index, Bytes& jpeg, std::string&) {
@@ -143,14 +165,14 @@ TEST_F(Conversion, CancellingBetweenSlidesWritesNoMovieAndKeepsAnOldOne) {
     EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"out.swf"});
 }
 
-TEST_F(Conversion, ACancelBeforeTheStartDoesNotCarryOver) {
+TEST_F(KorrindConversion, ACancelBeforeTheStartDoesNotCarryOver) {
     // The library clears the flag when a conversion starts; here the job only reads it.
     cancel = true;
     EXPECT_EQ(convert(2), Cancelled);
     EXPECT_EQ(log.renders.size(), 0u);
 }
 
-TEST_F(Conversion, FailuresLeaveNoMovieAndSayWhy) {
+TEST_F(KorrindConversion, FailuresLeaveNoMovieAndSayWhy) {
     EXPECT_EQ(convert(-1), CannotOpen);
     EXPECT_TRUE(captioned("Cannot open \"" + deck + "\": not a presentation"));
 
@@ -178,7 +200,7 @@ TEST_F(Conversion, FailuresLeaveNoMovieAndSayWhy) {
     EXPECT_TRUE(folderEntries(folder).empty());
 }
 
-TEST_F(Conversion, RefusesBadInputAndSettingsBeforeStartingTheRenderer) {
+TEST_F(KorrindConversion, RefusesBadInputAndSettingsBeforeStartingTheRenderer) {
     settings.frameRate = 0;
     EXPECT_EQ(convert(2), BadSettings);
     settings.frameRate = 12;
@@ -191,7 +213,7 @@ TEST_F(Conversion, RefusesBadInputAndSettingsBeforeStartingTheRenderer) {
     EXPECT_EQ(log.opened, 0);
 }
 
-TEST_F(Conversion, AFolderThatCannotBeMadeIsAWriteFailure) {
+TEST_F(KorrindConversion, AFolderThatCannotBeMadeIsAWriteFailure) {
     writeFile(work.file("plain-file"), "x");
     EXPECT_EQ(convert(1, {}, work.file("plain-file/out")), CannotWrite);
     EXPECT_EQ(log.opened, 0);

@@ -41,7 +41,7 @@ void onPos(std::int32_t flag, std::int32_t value) {
 
 // A fresh copy of the library under its own name, so that each test starts from the library's
 // initial state even when the tests share one process.
-class Library : public ::testing::Test {
+class KorrindLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         captions.clear();
@@ -83,12 +83,12 @@ protected:
     CancelConvertFn cancel = nullptr;
 };
 
-TEST_F(Library, ExportsOnlyItsCInterface) {
+TEST_F(KorrindLibrary, ExportsOnlyItsCInterface) {
     // The static parts linked in (here the SWF writer) stay private to the library.
     EXPECT_EQ(::dlsym(handle, "_ZN6murano3swf5Movie6finishENS0_11CompressionE"), nullptr);
 }
 
-TEST_F(Library, WithoutParametersConvertsAtTheConvertersDefaultsAndReportsEverySlide) {
+TEST_F(KorrindLibrary, WithoutParametersConvertsAtTheConvertersDefaultsAndReportsEverySlide) {
     const std::string folder = work.file("deck");
     ASSERT_EQ(convert(nullptr, kDeck.c_str(), folder.c_str()), 0);
     EXPECT_EQ(numbers,
@@ -106,7 +106,7 @@ TEST_F(Library, WithoutParametersConvertsAtTheConvertersDefaultsAndReportsEveryS
     EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"deck.swf"});
 }
 
-TEST_F(Library, LinkingAppliesToOneConversionAndACorruptDeckWritesNoMovie) {
+TEST_F(KorrindLibrary, LinkingAppliesToOneConversionAndACorruptDeckWritesNoMovie) {
     initParams(10, 320, 240, 0, 0, 0, 0, 0);
     setLinkMovies(0, 0, 1);
     const std::string linked = work.file("linked");
@@ -127,7 +127,7 @@ TEST_F(Library, LinkingAppliesToOneConversionAndACorruptDeckWritesNoMovie) {
     EXPECT_EQ(countTags(readMovieFile(again + "/again.swf"), 34), 0);
 }
 
-TEST_F(Library, RefusesMissingInputAndBadSettingsQuickly) {
+TEST_F(KorrindLibrary, RefusesMissingInputAndBadSettingsQuickly) {
     EXPECT_LT(convert(nullptr, nullptr, work.file("x").c_str()), 0);
     EXPECT_LT(convert(nullptr, kDeck.c_str(), nullptr), 0);
     EXPECT_LT(convert(nullptr, work.file("missing.pptx").c_str(), work.file("m").c_str()), 0);
@@ -139,7 +139,7 @@ TEST_F(Library, RefusesMissingInputAndBadSettingsQuickly) {
 }
 
 // The real converter with the library beside it, as users run it.
-class Converter : public ::testing::Test {
+class KorrindConverter : public ::testing::Test {
 protected:
     ProcessResult run(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "lantrel");
@@ -152,7 +152,7 @@ protected:
     TemporaryFolder work;
 };
 
-TEST_F(Converter, ConvertsTheDeckIntoAMovieAndItsPageThenSkipsItTheSecondTime) {
+TEST_F(KorrindConverter, ConvertsTheDeckIntoAMovieAndItsPageThenSkipsItTheSecondTime) {
     const std::string output = work.file("out.swf");
     const ProcessResult first = run({"-debug", kDeck, output});
     EXPECT_EQ(first.status, 0) << first.out << first.err;
@@ -182,7 +182,7 @@ TEST_F(Converter, ConvertsTheDeckIntoAMovieAndItsPageThenSkipsItTheSecondTime) {
     EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
 }
 
-TEST_F(Converter, WithoutMergingTheMovieHasNoControlBarAndStopsAtItsEnd) {
+TEST_F(KorrindConverter, WithoutMergingTheMovieHasNoControlBarAndStopsAtItsEnd) {
     const ProcessResult result = run({"-mergeall", "0", kDeck, work.file("single.swf")});
     EXPECT_EQ(result.status, 0);
     const kt::MovieFile movie = readMovieFile(work.file("single/single.swf"));

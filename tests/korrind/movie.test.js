@@ -36,6 +36,19 @@ function convert(name, options) {
   return { folder: path.join(work, name), file, bytes, movie: parseSwf(bytes), log };
 }
 
+// The start-of-frame marker of a JPEG file: 0xc0 for the sequential files every SWF 6 player reads.
+function frameMarker(jpeg) {
+  let at = 2;
+  while (at + 4 <= jpeg.length && jpeg[at] === 0xff) {
+    const marker = jpeg[at + 1];
+    if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) {
+      return marker;
+    }
+    at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]);
+  }
+  return null;
+}
+
 function tagsOf(movie, type) {
   return movie.tags.filter((tag) => tag.type === type);
 }
@@ -72,6 +85,7 @@ test('the parser reads a compressed movie of the stage size and rate with four J
     assert.equal(bitmap.width, 720);
     assert.equal(bitmap.height, 540);
     assert.deepEqual([...bitmap.data.subarray(0, 2)], [0xff, 0xd8]);
+    assert.equal(frameMarker(bitmap.data), 0xc0);
   }
   // Merged by default: control bar buttons and the loading bar's clip.
   assert.ok(tagsOf(movie, TagType.DefineButton).length >= 3);

@@ -186,7 +186,7 @@ MovieSettings linked() {
     return settings;
 }
 
-TEST(TimelinePlan, HoldsSlidesForSecondsOrOneFrameAndFadesBetweenThem) {
+TEST(KorrindTimelinePlan, HoldsSlidesForSecondsOrOneFrameAndFadesBetweenThem) {
     MovieSettings settings = unlinked();
     settings.frameRate = 12;
     TimelinePlan plan = planTimeline(4, settings);
@@ -213,7 +213,7 @@ TEST(TimelinePlan, HoldsSlidesForSecondsOrOneFrameAndFadesBetweenThem) {
     EXPECT_EQ(planTimeline(0, unlinked()).slideCount, 0);
 }
 
-TEST(TimelinePlan, ShortensHoldsThenTransitionsToStayWithinTheFrameLimit) {
+TEST(KorrindTimelinePlan, ShortensHoldsThenTransitionsToStayWithinTheFrameLimit) {
     MovieSettings settings = unlinked();
     settings.frameRate = 120;
     TimelinePlan plan = planTimeline(500, settings);
@@ -229,7 +229,7 @@ TEST(TimelinePlan, ShortensHoldsThenTransitionsToStayWithinTheFrameLimit) {
     EXPECT_EQ(planTimeline(70000, settings).slideCount, 0);
 }
 
-TEST(MovieSettings, RejectsRatesAndSizesNoPlayerShows) {
+TEST(KorrindMovieSettings, RejectsRatesAndSizesNoPlayerShows) {
     EXPECT_EQ(settingsProblem(MovieSettings{}), "");
     MovieSettings settings;
     settings.frameRate = 0;
@@ -243,21 +243,7 @@ TEST(MovieSettings, RejectsRatesAndSizesNoPlayerShows) {
     EXPECT_TRUE(composeSlideMovie(slides(2), settings).empty());
 }
 
-TEST(JpegSize, ReadsTheFrameHeaderAndRefusesOtherData) {
-    const auto size = jpegSize(kt::fakeJpeg(1024, 768));
-    ASSERT_TRUE(size.has_value());
-    EXPECT_EQ(size->width, 1024);
-    EXPECT_EQ(size->height, 768);
-
-    EXPECT_FALSE(jpegSize({0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a}).has_value());
-    Bytes truncated = kt::fakeJpeg(10, 10);
-    truncated.resize(12);
-    EXPECT_FALSE(jpegSize(truncated).has_value());
-    EXPECT_FALSE(jpegSize({}).has_value());
-    EXPECT_FALSE(jpegSize(kt::fakeJpeg(0, 10)).has_value());
-}
-
-TEST(SlideMovie, IsACompressedMovieOfTheStageSizeAndRateWithEverySlideOnce) {
+TEST(KorrindSlideMovie, IsACompressedMovieOfTheStageSizeAndRateWithEverySlideOnce) {
     MovieSettings settings = unlinked();
     settings.frameRate = 24;
     settings.width = 640;
@@ -276,7 +262,7 @@ TEST(SlideMovie, IsACompressedMovieOfTheStageSizeAndRateWithEverySlideOnce) {
     EXPECT_TRUE(movie.buttonScripts.empty()); // no controls unless linked
 }
 
-TEST(SlideMovie, ShowsEachSlideAloneForItsHoldAndCrossFadesIntoTheNext) {
+TEST(KorrindSlideMovie, ShowsEachSlideAloneForItsHoldAndCrossFadesIntoTheNext) {
     const MovieSettings settings = unlinked();
     const auto images = slides(3);
     const Playback movie(composeSlideMovie(images, settings));
@@ -307,7 +293,7 @@ TEST(SlideMovie, ShowsEachSlideAloneForItsHoldAndCrossFadesIntoTheNext) {
     EXPECT_EQ(codes(movie.frames.back().script), std::vector<int>{kStop});
 }
 
-TEST(SlideMovie, WithoutEffectsTheNextSlideSlidesInFromTheRight) {
+TEST(KorrindSlideMovie, WithoutEffectsTheNextSlideSlidesInFromTheRight) {
     MovieSettings settings = unlinked();
     settings.transitionEffects = false;
     const Playback movie(composeSlideMovie(slides(2), settings));
@@ -326,7 +312,7 @@ TEST(SlideMovie, WithoutEffectsTheNextSlideSlidesInFromTheRight) {
     EXPECT_EQ(settled->matrix.translateX, 0);
 }
 
-TEST(SlideMovie, MouseTriggerStopsOnEverySlideAndAClickAnywherePlaysOn) {
+TEST(KorrindSlideMovie, MouseTriggerStopsOnEverySlideAndAClickAnywherePlaysOn) {
     MovieSettings settings = unlinked();
     settings.triggerByMouse = true;
     const Playback movie(composeSlideMovie(slides(3), settings));
@@ -350,7 +336,7 @@ TEST(SlideMovie, MouseTriggerStopsOnEverySlideAndAClickAnywherePlaysOn) {
     EXPECT_EQ(codes(movie.frames.back().script), std::vector<int>{kStop});
 }
 
-TEST(SlideMovie, LinkedMovieLoopsBackToTheFirstSlide) {
+TEST(KorrindSlideMovie, LinkedMovieLoopsBackToTheFirstSlide) {
     MovieSettings settings = linked();
     settings.loadingBar = false;
     settings.controlBar = false;
@@ -364,7 +350,7 @@ TEST(SlideMovie, LinkedMovieLoopsBackToTheFirstSlide) {
               std::vector<int>{kStop});
 }
 
-TEST(SlideMovie, LoadingBarShowsOverTheFirstSlideUntilTheLastFrameHasLoaded) {
+TEST(KorrindSlideMovie, LoadingBarShowsOverTheFirstSlideUntilTheLastFrameHasLoaded) {
     MovieSettings settings = linked();
     settings.controlBar = false;
     const auto images = slides(2);
@@ -392,7 +378,7 @@ TEST(SlideMovie, LoadingBarShowsOverTheFirstSlideUntilTheLastFrameHasLoaded) {
     EXPECT_EQ(movie.frames[static_cast<std::size_t>(plan.slideStart(0))].displayList.size(), 1u);
 }
 
-TEST(SlideMovie, ControlBarButtonsLeadToTheNeighbouringSlides) {
+TEST(KorrindSlideMovie, ControlBarButtonsLeadToTheNeighbouringSlides) {
     MovieSettings settings = linked();
     settings.loadingBar = false;
     const Playback movie(composeSlideMovie(slides(3), settings));
@@ -435,7 +421,7 @@ TEST(SlideMovie, ControlBarButtonsLeadToTheNeighbouringSlides) {
     EXPECT_EQ(toggles, 1);
 }
 
-TEST(SlideMovie, RefusesToMakeAMovieOfNoSlides) {
+TEST(KorrindSlideMovie, RefusesToMakeAMovieOfNoSlides) {
     EXPECT_TRUE(composeSlideMovie({}, MovieSettings{}).empty());
 }
 

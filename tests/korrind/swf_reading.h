@@ -82,4 +82,7 @@ std::vector<Action> readActions(const Bytes& bytes, std::size_t start = 0);
 // A minimal JPEG file of the given size: only the markers up to the frame header.
 Bytes fakeJpeg(int width, int height);
 
+// A real JPEG file of a colour gradient, progressive (as the office suite writes them) or not.
+Bytes gradientJpeg(int width, int height, bool progressive);
+
 } // namespace korrind_test

@@ -17,7 +17,7 @@ std::int16_t branchOffsetOf(const kt::Action& action) {
     return static_cast<std::int16_t>(u16At(action.data, 0));
 }
 
-TEST(ActionScript, EncodesFrameControlRecordsWithTheirLengthsAndAnEndFlag) {
+TEST(KorrindActionScript, EncodesFrameControlRecordsWithTheirLengthsAndAnEndFlag) {
     ActionScript script;
     script.waitForFrame(300, 1).gotoFrame(2).play().stop();
     const Bytes bytes = script.finished();
@@ -33,7 +33,7 @@ TEST(ActionScript, EncodesFrameControlRecordsWithTheirLengthsAndAnEndFlag) {
     EXPECT_EQ(actions[3].end, bytes.size() - 1);
 }
 
-TEST(ActionScript, PushesStringsIntegersAndBooleansAsTypedValues) {
+TEST(KorrindActionScript, PushesStringsIntegersAndBooleansAsTypedValues) {
     ActionScript script;
     script.pushString("paused").pushNumber(-2).pushBoolean(true);
     const auto actions = kt::readActions(script.finished());
@@ -45,7 +45,7 @@ TEST(ActionScript, PushesStringsIntegersAndBooleansAsTypedValues) {
 
 // Branch offsets count from the end of the branching record: a wrong offset lands in the middle of
 // a record and the player runs garbage.
-TEST(ActionScript, IfElseBranchesLandOnTheStartOfEachBranchAndJoinAfterBoth) {
+TEST(KorrindActionScript, IfElseBranchesLandOnTheStartOfEachBranchAndJoinAfterBoth) {
     ActionScript whenTrue;
     whenTrue.stop().pushNumber(1);
     ActionScript whenFalse;
@@ -66,7 +66,7 @@ TEST(ActionScript, IfElseBranchesLandOnTheStartOfEachBranchAndJoinAfterBoth) {
     EXPECT_EQ(jump.end + static_cast<std::size_t>(branchOffsetOf(jump)), actions[7].offset);
 }
 
-TEST(TagRecords, ShortAndLongHeadersCarryCodeAndLength) {
+TEST(KorrindTagRecords, ShortAndLongHeadersCarryCodeAndLength) {
     const Bytes shortTag = encodeTag(tags::RemoveObject2, removeObject2Body(7));
     EXPECT_EQ(shortTag,
               (Bytes{static_cast<std::uint8_t>((28 << 6 | 2) & 0xff), (28 << 6) >> 8, 7, 0}));
@@ -77,7 +77,7 @@ TEST(TagRecords, ShortAndLongHeadersCarryCodeAndLength) {
     EXPECT_EQ(read[0].body, body);
 }
 
-TEST(ColorTransforms, IdentityIsOneEmptyByteAndOpacityScalesOnlyAlpha) {
+TEST(KorrindColorTransforms, IdentityIsOneEmptyByteAndOpacityScalesOnlyAlpha) {
     EXPECT_EQ(encodeColorTransform(ColorTransform::identity()), (Bytes{0}));
 
     const Bytes half = encodeColorTransform(ColorTransform::opacity(0.5));
@@ -99,7 +99,7 @@ TEST(ColorTransforms, IdentityIsOneEmptyByteAndOpacityScalesOnlyAlpha) {
     EXPECT_EQ(readTint.multiply[2], 0);
 }
 
-TEST(Placement, WritesOnlyTheFieldsGivenInTheirOrder) {
+TEST(KorrindPlacement, WritesOnlyTheFieldsGivenInTheirOrder) {
     Matrix matrix;
     matrix.translateX = 400;
     matrix.translateY = -60;
@@ -120,7 +120,7 @@ TEST(Placement, WritesOnlyTheFieldsGivenInTheirOrder) {
     EXPECT_EQ(move, (Bytes{0x01, 5, 0}));
 }
 
-TEST(Shapes, SolidPolygonsAreClosedOutlinesWithTheirOwnFillColours) {
+TEST(KorrindShapes, SolidPolygonsAreClosedOutlinesWithTheirOwnFillColours) {
     const std::vector<FilledPolygon> polygons = {
         {{10, 20, 30, 128}, rectanglePoints({0, 2000, 0, 1000})},
         {{200, 100, 50, 255}, {{3000, 0}, {4000, 500}, {3000, 1000}}},
@@ -188,7 +188,7 @@ TEST(Shapes, SolidPolygonsAreClosedOutlinesWithTheirOwnFillColours) {
     EXPECT_TRUE(reader.atEnd());
 }
 
-TEST(Shapes, EdgesLongerThanTheirFieldAreSplit) {
+TEST(KorrindShapes, EdgesLongerThanTheirFieldAreSplit) {
     const Bytes body = defineShape3Body(1, {{{0, 0, 0, 255}, rectanglePoints({0, 100000, 0, 10})}});
     kt::BitReader reader(body, 2);
     const kt::Rect bounds = kt::readRect(reader);
@@ -215,7 +215,7 @@ TEST(Shapes, EdgesLongerThanTheirFieldAreSplit) {
     EXPECT_EQ(edges, 6); // the two long sides in two pieces each
 }
 
-TEST(Buttons, ActionOffsetLeadsToTheReleaseConditionAndItsScript) {
+TEST(KorrindButtons, ActionOffsetLeadsToTheReleaseConditionAndItsScript) {
     Matrix shifted;
     shifted.translateX = 100;
     const std::vector<ButtonPart> parts = {{3, 1, true, false, false, true, Matrix{}},
@@ -250,7 +250,7 @@ TEST(Buttons, ActionOffsetLeadsToTheReleaseConditionAndItsScript) {
     EXPECT_EQ(actions[1].end, body.size() - 1);
 }
 
-TEST(Sprites, EachFrameEndsWithShowFrameAndTheTimelineWithEnd) {
+TEST(KorrindSprites, EachFrameEndsWithShowFrameAndTheTimelineWithEnd) {
     const Bytes place = encodeTag(TagCode::PlaceObject2,
                                   placeObject2Body({1, false, std::uint16_t{4}, Matrix{}, {}, {}}));
     const Bytes body = defineSpriteBody(30, {place, {}});

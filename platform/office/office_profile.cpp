@@ -1,7 +1,8 @@
 // Private profiles that start fast. A brand-new profile costs the office suite its first-start
-// work: a search for a Java runtime (which starts one) and a restart of the office process. So
-// every private profile is a copy of a template, made once per office version by a start that
-// ends right after initialising, with Java switched off (nothing the converter does needs it).
+// work: a search for a Java runtime (which starts one), a restart of the office process and a
+// synchronisation of its extensions. So every private profile is a copy of a template, made once
+// per office version by one short session, with Java switched off (nothing the converter does
+// needs it).
 // The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
 // simply starts empty.
 #include "office_process.h"
@@ -94,22 +95,26 @@ bool disableJava(const std::string& profile) {
                      "</java>\n");
 }
 
-// Runs the office suite once on a new profile until it has initialised it, then moves the
-// profile into place as the template. Two converters building at once: the first rename wins.
+// Runs the office suite once on a new profile through a whole session (it converts a one-line
+// text file, so that it also records its extension synchronisation and ends cleanly), then moves
+// the profile into place as the template. Two converters building at once: the first rename wins.
 bool buildTemplate(const std::string& cache, const std::string& templateFolder) {
     std::string build = cache + "/office-profile-build-XXXXXX";
+    std::string work = cache + "/office-profile-work-XXXXXX";
     if (!::mkdtemp(build.data())) {
         return false;
     }
     bool built = false;
-    if (disableJava(build)) {
-        const int group = spawnOffice(build, {"--terminate_after_init"});
+    if (::mkdtemp(work.data()) && disableJava(build) && writeText(work + "/start.txt", "start\n")) {
+        const int group = spawnOffice(build, {"--convert-to", "pdf", "--outdir", work,
+                                              work + "/start.txt"});
         built = group > 0 && waitForLauncher(group, kTemplateBuildLimit) &&
                 ::rename(build.c_str(), templateFolder.c_str()) == 0;
         if (group > 0) {
             endOffice(group); // whatever is left of it; removes the build folder if not moved
         }
     }
+    removeTree(work);
     removeTree(build);
     return built;
 }

@@ -47,9 +47,24 @@ std::vector<Record> registry;
 const char* kLauncher = "soffice";
 const char* kLauncherFallback = MURANO_OFFICE_PROGRAM_DIR "/soffice";
 
+bool writableFolder(const char* path) {
+    struct stat info {};
+    return path && *path == '/' && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode) &&
+           ::access(path, W_OK | X_OK) == 0;
+}
+
+// Where private profiles go. Memory-backed folders first: the office suite writes its profile
+// while it starts, and removing a profile from a disk folder costs a noticeable part of a run.
+// The user's runtime folder, then an explicit TMPDIR, then the shared memory folder, then /tmp.
 std::string temporaryBase() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp == '/' ? std::string(tmp) : std::string("/tmp");
+    const char* const candidates[] = {std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"),
+                                      "/dev/shm"};
+    for (const char* candidate : candidates) {
+        if (writableFolder(candidate)) {
+            return candidate;
+        }
+    }
+    return "/tmp";
 }
 
 std::string uniquePipeName() {

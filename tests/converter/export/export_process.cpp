@@ -26,6 +26,7 @@ std::vector<std::string> environmentFor(const std::string& sandbox,
                                         const std::vector<std::string>& overrides) {
     std::vector<std::string> own = overrides;
     own.push_back("TMPDIR=" + sandbox + "/tmp");
+    own.push_back("XDG_RUNTIME_DIR=" + sandbox + "/tmp");
     own.push_back("XDG_STATE_HOME=" + sandbox + "/state");
     std::vector<std::string> variables = own;
     for (char** variable = environ; *variable; ++variable) {

@@ -11,7 +11,8 @@ struct LantrelRun {
     std::string err;
 };
 
-// Runs lantrel with `arguments`; its TMPDIR (where the office profiles go) and XDG_STATE_HOME
+// Runs lantrel with `arguments`; its XDG_RUNTIME_DIR and TMPDIR (where the office profiles go)
+// and XDG_STATE_HOME
 // (the converter's temporary names) point into `sandbox`, so what it leaves is found there.
 // `environment` entries ("NAME=value") replace the inherited ones.
 LantrelRun runLantrel(const std::vector<std::string>& arguments, const std::string& sandbox,

@@ -19,7 +19,7 @@ protected:
     static void SetUpTestSuite() {
         // The instance's profile goes into a folder of our own, where it can be looked for.
         folder_ = new std::string(makeScratchFolder());
-        ::setenv("TMPDIR", folder_->c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", folder_->c_str(), 1);
         std::string error;
         instance_ = office::Instance::start(error).release();
         ASSERT_NE(instance_, nullptr) << error;
@@ -81,7 +81,7 @@ TEST_F(OfficeLayer, RefusesWhatIsNotAPresentation) {
 
 TEST(OfficeRegistry, EndsTheInstancesOfThisProcessFromAnotherThread) {
     const std::string folder = makeScratchFolder();
-    ::setenv("TMPDIR", folder.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
     std::string error;
     auto first = office::Instance::start(error);
     ASSERT_TRUE(first) << error;

@@ -165,8 +165,7 @@ TEST_F(KorrindConversion, CancellingBetweenSlidesWritesNoMovieAndKeepsAnOldOne) 
     EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"out.swf"});
 }
 
-TEST_F(KorrindConversion, ACancelBeforeTheStartDoesNotCarryOver) {
-    // The library clears the flag when a conversion starts; here the job only reads it.
+TEST_F(KorrindConversion, ACancelBeforeTheFirstSlideRendersNothing) {
     cancel = true;
     EXPECT_EQ(convert(2), Cancelled);
     EXPECT_EQ(log.renders.size(), 0u);

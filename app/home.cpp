@@ -231,10 +231,10 @@ void Home::initLabel() {
                                          QRect(232, 7, 22, 22), tr("Browse"));
     connect(browseLogo_, &myLabel::labelClick, this, &Home::on_browseLogo_click);
 
-    dragger_ =
-        new WindowDragger(this, ui_->label_title,
-                          {ui_->label_leftframe, ui_->label_rightframe, ui_->label_topframe,
-                           ui_->label_buttonfram, ui_->toolButton_home, ui_->toolButton_setting});
+    // Dragging by the title bar, not by its buttons, tabs or edge strips (owned by the window).
+    new WindowDragger(this, ui_->label_title,
+                      {ui_->label_leftframe, ui_->label_rightframe, ui_->label_topframe,
+                       ui_->label_buttonfram, ui_->toolButton_home, ui_->toolButton_setting});
 }
 
 void Home::initStyle() {

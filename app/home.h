@@ -28,7 +28,6 @@ class QMenuBar;
 class QTimer;
 class QToolButton;
 class Template;
-class WindowDragger;
 class myLabel;
 class upLoad;
 
@@ -181,7 +180,6 @@ private:
     QAction* imageEntry_ = nullptr;
     QAction* pureEntry_ = nullptr;
     QAction* gradientEntry_ = nullptr;
-    WindowDragger* dragger_ = nullptr;
 
     QTimer* opacityTimer_ = nullptr;
     QTimer* pageTimer_ = nullptr;

@@ -7,6 +7,7 @@
 #include "gallery_script.h"
 #include "home.h"
 #include "home_support.h"
+#include "import.h"
 #include "preview_control.h"
 #include "template.h"
 #include "upload.h"
@@ -132,6 +133,7 @@ private slots:
     void applyWritesTheStartTag_data();
     void applyWritesTheStartTag();
     void buttonsDialogOkAppliesTheHiddenButtons();
+    void importResultRebuildsTheImageLines();
     void newLogoEmptiesTheLogoFolderFirst();
     void pngBackgroundLeavesTheJpgOne();
     void templateChoiceAppliesAStretchedImage();
@@ -308,6 +310,32 @@ void HomeTest::buttonsDialogOkAppliesTheHiddenButtons() {
     QCOMPARE(settings.value(18), QStringLiteral("1"));
     QCOMPARE(toolButton->styleSheet(), Home::normalStyle());
     QVERIFY(toolButton->isEnabled());
+}
+
+void HomeTest::importResultRebuildsTheImageLines() {
+    QuestionAnswerer answerer;
+    { Home first; }
+    // A wall of three slides from an earlier import.
+    QStringList index = lines(indexFile()).mid(0, 2);
+    index << QStringLiteral("\t<img src=\"0.jpg\" width=\"960\" height=\"720\" />")
+          << QStringLiteral("\t<img src=\"1.jpg\" width=\"960\" height=\"720\" />")
+          << QStringLiteral("\t<img src=\"2.jpg\" width=\"960\" height=\"720\" />")
+          << QStringLiteral("</gallery>") << QString();
+    QFile file(indexFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(index.join(QLatin1Char('\n')).toUtf8());
+    file.close();
+
+    Home home;
+    // The import dialog before any conversion reports no slides: the wall is emptied, and Apply
+    // writes the index whole.
+    emit home.importDialog()->saveImageOK();
+    const QStringList written = lines(indexFile());
+    QCOMPARE(written.size(), 4);
+    QCOMPARE(written.value(0), index.value(0));
+    QVERIFY(written.value(1).startsWith(QLatin1String("<gallery ")));
+    QCOMPARE(written.value(2), QStringLiteral("</gallery>"));
+    QVERIFY(twinInStep());
 }
 
 void HomeTest::newLogoEmptiesTheLogoFolderFirst() {

@@ -614,6 +614,14 @@ void HomeTest::edgesResizeWithinTheMinimumSize() {
     dragStrip(child<QWidget>(&home, "label_buttonfram"), QPoint(400, 5), QPoint(0, -400));
     QCOMPARE(home.height(), 450);
     QCOMPARE(home.mask().boundingRect(), QRect(0, 0, 918, 450));
+
+    // "Wide Screen" frames the wall 16:9 in the middle of the preview area.
+    child<QComboBox>(&home, "comboBox_screen")->setCurrentIndex(1);
+    const QRect area(7, 122, 918 - 13, 450 - 129);
+    const QRect wide = home.preview()->geometry();
+    QCOMPARE(wide.height(), area.height());
+    QCOMPARE(wide.width(), area.height() * 16 / 9);
+    QVERIFY(qAbs(wide.center().x() - area.center().x()) <= 1);
 }
 
 void HomeTest::titleDragsAndDoubleClickMaximises() {

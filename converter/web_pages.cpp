@@ -2,6 +2,7 @@
 
 #include "file_utils.h"
 #include "paths.h"
+#include "slide_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +12,10 @@
 #include <vector>
 
 namespace {
+
+// Where the parts of a web archive claim to come from. Browsers look parts up by this address and
+// never fetch it; the reserved top-level domain keeps it from ever reaching a real host.
+const char* const kPartLocation = "http://slides.invalid/";
 
 // The names of the plain files in a folder, the page first, the rest by name.
 std::vector<std::string> exportedFiles(const std::string& folder, const std::string& pageName) {
@@ -144,8 +149,54 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
     return replaceFileContent(output, page.data(), page.size());
 }
 
+namespace {
+
+std::string htmlEscaped(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
 bool writeMhtml(const std::string& staging, const std::string& pageName,
                 const std::string& output) {
+    // The slide images of the export, in slide order (img0.jpg, img1.jpg, ...).
+    std::vector<std::string> images;
+    for (const std::string& name : exportedFiles(staging, pageName)) {
+        if (contentTypeOf(name).rfind("image/", 0) == 0) {
+            insertInSlideOrder(images, name);
+        }
+    }
+    const std::string title = htmlEscaped(fileNameOf(withoutExtension(output)));
+    std::string page = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+                       title +
+                       "</title>\n<style>body{margin:0;padding:8px 0;background:#3a3a3a}"
+                       "img{display:block;margin:8px auto;max-width:100%;height:auto;"
+                       "box-shadow:0 2px 10px rgba(0,0,0,.6)}</style>\n</head>\n<body>\n";
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        page += "<img src=\"" + urlEncoded(images[i]) + "\" alt=\"Slide " + std::to_string(i + 1) +
+                "\">\n";
+    }
+    page += "</body>\n</html>\n";
+
     const std::string separator = boundary();
     std::string document = "From: <Saved by Lantrel>\r\n"
                            "Subject: " +
@@ -156,16 +207,21 @@ bool writeMhtml(const std::string& staging, const std::string& pageName,
                            "\ttype=\"text/html\";\r\n"
                            "\tboundary=\"" +
                            separator + "\"\r\n\r\n";
-    for (const std::string& name : exportedFiles(staging, pageName)) {
+    const auto appendPart = [&](const std::string& name, const std::string& content) {
+        document += "--" + separator + "\r\n";
+        document += "Content-Type: " + contentTypeOf(name) + "\r\n";
+        document += "Content-Transfer-Encoding: base64\r\n";
+        document +=
+            "Content-Location: " + std::string(kPartLocation) + urlEncoded(name) + "\r\n\r\n";
+        document += base64Lines(content) + "\r\n";
+    };
+    appendPart(pageName, page);
+    for (const std::string& name : images) {
         std::string content;
         if (!readWholeFile(staging + "/" + name, content)) {
             return false;
         }
-        document += "--" + separator + "\r\n";
-        document += "Content-Type: " + contentTypeOf(name) + "\r\n";
-        document += "Content-Transfer-Encoding: base64\r\n";
-        document += "Content-Location: file:///" + urlEncoded(name) + "\r\n\r\n";
-        document += base64Lines(content) + "\r\n";
+        appendPart(name, content);
     }
     document += "--" + separator + "--\r\n";
     return replaceFileContent(output, document.data(), document.size());

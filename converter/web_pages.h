@@ -10,8 +10,8 @@
 bool placeHtmlExport(const std::string& staging, const std::string& pageName,
                      const std::string& output);
 
-// Writes every file of an HTML export as one multipart/related MIME document (the page first,
-// as the root) to `output`.
+// Writes a web archive (one multipart/related MIME document) to `output`: a page that shows every
+// slide image of the HTML export one below the other, and those images.
 bool writeMhtml(const std::string& staging, const std::string& pageName, const std::string& output);
 
 // A path component percent-encoded for use in a URL.

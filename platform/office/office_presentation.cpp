@@ -283,6 +283,7 @@ Presentation::~Presentation() {
 
 void Presentation::close() {
     if (impl_->document.is()) {
+        impl_->graphicFilter.clear();
         closeDocument(impl_->document);
         impl_->document.clear();
         impl_->context.clear();
@@ -322,8 +323,10 @@ bool Presentation::exportSlide(int index, const std::string& path, SlideFormat f
     try {
         const Reference<css::drawing::XDrawPage> page = drawPage(impl_->document, index);
         const MasterArtworkSwitch masterArtwork(page, withMasterArtwork);
-        const Reference<css::drawing::XGraphicExportFilter> filter =
-            css::drawing::GraphicExportFilter::create(impl_->context);
+        if (!impl_->graphicFilter.is()) {
+            impl_->graphicFilter = css::drawing::GraphicExportFilter::create(impl_->context);
+        }
+        const Reference<css::drawing::XGraphicExportFilter>& filter = impl_->graphicFilter;
         filter->setSourceDocument(Reference<css::lang::XComponent>(page, UNO_QUERY_THROW));
         const css::beans::PropertyValue descriptor[] = {
             property("URL", Any(fileUrl(path))),

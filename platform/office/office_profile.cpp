@@ -106,8 +106,8 @@ bool buildTemplate(const std::string& cache, const std::string& templateFolder) 
     }
     bool built = false;
     if (::mkdtemp(work.data()) && disableJava(build) && writeText(work + "/start.txt", "start\n")) {
-        const int group = spawnOffice(build, {"--convert-to", "pdf", "--outdir", work,
-                                              work + "/start.txt"});
+        const int group =
+            spawnOffice(build, {"--convert-to", "pdf", "--outdir", work, work + "/start.txt"});
         built = group > 0 && waitForLauncher(group, kTemplateBuildLimit) &&
                 ::rename(build.c_str(), templateFolder.c_str()) == 0;
         if (group > 0) {

@@ -253,13 +253,14 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
         "--nolockcheck", "-env:UserInstallation=" + fileUrlOf(profileFolder),
     };
     words.insert(words.end(), arguments.begin(), arguments.end());
-    // The office suite's own temporary files live inside the profile folder, so that they go
-    // with it even when the office processes are killed.
+    // The office suite's own temporary and runtime files live inside the profile folder, so
+    // that they go with it even when the office processes are killed.
     const std::string temporary = profileFolder + "/tmp";
     ::mkdir(temporary.c_str(), 0700);
-    std::vector<std::string> environment = {"TMPDIR=" + temporary};
+    std::vector<std::string> environment = {"TMPDIR=" + temporary, "XDG_RUNTIME_DIR=" + temporary};
     for (char** variable = environ; *variable; ++variable) {
-        if (std::strncmp(*variable, "TMPDIR=", 7) != 0) {
+        if (std::strncmp(*variable, "TMPDIR=", 7) != 0 &&
+            std::strncmp(*variable, "XDG_RUNTIME_DIR=", 16) != 0) {
             environment.push_back(*variable);
         }
     }

@@ -5,6 +5,7 @@
 #include "murano_office.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/drawing/XGraphicExportFilter.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Exception.hpp>
@@ -59,6 +60,8 @@ struct Instance::Impl {
 struct Presentation::Impl {
     detail::css::uno::Reference<detail::css::uno::XComponentContext> context;
     detail::css::uno::Reference<detail::css::lang::XComponent> document;
+    // The graphic export filter, made once and reused for every slide.
+    detail::css::uno::Reference<detail::css::drawing::XGraphicExportFilter> graphicFilter;
 };
 
 } // namespace office

@@ -148,8 +148,9 @@ TEST_F(WebPages, HtmlPageGoesToTheOutputWithItsFilesInAFolderBeside) {
     }
 }
 
-TEST_F(WebPages, MhtmlHoldsEveryFileAsAPartWithThePageFirst) {
-    const std::string output = folder_ + "/deck.mht";
+TEST_F(WebPages, MhtmlIsAPageOfAllSlideImagesWithTheImagesAsParts) {
+    write("img10.jpg", "tenth");
+    const std::string output = folder_ + "/Q&A <deck>.mht";
     ASSERT_TRUE(writeMhtml(staging_, "deck.html", output));
     const std::string mime = fileBytes(output);
     const std::size_t start = mime.find("boundary=\"") + 10;
@@ -160,25 +161,27 @@ TEST_F(WebPages, MhtmlHoldsEveryFileAsAPartWithThePageFirst) {
 
     std::map<std::string, std::string> parts;
     std::vector<std::string> order;
+    const std::string location = "Content-Location: http://slides.invalid/";
     for (std::size_t at = mime.find("--" + boundary + "\r\n"); at != std::string::npos;) {
         const std::size_t headersEnd = mime.find("\r\n\r\n", at);
         const std::size_t next = mime.find("--" + boundary, headersEnd);
         const std::string headers = mime.substr(at, headersEnd - at);
-        const std::size_t location = headers.find("Content-Location: file:///") + 26;
-        const std::string name =
-            headers.substr(location, headers.find("\r\n", location) - location);
-        parts[name] = base64Decoded(mime.substr(headersEnd, next - headersEnd));
-        order.push_back(name);
+        const std::size_t name = headers.find(location) + location.size();
+        ASSERT_NE(headers.find(location), std::string::npos) << headers;
+        order.push_back(headers.substr(name, headers.find("\r\n", name) - name));
+        parts[order.back()] = base64Decoded(mime.substr(headersEnd, next - headersEnd));
         at = mime.compare(next, boundary.size() + 4, "--" + boundary + "--") == 0
                  ? std::string::npos
                  : next;
     }
-    ASSERT_EQ(order.size(), 4u);
-    EXPECT_EQ(order.front(), "deck.html");
-    for (const char* name : {"deck.html", "img1.html", "img0.jpg", "img1.jpg"}) {
+    EXPECT_EQ(order, (std::vector<std::string>{"deck.html", "img0.jpg", "img1.jpg", "img10.jpg"}));
+    const std::string& page = parts["deck.html"];
+    EXPECT_NE(page.find("<title>Q&amp;A &lt;deck&gt;</title>"), std::string::npos) << page;
+    EXPECT_LT(page.find("src=\"img0.jpg\" alt=\"Slide 1\""), page.find("src=\"img1.jpg\""));
+    EXPECT_LT(page.find("src=\"img1.jpg\""), page.find("src=\"img10.jpg\" alt=\"Slide 3\""));
+    for (const char* name : {"img0.jpg", "img1.jpg", "img10.jpg"}) {
         EXPECT_EQ(parts[name], fileBytes(staging_ + "/" + name)) << name;
     }
-    EXPECT_NE(mime.find("Content-Type: image/jpeg"), std::string::npos);
 }
 
 TEST(WebPageNames, UrlEncodingKeepsOnlyUnreservedCharacters) {

@@ -20,5 +20,5 @@ int main(int argc, char** argv) {
     }
     options.output = argc == 3 ? argv[2] : defaultOutputPath(options.input);
     installStopHandler();
-    return Run(options);
+    return resultUnlessStopping(Run(options));
 }

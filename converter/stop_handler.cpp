@@ -2,12 +2,16 @@
 
 #include "backends.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+
+std::atomic<bool> stopping{false};
 
 sigset_t stopSignals() {
     sigset_t set;
@@ -26,8 +30,16 @@ void installStopHandler() {
     std::thread([set] {
         int signal = 0;
         if (sigwait(&set, &signal) == 0) {
+            stopping = true;
             PresentationKiller();
             ::_exit(128 + signal);
         }
     }).detach();
+}
+
+int resultUnlessStopping(int result) {
+    while (stopping) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    return result;
 }

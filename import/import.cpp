@@ -255,6 +255,9 @@ void Import::readProcess() {
 }
 
 void Import::applyReading(const ConverterOutputReader::Reading& reading) {
+    if (cancelled_) {
+        return; // what a cancelled or failed run still prints changes nothing
+    }
     if (reading.percent) {
         showProgress(*reading.percent);
     }

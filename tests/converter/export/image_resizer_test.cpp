@@ -16,6 +16,7 @@ protected:
         // The resizer's temporary copies go to the private state folder: keep them in view.
         ::setenv("XDG_STATE_HOME", folder_.c_str(), 1);
     }
+    void TearDown() override { removeScratchFolder(folder_); }
     std::string path(const std::string& name) const { return folder_ + "/" + name; }
 
     // Files the resizer left in its temporary folder.

@@ -47,6 +47,9 @@ protected:
         for (const std::string& name : folderEntries(sandbox_ + "/state/quorvex")) {
             ADD_FAILURE() << "left among the temporary names: " << name;
         }
+        if (!HasFailure()) {
+            removeScratchFolder(sandbox_);
+        }
     }
 
     LantrelRun run(const std::vector<std::string>& arguments,

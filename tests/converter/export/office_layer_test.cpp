@@ -29,6 +29,8 @@ protected:
         EXPECT_TRUE(processesMentioning(*folder_).empty());
         EXPECT_TRUE(folderEntries(*folder_).empty() ||
                     folderEntries(*folder_) == std::vector<std::string>{"out"});
+        removeScratchFolder(*folder_);
+        delete folder_;
     }
     std::string out(const std::string& name) const {
         const std::string folder = *folder_ + "/out";
@@ -67,6 +69,52 @@ TEST_F(OfficeLayer, ReadsSlideCountAndSizeAndRendersSlidesAtAnySize) {
     EXPECT_EQ(outline[10].title, "Slide 11");
 }
 
+// A one-slide deck whose master slide carries a red band across the top.
+const char* const kMasterBandDeck = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:presentation="urn:oasis:names:tc:opendocument:xmlns:presentation:1.0"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.presentation">
+ <office:styles/>
+ <office:automatic-styles>
+  <style:page-layout style:name="PM1">
+   <style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm"
+     fo:margin-right="0cm" fo:page-width="25.4cm" fo:page-height="19.05cm"/>
+  </style:page-layout>
+  <style:style style:name="red" style:family="graphic">
+   <style:graphic-properties draw:fill="solid" draw:fill-color="#ff0000" draw:stroke="none"/>
+  </style:style>
+ </office:automatic-styles>
+ <office:master-styles>
+  <style:master-page style:name="Default" style:page-layout-name="PM1">
+   <draw:rect draw:layer="backgroundobjects" draw:style-name="red" svg:x="0cm" svg:y="0cm" svg:width="25.4cm" svg:height="4cm"/>
+  </style:master-page>
+ </office:master-styles>
+ <office:body><office:presentation>
+  <draw:page draw:name="only" draw:master-page-name="Default"/>
+ </office:presentation></office:body>
+</office:document>
+)";
+
+TEST_F(OfficeLayer, LeavesTheMasterSlidesArtworkOutWhenAsked) {
+    std::ofstream(out("master.fodp")) << kMasterBandDeck;
+    std::string error;
+    auto deck = instance_->open(out("master.fodp"), error);
+    ASSERT_TRUE(deck) << error;
+    for (bool withMaster : {true, false, true}) {
+        const std::string file = out(withMaster ? "with.png" : "without.png");
+        ASSERT_TRUE(
+            deck->exportSlide(0, file, office::SlideFormat::Png, 200, 150, withMaster, error))
+            << error;
+        const Magick::ColorRGB top = readImage(file).pixelColor(100, 10);
+        EXPECT_NEAR(top.red(), 1.0, 0.05) << withMaster;
+        EXPECT_NEAR(top.green(), withMaster ? 0.0 : 1.0, 0.05) << withMaster;
+    }
+}
+
 TEST_F(OfficeLayer, RefusesWhatIsNotAPresentation) {
     std::string error;
     EXPECT_FALSE(instance_->open(*folder_ + "/missing.pptx", error));
@@ -100,6 +148,7 @@ TEST(OfficeRegistry, EndsTheInstancesOfThisProcessFromAnotherThread) {
     first->end();
     first.reset();
     second.reset();
+    removeScratchFolder(folder);
 }
 
 } // namespace

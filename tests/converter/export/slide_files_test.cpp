@@ -41,6 +41,7 @@ TEST(SlideFileOrder, ListsOnlyTheFilesOfAFolderInSlideOrder) {
     EXPECT_EQ(listInSlideOrder(folder), expected);
     EXPECT_EQ(listInSlideOrder(folder + "/"), expected);
     EXPECT_TRUE(listInSlideOrder(folder + "/missing").empty());
+    removeScratchFolder(folder);
 }
 
 TEST(ResizeRule, OnlyRasterFormatsAtAPositiveSizeOtherThanTheDefault) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <ftw.h>
 #include <iterator>
 #include <stdexcept>
 
@@ -53,4 +54,17 @@ std::string makeScratchFolder() {
         throw std::runtime_error("cannot make a scratch folder");
     }
     return folder;
+}
+
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+    std::remove(path);
+    return 0;
+}
+
+} // namespace
+
+void removeScratchFolder(const std::string& folder) {
+    ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }

@@ -20,3 +20,6 @@ std::string fileBytes(const std::string& path);
 
 // A new empty folder under the system's temporary folder.
 std::string makeScratchFolder();
+
+// Removes a scratch folder and everything in it.
+void removeScratchFolder(const std::string& folder);

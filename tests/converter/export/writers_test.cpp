@@ -131,6 +131,7 @@ protected:
         write("img0.jpg", std::string("\xFF\xD8\x00\x01jpeg\r\n", 10));
         write("img1.jpg", std::string("\xFF\xD8\xFF\xFEmore", 8));
     }
+    void TearDown() override { removeScratchFolder(folder_); }
     void write(const std::string& name, const std::string& content) {
         std::ofstream(staging_ + "/" + name, std::ios::binary) << content;
     }

@@ -1,6 +1,7 @@
 // The real lantrel on real generated presentations: every save format, the resize rules, the
 // loading watchdog, bad input, and the office processes it starts and ends.
 #include "export_process.h"
+#include "paths.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
@@ -184,14 +185,19 @@ TEST_F(LantrelExport, MetafilesAreNeverResized) {
 }
 
 TEST_F(LantrelExport, RtfIsOneFileWithTheOutlineInSlideOrder) {
+    // Names with blanks and non-ASCII letters, relative to the current folder.
+    const std::string deck = out("Quarterly review \xC3\xBC.ppt");
+    std::ofstream(deck, std::ios::binary) << fileBytes(deckPath("standard.ppt"));
+    ASSERT_EQ(::chdir(sandbox_.c_str()), 0);
     const LantrelRun result =
-        run({"-debug", deckPath("standard.ppt"), out("deck.rtf"), "-width", "800"});
+        run({"-debug", fileNameOf(deck), "Outline \xC3\xBC.rtf", "-width", "800"});
+    ASSERT_EQ(::chdir("/"), 0);
     EXPECT_EQ(result.status, 1);
     const std::vector<std::string> lines = crLfLines(result.out);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[lines.size() - 3], "[INFO] Process output files continue...[75%]");
     EXPECT_EQ(lines[lines.size() - 2], "Conversion Finished! Result value = 1");
-    const std::string rtf = fileBytes(out("deck.rtf"));
+    const std::string rtf = fileBytes(out("Outline \xC3\xBC.rtf"));
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     std::size_t at = 0;
     for (int slide = 1; slide <= 12; ++slide) {
@@ -201,7 +207,7 @@ TEST_F(LantrelExport, RtfIsOneFileWithTheOutlineInSlideOrder) {
         EXPECT_NE(rtf.find("Point " + std::to_string(slide) + " in ", found), std::string::npos);
         at = found;
     }
-    EXPECT_FALSE(isFolderPath(out("deck")));
+    EXPECT_FALSE(isFolderPath(out("Outline \xC3\xBC")));
 }
 
 TEST_F(LantrelExport, HtmlPageWithItsImagesInAFolderBeside) {

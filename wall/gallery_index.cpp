@@ -47,11 +47,13 @@ bool GalleryIndex::load(const QString& path) {
 
 void GalleryIndex::ensureHeaderLines() {
     if (lines_.isEmpty() || lines_.first().isEmpty()) {
-        // A missing or blank index still gets a declaration, so the result is a well-formed file.
-        lines_ = QStringList{kDeclaration, QString()};
+        // A missing or blank index still becomes a whole, well-formed file.
+        lines_ = QStringList{kDeclaration, QString(), kClosingTag};
     }
-    while (lines_.size() < 2) {
-        lines_.append(QString());
+    if (lines_.size() < 3) {
+        // Only a declaration: the start tag and the closing tag follow it.
+        lines_.resize(2);
+        lines_.append(kClosingTag);
     }
 }
 

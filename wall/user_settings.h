@@ -3,10 +3,9 @@
 // widgets from the values that come out; nothing here touches a widget.
 #pragma once
 
-#include <QString>
+#include "background_mode.h"
 
-// The background mode as the settings panel and this file number it.
-enum class BackgroundMode : int { Image = 0, PureColor = 1, Gradient = 2 };
+#include <QString>
 
 // The values the file carries, named after the widgets they belong to.
 struct UserSettings {

@@ -55,7 +55,7 @@ QString backgroundPath(const QString& backgroundFile) {
 
 QString backgroundValue(const WallLook& look) {
     switch (look.mode) {
-    case BackgroundMode::PureColour:
+    case BackgroundMode::PureColor:
         return QStringLiteral("0{0x%1}").arg(colourDigits(look.pureColour));
     case BackgroundMode::Gradient:
         return QStringLiteral("1{0x%1,0x%2,%3}")

@@ -3,10 +3,9 @@
 // with them in the work folder.
 #pragma once
 
-#include <QString>
+#include "background_mode.h"
 
-// Background modes in the numbering of the settings panel and the settings file.
-enum class BackgroundMode { Image = 0, PureColour = 1, Gradient = 2 };
+#include <QString>
 
 struct WallLook {
     BackgroundMode mode = BackgroundMode::Image;

@@ -75,6 +75,19 @@ TEST_F(GalleryIndexTest, WritingAfterALoadKeepsTheFirstLineByteForByte) {
     EXPECT_TRUE(read(file("images.xml")).startsWith(firstLine + "\n<gallery b=\"2\" >\n"));
 }
 
+TEST_F(GalleryIndexTest, AMissingOrTruncatedIndexGetsItsClosingTagFromTheStartTagAlone) {
+    EXPECT_FALSE(index.load(file("missing.xml")));
+    index.setStartTag("<gallery >");
+    index.write(file("missing.xml"));
+    EXPECT_EQ(read(file("missing.xml")), kDeclaration + "\n<gallery >\n</gallery>\n");
+
+    write(file("images.xml"), kDeclaration + "\n");
+    index.load(file("images.xml"));
+    index.setStartTag("<gallery >");
+    index.write(file("images.xml"));
+    EXPECT_EQ(read(file("images.xml")), kDeclaration + "\n<gallery >\n</gallery>\n");
+}
+
 TEST_F(GalleryIndexTest, AMissingIndexStillBecomesAWellFormedFile) {
     EXPECT_FALSE(index.load(file("missing.xml")));
     index.setImageLines({"0"});

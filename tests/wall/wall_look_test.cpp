@@ -11,7 +11,7 @@ namespace {
 
 TEST(GalleryStartTag, HoldsEveryAttributeInOrderWithOneSpaceEach) {
     WallLook look;
-    look.mode = BackgroundMode::PureColour;
+    look.mode = BackgroundMode::PureColor;
     look.pureColour = "#00FF7F";
     look.logoFile = "/home/ann/Pictures/brand.png";
     look.link = "http://example.org/";

@@ -173,13 +173,16 @@ bool copyTemplate(const std::string& templateFolder, const std::string& folder) 
 
 void prepareProfile(const std::string& folder) {
     const std::string cache = cacheFolder();
-    if (cache.empty()) {
-        disableJava(folder);
-        return;
-    }
     const std::string templateFolder = cache + "/office-profile-" + versionKey();
-    struct stat info {};
-    if (::stat(templateFolder.c_str(), &info) != 0 && !buildTemplate(cache, templateFolder)) {
+    const auto exists = [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0;
+    };
+    if (!cache.empty() && !exists(templateFolder)) {
+        // Another converter building at the same time may win the race: its template serves too.
+        buildTemplate(cache, templateFolder);
+    }
+    if (cache.empty() || !exists(templateFolder)) {
         disableJava(folder);
         return;
     }

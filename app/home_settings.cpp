@@ -53,7 +53,11 @@ void Home::restoreSettings() {
     buttons_->setHidden(values.infoHidden, values.shareHidden);
     bookInfo_->setDetails(
         {values.bookTitle, values.email, values.webSite, values.displayName, values.description});
-    pureColour_ = QColor(values.pureColor);
+    // A first start keeps the form's black pure colour, which suits the wall's dark stage, until
+    // the user picks one; the settings file still records its own first-start colour.
+    if (start.source != UserSettingsSource::FirstStart) {
+        pureColour_ = QColor(values.pureColor);
+    }
     startColour_ = QColor(values.gradientStart);
     endColour_ = QColor(values.gradientEnd);
     showSwatch(ui_->lineEdit_color, pureColour_);

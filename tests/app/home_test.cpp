@@ -191,8 +191,9 @@ void HomeTest::firstStartMakesTheWorkFolderAndTheSettings() {
     QVERIFY(modeEntry(home, QStringLiteral("Gradient Color"))->isEnabled());
     QVERIFY(child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
     QVERIFY(!child<QWidget>(&home, "page_image")->isVisibleTo(&home));
+    // The pure colour stays the form's black until the user picks one.
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_color")->styleSheet(),
-             QStringLiteral("background-color: rgb(0, 255, 127)"));
+             QStringLiteral("background-color: rgb(0, 0, 0)"));
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_logoFile")->text(),
              applicationFolder() + QStringLiteral("flash/logo/logo.png"));
     QCOMPARE(home.size(), QSize(868, 661));
@@ -229,8 +230,8 @@ void HomeTest::applyWritesTheStartTag_data() {
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("background");
     QTest::addColumn<QString>("modeLine");
-    QTest::newRow("pure colour") << "Pure Color" << 0 << "0{0x00ff7f}"
-                                 << "10";
+    QTest::newRow("pure colour, black until one is picked") << "Pure Color" << 0 << "0{0x000000}"
+                                                            << "10";
     QTest::newRow("gradient, angle as typed")
         << "Gradient Color" << 1 << "1{0x550000,0x555500,45 deg}"
         << "21";

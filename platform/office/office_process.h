@@ -28,6 +28,10 @@ bool waitForLauncher(int processGroup, std::chrono::milliseconds limit);
 // (see office_profile.cpp).
 void prepareProfile(const std::string& folder);
 
+// The named-pipe files (socket files in /tmp) that members of a process group have bound. Killed
+// office processes leave them behind, so they are collected before a kill and removed after it.
+std::vector<std::string> pipeFilesOf(int processGroup);
+
 // Removes a folder and everything in it.
 void removeTree(const std::string& folder);
 

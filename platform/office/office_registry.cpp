@@ -76,82 +76,6 @@ std::string uniquePipeName() {
     return name;
 }
 
-bool isPipeFile(const std::string& path) {
-    return path.rfind("/tmp/OSL_PIPE_", 0) == 0 || path.rfind("/var/tmp/OSL_PIPE_", 0) == 0;
-}
-
-// The office suite's named pipes (socket files in /tmp) by socket inode.
-std::map<std::string, std::string> pipeFilesByInode() {
-    std::map<std::string, std::string> pipes;
-    std::ifstream table("/proc/net/unix");
-    std::string line;
-    std::getline(table, line); // the heading
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, references, protocol, flags, type, state, inode, path;
-        if (fields >> slot >> references >> protocol >> flags >> type >> state >> inode >> path &&
-            isPipeFile(path)) {
-            pipes[inode] = path;
-        }
-    }
-    return pipes;
-}
-
-int processGroupOf(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string text;
-    std::getline(stat, text);
-    const std::size_t afterName = text.rfind(')');
-    if (afterName == std::string::npos) {
-        return -1;
-    }
-    std::istringstream fields(text.substr(afterName + 1));
-    std::string state;
-    int parent = 0;
-    int group = -1;
-    fields >> state >> parent >> group;
-    return group;
-}
-
-// The pipe files that members of the group have bound. Killed processes leave them behind, so
-// they are collected before the kill and removed after it.
-std::vector<std::string> pipeFilesOf(int processGroup) {
-    std::vector<std::string> files;
-    const std::map<std::string, std::string> pipes = pipeFilesByInode();
-    DIR* processes = ::opendir("/proc");
-    if (!processes || pipes.empty()) {
-        if (processes) {
-            ::closedir(processes);
-        }
-        return files;
-    }
-    while (const dirent* entry = ::readdir(processes)) {
-        const std::string pid = entry->d_name;
-        if (pid.find_first_not_of("0123456789") != std::string::npos ||
-            processGroupOf(pid) != processGroup) {
-            continue;
-        }
-        const std::string fdFolder = "/proc/" + pid + "/fd";
-        DIR* descriptors = ::opendir(fdFolder.c_str());
-        while (const dirent* fd = descriptors ? ::readdir(descriptors) : nullptr) {
-            char target[128] = {};
-            const std::string link = fdFolder + "/" + fd->d_name;
-            if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
-                std::strncmp(target, "socket:[", 8) == 0) {
-                const std::string inode(target + 8, std::strlen(target + 8) - 1);
-                if (const auto pipe = pipes.find(inode); pipe != pipes.end()) {
-                    files.push_back(pipe->second);
-                }
-            }
-        }
-        if (descriptors) {
-            ::closedir(descriptors);
-        }
-    }
-    ::closedir(processes);
-    return files;
-}
-
 // Kills the group and reaps its members. The launcher is our child; the office process it forked
 // is reparented to us (we are a child subreaper), so every member can be waited for here.
 void killGroup(int processGroup) {
@@ -217,6 +141,84 @@ std::vector<char*> pointersTo(std::vector<std::string>& words) {
 }
 
 } // namespace
+
+namespace {
+
+bool isPipeFile(const std::string& path) {
+    return path.rfind("/tmp/OSL_PIPE_", 0) == 0 || path.rfind("/var/tmp/OSL_PIPE_", 0) == 0;
+}
+
+// The office suite's named pipes (socket files in /tmp) by socket inode.
+std::map<std::string, std::string> pipeFilesByInode() {
+    std::map<std::string, std::string> pipes;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line); // the heading
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, references, protocol, flags, type, state, inode, path;
+        if (fields >> slot >> references >> protocol >> flags >> type >> state >> inode >> path &&
+            isPipeFile(path)) {
+            pipes[inode] = path;
+        }
+    }
+    return pipes;
+}
+
+int processGroupOf(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const std::size_t afterName = text.rfind(')');
+    if (afterName == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(afterName + 1));
+    std::string state;
+    int parent = 0;
+    int group = -1;
+    fields >> state >> parent >> group;
+    return group;
+}
+
+} // namespace
+
+std::vector<std::string> pipeFilesOf(int processGroup) {
+    std::vector<std::string> files;
+    const std::map<std::string, std::string> pipes = pipeFilesByInode();
+    DIR* processes = ::opendir("/proc");
+    if (!processes || pipes.empty()) {
+        if (processes) {
+            ::closedir(processes);
+        }
+        return files;
+    }
+    while (const dirent* entry = ::readdir(processes)) {
+        const std::string pid = entry->d_name;
+        if (pid.find_first_not_of("0123456789") != std::string::npos ||
+            processGroupOf(pid) != processGroup) {
+            continue;
+        }
+        const std::string fdFolder = "/proc/" + pid + "/fd";
+        DIR* descriptors = ::opendir(fdFolder.c_str());
+        while (const dirent* fd = descriptors ? ::readdir(descriptors) : nullptr) {
+            char target[128] = {};
+            const std::string link = fdFolder + "/" + fd->d_name;
+            if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+                std::strncmp(target, "socket:[", 8) == 0) {
+                const std::string inode(target + 8, std::strlen(target + 8) - 1);
+                if (const auto pipe = pipes.find(inode); pipe != pipes.end()) {
+                    files.push_back(pipe->second);
+                }
+            }
+        }
+        if (descriptors) {
+            ::closedir(descriptors);
+        }
+    }
+    ::closedir(processes);
+    return files;
+}
 
 void removeTree(const std::string& folder) {
     if (!folder.empty()) {

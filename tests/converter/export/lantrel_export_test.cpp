@@ -1,6 +1,7 @@
 // The real lantrel on real generated presentations: every save format, the resize rules, the
 // loading watchdog, bad input, and the office processes it starts and ends.
 #include "export_process.h"
+#include "office_process.h"
 #include "paths.h"
 #include "test_images.h"
 
@@ -360,11 +361,15 @@ public:
             ::_exit(127);
         }
     }
+    // Killed, with the pipe files it leaves behind.
     ~OutsideOffice() {
+        const std::vector<std::string> pipes = office::detail::pipeFilesOf(launcher_);
         ::kill(-launcher_, SIGKILL);
         while (::waitpid(-launcher_, nullptr, 0) > 0) {
         }
-        ::unlink(pipeFile().c_str());
+        for (const std::string& pipe : pipes) {
+            ::unlink(pipe.c_str());
+        }
     }
     // The office process, once it accepts connections (a first start restarts it once).
     int readyOfficeProcess() const {

@@ -11,7 +11,6 @@ using murano::swf::ByteWriter;
 
 namespace {
 
-constexpr std::uint16_t kLongTagLength = 0x3f;
 constexpr std::uint8_t kSolidFill = 0x00;
 constexpr std::uint8_t kCondOverDownToOverUp = 0x08;
 constexpr int kJumpSize = 5; // code, length and a 16-bit offset
@@ -203,19 +202,6 @@ Bytes ActionScript::finished() const {
     Bytes bytes = code_;
     bytes.push_back(End);
     return bytes;
-}
-
-Bytes encodeTag(TagCode code, const Bytes& body) {
-    ByteWriter record;
-    const auto codeBits = static_cast<std::uint16_t>(static_cast<std::uint16_t>(code) << 6);
-    if (body.size() < kLongTagLength) {
-        record.u16(static_cast<std::uint16_t>(codeBits | body.size()));
-    } else {
-        record.u16(static_cast<std::uint16_t>(codeBits | kLongTagLength));
-        record.u32(static_cast<std::uint32_t>(body.size()));
-    }
-    record.append(body);
-    return record.take();
 }
 
 Bytes encodeColorTransform(const ColorTransform& t) {

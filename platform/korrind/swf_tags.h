@@ -14,6 +14,7 @@
 namespace korrind {
 
 using murano::swf::Bytes;
+using murano::swf::encodeTag; // whole tag records, as sprites hold their own tag streams
 using murano::swf::Matrix;
 using murano::swf::Rect;
 using murano::swf::TagCode;
@@ -108,9 +109,6 @@ namespace property {
 constexpr std::int32_t XScale = 2;
 constexpr std::int32_t FramesLoaded = 12;
 } // namespace property
-
-// A whole tag record (header and body), as sprites hold their own tag streams.
-Bytes encodeTag(TagCode code, const Bytes& body);
 
 Bytes encodeColorTransform(const ColorTransform& transform);
 

@@ -143,15 +143,21 @@ Movie::Movie(const MovieHeader& header) : header_(header) {
     }
 }
 
-void Movie::addTag(TagCode code, const Bytes& body) {
+Bytes encodeTag(TagCode code, const Bytes& body) {
+    ByteWriter record;
     const auto codeBits = static_cast<std::uint16_t>(static_cast<std::uint16_t>(code) << 6);
     if (body.size() < kLongTagLength) {
-        tags_.u16(static_cast<std::uint16_t>(codeBits | body.size()));
+        record.u16(static_cast<std::uint16_t>(codeBits | body.size()));
     } else {
-        tags_.u16(static_cast<std::uint16_t>(codeBits | kLongTagLength));
-        tags_.u32(static_cast<std::uint32_t>(body.size()));
+        record.u16(static_cast<std::uint16_t>(codeBits | kLongTagLength));
+        record.u32(static_cast<std::uint32_t>(body.size()));
     }
-    tags_.append(body);
+    record.append(body);
+    return record.take();
+}
+
+void Movie::addTag(TagCode code, const Bytes& body) {
+    tags_.append(encodeTag(code, body));
     if (code == TagCode::ShowFrame) {
         ++frameCount_;
     }

@@ -88,6 +88,9 @@ private:
     int usedBits_ = 0; // bits already used in the last byte, 0 when it is full or absent
 };
 
+// A whole tag record: the short or long header for the body's length, then the body.
+Bytes encodeTag(TagCode code, const Bytes& body);
+
 Bytes encodeRect(const Rect& rect);
 Bytes encodeMatrix(const Matrix& matrix);
 

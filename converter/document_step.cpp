@@ -2,19 +2,16 @@
 // export; a PDF becomes PostScript through poppler's pdftops (Ghostscript when it is missing).
 // The destination appears only complete: every step writes beside it and renames.
 #include "backends.h"
+#include "child_process.h"
 #include "console.h"
 #include "loading_watchdog.h"
 #include "murano_office.h"
 #include "paths.h"
 #include "pdf_settings.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -32,33 +29,8 @@ bool isPdf(const std::string& path) {
 }
 
 // Runs a program with its output on /dev/null; true when it exits with 0.
-bool runQuietly(std::vector<std::string> words) {
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) {
-        return false;
-    }
-    if (child == 0) {
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        const int devNull = ::open("/dev/null", O_RDWR);
-        if (devNull >= 0) {
-            ::dup2(devNull, STDIN_FILENO);
-            ::dup2(devNull, STDOUT_FILENO);
-            ::dup2(devNull, STDERR_FILENO);
-        }
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+bool runQuietly(const std::vector<std::string>& words) {
+    return waitForExit(startQuietly(words, false), -1) == 0;
 }
 
 bool finish(const std::string& partial, const std::string& destination, bool written) {

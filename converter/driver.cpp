@@ -1,16 +1,14 @@
 #include "driver.h"
 
 #include "backends.h"
+#include "child_process.h"
 #include "console.h"
 #include "paths.h"
 
 #include <chrono>
 #include <cstdarg>
 #include <cstdlib>
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -79,32 +77,11 @@ void viewResult(const std::string& output) {
     }
 }
 
-// Starts a program detached from the converter. Returns true when it ran and exited with 0, or is
-// still running after a short wait (an opener that stays with the application it started).
+// Starts an opener detached from the converter. True when it ran and exited with 0, or is still
+// running after a short wait (an opener that stays with the application it started).
 bool launchOpener(const char* program, const std::string& path) {
-    const pid_t child = ::fork();
-    if (child < 0) {
-        return false;
-    }
-    if (child == 0) {
-        ::setsid();
-        const int devNull = ::open("/dev/null", O_RDWR);
-        if (devNull >= 0) {
-            ::dup2(devNull, STDIN_FILENO);
-            ::dup2(devNull, STDOUT_FILENO);
-            ::dup2(devNull, STDERR_FILENO);
-        }
-        ::execlp(program, program, path.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    for (int waited = 0; waited < 50; ++waited) {
-        int status = 0;
-        if (::waitpid(child, &status, WNOHANG) == child) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
+    const int status = waitForExit(startQuietly({program, path}, true), 5000);
+    return status == 0 || status == -2;
 }
 
 } // namespace

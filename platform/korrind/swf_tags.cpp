@@ -44,23 +44,6 @@ std::int16_t branchOffset(std::size_t bytes) {
         std::min<std::size_t>(bytes, std::numeric_limits<std::int16_t>::max()));
 }
 
-// Edge deltas fit in 17 bits; longer edges are split into pieces that do.
-void straightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy) {
-    constexpr std::int32_t kLongest = 65535;
-    if (std::abs(dx) > kLongest || std::abs(dy) > kLongest) {
-        straightEdge(bits, dx / 2, dy / 2);
-        straightEdge(bits, dx - dx / 2, dy - dy / 2);
-        return;
-    }
-    const int count = std::max({2, BitWriter::bitsForSigned(dx), BitWriter::bitsForSigned(dy)});
-    bits.unsignedBits(1, 1); // edge record
-    bits.unsignedBits(1, 1); // straight
-    bits.unsignedBits(static_cast<std::uint32_t>(count - 2), 4);
-    bits.unsignedBits(1, 1); // general line: both deltas follow
-    bits.signedBits(dx, count);
-    bits.signedBits(dy, count);
-}
-
 Rect boundsOf(const std::vector<FilledPolygon>& polygons) {
     Rect bounds{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
                 std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
@@ -299,7 +282,7 @@ Bytes defineShape3Body(std::uint16_t shapeId, const std::vector<FilledPolygon>& 
             const Point& from = points[p];
             const Point& to = points[(p + 1) % points.size()];
             if (from.x != to.x || from.y != to.y) {
-                straightEdge(shape, to.x - from.x, to.y - from.y);
+                murano::swf::encodeStraightEdge(shape, to.x - from.x, to.y - from.y);
             }
         }
     }

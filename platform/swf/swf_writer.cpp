@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 
 namespace murano::swf {
@@ -26,16 +27,6 @@ Bytes deflateAll(const Bytes& input) {
     }
     output.resize(size);
     return output;
-}
-
-void straightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy) {
-    const int count = std::max({2, BitWriter::bitsForSigned(dx), BitWriter::bitsForSigned(dy)});
-    bits.unsignedBits(1, 1); // edge record
-    bits.unsignedBits(1, 1); // straight
-    bits.unsignedBits(static_cast<std::uint32_t>(count - 2), 4);
-    bits.unsignedBits(1, 1); // general line: both deltas follow
-    bits.signedBits(dx, count);
-    bits.signedBits(dy, count);
 }
 
 } // namespace
@@ -156,6 +147,23 @@ Bytes encodeTag(TagCode code, const Bytes& body) {
     return record.take();
 }
 
+void encodeStraightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy) {
+    // Edge deltas fit in 17 bits; longer edges are split into pieces that do.
+    constexpr std::int32_t kLongest = 65535;
+    if (std::abs(dx) > kLongest || std::abs(dy) > kLongest) {
+        encodeStraightEdge(bits, dx / 2, dy / 2);
+        encodeStraightEdge(bits, dx - dx / 2, dy - dy / 2);
+        return;
+    }
+    const int count = std::max({2, BitWriter::bitsForSigned(dx), BitWriter::bitsForSigned(dy)});
+    bits.unsignedBits(1, 1); // edge record
+    bits.unsignedBits(1, 1); // straight
+    bits.unsignedBits(static_cast<std::uint32_t>(count - 2), 4);
+    bits.unsignedBits(1, 1); // general line: both deltas follow
+    bits.signedBits(dx, count);
+    bits.signedBits(dy, count);
+}
+
 void Movie::addTag(TagCode code, const Bytes& body) {
     tags_.append(encodeTag(code, body));
     if (code == TagCode::ShowFrame) {
@@ -217,10 +225,10 @@ void Movie::defineBitmapRectangle(std::uint16_t shapeId, std::uint16_t bitmapId,
     shape.signedBits(bounds.xMin, moveBits);
     shape.signedBits(bounds.yMin, moveBits);
     shape.unsignedBits(1, 1);
-    straightEdge(shape, width, 0);
-    straightEdge(shape, 0, height);
-    straightEdge(shape, -width, 0);
-    straightEdge(shape, 0, -height);
+    encodeStraightEdge(shape, width, 0);
+    encodeStraightEdge(shape, 0, height);
+    encodeStraightEdge(shape, -width, 0);
+    encodeStraightEdge(shape, 0, -height);
     shape.unsignedBits(0, 6); // end of shape
     body.append(shape.take());
     addTag(TagCode::DefineShape, body.bytes());

@@ -91,6 +91,10 @@ private:
 // A whole tag record: the short or long header for the body's length, then the body.
 Bytes encodeTag(TagCode code, const Bytes& body);
 
+// A straight edge record of a shape, as a move of dx, dy twips; an edge too long for one record
+// becomes several in a row.
+void encodeStraightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy);
+
 Bytes encodeRect(const Rect& rect);
 Bytes encodeMatrix(const Matrix& matrix);
 

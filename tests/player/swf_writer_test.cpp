@@ -298,6 +298,27 @@ TEST(SwfWriter, SignedFieldsRoundTripAtTheirBitWidths) {
     EXPECT_EQ(BitWriter::bitsForUnsigned(255), 8);
 }
 
+TEST(SwfWriter, EdgesTooLongForOneRecordAreSplit) {
+    BitWriter bits;
+    encodeStraightEdge(bits, 80000, -3);
+    Reader in(bits.take());
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    int records = 0;
+    while (in.ub(1) == 1) { // edge records until the padding
+        ASSERT_EQ(in.ub(1), 1u) << "straight";
+        const int count = static_cast<int>(in.ub(4)) + 2;
+        ASSERT_EQ(in.ub(1), 1u) << "general line";
+        EXPECT_LE(count, 17);
+        x += in.sb(count);
+        y += in.sb(count);
+        ++records;
+    }
+    EXPECT_EQ(records, 2);
+    EXPECT_EQ(x, 80000);
+    EXPECT_EQ(y, -3);
+}
+
 TEST(SwfWriter, TemplateMovieOnDiskIsAGenuineOneFrameMovie) {
     std::ifstream in(MURANO_BIN_DIR "/flash/main.swf", std::ios::binary);
     ASSERT_TRUE(in.good());

@@ -30,6 +30,7 @@ void closeInheritedFiles() {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL); // the converter ignores it for itself only
     const int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
         ::dup2(devNull, STDIN_FILENO);

@@ -4,6 +4,10 @@
 #include "options.h"
 #include "stop_handler.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
 int main(int argc, char** argv) {
     ConverterOptions& options = converterOptions();
     setDefaultOptions(options);
@@ -19,6 +23,12 @@ int main(int argc, char** argv) {
         return -1;
     }
     options.output = argc == 3 ? argv[2] : defaultOutputPath(options.input);
+    // A write to a connection the office suite has already closed must fail, not end the run.
+    std::signal(SIGPIPE, SIG_IGN);
     installStopHandler();
-    return resultUnlessStopping(Run(options));
+    const int result = resultUnlessStopping(Run(options));
+    // Every line is already flushed and every office instance ended: leave without running static
+    // destructors, which could race with the office connection's own threads.
+    std::fflush(nullptr);
+    std::_Exit(result);
 }

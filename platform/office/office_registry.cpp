@@ -79,6 +79,9 @@ std::string uniquePipeName() {
 // Kills the group and reaps its members. The launcher is our child; the office process it forked
 // is reparented to us (we are a child subreaper), so every member can be waited for here.
 void killGroup(int processGroup) {
+    if (processGroup <= 1) {
+        return; // kill(0) or kill(-1) would hit this process or every process of the user
+    }
     const std::vector<std::string> pipeFiles = pipeFilesOf(processGroup);
     ::kill(-processGroup, SIGKILL);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -118,6 +121,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& words) {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL);
     const int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
         ::dup2(devNull, STDIN_FILENO);

@@ -9,6 +9,7 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -51,6 +52,9 @@ Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
                 return Reference<css::uno::XComponentContext>(resolver->resolve(url),
                                                               UNO_QUERY_THROW);
             } catch (const css::connection::NoConnectException&) {
+            } catch (const css::uno::RuntimeException&) {
+                // A connection dropped half-way: the office suite restarts itself once when it
+                // has to complete its profile. Try again while it runs.
             }
             if (!launcherRunning(office.processGroup)) {
                 haltIfEnding();

@@ -2,6 +2,7 @@
 // what Apply wrote, and the page's requests come back to the window through the web channel.
 #include "home.h"
 #include "home_support.h"
+#include "page_script.h"
 #include "preview_control.h"
 
 #include <QLineEdit>
@@ -12,20 +13,6 @@
 using namespace hometest;
 
 namespace {
-
-// Runs a script in the page and waits for its result.
-QVariant evaluate(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&done] { return done; }, 10000)) {
-        return QStringLiteral("no answer from the page");
-    }
-    return result;
-}
 
 bool waitForLoad(PreviewControl* preview) {
     QSignalSpy loaded(preview, &PreviewControl::movieLoaded);

@@ -2,6 +2,7 @@
 // web channel carries an object named "host", and the player's reload and full-screen buttons
 // reach its flashCall(QString) slot.
 #include "gallery_script.h"
+#include "page_script.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -35,20 +36,6 @@ bool copyFolder(const QString& from, const QString& to) {
         }
     }
     return true;
-}
-
-// Runs a script in the page and waits for its result.
-QVariant evaluate(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&done] { return done; }, 10000)) {
-        return QStringLiteral("no answer from the page");
-    }
-    return result;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "gallery_index.h"
 
+#include "text_lines.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
@@ -73,17 +75,8 @@ void GalleryIndex::setStartTag(const QString& startTag) {
     lines_[1] = startTag;
 }
 
-QByteArray GalleryIndex::toUtf8() const {
-    QByteArray content;
-    for (const QString& line : lines_) {
-        content += line.toUtf8();
-        content += '\n';
-    }
-    return content;
-}
-
 bool GalleryIndex::write(const QString& path) const {
-    return writeWhole(path, toUtf8());
+    return writeTextLines(path, lines_);
 }
 
 QString imageLine(const QString& number) {

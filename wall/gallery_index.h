@@ -3,7 +3,6 @@
 // the closing tag. The player reads it; the program rewrites it whole.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -21,10 +20,8 @@ public:
 
     const QStringList& lines() const { return lines_; }
 
-    // The table as file content: every line followed by "\n", UTF-8.
-    QByteArray toUtf8() const;
-
-    // Replaces the file's content atomically; a file that cannot be written is left as it was.
+    // Replaces the file's content atomically with every line followed by "\n", in UTF-8; a file
+    // that cannot be written is left as it was.
     bool write(const QString& path) const;
 
 private:

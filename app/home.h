@@ -4,7 +4,7 @@
 // of look into the index and the preview through Apply.
 #pragma once
 
-#include "gallery_index.h"
+#include "wall/gallery_index.h"
 
 #include <QColor>
 #include <QMainWindow>

@@ -1,11 +1,11 @@
 // The main window's side of the wall's look: the panel and the side dialogs turned into the start
 // tag of the gallery index, with the background and logo files the tag names.
-#include "bookinfo.h"
-#include "buttons.h"
-#include "gallery_script.h"
-#include "home.h"
+#include "dialogs/bookinfo.h"
+#include "dialogs/buttons.h"
+#include "platform/player/gallery_script.h"
+#include "app/home.h"
 #include "ui_home.h"
-#include "wall_look.h"
+#include "wall/wall_look.h"
 
 void Home::applyLook() {
     WallLook look;

@@ -1,11 +1,11 @@
 // The main window's side of the user settings file: the widgets the file's values come from and
 // go back into.
-#include "bookinfo.h"
-#include "buttons.h"
-#include "home.h"
-#include "locations.h"
+#include "dialogs/bookinfo.h"
+#include "dialogs/buttons.h"
+#include "app/home.h"
+#include "wall/locations.h"
 #include "ui_home.h"
-#include "user_settings.h"
+#include "wall/user_settings.h"
 
 namespace {
 

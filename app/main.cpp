@@ -1,8 +1,8 @@
 // murano: the desktop program. It takes no options of its own; everything it remembers lives in
 // the user settings file, the remembered-values files and the gallery index.
-#include "home.h"
-#include "message_log.h"
-#include "text_codec.h"
+#include "app/home.h"
+#include "app/message_log.h"
+#include "wall/text_codec.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

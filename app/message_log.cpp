@@ -1,4 +1,4 @@
-#include "message_log.h"
+#include "app/message_log.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "mylabel.h"
+#include "app/mylabel.h"
 
 #include <QMouseEvent>
 #include <QPixmap>

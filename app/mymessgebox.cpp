@@ -1,8 +1,8 @@
-#include "mymessgebox.h"
+#include "app/mymessgebox.h"
 
-#include "mylabel.h"
+#include "app/mylabel.h"
 #include "ui_mymessgebox.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QApplication>
 #include <QPixmap>

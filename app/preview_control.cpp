@@ -1,4 +1,4 @@
-#include "preview_control.h"
+#include "app/preview_control.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
-#include "locations.h"
-#include "mylabel.h"
+#include "wall/locations.h"
+#include "app/mylabel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

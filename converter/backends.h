@@ -1,7 +1,7 @@
 // The converter's back ends, one interface each.
 #pragma once
 
-#include "options.h"
+#include "converter/options.h"
 
 #include <string>
 #include <vector>

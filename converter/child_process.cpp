@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "converter/child_process.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "console.h"
+#include "converter/console.h"
 
-#include "options.h"
+#include "converter/options.h"
 
 #include <cstdarg>
 #include <string>

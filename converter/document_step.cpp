@@ -1,13 +1,13 @@
 // PDF and PostScript rendering. A presentation becomes a PDF through the office suite's PDF
 // export; a PDF becomes PostScript through poppler's pdftops (Ghostscript when it is missing).
 // The destination appears only complete: every step writes beside it and renames.
-#include "backends.h"
-#include "child_process.h"
-#include "console.h"
-#include "loading_watchdog.h"
-#include "murano_office.h"
-#include "paths.h"
-#include "pdf_settings.h"
+#include "converter/backends.h"
+#include "converter/child_process.h"
+#include "converter/console.h"
+#include "converter/loading_watchdog.h"
+#include "platform/office/murano_office.h"
+#include "converter/paths.h"
+#include "converter/pdf_settings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "driver.h"
+#include "converter/driver.h"
 
-#include "backends.h"
-#include "child_process.h"
-#include "console.h"
-#include "paths.h"
+#include "converter/backends.h"
+#include "converter/child_process.h"
+#include "converter/console.h"
+#include "converter/paths.h"
 
 #include <chrono>
 #include <cstdarg>

@@ -2,7 +2,7 @@
 // route to a back end, optionally show the result, report the result and the elapsed time.
 #pragma once
 
-#include "options.h"
+#include "converter/options.h"
 
 #include <string>
 

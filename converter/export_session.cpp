@@ -1,17 +1,17 @@
 // The automation session: a private office instance opens the presentation hidden and read-only,
 // saves it in the asked format and is ended; then the exported files are collected in slide order
 // and, for raster formats, resized when a size other than the default was asked for.
-#include "backends.h"
-#include "console.h"
-#include "driver.h"
-#include "file_utils.h"
-#include "image_resizer.h"
-#include "loading_watchdog.h"
-#include "murano_office.h"
-#include "outline_rtf.h"
-#include "paths.h"
-#include "slide_files.h"
-#include "web_pages.h"
+#include "converter/backends.h"
+#include "converter/console.h"
+#include "converter/driver.h"
+#include "converter/file_utils.h"
+#include "converter/image_resizer.h"
+#include "converter/loading_watchdog.h"
+#include "platform/office/murano_office.h"
+#include "converter/outline_rtf.h"
+#include "converter/paths.h"
+#include "converter/slide_files.h"
+#include "converter/web_pages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
-#include "file_utils.h"
+#include "converter/file_utils.h"
 
-#include "paths.h"
+#include "converter/paths.h"
 
 #include <cstdio>
 #include <ftw.h>

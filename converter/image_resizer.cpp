@@ -1,9 +1,9 @@
-#include "image_resizer.h"
+#include "converter/image_resizer.h"
 
-#include "console.h"
-#include "driver.h"
-#include "file_utils.h"
-#include "paths.h"
+#include "converter/console.h"
+#include "converter/driver.h"
+#include "converter/file_utils.h"
+#include "converter/paths.h"
 
 #include <Magick++.h>
 

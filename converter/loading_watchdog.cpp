@@ -1,7 +1,7 @@
-#include "loading_watchdog.h"
+#include "converter/loading_watchdog.h"
 
-#include "backends.h"
-#include "console.h"
+#include "converter/backends.h"
+#include "converter/console.h"
 
 #include <chrono>
 #include <cstdlib>

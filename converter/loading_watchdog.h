@@ -2,7 +2,7 @@
 // loading the presentation take longer than -ppttimeout milliseconds.
 #pragma once
 
-#include "options.h"
+#include "converter/options.h"
 
 #include <condition_variable>
 #include <mutex>

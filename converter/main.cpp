@@ -1,8 +1,8 @@
 // lantrel: converts one presentation per run to the format its output extension names.
-#include "console.h"
-#include "driver.h"
-#include "options.h"
-#include "stop_handler.h"
+#include "converter/console.h"
+#include "converter/driver.h"
+#include "converter/options.h"
+#include "converter/stop_handler.h"
 
 #include <csignal>
 #include <cstdio>

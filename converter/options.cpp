@@ -1,7 +1,7 @@
-#include "options.h"
+#include "converter/options.h"
 
-#include "console.h"
-#include "paths.h"
+#include "converter/console.h"
+#include "converter/paths.h"
 
 #include <algorithm>
 #include <cerrno>

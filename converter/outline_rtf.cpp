@@ -1,4 +1,4 @@
-#include "outline_rtf.h"
+#include "converter/outline_rtf.h"
 
 #include <cstdint>
 

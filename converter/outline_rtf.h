@@ -2,7 +2,7 @@
 // indented by their outline level.
 #pragma once
 
-#include "murano_office.h"
+#include "platform/office/murano_office.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "converter/paths.h"
 
 #include <cerrno>
 #include <cstdlib>

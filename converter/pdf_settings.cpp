@@ -1,4 +1,4 @@
-#include "pdf_settings.h"
+#include "converter/pdf_settings.h"
 
 #include <random>
 

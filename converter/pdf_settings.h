@@ -1,8 +1,8 @@
 // The PDF export's settings from the converter's PDF options.
 #pragma once
 
-#include "murano_office.h"
-#include "options.h"
+#include "platform/office/murano_office.h"
+#include "converter/options.h"
 
 // Title, subject, author and keywords; the open password; the owner password with the
 // restrictions of -encryption (4 printing, 8 changes, 16 copying, 32 commenting, 256 form filling,

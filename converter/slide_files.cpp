@@ -1,6 +1,6 @@
-#include "slide_files.h"
+#include "converter/slide_files.h"
 
-#include "driver.h"
+#include "converter/driver.h"
 
 #include <cctype>
 #include <dirent.h>

@@ -1,6 +1,6 @@
-#include "stop_handler.h"
+#include "converter/stop_handler.h"
 
-#include "backends.h"
+#include "converter/backends.h"
 
 #include <atomic>
 #include <chrono>

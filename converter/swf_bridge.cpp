@@ -1,9 +1,9 @@
 // The bridge to the SWF conversion library, loaded at run time from the converter's own folder.
-#include "backends.h"
-#include "console.h"
-#include "driver.h"
-#include "paths.h"
-#include "swf_library.h"
+#include "converter/backends.h"
+#include "converter/console.h"
+#include "converter/driver.h"
+#include "converter/paths.h"
+#include "platform/korrind/swf_library.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
-#include "web_pages.h"
+#include "converter/web_pages.h"
 
-#include "file_utils.h"
-#include "paths.h"
-#include "slide_files.h"
+#include "converter/file_utils.h"
+#include "converter/paths.h"
+#include "converter/slide_files.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
-#include "about.h"
+#include "dialogs/about.h"
 
-#include "dialog_look.h"
-#include "mylabel.h"
+#include "dialogs/dialog_look.h"
+#include "app/mylabel.h"
 #include "ui_about.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QDate>
 #include <QDebug>

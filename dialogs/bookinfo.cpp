@@ -1,9 +1,9 @@
-#include "bookinfo.h"
+#include "dialogs/bookinfo.h"
 
-#include "dialog_look.h"
-#include "mylabel.h"
+#include "dialogs/dialog_look.h"
+#include "app/mylabel.h"
 #include "ui_bookinfo.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QDebug>
 #include <QTimer>

@@ -1,9 +1,9 @@
-#include "buttons.h"
+#include "dialogs/buttons.h"
 
-#include "dialog_look.h"
-#include "mylabel.h"
+#include "dialogs/dialog_look.h"
+#include "app/mylabel.h"
 #include "ui_buttons.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QTimer>
 

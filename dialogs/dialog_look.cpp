@@ -1,6 +1,6 @@
-#include "dialog_look.h"
+#include "dialogs/dialog_look.h"
 
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,9 +1,9 @@
-#include "template.h"
+#include "dialogs/template.h"
 
-#include "dialog_look.h"
-#include "mylabel.h"
+#include "dialogs/dialog_look.h"
+#include "app/mylabel.h"
 #include "ui_template.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QPixmap>
 #include <QTimer>

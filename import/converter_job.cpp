@@ -1,7 +1,7 @@
-#include "converter_job.h"
+#include "import/converter_job.h"
 
-#include "folders.h"
-#include "text_codec.h"
+#include "wall/folders.h"
+#include "wall/text_codec.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "image_intake.h"
+#include "import/image_intake.h"
 
-#include "folders.h"
-#include "page_range.h"
+#include "wall/folders.h"
+#include "import/page_range.h"
 
 #include <QColor>
 #include <QDebug>

@@ -1,14 +1,14 @@
-#include "import.h"
+#include "import/import.h"
 
 #include "ui_import.h"
 
-#include "folders.h"
-#include "locations.h"
-#include "mylabel.h"
-#include "mymessgebox.h"
-#include "page_range.h"
-#include "remembered_values.h"
-#include "window_chrome.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+#include "app/mylabel.h"
+#include "app/mymessgebox.h"
+#include "import/page_range.h"
+#include "wall/remembered_values.h"
+#include "app/window_chrome.h"
 
 #include <QDebug>
 #include <QDesktopServices>

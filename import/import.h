@@ -2,8 +2,8 @@
 // slides into JPEGs behind a progress strip, and the slides are taken into the wall.
 #pragma once
 
-#include "converter_job.h"
-#include "image_intake.h"
+#include "import/converter_job.h"
+#include "import/image_intake.h"
 
 #include <QProcess>
 #include <QStringList>

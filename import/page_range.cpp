@@ -1,4 +1,4 @@
-#include "page_range.h"
+#include "import/page_range.h"
 
 #include <QDebug>
 

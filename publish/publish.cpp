@@ -1,9 +1,9 @@
-#include "publish.h"
+#include "publish/publish.h"
 
-#include "dialog_look.h"
-#include "mylabel.h"
+#include "dialogs/dialog_look.h"
+#include "app/mylabel.h"
 #include "ui_publish.h"
-#include "window_chrome.h"
+#include "app/window_chrome.h"
 
 #include <QTimer>
 

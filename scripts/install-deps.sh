@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config libgtest-dev
+    cmake ninja-build g++ pkg-config libgtest-dev ccache
     # GUI toolkit, 8-bit codecs, the wall player's host
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-5compat-dev qt6-webengine-dev
     qt6-webchannel-dev qt6-l10n-tools

@@ -1,4 +1,4 @@
-#include "folders.h"
+#include "wall/folders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "gallery_index.h"
+#include "wall/gallery_index.h"
 
-#include "text_lines.h"
+#include "wall/text_lines.h"
 
 #include <QDebug>
 #include <QFile>

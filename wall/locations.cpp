@@ -1,4 +1,4 @@
-#include "locations.h"
+#include "wall/locations.h"
 
 #include <QCoreApplication>
 #include <QDir>

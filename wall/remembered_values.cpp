@@ -1,6 +1,6 @@
-#include "remembered_values.h"
+#include "wall/remembered_values.h"
 
-#include "text_lines.h"
+#include "wall/text_lines.h"
 
 RememberedValues& RememberedValues::shared() {
     static RememberedValues table;

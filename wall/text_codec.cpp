@@ -1,4 +1,4 @@
-#include "text_codec.h"
+#include "wall/text_codec.h"
 
 #include <QTextCodec>
 

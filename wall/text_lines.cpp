@@ -1,4 +1,4 @@
-#include "text_lines.h"
+#include "wall/text_lines.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
-#include "user_settings.h"
+#include "wall/user_settings.h"
 
-#include "text_lines.h"
+#include "wall/text_lines.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -3,7 +3,7 @@
 // widgets from the values that come out; nothing here touches a widget.
 #pragma once
 
-#include "background_mode.h"
+#include "wall/background_mode.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "wall_look.h"
+#include "wall/wall_look.h"
 
-#include "folders.h"
+#include "wall/folders.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // with them in the work folder.
 #pragma once
 
-#include "background_mode.h"
+#include "wall/background_mode.h"
 
 #include <QString>
 

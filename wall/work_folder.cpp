@@ -1,6 +1,6 @@
-#include "work_folder.h"
+#include "wall/work_folder.h"
 
-#include "folders.h"
+#include "wall/folders.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Times the slide intake of a large import, one thumbnail worker against one per core, and checks
 // that both produce the same files byte for byte.
-#include "image_intake.h"
+#include "import/image_intake.h"
 
 #include <QCryptographicHash>
 #include <QDir>

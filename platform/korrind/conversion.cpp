@@ -1,7 +1,7 @@
-#include "conversion.h"
+#include "platform/korrind/conversion.h"
 
-#include "jpeg_frames.h"
-#include "slide_movie.h"
+#include "platform/korrind/jpeg_frames.h"
+#include "platform/korrind/slide_movie.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // the movie and write it into the output folder, reporting progress as it goes.
 #pragma once
 
-#include "movie_settings.h"
-#include "swf_tags.h"
+#include "platform/korrind/movie_settings.h"
+#include "platform/korrind/swf_tags.h"
 
 #include <atomic>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "jpeg_frames.h"
+#include "platform/korrind/jpeg_frames.h"
 
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE

@@ -2,7 +2,7 @@
 // SWF 6 movies decodes: the office suite writes progressive JPEG files.
 #pragma once
 
-#include "swf_tags.h"
+#include "platform/korrind/swf_tags.h"
 
 #include <cstdint>
 #include <optional>

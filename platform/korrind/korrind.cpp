@@ -1,10 +1,10 @@
 // The C interface of the SWF conversion library: the converter loads it by name, registers its
 // progress callbacks, passes the movie settings and asks for one conversion. Nothing thrown inside
 // ever crosses this boundary.
-#include "conversion.h"
-#include "swf_library.h"
+#include "platform/korrind/conversion.h"
+#include "platform/korrind/swf_library.h"
 
-#include "murano_office.h"
+#include "platform/office/murano_office.h"
 
 #include <mutex>
 #include <type_traits>

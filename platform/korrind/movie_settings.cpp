@@ -1,4 +1,4 @@
-#include "movie_settings.h"
+#include "platform/korrind/movie_settings.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Slides rendered by a private office instance through the office layer.
-#include "conversion.h"
+#include "platform/korrind/conversion.h"
 
-#include "murano_office.h"
+#include "platform/office/murano_office.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "slide_movie.h"
+#include "platform/korrind/slide_movie.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // with the holds, transitions, mouse trigger, loop, loading bar and control bar of the settings.
 #pragma once
 
-#include "movie_settings.h"
-#include "swf_tags.h"
+#include "platform/korrind/movie_settings.h"
+#include "platform/korrind/swf_tags.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "swf_tags.h"
+#include "platform/korrind/swf_tags.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // tag body for Movie::addTag, so that it can be read back and checked on its own.
 #pragma once
 
-#include "swf_writer.h"
+#include "platform/swf/swf_writer.h"
 
 #include <cstdint>
 #include <optional>

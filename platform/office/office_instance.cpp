@@ -1,5 +1,5 @@
-#include "office_process.h"
-#include "office_uno.h"
+#include "platform/office/office_process.h"
+#include "platform/office/office_uno.h"
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>

@@ -1,4 +1,4 @@
-#include "office_uno.h"
+#include "platform/office/office_uno.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>

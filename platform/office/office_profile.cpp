@@ -5,7 +5,7 @@
 // needs it).
 // The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
 // simply starts empty.
-#include "office_process.h"
+#include "platform/office/office_process.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "office_process.h"
+#include "platform/office/office_process.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "office_uno.h"
+#include "platform/office/office_uno.h"
 
-#include "office_process.h"
+#include "platform/office/office_process.h"
 
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>

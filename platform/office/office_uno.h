@@ -2,7 +2,7 @@
 // conversions, property lists, and the state behind the public classes.
 #pragma once
 
-#include "murano_office.h"
+#include "platform/office/murano_office.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/drawing/XGraphicExportFilter.hpp>

@@ -1,4 +1,4 @@
-#include "gallery_script.h"
+#include "platform/player/gallery_script.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "palette.h"
-#include "skin.h"
+#include "platform/skin/palette.h"
+#include "platform/skin/skin.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "skin.h"
+#include "platform/skin/skin.h"
 
 #include <cstdio>
 

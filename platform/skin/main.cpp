@@ -1,6 +1,6 @@
 // Draws murano's skin into <bin>/Image/ and the template previews into <bin>/template/.
 // Usage: murano_skin <bin folder> <ImageMagick convert>
-#include "skin.h"
+#include "platform/skin/skin.h"
 
 #include <QDir>
 #include <QGuiApplication>

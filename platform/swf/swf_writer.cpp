@@ -1,4 +1,4 @@
-#include "swf_writer.h"
+#include "platform/swf/swf_writer.h"
 
 #include <zlib.h>
 

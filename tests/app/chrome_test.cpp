@@ -1,7 +1,7 @@
-#include "locations.h"
-#include "mylabel.h"
-#include "mymessgebox.h"
-#include "window_chrome.h"
+#include "wall/locations.h"
+#include "app/mylabel.h"
+#include "app/mymessgebox.h"
+#include "app/window_chrome.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The message log: every message of the Qt message channel becomes one line of flip.txt in the
 // per-user data folder.
-#include "message_log.h"
+#include "app/message_log.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The main window with the real browser engine: the preview plays the work folder's wall, shows
 // what Apply wrote, and the page's requests come back to the window through the web channel.
-#include "home.h"
-#include "home_support.h"
-#include "page_script.h"
-#include "preview_control.h"
+#include "app/home.h"
+#include "tests/app/home_support.h"
+#include "tests/support/page_script.h"
+#include "app/preview_control.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

@@ -3,8 +3,8 @@
 // for the missing-engine question.
 #pragma once
 
-#include "folders.h"
-#include "locations.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,16 +1,16 @@
 // The main window with the preview engine switched off: start-up, Apply into the gallery index
 // and the settings file, the background and logo copies, the player's requests, the pages, the
 // dialogs and the window's edges.
-#include "about.h"
-#include "bookinfo.h"
-#include "buttons.h"
-#include "gallery_script.h"
-#include "home.h"
-#include "home_support.h"
-#include "import.h"
-#include "preview_control.h"
-#include "template.h"
-#include "upload.h"
+#include "dialogs/about.h"
+#include "dialogs/bookinfo.h"
+#include "dialogs/buttons.h"
+#include "platform/player/gallery_script.h"
+#include "app/home.h"
+#include "tests/app/home_support.h"
+#include "import/import.h"
+#include "app/preview_control.h"
+#include "dialogs/template.h"
+#include "share/upload.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // The driver's facilities used on their own: classification, reserved temporary names, the page
 // written beside a movie and the converter's log.
-#include "backends.h"
-#include "driver.h"
-#include "paths.h"
-#include "process.h"
+#include "converter/backends.h"
+#include "converter/driver.h"
+#include "converter/paths.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 

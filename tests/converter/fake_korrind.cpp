@@ -1,6 +1,6 @@
 // A stand-in SWF conversion library for the bridge tests: it records every call in the file named
 // by FAKE_KORRIND_LOG, reports four slides through the callbacks and writes a movie file.
-#include "swf_library.h"
+#include "platform/korrind/swf_library.h"
 
 #include <cstdio>
 #include <cstdlib>

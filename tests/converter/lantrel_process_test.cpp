@@ -1,6 +1,6 @@
 // The converter as its callers see it: exit status, standard output and standard error of the
 // built program.
-#include "process.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // A converter stopped by its caller ends the office instance it started.
-#include "process.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The option parser and the usage listing, exercised on the real option table and on small tables.
-#include "options.h"
+#include "converter/options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The SWF path of the converter against stand-in libraries placed beside a copy of it.
-#include "process.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The book-information and visible-buttons dialogs: the "Hide All" rules, Cancel and OK, and the
 // roll with which they open and close.
-#include "bookinfo.h"
-#include "buttons.h"
+#include "dialogs/bookinfo.h"
+#include "dialogs/buttons.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

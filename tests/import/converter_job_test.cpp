@@ -1,5 +1,5 @@
 // The import's side of the converter protocol: its command line and the reading of its output.
-#include "converter_job.h"
+#include "import/converter_job.h"
 
 #include <gtest/gtest.h>
 

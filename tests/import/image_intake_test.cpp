@@ -1,5 +1,5 @@
 // Slide images from a staging folder become the wall's images and thumbnails.
-#include "image_intake.h"
+#include "import/image_intake.h"
 
 #include <QColor>
 #include <QCoreApplication>

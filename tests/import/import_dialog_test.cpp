@@ -1,8 +1,8 @@
 // The import dialog driving a converter: a scripted stand-in that prints what the real one prints
 // and stages prepared slide images, so that every path of the dialog can be reached.
-#include "import.h"
-#include "locations.h"
-#include "remembered_values.h"
+#include "import/import.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Imports of real presentations through the real converter and LibreOffice, as a user runs them.
-#include "gallery_index.h"
-#include "import.h"
-#include "locations.h"
-#include "remembered_values.h"
+#include "wall/gallery_index.h"
+#include "import/import.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QDir>
 #include <QFile>

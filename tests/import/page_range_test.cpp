@@ -1,5 +1,5 @@
 // Page ranges as users type them into the import dialog.
-#include "page_range.h"
+#include "import/page_range.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // One conversion from deck to movie file, with a stand-in renderer in place of the office suite:
 // progress reports, cancelling between slides and failures that must leave no movie behind.
-#include "conversion.h"
-#include "jpeg_frames.h"
-#include "process.h"
-#include "swf_reading.h"
+#include "platform/korrind/conversion.h"
+#include "platform/korrind/jpeg_frames.h"
+#include "tests/support/process.h"
+#include "tests/korrind/swf_reading.h"
 
 #include <gtest/gtest.h>
 

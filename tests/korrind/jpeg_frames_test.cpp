@@ -1,6 +1,6 @@
 // JPEG frame headers, and progressive office output rewritten as sequential files without loss.
-#include "jpeg_frames.h"
-#include "swf_reading.h"
+#include "platform/korrind/jpeg_frames.h"
+#include "tests/korrind/swf_reading.h"
 
 #include <gtest/gtest.h>
 

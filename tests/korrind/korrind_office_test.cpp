@@ -1,8 +1,8 @@
 // The built korrind.so on a generated four-slide deck with the real office suite: loaded directly
 // through its C interface, and driven by the real converter placed beside it.
-#include "process.h"
-#include "swf_library.h"
-#include "swf_reading.h"
+#include "tests/support/process.h"
+#include "platform/korrind/swf_library.h"
+#include "tests/korrind/swf_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The slide movie's timeline: frames laid out from the settings, then the movie played back on a
 // small display list to see what each frame shows and what its scripts do.
-#include "slide_movie.h"
-#include "swf_reading.h"
+#include "platform/korrind/slide_movie.h"
+#include "tests/korrind/swf_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "swf_reading.h"
+#include "tests/korrind/swf_reading.h"
 
 #include <zlib.h>
 

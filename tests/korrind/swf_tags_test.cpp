@@ -1,6 +1,6 @@
 // The record builders of the slide movies, read back field by field.
-#include "swf_reading.h"
-#include "swf_tags.h"
+#include "tests/korrind/swf_reading.h"
+#include "platform/korrind/swf_tags.h"
 
 #include <gtest/gtest.h>
 

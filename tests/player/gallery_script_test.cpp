@@ -1,6 +1,6 @@
 // The index's script twin: its text must evaluate back to the index byte for byte in a real script
 // engine, and writing it must never lose the twin that is there.
-#include "gallery_script.h"
+#include "platform/player/gallery_script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The SWF writer's output read back by a small independent reader of the format.
-#include "swf_writer.h"
+#include "platform/swf/swf_writer.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -1,8 +1,8 @@
 // The player inside a real Qt WebEngine view, as murano hosts it: the page is opened from disk, the
 // web channel carries an object named "host", and the player's reload and full-screen buttons
 // reach its flashCall(QString) slot.
-#include "gallery_script.h"
-#include "page_script.h"
+#include "platform/player/gallery_script.h"
+#include "tests/support/page_script.h"
 
 #include <QDir>
 #include <QDirIterator>

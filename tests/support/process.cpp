@@ -1,4 +1,4 @@
-#include "process.h"
+#include "tests/support/process.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,5 +1,5 @@
-#include "folders.h"
-#include "scratch.h"
+#include "wall/folders.h"
+#include "tests/wall/scratch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The gallery index as the program loads, rebuilds and writes it, and the in-place edits of the
 // full-screen button.
-#include "gallery_index.h"
+#include "wall/gallery_index.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "locations.h"
-#include "scratch.h"
+#include "wall/locations.h"
+#include "tests/wall/scratch.h"
 
 #include <gtest/gtest.h>
 

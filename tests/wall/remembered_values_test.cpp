@@ -1,5 +1,5 @@
-#include "remembered_values.h"
-#include "scratch.h"
+#include "wall/remembered_values.h"
+#include "tests/wall/scratch.h"
 
 #include <gtest/gtest.h>
 

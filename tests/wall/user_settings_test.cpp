@@ -1,5 +1,5 @@
-#include "scratch.h"
-#include "user_settings.h"
+#include "tests/wall/scratch.h"
+#include "wall/user_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The start tag the player reads, and the background and logo files that go with it.
-#include "wall_look.h"
+#include "wall/wall_look.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "scratch.h"
-#include "work_folder.h"
+#include "tests/wall/scratch.h"
+#include "wall/work_folder.h"
 
 #include <gtest/gtest.h>
 

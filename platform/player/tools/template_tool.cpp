@@ -2,8 +2,8 @@
 //   template_tool movie <main.swf>                 the template movie
 //   template_tool twin <images.xml>                the index's script twin beside it
 //   template_tool art <background.jpg> <logo.png>  the default background and logo
-#include "gallery_script.h"
-#include "swf_writer.h"
+#include "platform/player/gallery_script.h"
+#include "platform/swf/swf_writer.h"
 
 #include <QColor>
 #include <QFont>

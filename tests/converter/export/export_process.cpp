@@ -1,6 +1,6 @@
-#include "export_process.h"
+#include "tests/converter/export/export_process.h"
 
-#include "test_images.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "image_resizer.h"
-#include "test_images.h"
+#include "converter/image_resizer.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The real lantrel on real generated presentations: every save format, the resize rules, the
 // loading watchdog, bad input, and the office processes it starts and ends.
-#include "export_process.h"
-#include "office_process.h"
-#include "paths.h"
-#include "test_images.h"
+#include "tests/converter/export/export_process.h"
+#include "platform/office/office_process.h"
+#include "converter/paths.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The office layer as the converter and the SWF library use it: one private instance, a deck
 // loaded hidden, slides rendered to a pixel size, and the instance ended from anywhere.
-#include "export_process.h"
-#include "murano_office.h"
-#include "test_images.h"
+#include "tests/converter/export/export_process.h"
+#include "platform/office/murano_office.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "driver.h"
-#include "slide_files.h"
-#include "test_images.h"
+#include "converter/driver.h"
+#include "converter/slide_files.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 

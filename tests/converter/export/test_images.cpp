@@ -1,4 +1,4 @@
-#include "test_images.h"
+#include "tests/converter/export/test_images.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "options.h"
-#include "outline_rtf.h"
-#include "pdf_settings.h"
-#include "test_images.h"
-#include "web_pages.h"
+#include "converter/options.h"
+#include "converter/outline_rtf.h"
+#include "converter/pdf_settings.h"
+#include "tests/converter/export/test_images.h"
+#include "converter/web_pages.h"
 
 #include <gtest/gtest.h>
 

@@ -10,12 +10,12 @@
 // more) and fills `files` with the exported files in slide order. Returns the number of files, 1
 // for a single-file export, or a negative result.
 int ExportSession(const std::string& input, const std::string& output, int format,
-                  std::vector<std::string>& files);
+                  ConverterOptions& options, std::vector<std::string>& files);
 
 // Renders a PDF (or, from a PDF, a PostScript file) from `source` into `destination`, honouring the
 // PDF options. Returns 0 on success, a negative result on failure.
 int DocumentStep(const std::string& source, const std::string& destination,
-                 const ConverterOptions& options);
+                 ConverterOptions& options);
 
 // Converts `input` to a Flash movie through the SWF conversion library. Returns true when the
 // output folder (the output path without its extension) exists afterwards.

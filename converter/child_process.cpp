@@ -1,5 +1,7 @@
 #include "converter/child_process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -49,11 +51,7 @@ pid_t startQuietly(const std::vector<std::string>& words, bool detached) {
         return -1;
     }
     std::vector<std::string> copy = words;
-    std::vector<char*> argv;
-    for (std::string& word : copy) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = posix::argumentVector(copy);
     const pid_t child = ::fork();
     if (child == 0) {
         execQuietly(argv.data(), detached);

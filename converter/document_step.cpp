@@ -4,10 +4,11 @@
 #include "converter/backends.h"
 #include "converter/child_process.h"
 #include "converter/console.h"
+#include "converter/driver.h"
 #include "converter/loading_watchdog.h"
-#include "platform/office/murano_office.h"
 #include "converter/paths.h"
 #include "converter/pdf_settings.h"
+#include "platform/office/murano_office.h"
 
 #include <cstdio>
 #include <cstring>
@@ -45,7 +46,7 @@ int postScriptFromPdf(const std::string& source, const std::string& destination,
                       const ConverterOptions& options) {
     if (!isPdf(source)) {
         Message("[ERROR] '%s' is not a PDF file...\n", source.c_str());
-        return -2;
+        return kConversionFailed;
     }
     const std::string partial = destination + ".partial";
     std::vector<std::string> pdftops = {"pdftops", "-origpagesizes"};
@@ -62,30 +63,30 @@ int postScriptFromPdf(const std::string& source, const std::string& destination,
     const bool written = runQuietly(pdftops) || runQuietly(ghostscript);
     if (!finish(partial, destination, written)) {
         Message("[ERROR] Can't convert '%s' to PostScript...\n", source.c_str());
-        return -2;
+        return kConversionFailed;
     }
-    return 0;
+    return kConverted;
 }
 
 int pdfFromPresentation(const std::string& source, const std::string& destination,
-                        const ConverterOptions& options) {
+                        ConverterOptions& options) {
     std::string error;
     std::unique_ptr<office::Instance> instance;
     std::unique_ptr<office::Presentation> deck;
     {
-        ShutdownWatchdog watchdog(converterOptions());
+        ShutdownWatchdog watchdog(options);
         instance = office::Instance::start(error);
         if (instance) {
             deck = instance->open(source, error);
         }
     }
-    int result = !instance ? -1 : !deck ? -2 : 0;
+    int result = !instance ? kOfficeNotStarted : !deck ? kConversionFailed : kConverted;
     if (deck) {
         const std::string partial = destination + ".partial";
         const bool written = deck->exportPdf(partial, pdfSettingsFrom(options), error);
         deck.reset();
         if (!finish(partial, destination, written)) {
-            result = -2;
+            result = kConversionFailed;
         }
     }
     instance.reset();
@@ -98,7 +99,7 @@ int pdfFromPresentation(const std::string& source, const std::string& destinatio
 } // namespace
 
 int DocumentStep(const std::string& source, const std::string& destination,
-                 const ConverterOptions& options) {
+                 ConverterOptions& options) {
     if (::strcasecmp(extensionOf(destination).c_str(), ".ps") == 0) {
         return postScriptFromPdf(source, destination, options);
     }

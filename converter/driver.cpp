@@ -4,6 +4,7 @@
 #include "converter/child_process.h"
 #include "converter/console.h"
 #include "converter/paths.h"
+#include "platform/posix/posix_files.h"
 
 #include <chrono>
 #include <cstdarg>
@@ -35,11 +36,11 @@ long long millisecondTicks() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int convertToPostScript(const ConverterOptions& options) {
+int convertToPostScript(ConverterOptions& options) {
     const std::string pdf = TempName(nullptr);
     if (pdf.empty()) {
         Message("Can't reserve a temporary file name for \"%s\".\n", options.output.c_str());
-        return -2;
+        return kConversionFailed;
     }
     int result = DocumentStep(options.input, pdf, options);
     if (result == 0) {
@@ -50,29 +51,29 @@ int convertToPostScript(const ConverterOptions& options) {
     return result;
 }
 
-int routeToBackEnd(int kind, const ConverterOptions& options) {
+int routeToBackEnd(int kind, ConverterOptions& options) {
     switch (kind) {
     case kPostScript:
         return convertToPostScript(options);
     case kPdf:
         return DocumentStep(options.input, options.output, options);
     case kSwf:
-        return SwfBridge(options.input, options.output, options) ? 0 : 1;
+        return SwfBridge(options.input, options.output, options) ? kConverted : kSwfFolderMissing;
     default: {
         std::vector<std::string> files;
-        return ExportSession(options.input, options.output, kind, files);
+        return ExportSession(options.input, options.output, kind, options, files);
     }
     }
 }
 
 // Shows the result: the output file when there is one, else the folder an export produced.
 void viewResult(const std::string& output) {
-    if (isRegularFile(output)) {
+    if (posix::isFile(output)) {
         ShellOpener(output);
         return;
     }
     const std::string folder = withoutExtension(output);
-    if (isFolder(folder)) {
+    if (posix::isFolder(folder)) {
         ShellOpener(folder);
     }
 }
@@ -100,11 +101,11 @@ int Run(ConverterOptions& options) {
     const int kind = Classify(options.output);
     if (kind == kUnknownOutput) {
         Message("Unknown output file format.\n");
-        return -2;
+        return kUnknownOutputFormat;
     }
-    if (!pathExists(options.input)) {
+    if (!posix::exists(options.input)) {
         Message("\"%s\" file doesn't exist.\n", options.input.c_str());
-        return -3;
+        return kInputMissing;
     }
     const long long start = millisecondTicks();
     const int result = routeToBackEnd(kind, options);
@@ -119,7 +120,7 @@ int Run(ConverterOptions& options) {
 }
 
 std::string TempName(const char* suffix) {
-    const std::string folder = privateStateFolder();
+    const std::string folder = posix::privateStateFolder();
     if (folder.empty()) {
         return {};
     }

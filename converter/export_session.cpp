@@ -7,11 +7,12 @@
 #include "converter/file_utils.h"
 #include "converter/image_resizer.h"
 #include "converter/loading_watchdog.h"
-#include "platform/office/murano_office.h"
 #include "converter/outline_rtf.h"
 #include "converter/paths.h"
 #include "converter/slide_files.h"
 #include "converter/web_pages.h"
+#include "platform/office/murano_office.h"
+#include "platform/posix/posix_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,7 +45,7 @@ const SlideFormatRow* slideFormatOf(int kind) {
 // named after the output path without its extension.
 bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row) {
     const std::string folder = withoutExtension(output);
-    if (!isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+    if (!posix::isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
         return false;
     }
     const office::SlideSize size = deck.slideSize();
@@ -85,7 +86,7 @@ bool saveWebPage(office::Presentation& deck, const std::string& output, bool sin
         saved = singleFile ? writeMhtml(staging, pageName, output)
                            : placeHtmlExport(staging, pageName, output);
     }
-    removeTree(staging);
+    posix::removeTree(staging);
     return saved;
 }
 
@@ -109,8 +110,8 @@ bool saveAs(office::Presentation& deck, const std::string& output, int format) {
 // handed back running, to be ended at its place in the session. Returns -1 when the instance
 // cannot be created, 0 when a step failed, 1 on success.
 int automate(const std::string& input, const std::string& output, int format,
-             std::unique_ptr<office::Instance>& instance) {
-    ShutdownWatchdog watchdog(converterOptions());
+             ConverterOptions& options, std::unique_ptr<office::Instance>& instance) {
+    ShutdownWatchdog watchdog(options);
     std::string error;
     instance = office::Instance::start(error);
     if (!instance) {
@@ -128,25 +129,25 @@ int automate(const std::string& input, const std::string& output, int format,
     return saved ? 1 : 0;
 }
 
-int collectOutput(const std::string& output, int format, std::vector<std::string>& files) {
+int collectOutput(const std::string& output, int format, const ConverterOptions& options,
+                  std::vector<std::string>& files) {
     Message("[INFO] Process output files continue...[75%%]\n");
-    if (isRegularFile(output)) {
+    if (posix::isFile(output)) {
         return 1;
     }
     const std::string folder = withoutExtension(output);
-    if (!pathExists(folder)) {
+    if (!posix::exists(folder)) {
         Message("[ERROR] '%s' is not exist...\n", folder.c_str());
-        return -3;
+        return kExportFolderMissing;
     }
-    if (!isFolder(folder)) {
+    if (!posix::isFolder(folder)) {
         Message("[ERROR] '%s' is not a folder...\n", folder.c_str());
-        return -4;
+        return kExportNotAFolder;
     }
     files = listInSlideOrder(folder);
     if (files.empty()) {
-        return -5;
+        return kExportFolderEmpty;
     }
-    const ConverterOptions& options = converterOptions();
     if (shouldResize(format, options.width, options.height)) {
         for (const std::string& file : files) {
             Print(stdout, "Resize '%s' file to %dx%d...\n", file.c_str(), options.width,
@@ -161,14 +162,14 @@ int collectOutput(const std::string& output, int format, std::vector<std::string
 } // namespace
 
 int ExportSession(const std::string& input, const std::string& output, int format,
-                  std::vector<std::string>& files) {
+                  ConverterOptions& options, std::vector<std::string>& files) {
     files.clear();
     std::unique_ptr<office::Instance> instance;
-    const int automated = automate(input, output, format, instance);
+    const int automated = automate(input, output, format, options, instance);
     if (automated < 0) {
         Message("Can't create an instance for PowerPoint.Application.\n");
         PresentationKiller();
-        return -1;
+        return kOfficeNotStarted;
     }
     if (automated == 0) {
         Message("[ERROR] Something is wrong during PowerPoint converting...[55%%]\n");
@@ -181,9 +182,9 @@ int ExportSession(const std::string& input, const std::string& output, int forma
     Message("[INFO] ReleaseDispatch for PowerPoint Application...[70%%]\n");
     if (automated == 0) {
         Message("[ERROR] Something is wrong during conversion, we have to return now...[73%%]\n");
-        return -2;
+        return kConversionFailed;
     }
-    return collectOutput(output, format, files);
+    return collectOutput(output, format, options, files);
 }
 
 // On the main thread this is a step of the run. From any other thread (the loading watchdog, a

@@ -1,19 +1,9 @@
 #include "converter/file_utils.h"
 
-#include "converter/paths.h"
+#include "platform/posix/posix_files.h"
 
 #include <cstdio>
-#include <ftw.h>
 #include <unistd.h>
-
-namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
-
-} // namespace
 
 bool copyFile(const std::string& from, const std::string& to) {
     std::string content;
@@ -62,16 +52,10 @@ bool moveFile(const std::string& from, const std::string& to) {
 }
 
 std::string makeTemporaryFolder() {
-    const std::string base = privateStateFolder();
+    const std::string base = posix::privateStateFolder();
     if (base.empty()) {
         return {};
     }
     std::string folder = base + "/exportXXXXXX";
     return ::mkdtemp(folder.data()) ? folder : std::string();
-}
-
-void removeTree(const std::string& folder) {
-    if (!folder.empty()) {
-        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-    }
 }

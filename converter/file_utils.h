@@ -19,6 +19,3 @@ bool moveFile(const std::string& from, const std::string& to);
 
 // A new private (0700) folder in the user's private state folder; "" when it cannot be made.
 std::string makeTemporaryFolder();
-
-// Removes a folder and everything in it; ignores what cannot be removed.
-void removeTree(const std::string& folder);

@@ -4,6 +4,7 @@
 #include "converter/driver.h"
 #include "converter/paths.h"
 #include "platform/korrind/swf_library.h"
+#include "platform/posix/posix_files.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -69,10 +70,10 @@ bool loadLibrary(const std::string& path, SwfLibrary& library) {
 
 void convert(const SwfLibrary& library, const std::string& input, const std::string& folder,
              const ConverterOptions& o) {
-    if (!pathExists(input)) {
+    if (!posix::exists(input)) {
         return;
     }
-    if (!pathExists(folder)) {
+    if (!posix::exists(folder)) {
         ::mkdir(folder.c_str(), 0755);
     } else if (o.skip) {
         return;
@@ -88,7 +89,7 @@ void convert(const SwfLibrary& library, const std::string& input, const std::str
 
     const std::string base = fileNameOf(folder);
     const std::string movie = folder + "/" + base + ".swf";
-    if (isRegularFile(movie) && HtmlWrapperWriter(movie, o.width, o.height) && o.view) {
+    if (posix::isFile(movie) && HtmlWrapperWriter(movie, o.width, o.height) && o.view) {
         ShellOpener(withoutExtension(movie) + ".html");
     }
 }
@@ -143,5 +144,5 @@ bool SwfBridge(const std::string& input, const std::string& output,
         Message("[FAILED] Something is wrong during conversion...\n");
     }
     PresentationKiller();
-    return isFolder(folder);
+    return posix::isFolder(folder);
 }

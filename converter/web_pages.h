@@ -13,6 +13,3 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
 // Writes a web archive (one multipart/related MIME document) to `output`: a page that shows every
 // slide image of the HTML export one below the other, and those images.
 bool writeMhtml(const std::string& staging, const std::string& pageName, const std::string& output);
-
-// A path component percent-encoded for use in a URL.
-std::string urlEncoded(const std::string& name);

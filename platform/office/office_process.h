@@ -32,9 +32,6 @@ void prepareProfile(const std::string& folder);
 // office processes leave them behind, so they are collected before a kill and removed after it.
 std::vector<std::string> pipeFilesOf(int processGroup);
 
-// Removes a folder and everything in it.
-void removeTree(const std::string& folder);
-
 // Starts the launcher in a new process group with a private profile and a unique pipe, its
 // standard streams on /dev/null. The instance is registered before anyone can ask to end it.
 bool launchOffice(LaunchedOffice& launched, std::string& error);

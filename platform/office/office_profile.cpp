@@ -7,6 +7,8 @@
 // simply starts empty.
 #include "platform/office/office_process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -114,8 +116,8 @@ bool buildTemplate(const std::string& cache, const std::string& templateFolder) 
             endOffice(group); // whatever is left of it; removes the build folder if not moved
         }
     }
-    removeTree(work);
-    removeTree(build);
+    posix::removeTree(work);
+    posix::removeTree(build);
     return built;
 }
 
@@ -188,8 +190,8 @@ void prepareProfile(const std::string& folder) {
     }
     if (!copyTemplate(templateFolder, folder)) {
         // A damaged template is rebuilt next time; this start goes without it.
-        removeTree(templateFolder);
-        removeTree(folder);
+        posix::removeTree(templateFolder);
+        posix::removeTree(folder);
         makeFolder(folder, 0700);
         disableJava(folder);
     }

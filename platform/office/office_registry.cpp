@@ -1,5 +1,7 @@
 #include "platform/office/office_process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -11,7 +13,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <ftw.h>
 #include <map>
 #include <mutex>
 #include <random>
@@ -28,11 +29,6 @@ extern char** environ;
 
 namespace office::detail {
 namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
 
 struct Record {
     int processGroup;
@@ -101,17 +97,8 @@ void killGroup(int processGroup) {
 
 void endLocked(std::vector<Record>::iterator record) {
     killGroup(record->processGroup);
-    removeTree(record->profileFolder);
+    posix::removeTree(record->profileFolder);
     registry.erase(record);
-}
-
-std::vector<char*> pointersTo(std::vector<std::string>& words) {
-    std::vector<char*> pointers;
-    for (std::string& word : words) {
-        pointers.push_back(word.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
 }
 
 // Only async-signal-safe calls between fork and exec: the parent may have other threads.
@@ -224,28 +211,8 @@ std::vector<std::string> pipeFilesOf(int processGroup) {
     return files;
 }
 
-void removeTree(const std::string& folder) {
-    if (!folder.empty()) {
-        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-    }
-}
-
 std::string fileUrlOf(const std::string& absolutePath) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : absolutePath) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' ||
-                           c == '~';
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    return "file://" + posix::percentEncoded(absolutePath, "/");
 }
 
 int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments) {
@@ -270,8 +237,8 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
             environment.push_back(*variable);
         }
     }
-    const std::vector<char*> argv = pointersTo(words);
-    const std::vector<char*> envp = pointersTo(environment);
+    const std::vector<char*> argv = posix::argumentVector(words);
+    const std::vector<char*> envp = posix::argumentVector(environment);
 
     std::lock_guard<std::mutex> lock(registryMutex);
     const pid_t child = ::fork();
@@ -298,7 +265,7 @@ bool launchOffice(LaunchedOffice& launched, std::string& error) {
     launched.processGroup = spawnOffice(
         folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"});
     if (launched.processGroup < 0) {
-        removeTree(folder);
+        posix::removeTree(folder);
         error = "cannot start the office suite";
         return false;
     }

@@ -1,4 +1,5 @@
 // The SWF path of the converter against stand-in libraries placed beside a copy of it.
+#include "platform/posix/posix_files.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,6 @@ const std::string kTestBin = MURANO_TEST_BIN_DIR;
 
 bool copyFile(const std::string& from, const std::string& to) {
     return std::system(("cp '" + from + "' '" + to + "'").c_str()) == 0;
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 class SwfBridgeTest : public ::testing::Test {
@@ -107,7 +103,7 @@ TEST_F(SwfBridgeTest, AnEmptyOutputFolderStillCountsAsDoneButGetsNoPage) {
     const ProcessResult result =
         run({deck, work.file("out.swf")}, {{"FAKE_KORRIND_WRITES_NOTHING", "1"}});
     EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(isFolder(work.file("out")));
+    EXPECT_TRUE(posix::isFolder(work.file("out")));
     EXPECT_EQ(folderEntries(work.file("out")), std::vector<std::string>{});
 }
 
@@ -116,7 +112,7 @@ TEST_F(SwfBridgeTest, ALibraryWithoutTheExportsCountsAsMissing) {
     const ProcessResult result = run({"-debug", deck, work.file("out.swf")});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out.rfind("Can't load \"" + tool.file("korrind.so") + "\" file.\r\n", 0), 0u);
-    EXPECT_FALSE(isFolder(work.file("out")));
+    EXPECT_FALSE(posix::isFolder(work.file("out")));
 }
 
 } // namespace

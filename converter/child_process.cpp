@@ -6,6 +6,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -25,9 +26,15 @@ void closeInheritedFiles() {
     }
 }
 
-[[noreturn]] void execQuietly(char* const* argv, bool detached) {
+[[noreturn]] void execQuietly(char* const* argv, bool detached, pid_t parent) {
     if (detached) {
         ::setsid();
+    } else {
+        // A helper working for the run ends with it, however the converter ends.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
     }
     sigset_t none;
     ::sigemptyset(&none);
@@ -52,9 +59,10 @@ pid_t startQuietly(const std::vector<std::string>& words, bool detached) {
     }
     std::vector<std::string> copy = words;
     const std::vector<char*> argv = posix::argumentVector(copy);
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
-        execQuietly(argv.data(), detached);
+        execQuietly(argv.data(), detached, parent);
     }
     return child < 0 ? -1 : child;
 }

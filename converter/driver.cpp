@@ -4,12 +4,14 @@
 #include "converter/child_process.h"
 #include "converter/console.h"
 #include "converter/paths.h"
+#include "converter/stop_handler.h"
 #include "platform/posix/posix_files.h"
 
 #include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +33,14 @@ const OutputKindRow kOutputKinds[] = {
     {kEmf, ".emf", "EMF"},       {kRtf, ".rtf", "RTF"},
 };
 
+// Whether two paths name the same file (through links too).
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 long long millisecondTicks() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -42,6 +52,7 @@ int convertToPostScript(ConverterOptions& options) {
         Message("Can't reserve a temporary file name for \"%s\".\n", options.output.c_str());
         return kConversionFailed;
     }
+    const StopAction removeTemporary([pdf] { ::unlink(pdf.c_str()); });
     int result = DocumentStep(options.input, pdf, options);
     if (result == 0) {
         Message("Convert to \"%s\" file...[95%%]\n", options.output.c_str());
@@ -58,7 +69,7 @@ int routeToBackEnd(int kind, ConverterOptions& options) {
     case kPdf:
         return DocumentStep(options.input, options.output, options);
     case kSwf:
-        return SwfBridge(options.input, options.output, options) ? kConverted : kSwfFolderMissing;
+        return SwfBridge(options.input, options.output, options);
     default: {
         std::vector<std::string> files;
         return ExportSession(options.input, options.output, kind, options, files);
@@ -106,6 +117,11 @@ int Run(ConverterOptions& options) {
     if (!posix::exists(options.input)) {
         Message("\"%s\" file doesn't exist.\n", options.input.c_str());
         return kInputMissing;
+    }
+    if (sameFile(options.input, options.output)) {
+        Print(stderr, "lantrel: the output \"%s\" is the input file; it is left as it is.\n",
+              options.output.c_str());
+        return kOutputIsInput;
     }
     const long long start = millisecondTicks();
     const int result = routeToBackEnd(kind, options);

@@ -40,6 +40,20 @@ bool replaceFileContent(const std::string& path, const void* data, std::size_t s
     return true;
 }
 
+std::string fileTail(const std::string& path, std::size_t count) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        return {};
+    }
+    std::string tail(count, '\0');
+    if (std::fseek(in, -static_cast<long>(count), SEEK_END) != 0) {
+        std::rewind(in);
+    }
+    tail.resize(std::fread(tail.data(), 1, count, in));
+    std::fclose(in);
+    return tail;
+}
+
 bool moveFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) == 0) {
         return true;

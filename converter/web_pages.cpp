@@ -135,7 +135,7 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
     return replaceFileContent(output, page.data(), page.size());
 }
 
-namespace {
+namespace {} // namespace
 
 std::string htmlEscaped(const std::string& text) {
     std::string escaped;
@@ -153,14 +153,15 @@ std::string htmlEscaped(const std::string& text) {
         case '"':
             escaped += "&quot;";
             break;
+        case '\'':
+            escaped += "&#39;";
+            break;
         default:
             escaped += c;
         }
     }
     return escaped;
 }
-
-} // namespace
 
 bool writeMhtml(const std::string& staging, const std::string& pageName,
                 const std::string& output) {

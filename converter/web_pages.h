@@ -13,3 +13,6 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
 // Writes a web archive (one multipart/related MIME document) to `output`: a page that shows every
 // slide image of the HTML export one below the other, and those images.
 bool writeMhtml(const std::string& staging, const std::string& pageName, const std::string& output);
+
+// Text with the characters that mean markup in HTML (& < > " ') written as references.
+std::string htmlEscaped(const std::string& text);

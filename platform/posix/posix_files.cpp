@@ -1,5 +1,6 @@
 #include "platform/posix/posix_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +81,20 @@ bool isFile(const std::string& path) {
     return statOf(path, info) && S_ISREG(info.st_mode);
 }
 
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* listing = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(listing)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(listing);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool removeTree(const std::string& folder) {
     struct stat info {};
     if (folder.empty() || !statOf(folder, info) || !S_ISDIR(info.st_mode)) {
@@ -121,7 +136,8 @@ std::string privateStateFolder() {
         makeFolder(state, 0755);
     }
     makeFolder(state, 0700);
-    if (!makeFolder(folder, 0700) || ::chmod(folder.c_str(), 0700) != 0) {
+    // A file or a link to one under the folder's name is not ours to change.
+    if (!makeFolder(folder, 0700) || !isFolder(folder) || ::chmod(folder.c_str(), 0700) != 0) {
         return {};
     }
     return folder;

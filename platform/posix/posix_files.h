@@ -14,6 +14,9 @@ bool isFolder(const std::string& path);
 // A regular file, following a symbolic link.
 bool isFile(const std::string& path);
 
+// The names in a folder, without "." and "..", sorted; none when it cannot be listed.
+std::vector<std::string> folderEntries(const std::string& folder);
+
 // Removes a folder with everything below it. Symbolic links are removed, never followed; a folder
 // without the owner's rights to list or empty it gets them first. Entries that cannot be removed
 // are passed over, so the walk always ends. Returns false when `folder` is not a folder (a link to

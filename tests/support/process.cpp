@@ -100,18 +100,7 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 std::vector<std::string> folderEntries(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return posix::folderEntries(path);
 }
 
 RunningProcess::RunningProcess(const std::string& program,

@@ -186,7 +186,7 @@ int deadProcessId() {
     return child;
 }
 
-TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTime) {
+TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTimeAndSweep) {
     TemporaryFolder cache;
     const std::string folder = cache.path() + "/quorvex";
     ::mkdir(folder.c_str(), 0700);
@@ -197,6 +197,13 @@ TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTi
           std::string("office-profile-build-Zq81xT")}) {
         ::mkdir((folder + "/" + name).c_str(), 0700);
     }
+    // A profile and a pipe file of a converter killed before its guardian could act.
+    const std::string profile = runtime.file("murano-office-" + dead + "-Kq3sXa");
+    const std::string pipe =
+        "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_murano_office_" + dead + "_0_1234abcd";
+    ::mkdir(profile.c_str(), 0700);
+    writeFile(profile + "/registrymodifications.xcu", "");
+    writeFile(pipe, "");
     std::map<std::string, std::string> variables = environment();
     variables["XDG_CACHE_HOME"] = cache.path();
     // A loading time of 1 ms: whatever the load of the machine, the watchdog fires as soon as the
@@ -218,6 +225,8 @@ TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTi
                     name.find_first_not_of("0123456789abcdef", 15) == std::string::npos)
             << name;
     }
+    EXPECT_FALSE(posix::exists(profile));
+    EXPECT_FALSE(posix::exists(pipe));
 }
 
 // Inputs that are no presentation: every format reports a failure and leaves no output.

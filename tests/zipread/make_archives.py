@@ -63,11 +63,13 @@ def main(folder):
         "device": "Book/CON.txt",
     }
     for key, name in hostile.items():
-        write(at(key + ".zip"), [("Book/ok.txt", b"ok", zipfile.ZIP_DEFLATED),
+        write(at(key + ".zip"), [("Book/index.html", PAGE, zipfile.ZIP_DEFLATED),
                                  (name, b"evil", zipfile.ZIP_DEFLATED)])
-    write(at("link.zip"), [link("Book/link", b"/etc/passwd"),
+    write(at("link.zip"), [("Book/index.html", PAGE, zipfile.ZIP_DEFLATED),
+                           link("Book/link", b"/etc/passwd"),
                            ("Book/link", b"evil", zipfile.ZIP_STORED)])
     write(at("link-folder.zip"), [link("Book", b"/tmp"),
+                                  ("Book/index.html", PAGE, zipfile.ZIP_DEFLATED),
                                   ("Book/evil.txt", b"evil", zipfile.ZIP_STORED)])
     with zipfile.ZipFile(at("twice.zip"), "w") as archive:
         archive.writestr("Book/a.txt", b"one")

@@ -121,7 +121,12 @@ TEST_F(StubTest, OpensTheBookFromAPrivateFolderAndReusesItOnTheNextRun) {
     ASSERT_EQ(pages.size(), 1u);
     const fs::path folder = fs::path(pages[0]).parent_path().parent_path();
     EXPECT_EQ(folder.parent_path(), fs::path(books()));
-    EXPECT_EQ(folder.filename().string().size(), 32u);
+    const ProcessResult hash = runProcess(
+        MURANO_PYTHON, {"python3", "-c",
+                        "import hashlib,sys;"
+                        "print(hashlib.sha256(open(sys.argv[1],'rb').read()).hexdigest()[:32])",
+                        archives_->file("good.zip")});
+    EXPECT_EQ(folder.filename().string() + "\n", hash.out) << "named after the archive's SHA-256";
     EXPECT_TRUE(fs::is_regular_file(pages[0]));
     for (const fs::path& privateFolder :
          {folder, folder.parent_path(), folder.parent_path().parent_path()}) {

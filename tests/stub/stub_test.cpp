@@ -2,6 +2,7 @@
 // written by python3's zipfile (well-formed and hostile ones), each in a scratch folder so that
 // anything written outside its target shows up.
 #include "tests/support/process.h"
+#include "tests/zipread/test_archives.h"
 
 #include <chrono>
 #include <cstdint>
@@ -21,35 +22,14 @@ std::string lengthWord(std::uint32_t value) {
     return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }
 
-std::vector<std::string> filesBelow(const std::string& folder) {
-    std::vector<std::string> paths;
-    if (fs::exists(folder)) {
-        for (const auto& item : fs::recursive_directory_iterator(folder)) {
-            paths.push_back(item.path().lexically_relative(folder).string());
-        }
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
 class StubTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        archives_ = new TemporaryFolder;
-        made_ = runProcess(
-            MURANO_PYTHON,
-            {"python3", MURANO_SOURCE_DIR "/tests/zipread/make_archives.py", archives_->path()});
-    }
-    static void TearDownTestSuite() {
-        delete archives_;
-        archives_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(made_.status, 0) << made_.err; }
+    void SetUp() override { ASSERT_EQ(testArchivesError(), ""); }
 
     // An executable as the publisher writes it: the stub, then the payload with `archive`.
     std::string executable(const std::string& archiveName, const std::string& name = "book-out") {
         const std::string path = scratch_.file(name);
-        const std::string archive = readFile(archives_->file(archiveName));
+        const std::string archive = readFile(testArchive(archiveName));
         writeFile(path,
                   readFile(kStub) + kHeader + lengthWord(std::uint32_t(archive.size())) + archive);
         fs::permissions(path, fs::perms::owner_all);
@@ -88,13 +68,8 @@ protected:
         return lines;
     }
 
-    static TemporaryFolder* archives_;
-    static ProcessResult made_;
     TemporaryFolder scratch_;
 };
-
-TemporaryFolder* StubTest::archives_ = nullptr;
-ProcessResult StubTest::made_;
 
 TEST_F(StubTest, ExtractsTheBookItCarriesAndPrintsItsPage) {
     const std::string out = scratch_.file("out");
@@ -125,7 +100,7 @@ TEST_F(StubTest, OpensTheBookFromAPrivateFolderAndReusesItOnTheNextRun) {
         MURANO_PYTHON, {"python3", "-c",
                         "import hashlib,sys;"
                         "print(hashlib.sha256(open(sys.argv[1],'rb').read()).hexdigest()[:32])",
-                        archives_->file("good.zip")});
+                        testArchive("good.zip")});
     EXPECT_EQ(folder.filename().string() + "\n", hash.out) << "named after the archive's SHA-256";
     EXPECT_TRUE(fs::is_regular_file(pages[0]));
     for (const fs::path& privateFolder :
@@ -172,7 +147,7 @@ TEST_F(StubTest, SaysWhatIsWrongWithAFileWithoutAValidBook) {
     const std::string good = readFile(executable("good.zip"));
     const std::string stub = readFile(kStub);
     const std::string page = "<html></html>";
-    const std::string noPage = readFile(archives_->file("many.zip"));
+    const std::string noPage = readFile(testArchive("many.zip"));
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         {"truncated", good.substr(0, good.size() - 100), "incomplete"},
         {"no payload", stub, "carries no book"},

@@ -1,6 +1,7 @@
 // The Windows build of the book stub: a static x86-64 console program that needs no DLL of its
 // own, and, where wine runs, the same book unpacked by it as by the Linux build.
 #include "tests/support/process.h"
+#include "tests/zipread/test_archives.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -60,13 +61,10 @@ protected:
         if (std::string(MURANO_WINE).empty()) {
             GTEST_SKIP() << "wine is not installed";
         }
-        made_ = runProcess(
-            MURANO_PYTHON,
-            {"python3", MURANO_SOURCE_DIR "/tests/zipread/make_archives.py", archives_.path()});
-        ASSERT_EQ(made_.status, 0) << made_.err;
+        ASSERT_EQ(testArchivesError(), "");
     }
     std::string executable(const std::string& archiveName) {
-        const std::string archive = readFile(archives_.file(archiveName));
+        const std::string archive = readFile(testArchive(archiveName));
         const auto n = static_cast<std::uint32_t>(archive.size());
         const std::string path = scratch_.file("book-out.exe");
         writeFile(path, readFile(kWindowsStub) + std::string("\0\0\0\x1a", 4) +
@@ -90,19 +88,17 @@ protected:
         std::replace(text.begin(), text.end(), '/', '\\');
         return text;
     }
-    static std::vector<std::string> filesBelow(const std::string& folder) {
-        std::vector<std::string> paths;
-        for (const auto& item : fs::recursive_directory_iterator(folder)) {
-            paths.push_back(item.path().lexically_relative(folder).string() + " " +
-                            (item.is_regular_file() ? readFile(item.path()) : "/"));
+    // Every path below `folder` with the file's content.
+    static std::vector<std::string> contentsBelow(const std::string& folder) {
+        std::vector<std::string> contents;
+        for (const std::string& path : filesBelow(folder)) {
+            const fs::path file = fs::path(folder) / path;
+            contents.push_back(path + " " + (fs::is_regular_file(file) ? readFile(file) : "/"));
         }
-        std::sort(paths.begin(), paths.end());
-        return paths;
+        return contents;
     }
 
-    TemporaryFolder archives_;
     TemporaryFolder scratch_;
-    ProcessResult made_;
 };
 
 TEST_F(WineTest, UnpacksTheSameFilesAsTheLinuxStub) {
@@ -117,7 +113,7 @@ TEST_F(WineTest, UnpacksTheSameFilesAsTheLinuxStub) {
     const ProcessResult reference =
         runProcess(kLinuxStub, {"book", "--open", exe, "--extract", linuxOut});
     ASSERT_EQ(reference.status, 0) << reference.err;
-    EXPECT_EQ(filesBelow(windowsOut), filesBelow(linuxOut));
+    EXPECT_EQ(contentsBelow(windowsOut), contentsBelow(linuxOut));
 }
 
 TEST_F(WineTest, RefusesHostileNamesOnWindowsToo) {

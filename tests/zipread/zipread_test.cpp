@@ -3,6 +3,7 @@
 // outside the target shows up beside it.
 #include "platform/zipread/zipread.h"
 #include "tests/support/process.h"
+#include "tests/zipread/test_archives.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,43 +16,19 @@ namespace fs = std::filesystem;
 
 class ZipReadTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        archives_ = new TemporaryFolder;
-        made_ = runProcess(
-            MURANO_PYTHON,
-            {"python3", MURANO_SOURCE_DIR "/tests/zipread/make_archives.py", archives_->path()});
-    }
-    static void TearDownTestSuite() {
-        delete archives_;
-        archives_ = nullptr;
-    }
-    // A failed set-up fails every test instead of skipping it.
-    void SetUp() override { ASSERT_EQ(made_.status, 0) << made_.err; }
-    static std::string archive(const std::string& name) { return archives_->file(name); }
-
+    void SetUp() override { ASSERT_EQ(testArchivesError(), ""); }
+    static std::string archive(const std::string& name) { return testArchive(name); }
     std::string target() const { return scratch_.file("out"); }
-    // Everything in the scratch folder, as relative paths.
-    std::vector<std::string> written() const {
-        std::vector<std::string> paths;
-        for (const auto& item : fs::recursive_directory_iterator(scratch_.path())) {
-            paths.push_back(item.path().lexically_relative(scratch_.path()).string());
-        }
-        std::sort(paths.begin(), paths.end());
-        return paths;
-    }
+    // Everything in the scratch folder.
+    std::vector<std::string> written() const { return filesBelow(scratch_.path()); }
     Status extract(const std::string& name, const Limits& limits = {}) {
         Archive zip;
         Status opened = zip.open(archive(name));
         return opened.ok() ? extractAll(zip, target(), limits) : opened;
     }
 
-    static TemporaryFolder* archives_;
-    static ProcessResult made_;
     TemporaryFolder scratch_;
 };
-
-TemporaryFolder* ZipReadTest::archives_ = nullptr;
-ProcessResult ZipReadTest::made_;
 
 TEST(SafeRelativePath, KeepsPlainNamesAndRefusesEscapes) {
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -14,23 +14,20 @@ const FLASH_DIR = process.env.MURANO_FLASH_DIR ||
 const BROWSER_ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
-const START_TAG_DEFAULTS = {
-  imagesFolder: 'wallimages/',
-  thumbnailsFolder: 'wallimages/thumbs/',
+// The start tag's attributes in the order the program writes them, from the table the player is
+// built from, with the player's own defaults replaced by the values of a typical wall.
+const INDEX_ATTRIBUTES = require('../../platform/player/index_attributes.json').attributes;
+const TYPICAL_VALUES = {
   back_ground: '0{0x101820}',
-  logo_visible: '1',
-  logo_img: 'logo/logo.png',
   logo_link: 'https://example.org/',
-  btn_fullscreen: '1',
-  btn_share: '1',
-  btn_reload: '1',
-  btn_info: '1',
   book_title: 'Quarterly review',
   email: 'team@example.org',
   website: 'www.example.org',
   display_name: 'North team',
   description: 'Figures of the quarter'
 };
+const START_TAG_DEFAULTS = Object.fromEntries(INDEX_ATTRIBUTES.map((a) =>
+  [a.name, a.name in TYPICAL_VALUES ? TYPICAL_VALUES[a.name] : a.default]));
 
 function tempDir(prefix) {
   return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
@@ -203,5 +200,5 @@ function removeDirs(dirs) {
   }
 }
 
-module.exports = { FLASH_DIR, launch, startTag, indexText, twinText, drawSlides, makeWall, numbered, serve,
+module.exports = { FLASH_DIR, INDEX_ATTRIBUTES, launch, startTag, indexText, twinText, drawSlides, makeWall, numbered, serve,
   fileUrl, openWall, removeDirs };

@@ -78,10 +78,11 @@ function twinText(xml) {
   return `window.muranoGallery = ${escaped};\n`;
 }
 
-// Distinct slide pictures (full size and thumbnail), drawn as JPEGs by the browser's own encoder.
-async function drawSlides(context, count) {
+// Distinct slide pictures (full size and a thumbnail 180 wide of the same shape), drawn as JPEGs by
+// the browser's own encoder.
+async function drawSlides(context, count, { width = 960, height = 720 } = {}) {
   const page = await context.newPage();
-  const pictures = await page.evaluate((n) => {
+  const pictures = await page.evaluate(({ n, width, height }) => {
     const draw = (i, width, height) => {
       const canvas = document.createElement('canvas');
       canvas.width = width;
@@ -93,7 +94,7 @@ async function drawSlides(context, count) {
       fill.addColorStop(1, `hsl(${(hue + 40) % 360},40%,78%)`);
       g.fillStyle = fill;
       g.fillRect(0, 0, width, height);
-      const u = width / 960;
+      const u = Math.min(width / 960, height / 720);
       g.fillStyle = `hsl(${hue},55%,32%)`;
       g.fillRect(0, 0, width, 110 * u);
       g.fillStyle = '#fff';
@@ -112,10 +113,10 @@ async function drawSlides(context, count) {
     };
     const out = [];
     for (let i = 0; i < n; i++) {
-      out.push({ image: draw(i, 960, 720), thumb: draw(i, 180, 135) });
+      out.push({ image: draw(i, width, height), thumb: draw(i, 180, Math.round(180 * height / width)) });
     }
     return out;
-  }, count);
+  }, { n: count, width, height });
   await page.close();
   return pictures.map((p) => ({ image: Buffer.from(p.image, 'base64'), thumb: Buffer.from(p.thumb, 'base64') }));
 }

@@ -1,9 +1,14 @@
 // The page around the wall: logo, title, buttons and their panels.
 
-function Panel(root, name) {
+// A panel beside its button: closed, it is hidden from every reader and out of the tab order.
+function Panel(root, name, label) {
   var self = this;
+  this.button = null;
   this.element = el('div', 'mw-panel mw-' + name + '-panel', root);
+  this.element.id = 'mw-' + name + '-panel';
   this.element.setAttribute('role', 'dialog');
+  this.element.setAttribute('aria-label', label);
+  this.element.inert = true;
   var close = el('button', 'mw-close', this.element);
   close.type = 'button';
   close.setAttribute('aria-label', 'Close');
@@ -16,12 +21,32 @@ Panel.prototype.isOpen = function () {
   return this.element.classList.contains('mw-open');
 };
 
+Panel.prototype.setOpen = function (open) {
+  var hadFocus = this.element.contains(document.activeElement);
+  this.element.classList.toggle('mw-open', open);
+  this.element.inert = !open;
+  if (this.button) {
+    this.button.setAttribute('aria-expanded', String(open));
+    if (!open && hadFocus) {
+      this.button.focus({ preventScroll: true });
+    }
+  }
+};
+
 Panel.prototype.toggle = function () {
-  this.element.classList.toggle('mw-open');
+  this.setOpen(!this.isOpen());
 };
 
 Panel.prototype.close = function () {
-  this.element.classList.remove('mw-open');
+  if (this.isOpen()) {
+    this.setOpen(false);
+  }
+};
+
+Panel.prototype.attachButton = function (button) {
+  this.button = button;
+  button.setAttribute('aria-controls', this.element.id);
+  button.setAttribute('aria-expanded', 'false');
 };
 
 function fillInfo(panel, settings) {
@@ -125,7 +150,7 @@ function buildChrome(root, settings, bridge) {
       holder.remove();
     });
   }
-  var title = el('div', 'mw-title', bar);
+  var title = el(settings.book_title ? 'h1' : 'div', 'mw-title', bar);
   title.textContent = settings.book_title;
   var buttons = el('div', 'mw-buttons', bar);
   var panels = [];
@@ -147,23 +172,26 @@ function buildChrome(root, settings, bridge) {
     panel.toggle();
   };
   if (isShown(settings.btn_info, DEFAULTS.btn_info)) {
-    var info = new Panel(root, 'info');
+    var info = new Panel(root, 'info', 'Book information');
     fillInfo(info, settings);
     panels.push(info);
-    add('btn_info', 'info', 'Book information', function () { openOnly(info); });
+    info.attachButton(add('btn_info', 'info', 'Book information', function () { openOnly(info); }));
   }
   if (isShown(settings.btn_share, DEFAULTS.btn_share)) {
-    var share = new Panel(root, 'share');
+    var share = new Panel(root, 'share', 'Share');
     var address = fillShare(share);
     panels.push(share);
-    add('btn_share', 'share', 'Share', function () {
+    var showShare = function () {
       address.value = location.href;
       openOnly(share);
       if (share.isOpen()) {
         address.focus();
         address.select();
       }
-    });
+    };
+    share.attachButton(add('btn_share', 'share', 'Share', function () {
+      shareSheet(showShare);
+    }));
   }
   add('btn_reload', 'reload', 'Reload', function () {
     bridge.send('reload', function () { location.reload(); });
@@ -172,9 +200,28 @@ function buildChrome(root, settings, bridge) {
     bridge.send('fullScreen', togglePageFullScreen);
   });
   if (full) {
-    var sync = function () { setIcon(full, isFullScreen() ? 'exitFullscreen' : 'fullscreen'); };
+    var sync = function () {
+      var on = isFullScreen();
+      setIcon(full, on ? 'exitFullscreen' : 'fullscreen');
+      setLabel(full, on ? 'Leave full screen' : 'Full screen');
+    };
     document.addEventListener('fullscreenchange', sync);
     document.addEventListener('webkitfullscreenchange', sync);
   }
   return panels;
+}
+
+// Where the browser has a system share sheet (phones mostly), Share opens it; the panel with the
+// address to copy is the fallback, also when the sheet fails for another reason than the user
+// closing it.
+function shareSheet(fallback) {
+  if (typeof navigator.share !== 'function') {
+    fallback();
+    return;
+  }
+  navigator.share({ title: document.title, url: location.href }).catch(function (error) {
+    if (!error || error.name !== 'AbortError') {
+      fallback();
+    }
+  });
 }

@@ -46,12 +46,16 @@ function icon(name) {
 function iconButton(name, label, className) {
   var button = el('button', 'mw-button' + (className ? ' ' + className : ''));
   button.type = 'button';
-  button.title = label;
-  button.setAttribute('aria-label', label);
+  setLabel(button, label);
   button.appendChild(icon(name));
   return button;
 }
 
 function setIcon(button, name) {
   button.replaceChild(icon(name), button.firstChild);
+}
+
+function setLabel(button, label) {
+  button.title = label;
+  button.setAttribute('aria-label', label);
 }

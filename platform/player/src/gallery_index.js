@@ -49,10 +49,10 @@ function parseLenient(text) {
     return { settings: settings, images: images };
   }
   var rest = text.slice(start + '<gallery'.length);
-  var firstItem = rest.search(/\n\s*(<img\b|<\/gallery>)/);
-  var head = firstItem >= 0 ? rest.slice(0, firstItem) : rest;
-  var tagEnd = head.lastIndexOf('>');
-  var tag = tagEnd >= 0 ? head.slice(0, tagEnd) : head;
+  // The start tag ends at the ">" that the first image line or the end tag follows, on the same
+  // line or the next: a ">" typed inside a value is followed by more text.
+  var close = /\s*>\s*(?=<img\b|<\/gallery>|$)/.exec(rest);
+  var tag = close ? rest.slice(0, close.index) : rest;
   var pattern = new RegExp('(^|\\s)(' + ATTRIBUTES.join('|') + ')\\s*=\\s*"', 'g');
   var found = [];
   var match;
@@ -69,7 +69,7 @@ function parseLenient(text) {
       settings[item.name] = decodeEntities(raw);
     }
   });
-  var body = firstItem >= 0 ? rest.slice(firstItem) : '';
+  var body = close ? rest.slice(close.index + close[0].length) : '';
   var imagePattern = /<img\b[^>]*?\bsrc\s*=\s*"([^"]*)"/g;
   while ((match = imagePattern.exec(body)) !== null) {
     images.push(decodeEntities(match[1]));

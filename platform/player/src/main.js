@@ -18,43 +18,49 @@ function start(root, loaded) {
   var backdrop = el('div', 'mw-backdrop', root);
   applyBackground(backdrop, parseBackground(settings.back_ground));
   el('div', 'mw-shade', root);
-  var stage = el('div', 'mw-stage', root);
-  stage.tabIndex = 0;
-  stage.setAttribute('aria-label', 'Slide wall');
+  // The top bar and its panels come first in the page, so that Tab reaches them before the wall.
   var panels = buildChrome(root, settings, bridge);
+  var stage = el('div', 'mw-stage', root);
   var wall = null;
   var lightbox = null;
   if (slides.length) {
     var showPosition = buildFooter(root);
     lightbox = new Lightbox(root, slides, function (index) {
+      wall.wantsFocus = true;
       wall.showIndex(index);
-      stage.focus({ preventScroll: true });
-    });
-    wall = new Wall(root, stage, slides, function (index) { lightbox.show(index); }, showPosition);
+    }, function () { return wall.aspect; });
+    wall = new Wall(root, stage, slides, function (index) {
+      panels.forEach(function (panel) { panel.close(); });
+      lightbox.show(index);
+    }, showPosition);
     var resizeTimer = 0;
     window.addEventListener('resize', function () {
       clearTimeout(resizeTimer);
       resizeTimer = setTimeout(function () { wall.layout(); }, 60);
     });
   } else {
-    buildEmpty(stage);
+    buildEmpty(stage, loaded.source === 'none' || !/<gallery\b/.test(loaded.text));
   }
 
   bindKeys(root, wall, lightbox, panels);
   // The highlight of the current slide is for keyboard use; a pointer hides it. A press on the
-  // wall also puts away an open panel.
+  // wall while a panel is open only puts the panel away.
   root.addEventListener('pointerdown', function (event) {
     root.dataset.keyboard = '0';
     if (wall) {
       wall.markCurrent();
     }
-    if (stage.contains(event.target)) {
-      panels.forEach(function (panel) { panel.close(); });
+    var openPanels = panels.filter(function (panel) { return panel.isOpen(); });
+    if (openPanels.length && stage.contains(event.target)) {
+      openPanels.forEach(function (panel) { panel.close(); });
+      event.stopPropagation();
     }
   }, true);
-  stage.focus({ preventScroll: true });
   root.dataset.state = 'ready';
 }
+
+// The index is asked for as soon as the script runs; the page is built once the document is ready.
+var indexLoad = loadIndex();
 
 function boot() {
   var root = document.getElementById('murano-wall');
@@ -64,7 +70,7 @@ function boot() {
   }
   addStyle();
   root.dataset.state = 'loading';
-  loadIndex().then(function (loaded) {
+  indexLoad.then(function (loaded) {
     start(root, loaded);
   });
 }

@@ -2,6 +2,13 @@
 // view are in the page; the wall turns by changing one transform.
 
 var ROW_LIMIT = 3;
+// Below this width the wall takes a layout of its own: few large tiles, one column at the centre.
+var PHONE_WIDTH = 600;
+// Thumbnails are made this wide; tiles drawn much wider than that show the full image instead.
+var THUMB_WIDTH = 180;
+var SHARP_FACTOR = 1.5;
+// Thumbnails made before they kept the slide's shape all have this size, whatever the slide's.
+var OLD_THUMB = { width: 180, height: 135 };
 
 function rowsFor(count) {
   return count <= 3 ? 1 : count <= 8 ? 2 : ROW_LIMIT;
@@ -11,9 +18,18 @@ function clamp(value, low, high) {
   return Math.min(high, Math.max(low, value));
 }
 
+function prefersReducedMotion() {
+  return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
+}
+
+function isPhoneWidth(width) {
+  return width < PHONE_WIDTH;
+}
+
 // The wall keeps two things apart: where it stands (position, the column at the centre of the
 // view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
 // shown with a highlight). The view follows the current slide only when it would leave the view.
+// The current slide's tile is the wall's one tab stop.
 function Wall(root, stage, slides, onOpen, onMove) {
   this.root = root;
   this.stage = stage;
@@ -23,13 +39,20 @@ function Wall(root, stage, slides, onOpen, onMove) {
   this.rows = rowsFor(slides.length);
   this.columns = Math.ceil(slides.length / this.rows);
   this.element = el('div', 'mw-wall', stage);
+  this.element.setAttribute('role', 'group');
+  this.element.setAttribute('aria-label', 'Slides');
   this.tiles = new Map();
+  this.aspect = 4 / 3;
+  this.aspectLearned = false;
+  this.sharp = false;
   this.position = 0;
   this.target = 0;
   this.velocity = 0;
   this.mode = 'idle';
   this.cursor = 0;
   this.currentRow = 0;
+  this.currentTile = null;
+  this.wantsFocus = false;
   this.frame = 0;
   this.lastTime = 0;
   this.drag = null;
@@ -44,38 +67,91 @@ function Wall(root, stage, slides, onOpen, onMove) {
   this.listen();
 }
 
+// Tile size from the view and the slides' shape: on a phone the tiles take most of the width and
+// the rows most of the height; elsewhere a share of the view that depends on the number of rows.
+Wall.prototype.tileSize = function (width, height) {
+  var aspect = this.aspect;
+  var rowsHigh = this.rows + (this.rows - 1) * 0.12;
+  var tileH;
+  if (isPhoneWidth(width)) {
+    tileH = Math.min(width * 0.6 / aspect, height * 0.62 / rowsHigh);
+  } else {
+    var share = this.rows === 1 ? 0.34 : this.rows === 2 ? 0.25 : 0.19;
+    tileH = Math.max(60, Math.min(height * share, width * share / aspect, 240, 320 / aspect));
+    if (this.columns <= 4) {
+      // A short wall shows whole, with room to breathe at both sides.
+      tileH = Math.min(tileH, (width * 0.84 / this.columns) / 1.12 / aspect);
+    }
+  }
+  tileH = Math.round(Math.max(36, tileH));
+  return { width: Math.round(tileH * aspect), height: tileH };
+};
+
 Wall.prototype.layout = function () {
   var width = this.stage.clientWidth || window.innerWidth;
   var height = this.stage.clientHeight || window.innerHeight;
-  var share = this.rows === 1 ? 0.34 : this.rows === 2 ? 0.25 : 0.19;
-  var tileH = Math.max(60, Math.min(height * share, width * share * 0.75, 240));
-  if (this.columns <= 4) {
-    // A short wall shows whole, with room to breathe at both sides.
-    tileH = Math.min(tileH, (width * 0.84 / this.columns) / 1.12 * 0.75);
-  }
-  tileH = Math.round(Math.max(48, tileH));
-  var tileW = Math.round(tileH * 4 / 3);
+  // A wall still at its start stays there: its first column keeps to the left edge.
+  var atStart = this.lead === undefined || Math.max(this.position, this.target) <= this.minPosition() + 0.001;
+  var size = this.tileSize(width, height);
+  var tileW = size.width;
+  var tileH = size.height;
   this.tileW = tileW;
   this.tileH = tileH;
-  this.gap = Math.round(tileH * 0.12);
+  this.gap = Math.round(Math.min(tileW, tileH) * 0.12);
   this.pitch = tileW + this.gap;
   this.radius = Math.max(width * 1.15, this.pitch * 6);
   this.step = this.pitch / this.radius; // radians per column
-  this.perspective = Math.round(width * 0.95);
+  // Seen from far enough that near columns never loom over their neighbours, even with the few
+  // large tiles of a phone.
+  this.perspective = Math.round(Math.max(width * 0.95, this.pitch * 4.5));
   this.root.style.setProperty('--tile-w', tileW + 'px');
   this.root.style.setProperty('--tile-h', tileH + 'px');
   this.stage.style.perspective = this.perspective + 'px';
   var wallHeight = this.rows * tileH + (this.rows - 1) * this.gap;
   this.rowTop = -wallHeight / 2 + tileH / 2 - (this.rows > 1 ? tileH * 0.12 : tileH * 0.2);
   this.measureView(width);
+  var sharp = tileW * (window.devicePixelRatio || 1) > THUMB_WIDTH * SHARP_FACTOR;
   var tiles = this.tiles;
-  this.tiles = new Map();
-  tiles.forEach(function (tile) { tile.remove(); });
-  this.first = Infinity;
-  this.last = -Infinity;
-  this.position = clamp(this.position, this.minPosition(), this.maxPosition());
-  this.target = clamp(this.target, this.minPosition(), this.maxPosition());
+  if (sharp !== this.sharp) {
+    // Tiles change their picture: they are made again.
+    this.sharp = sharp;
+    this.tiles = new Map();
+    tiles.forEach(function (tile) { tile.remove(); });
+    this.currentTile = null;
+    this.first = Infinity;
+    this.last = -Infinity;
+  } else {
+    tiles.forEach(function (tile, index) { this.place(tile, index); }, this);
+  }
+  this.root.dataset.sharp = sharp ? '1' : '0';
+  this.position = atStart ? this.minPosition() : clamp(this.position, this.minPosition(), this.maxPosition());
+  this.target = atStart ? this.position : clamp(this.target, this.minPosition(), this.maxPosition());
   this.render();
+};
+
+// The slides' shape comes from their pictures (the index declares every slide 960 x 720): the
+// first picture that loads sets it for the whole wall.
+Wall.prototype.learnAspect = function (img, slide, fromThumbnail) {
+  if (this.aspectLearned || !img.naturalWidth || !img.naturalHeight) {
+    return;
+  }
+  this.aspectLearned = true;
+  var self = this;
+  var adopt = function (width, height) {
+    var aspect = clamp(width / height, 0.3, 4);
+    self.root.style.setProperty('--slide-aspect', aspect.toFixed(4));
+    if (Math.abs(aspect - self.aspect) > self.aspect * 0.02) {
+      self.aspect = aspect;
+      self.layout();
+    }
+  };
+  if (fromThumbnail && img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height) {
+    var probe = new Image();
+    probe.onload = function () { adopt(probe.naturalWidth, probe.naturalHeight); };
+    probe.src = slide.image;
+    return;
+  }
+  adopt(img.naturalWidth, img.naturalHeight);
 };
 
 // Where a point `offset` columns away from the centre of the view shows on screen.
@@ -151,7 +227,7 @@ Wall.prototype.attach = function (first, last) {
     for (var row = 0; row < this.rows; row++) {
       var index = column * this.rows + row;
       if (index < this.slides.length && !this.tiles.has(index)) {
-        var tile = this.makeTile(index, column, row);
+        var tile = this.makeTile(index);
         this.tiles.set(index, tile);
         fragment.appendChild(tile);
       }
@@ -163,27 +239,39 @@ Wall.prototype.attach = function (first, last) {
   this.markCurrent();
 };
 
-Wall.prototype.makeTile = function (index, column, row) {
+Wall.prototype.place = function (tile, index) {
+  var column = Math.floor(index / this.rows);
+  var y = this.rowTop + (index % this.rows) * (this.tileH + this.gap);
+  tile.style.transform = 'rotateY(' + (-column * this.step * 180 / Math.PI).toFixed(4) + 'deg) translateZ(' +
+    (-this.radius).toFixed(1) + 'px) translateY(' + y.toFixed(1) + 'px)';
+};
+
+Wall.prototype.makeTile = function (index) {
+  var self = this;
   var slide = this.slides[index];
   var tile = el('div', 'mw-tile');
   tile.dataset.index = String(index);
   tile.setAttribute('role', 'button');
-  tile.setAttribute('aria-label', 'Slide ' + (index + 1));
-  var y = this.rowTop + row * (this.tileH + this.gap);
-  tile.style.transform = 'rotateY(' + (-column * this.step * 180 / Math.PI).toFixed(4) + 'deg) translateZ(' +
-    (-this.radius).toFixed(1) + 'px) translateY(' + y.toFixed(1) + 'px)';
+  tile.setAttribute('aria-label', 'Slide ' + (index + 1) + ' of ' + this.slides.length);
+  tile.tabIndex = -1;
+  this.place(tile, index);
   var card = el('div', 'mw-card', tile);
   var number = el('span', 'mw-number', card);
+  number.setAttribute('aria-hidden', 'true');
   number.textContent = String(index + 1);
   var img = el('img', '', card);
   img.alt = '';
   img.draggable = false;
   img.decoding = 'async';
-  var reflection = row === this.rows - 1 ? el('div', 'mw-reflection', tile) : null;
-  var triedImage = false;
+  var reflection = index % this.rows === this.rows - 1 ? el('div', 'mw-reflection', tile) : null;
+  // A tile shows its thumbnail, or the full image when drawn much larger than a thumbnail; when
+  // that picture is missing it tries the other one, then keeps its number.
+  var pictures = this.sharp ? [slide.image, slide.thumb] : [slide.thumb, slide.image];
+  var tried = 0;
   img.onload = function () {
     img.classList.add('mw-loaded');
     number.remove();
+    self.learnAspect(img, slide, img.getAttribute('src') === slide.thumb);
     if (reflection) {
       var mirror = el('img', '', reflection);
       mirror.alt = '';
@@ -191,13 +279,11 @@ Wall.prototype.makeTile = function (index, column, row) {
     }
   };
   img.onerror = function () {
-    // A missing thumbnail falls back to the slide itself, then to its number.
-    if (!triedImage) {
-      triedImage = true;
-      img.src = slide.image;
+    if (++tried < pictures.length) {
+      img.src = pictures[tried];
     }
   };
-  img.src = slide.thumb;
+  img.src = pictures[0];
   return tile;
 };
 
@@ -205,20 +291,45 @@ Wall.prototype.currentIndex = function () {
   return Math.min(this.slides.length - 1, this.cursor * this.rows + this.currentRow);
 };
 
+// The current tile is highlighted while the keyboard is in use, is the wall's tab stop, and takes
+// the focus when a key moved it there or the viewer handed the focus back.
 Wall.prototype.markCurrent = function () {
   var index = this.currentIndex();
-  if (this.currentTile) {
+  var tile = this.tiles.get(index) || null;
+  if (this.currentTile && this.currentTile !== tile) {
     this.currentTile.classList.remove('mw-current');
+    this.currentTile.tabIndex = -1;
   }
-  this.currentTile = this.tiles.get(index) || null;
-  if (this.currentTile && this.root.dataset.keyboard === '1') {
-    this.currentTile.classList.add('mw-current');
+  this.currentTile = tile;
+  if (tile) {
+    tile.tabIndex = 0;
+    tile.classList.toggle('mw-current', this.root.dataset.keyboard === '1');
+    if (this.wantsFocus) {
+      this.wantsFocus = false;
+      tile.focus({ preventScroll: true });
+    }
   }
   this.root.dataset.current = String(index);
 };
 
+Wall.prototype.hasFocus = function () {
+  var active = document.activeElement;
+  return !active || active === document.body || this.element.contains(active);
+};
+
 // Motion: 'drag' follows the pointer, 'glide' coasts with friction, 'ease' settles on target.
+// With reduced motion the wall jumps instead of gliding or easing.
 Wall.prototype.start = function () {
+  if (prefersReducedMotion() && this.mode !== 'drag') {
+    var settled = this.mode === 'glide' ? Math.round(this.position) : this.target;
+    this.position = this.target = clamp(settled, this.minPosition(), this.maxPosition());
+    if (this.mode === 'glide') {
+      this.followView();
+    }
+    this.mode = 'idle';
+    this.render();
+    return;
+  }
   if (!this.frame) {
     this.lastTime = performance.now();
     this.frame = requestAnimationFrame(this.tick);
@@ -311,8 +422,10 @@ Wall.prototype.listen = function () {
     if (event.button !== 0) {
       return;
     }
+    // A finger wobbles more than a mouse before it counts as a drag.
     self.drag = { id: event.pointerId, x: event.clientX, y: event.clientY, start: self.position, moved: false,
-      samples: [{ t: event.timeStamp, p: self.position }], target: event.target };
+      slop: event.pointerType === 'touch' ? 10 : 6, samples: [{ t: event.timeStamp, p: self.position }],
+      target: event.target };
     self.velocity = 0;
     try { stage.setPointerCapture(event.pointerId); } catch (e) { /* the pointer may be gone */ }
   });
@@ -322,7 +435,7 @@ Wall.prototype.listen = function () {
       return;
     }
     var dx = event.clientX - drag.x;
-    if (!drag.moved && Math.abs(dx) + Math.abs(event.clientY - drag.y) < 6) {
+    if (!drag.moved && Math.abs(dx) + Math.abs(event.clientY - drag.y) < drag.slop) {
       return;
     }
     if (!drag.moved) {
@@ -384,4 +497,11 @@ Wall.prototype.listen = function () {
       self.followView();
     }, 140);
   }, { passive: false });
+  // Assistive technology activates a tile with a click that no pointer made.
+  stage.addEventListener('click', function (event) {
+    var tile = event.detail === 0 && event.target.closest ? event.target.closest('.mw-tile') : null;
+    if (tile) {
+      self.onOpen(Number(tile.dataset.index));
+    }
+  });
 };

@@ -49,6 +49,23 @@ async function launch() {
   return { context, close };
 }
 
+// A browser for contexts of their own (phones, touch screens, reduced motion).
+function launchBrowser() {
+  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: BROWSER_ARGS });
+}
+
+// The axe-core accessibility audit of the page as it stands; resolves to axe's results.
+async function audit(page, options = {}) {
+  await page.addScriptTag({ path: require.resolve('axe-core/axe.min.js') });
+  return page.evaluate((opts) => window.axe.run(document, opts), options);
+}
+
+// The audit's serious and critical violations, one line each.
+function seriousViolations(results) {
+  return results.violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+}
+
 // The start tag as the program writes it: attributes in a fixed order, each followed by a space.
 // Values go in as given, so a test can write entities or raw characters.
 function startTag(attributes) {
@@ -201,5 +218,5 @@ function removeDirs(dirs) {
   }
 }
 
-module.exports = { FLASH_DIR, INDEX_ATTRIBUTES, launch, startTag, indexText, twinText, drawSlides, makeWall, numbered, serve,
-  fileUrl, openWall, removeDirs };
+module.exports = { FLASH_DIR, INDEX_ATTRIBUTES, launch, launchBrowser, audit, seriousViolations, startTag,
+  indexText, twinText, drawSlides, makeWall, numbered, serve, fileUrl, openWall, removeDirs };

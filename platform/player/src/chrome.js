@@ -8,6 +8,7 @@ function Panel(root, name, label) {
   this.element.id = 'mw-' + name + '-panel';
   this.element.setAttribute('role', 'dialog');
   this.element.setAttribute('aria-label', label);
+  this.element.tabIndex = -1;
   this.element.inert = true;
   var close = el('button', 'mw-close', this.element);
   close.type = 'button';
@@ -21,10 +22,15 @@ Panel.prototype.isOpen = function () {
   return this.element.classList.contains('mw-open');
 };
 
+// An opened panel takes the focus, so that its content comes next for Tab and a screen reader;
+// a closed one gives it back to its button.
 Panel.prototype.setOpen = function (open) {
   var hadFocus = this.element.contains(document.activeElement);
   this.element.classList.toggle('mw-open', open);
   this.element.inert = !open;
+  if (open) {
+    this.element.focus({ preventScroll: true });
+  }
   if (this.button) {
     this.button.setAttribute('aria-expanded', String(open));
     if (!open && hadFocus) {
@@ -133,6 +139,7 @@ function togglePageFullScreen() {
 
 function buildChrome(root, settings, bridge) {
   var bar = el('div', 'mw-topbar', root);
+  bar.setAttribute('role', 'banner');
   if (isShown(settings.logo_visible, DEFAULTS.logo_visible) && isRelativePath(String(settings.logo_img).trim())) {
     var link = webLink(settings.logo_link);
     var holder = el(link ? 'a' : 'span', 'mw-logo', bar);

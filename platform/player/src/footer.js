@@ -4,6 +4,7 @@ var HINT_MS = 6000;
 
 function buildFooter(root) {
   var footer = el('div', 'mw-footer', root);
+  footer.setAttribute('role', 'contentinfo');
   var counter = el('span', 'mw-counter', footer);
   counter.setAttribute('role', 'status');
   var track = el('div', 'mw-track', footer);

@@ -21,6 +21,7 @@ function start(root, loaded) {
   // The top bar and its panels come first in the page, so that Tab reaches them before the wall.
   var panels = buildChrome(root, settings, bridge);
   var stage = el('div', 'mw-stage', root);
+  stage.setAttribute('role', 'main');
   var wall = null;
   var lightbox = null;
   if (slides.length) {

@@ -169,9 +169,11 @@ function numbered(count) {
 const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.xml': 'application/xml',
   '.jpg': 'image/jpeg', '.png': 'image/png', '.swf': 'application/x-shockwave-flash' };
 
-// Serves a folder on 127.0.0.1 on a free port; resolves to { url, close }.
+// Serves a folder on 127.0.0.1 on a free port; resolves to { url, requests (the paths asked for), close }.
 function serve(dir) {
+  const requests = [];
   const server = http.createServer((req, res) => {
+    requests.push(req.url);
     const pathname = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname);
     const file = path.join(dir, pathname.endsWith('/') ? pathname + 'index.html' : pathname);
     if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
@@ -186,6 +188,7 @@ function serve(dir) {
     server.listen(0, '127.0.0.1', () => {
       resolve({
         url: `http://127.0.0.1:${server.address().port}/`,
+        requests,
         close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); })
       });
     });

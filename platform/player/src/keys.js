@@ -69,6 +69,7 @@ function bindKeys(root, wall, lightbox, panels) {
     }
     root.dataset.keyboard = '1';
     wall.wantsFocus = wall.hasFocus();
+    wall.keyRepeating = event.repeat;
     if (wallKey(wall, key, event.target)) {
       event.preventDefault();
       wall.markCurrent();

@@ -16,7 +16,6 @@ function start(root, loaded) {
   root.dataset.slides = String(slides.length);
 
   var backdrop = el('div', 'mw-backdrop', root);
-  applyBackground(backdrop, parseBackground(settings.back_ground));
   el('div', 'mw-shade', root);
   // The top bar and its panels come first in the page, so that Tab reaches them before the wall.
   var panels = buildChrome(root, settings, bridge);
@@ -43,6 +42,8 @@ function start(root, loaded) {
     buildEmpty(stage, loaded.source === 'none' || !/<gallery\b/.test(loaded.text));
   }
 
+  // The background picture is asked for after the first thumbnails.
+  applyBackground(backdrop, parseBackground(settings.back_ground));
   bindKeys(root, wall, lightbox, panels);
   // The highlight of the current slide is for keyboard use; a pointer hides it. A press on the
   // wall while a panel is open only puts the panel away.

@@ -9,6 +9,7 @@ var THUMB_WIDTH = 180;
 var SHARP_FACTOR = 1.5;
 // Thumbnails made before they kept the slide's shape all have this size, whatever the slide's.
 var OLD_THUMB = { width: 180, height: 135 };
+var FOCUS_REST_MS = 150;
 
 function rowsFor(count) {
   return count <= 3 ? 1 : count <= 8 ? 2 : ROW_LIMIT;
@@ -53,6 +54,8 @@ function Wall(root, stage, slides, onOpen, onMove) {
   this.currentRow = 0;
   this.currentTile = null;
   this.wantsFocus = false;
+  this.keyRepeating = false;
+  this.focusTimer = 0;
   this.frame = 0;
   this.lastTime = 0;
   this.drag = null;
@@ -88,8 +91,9 @@ Wall.prototype.tileSize = function (width, height) {
 };
 
 Wall.prototype.layout = function () {
-  var width = this.stage.clientWidth || window.innerWidth;
-  var height = this.stage.clientHeight || window.innerHeight;
+  // The stage fills the window; reading the window's size forces no layout of the page.
+  var width = window.innerWidth;
+  var height = window.innerHeight;
   // A wall still at its start stays there: its first column keeps to the left edge.
   var atStart = this.lead === undefined || Math.max(this.position, this.target) <= this.minPosition() + 0.001;
   var size = this.tileSize(width, height);
@@ -306,10 +310,26 @@ Wall.prototype.markCurrent = function () {
     tile.classList.toggle('mw-current', this.root.dataset.keyboard === '1');
     if (this.wantsFocus) {
       this.wantsFocus = false;
-      tile.focus({ preventScroll: true });
+      this.focusTile(tile);
     }
   }
   this.root.dataset.current = String(index);
+};
+
+// While a key is held down the focus follows once the key comes to rest: moving it on every
+// repeat would cost a frame each time and flood a screen reader with slides.
+Wall.prototype.focusTile = function (tile) {
+  clearTimeout(this.focusTimer);
+  if (!this.keyRepeating) {
+    tile.focus({ preventScroll: true });
+    return;
+  }
+  var self = this;
+  this.focusTimer = setTimeout(function () {
+    if (self.currentTile && self.hasFocus()) {
+      self.currentTile.focus({ preventScroll: true });
+    }
+  }, FOCUS_REST_MS);
 };
 
 Wall.prototype.hasFocus = function () {

@@ -92,8 +92,8 @@ test('the focus moves with the current slide; Home and End go to the first and l
   await page.waitForSelector('#murano-wall[data-moving="0"]');
   assert.equal(await focused(page), 'tile 39');
   // A focus ring that shows: the ring colour differs from the card's usual edge.
-  const ring = await page.$eval('.mw-tile[data-index="39"] .mw-card', (e) => getComputedStyle(e).boxShadow);
-  assert.match(ring, /rgb\(255, 216, 77\) 0px 0px 0px 3px/);
+  const ring = await page.$eval('.mw-tile[data-index="39"] .mw-card', (e) => getComputedStyle(e, '::after').boxShadow);
+  assert.match(ring, /rgb\(255, 216, 77\) 0px 0px 0px 6px inset/);
 
   // The viewer takes the focus, keeps the rest of the page inert, and steps with Home and End.
   await page.keyboard.press('Home');

@@ -103,7 +103,9 @@ const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.floo
   const dir = s.makeWall({ images: s.numbered(slides), pictures,
     attributes: { back_ground: '2{background/background.jpg,stretch}' } });
   const server = await s.serve(dir);
-  console.log(`Wall player, ${slides} slides, headless Chromium with software rendering (--disable-gpu)`);
+  // Other work on the machine stretches every figure: the load is printed with them.
+  console.log(`Wall player, ${slides} slides, headless Chromium with software rendering (--disable-gpu); ` +
+    `load average ${require('node:os').loadavg()[0].toFixed(1)} on ${require('node:os').cpus().length} cores`);
   try {
     for (const size of sizes) {
       const probe = await s.openWall(browser.context, server.url, { size });

@@ -221,6 +221,15 @@ test('a 16:9 wall takes the slides\' shape from the pictures; large tiles show t
   await sharp.waitForSelector('#murano-wall[data-sharp="1"]');
   assert.match(await sharp.getAttribute('.mw-tile[data-index="0"] .mw-card img', 'src'), /^wallimages\/0\.jpg/);
   await sharp.close();
+
+  // Thumbnails made before they kept the slide's shape are all 180 x 135: the slide itself tells.
+  const old = wall({ images: s.numbered(12), pictures: wide.map((p, i) => ({ image: p.image, thumb: pictures[i].thumb })) });
+  const squeezed = await s.openWall(browser.context, s.fileUrl(old));
+  await squeezed.waitForFunction(() => {
+    const card = document.querySelector('.mw-tile .mw-card');
+    return Math.abs(card.offsetWidth / card.offsetHeight - 16 / 9) < 0.03;
+  });
+  await squeezed.close();
 });
 
 test('with the info panel open, a click on the wall only closes the panel', async () => {

@@ -75,8 +75,7 @@ Lightbox.prototype.fitTo = function (aspect) {
 Lightbox.prototype.fitLoaded = function () {
   var img = this.image;
   var slide = this.slides[this.index];
-  var oldThumb = slide && img.getAttribute('src') === slide.thumb &&
-    img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height;
+  var oldThumb = slide && img.getAttribute('src') === slide.thumb && isOldThumbnail(img);
   if (img.naturalWidth && img.naturalHeight && !oldThumb) {
     this.fitTo(img.naturalWidth / img.naturalHeight);
   }

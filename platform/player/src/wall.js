@@ -23,6 +23,10 @@ function prefersReducedMotion() {
   return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
 }
 
+function isOldThumbnail(img) {
+  return img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height;
+}
+
 function isPhoneWidth(width) {
   return width < PHONE_WIDTH;
 }
@@ -149,7 +153,7 @@ Wall.prototype.learnAspect = function (img, slide, fromThumbnail) {
       self.layout();
     }
   };
-  if (fromThumbnail && img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height) {
+  if (fromThumbnail && isOldThumbnail(img)) {
     var probe = new Image();
     probe.onload = function () { adopt(probe.naturalWidth, probe.naturalHeight); };
     probe.src = slide.image;

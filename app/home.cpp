@@ -9,7 +9,6 @@
 #include "dialogs/buttons.h"
 #include "dialogs/template.h"
 #include "import/import.h"
-#include "platform/player/gallery_script.h"
 #include "publish/publish.h"
 #include "share/upload.h"
 #include "ui_home.h"
@@ -182,11 +181,11 @@ void Home::initDialogs() {
 
     connect(template_, &Template::templateOk, this, &Home::getCurrentTemplate);
     connect(buttons_, &Buttons::setButtons, this, [this](const HiddenButtons& hidden) {
-        hiddenButtons_ = hidden;
+        project_.setHiddenButtons(hidden);
         on_apply_click();
     });
     connect(bookInfo_, &BookInfo::bookInfoOk, this, [this](const BookDetails& details) {
-        book_ = details;
+        project_.setBook(details);
         on_apply_click();
     });
     connect(import_, &Import::saveImageOK, this, &Home::setImage);
@@ -314,7 +313,7 @@ void Home::initModeMenu() {
 void Home::initFlash() {
     repairWork();
     installProcessCodec();
-    index_.load(indexPath());
+    project_.loadIndex(flashPath_);
     createPreview();
     loadPreview();
     preview_->setGeometry(kPreviewStart);
@@ -328,16 +327,8 @@ void Home::repairWork() {
     repairWorkFolder(flashPath_, templateFolder());
 }
 
-QString Home::indexPath() const {
-    return flashPath_ + QStringLiteral("/xml/images.xml");
-}
-
 void Home::setFullScreenButton(bool shown) {
-    const QString hidden = QStringLiteral("btn_fullscreen=\"0\"");
-    const QString visible = QStringLiteral("btn_fullscreen=\"1\"");
-    if (replaceInIndex(indexPath(), shown ? hidden : visible, shown ? visible : hidden)) {
-        murano::player::writeGalleryScript(indexPath());
-    }
+    showFullScreenButton(flashPath_, shown);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -721,16 +712,59 @@ void Home::getCurrentTemplate(QString currentTemplate) {
 // Apply and the gallery index.
 
 void Home::on_apply_click() {
-    repairWork();
-    saveSettings();
-    applyLook();
+    project_.setLook(panelLook());
+    applyWall(project_, flashPath_);
     reloadPreview();
     relayout();
 }
 
 void Home::setImage(const ImportedSlides& slides) {
-    index_.setImageLines(slides.imageNumbers());
+    project_.setImages(slides.imageNumbers());
     on_apply_click();
+}
+
+WallLook Home::panelLook() const {
+    WallLook look = project_.look();
+    look.backgroundFile = ui_->lineEdit_file->text();
+    look.logoFile = ui_->lineEdit_logoFile->text();
+    look.logoLink = ui_->lineEdit_link->text();
+    look.pureColor = pureColour_.name();
+    look.gradientStart = startColour_.name();
+    look.gradientEnd = endColour_.name();
+    look.angle = ui_->lineEdit_angle->text();
+    look.mode = static_cast<BackgroundMode>(backgroundMode_);
+    look.position = ui_->comboBox_position->currentIndex();
+    look.logoHidden = ui_->checkBox_showLogo->isChecked();
+    return look;
+}
+
+void Home::showLook(const WallLook& look) {
+    ui_->lineEdit_file->setText(look.backgroundFile);
+    ui_->lineEdit_logoFile->setText(look.logoFile);
+    ui_->lineEdit_link->setText(look.logoLink);
+    buttons_->setHidden(look.hiddenButtons());
+    bookInfo_->setDetails(look.book());
+    pureColour_ = QColor(look.pureColor);
+    startColour_ = QColor(look.gradientStart);
+    endColour_ = QColor(look.gradientEnd);
+    showSwatch(ui_->lineEdit_color, pureColour_);
+    showSwatch(ui_->lineEdit_starColor, startColour_);
+    showSwatch(ui_->lineEdit_endColor, endColour_);
+    ui_->lineEdit_angle->setText(look.angle);
+    setBackgroundMode(static_cast<int>(look.mode));
+    ui_->comboBox_position->setCurrentIndex(look.position);
+    ui_->checkBox_showLogo->setChecked(look.logoHidden);
+}
+
+void Home::restoreSettings() {
+    project_.setLook(panelLook());
+    if (project_.loadSettings(userSettingsFile(), appPath_) != UserSettingsSource::Unreadable) {
+        showLook(project_.look());
+    }
+}
+
+void Home::showSwatch(QLineEdit* swatch, const QColor& colour) {
+    swatch->setStyleSheet(swatchStyle(colour.name()));
 }
 
 // ---------------------------------------------------------------------------------------------

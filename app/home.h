@@ -4,8 +4,7 @@
 // of look into the index and the preview through Apply.
 #pragma once
 
-#include "wall/gallery_index.h"
-#include "wall/wall_parts.h"
+#include "wall/wall_project.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -60,6 +59,8 @@ public:
     // The preview control, or null while none exists.
     PreviewControl* preview() const { return preview_; }
     QMenuBar* modeMenu() const { return modeMenu_; }
+    // The wall this window shows and edits.
+    WallProject& project() { return project_; }
     // The work folder this window plays, ending in "/".
     QString workFolderPath() const { return flashPath_; }
 
@@ -136,17 +137,13 @@ private:
 
     // The work folder's files.
     void repairWork();
-    QString indexPath() const;
     void setFullScreenButton(bool shown);
 
-    // The user settings file (home_settings.cpp): restored into the form at start-up, saved
-    // from it at every Apply.
+    // The settings panel shows the wall's look and hands its edits to the wall.
+    WallLook panelLook() const;
+    void showLook(const WallLook& look);
     void restoreSettings();
-    void saveSettings() const;
     void showSwatch(QLineEdit* swatch, const QColor& colour);
-    // The look of the wall (home_look.cpp): the background and logo copies, the start tag, the
-    // index and its script twin.
-    void applyLook();
 
     // Background mode and colours.
     void setBackgroundMode(int mode);
@@ -210,8 +207,6 @@ private:
     QColor pureColour_ = Qt::black;
     QColor startColour_;
     QColor endColour_;
-    BookDetails book_;
-    HiddenButtons hiddenButtons_;
 
     QString lastLogoFolder_;
     QString lastBackgroundFolder_ = QStringLiteral("../");
@@ -224,6 +219,6 @@ private:
     QString flashPath_;
     QString imagePath_;
 
-    GalleryIndex index_;
+    WallProject project_;
     PreviewControl* preview_ = nullptr;
 };

@@ -4,7 +4,7 @@
 // of look into the index and the preview through Apply.
 #pragma once
 
-#include "wall/gallery_index.h"
+#include "wall/wall_project.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -19,6 +19,8 @@ class Home;
 class About;
 class BookInfo;
 class Buttons;
+class DialogHost;
+class FramelessDialog;
 class Import;
 class PreviewControl;
 class Publish;
@@ -30,6 +32,7 @@ class QToolButton;
 class Template;
 class myLabel;
 class upLoad;
+struct ImportedSlides;
 
 class Home : public QMainWindow {
     Q_OBJECT
@@ -56,6 +59,8 @@ public:
     // The preview control, or null while none exists.
     PreviewControl* preview() const { return preview_; }
     QMenuBar* modeMenu() const { return modeMenu_; }
+    // The wall this window shows and edits.
+    WallProject& project() { return project_; }
     // The work folder this window plays, ending in "/".
     QString workFolderPath() const { return flashPath_; }
 
@@ -95,7 +100,7 @@ public slots:
     void on_apply_click();
     void on_browseLogo_click();
     void getCurrentTemplate(QString currentTemplate);
-    void setImage();
+    void setImage(const ImportedSlides& slides);
     void imageAction();
     void pureAction();
     void gradientAction();
@@ -124,23 +129,21 @@ private:
     void initLabel();
     void initStyle();
     void initDialogs();
+    void dialogOpened(FramelessDialog* dialog);
+    void dialogClosing(FramelessDialog* dialog);
     void initModeMenu();
     void initSetting();
     void initFlash();
 
     // The work folder's files.
     void repairWork();
-    QString indexPath() const;
     void setFullScreenButton(bool shown);
 
-    // The user settings file (home_settings.cpp): restored into the form at start-up, saved
-    // from it at every Apply.
+    // The settings panel shows the wall's look and hands its edits to the wall.
+    WallLook panelLook() const;
+    void showLook(const WallLook& look);
     void restoreSettings();
-    void saveSettings() const;
     void showSwatch(QLineEdit* swatch, const QColor& colour);
-    // The look of the wall (home_look.cpp): the background and logo copies, the start tag, the
-    // index and its script twin.
-    void applyLook();
 
     // Background mode and colours.
     void setBackgroundMode(int mode);
@@ -155,7 +158,6 @@ private:
     // Pages, dialogs, layout.
     void switchPage(int page);
     void selectButton(QToolButton* button, bool selected);
-    QPoint centredCorner(const QWidget* dialog, int dialogHeight) const;
     void relayout();
     void toggleMaximised();
     void centreOnScreen();
@@ -163,6 +165,7 @@ private:
 
     std::unique_ptr<Ui::Home> ui_;
 
+    DialogHost* dialogs_ = nullptr;
     About* about_ = nullptr;
     Import* import_ = nullptr;
     Publish* publish_ = nullptr;
@@ -216,6 +219,6 @@ private:
     QString flashPath_;
     QString imagePath_;
 
-    GalleryIndex index_;
+    WallProject project_;
     PreviewControl* preview_ = nullptr;
 };

@@ -21,23 +21,22 @@ About::About(QWidget* parent)
     // Read once: an about box left open over New Year keeps the year it opened with.
     ui_->label_2->setText(
         tr("Copyright \u00a9 %1 Quorvex. All rights reserved.").arg(QDate::currentDate().year()));
-    addLink(tr("Support: %1"), QString::fromLatin1(kSupportMail), QRect(30, 100, 200, 30));
-    addLink(tr("Web: %1"), QString::fromLatin1(kWebPage), QRect(30, 120, 350, 30));
+    addLink(QString::fromLatin1(kSupportMail), QRect(30, 100, 200, 30));
+    addLink(QString::fromLatin1(kWebPage), QRect(30, 120, 350, 30));
     setUpFrame({kRadius, ui_->label_title, QRect(380, -2, 17, 17)});
 }
 
 About::~About() = default;
 
-QLabel* About::addLink(const QString& text, const QString& target, const QRect& geometry) {
+void About::addLink(const QString& target, const QRect& geometry) {
     QString shown = target;
     shown.remove(QStringLiteral("mailto:"));
     auto* link = new QLabel(
-        text.arg(QStringLiteral("<a href=\"%1\">%2</a>").arg(target, shown.toHtmlEscaped())), this);
+        QStringLiteral("<a href=\"%1\">%2</a>").arg(target, shown.toHtmlEscaped()), this);
     link->setTextFormat(Qt::RichText);
     link->setGeometry(geometry);
     connect(link, &QLabel::linkActivated, this, &About::myOpenUrl);
     link->show();
-    return link;
 }
 
 void About::on_close_click() {

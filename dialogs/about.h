@@ -9,7 +9,6 @@
 namespace Ui {
 class About;
 }
-class QLabel;
 
 class About : public FramelessDialog {
     Q_OBJECT
@@ -34,7 +33,8 @@ public slots:
     void aboutSlot();
 
 private:
-    QLabel* addLink(const QString& text, const QString& target, const QRect& geometry);
+    // A link label showing the target (an e-mail link shows the bare address).
+    void addLink(const QString& target, const QRect& geometry);
 
     std::unique_ptr<Ui::About> ui_;
 };

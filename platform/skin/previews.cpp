@@ -142,9 +142,7 @@ void curtain(QPainter& p, double footY, double amplitude, double phase, const QC
     }
 }
 
-void midnightBlue(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void midnightBlue(QPainter& p) {
     verticalGradient(p,
                      {{0, QColor("#081027")}, {0.55, QColor("#0e2050")}, {1, QColor("#040918")}});
     glow(p, QPointF(800, 470), 780, QColor("#3b6fd6"), 0.40);
@@ -159,14 +157,9 @@ void midnightBlue(QImage& image) {
     floor.setColorAt(0, withAlpha(Qt::black, 0.0));
     floor.setColorAt(1, withAlpha(Qt::black, 0.35));
     p.fillRect(QRectF(0, 702, kWidth, kHeight - 702), floor);
-    vignette(p, Qt::black, 0.6);
-    p.end();
-    grain(image, 2, 1);
 }
 
-void warmPaper(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void warmPaper(QPainter& p) {
     verticalGradient(p, {{0, QColor("#f5ebd7")}, {1, QColor("#ead9bb")}});
     QRandomGenerator random(2);
     for (int i = 0; i < 46; ++i) {
@@ -192,14 +185,9 @@ void warmPaper(QImage& image) {
         p.drawPath(fibre);
     }
     glow(p, QPointF(360, 160), 900, Qt::white, 0.25);
-    vignette(p, QColor("#6b4a26"), 0.48);
-    p.end();
-    grain(image, 4, 2);
 }
 
-void northernLights(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void northernLights(QPainter& p) {
     verticalGradient(p, {{0, QColor("#02050d")}, {0.6, QColor("#061a2b")}, {1, QColor("#0b2d3a")}});
     stars(p, 3, 420, 1.3, 700);
     glow(p, QPointF(700, 520), 700, QColor("#1fd49a"), 0.12);
@@ -208,14 +196,9 @@ void northernLights(QImage& image) {
     curtain(p, 420, 50, 4.0, QColor("#9a7dff"), 200);
     ridge(p, 31, 700, 260, QColor("#07192a"));
     ridge(p, 37, 800, 200, QColor("#030b14"));
-    vignette(p, Qt::black, 0.5);
-    p.end();
-    grain(image, 2, 3);
 }
 
-void sunsetHills(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void sunsetHills(QPainter& p) {
     verticalGradient(p, {{0, QColor("#2b1055")},
                          {0.45, QColor("#c2306b")},
                          {0.75, QColor("#ff8c42")},
@@ -227,14 +210,9 @@ void sunsetHills(QImage& image) {
     hills(p, 740, 55, 0.004, QColor("#7a2a5d"));
     hills(p, 815, 42, 0.0056, QColor("#4f1c4c"));
     hills(p, 895, 30, 0.007, QColor("#2c1033"));
-    vignette(p, QColor("#1a0620"), 0.35);
-    p.end();
-    grain(image, 2, 4);
 }
 
-void deepOcean(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void deepOcean(QPainter& p) {
     verticalGradient(p, {{0, QColor("#1a8cc2")},
                          {0.3, QColor("#0c5a8f")},
                          {0.7, QColor("#06315a")},
@@ -270,14 +248,9 @@ void deepOcean(QImage& image) {
         p.drawEllipse(at, radius, radius);
     }
     hills(p, 930, 30, 0.004, withAlpha(QColor("#010c18"), 0.8));
-    vignette(p, QColor("#000814"), 0.55);
-    p.end();
-    grain(image, 2, 5);
 }
 
-void studioGrey(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void studioGrey(QPainter& p) {
     // A seamless backdrop: the wall curves into the floor, which catches the light again.
     verticalGradient(p, {{0, QColor("#4a4f57")},
                          {0.62, QColor("#30343a")},
@@ -290,14 +263,9 @@ void studioGrey(QImage& image) {
     p.scale(4.5, 1);
     glow(p, QPointF(0, 0), 160, QColor("#e9eef5"), 0.16);
     p.restore();
-    vignette(p, Qt::black, 0.65);
-    p.end();
-    grain(image, 3, 6);
 }
 
-void violetNebula(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void violetNebula(QPainter& p) {
     p.fillRect(kCanvas, QColor("#07041a"));
     QRandomGenerator random(7);
     // A band of cloud running across the picture: many soft lights of neighbouring hues.
@@ -322,14 +290,9 @@ void violetNebula(QImage& image) {
         p.setBrush(Qt::white);
         p.drawEllipse(at, 1.6, 1.6);
     }
-    vignette(p, Qt::black, 0.5);
-    p.end();
-    grain(image, 2, 7);
 }
 
-void springMeadow(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void springMeadow(QPainter& p) {
     verticalGradient(p,
                      {{0, QColor("#eef9d2")}, {0.55, QColor("#b1e6a6")}, {1, QColor("#4fb286")}});
     glow(p, QPointF(1240, 60), 700, QColor("#fffbe0"), 0.55);
@@ -343,14 +306,9 @@ void springMeadow(QImage& image) {
     }
     hills(p, 810, 36, 0.0025, withAlpha(QColor("#2f8f6b"), 0.7));
     hills(p, 900, 26, 0.005, withAlpha(QColor("#23735a"), 0.85));
-    vignette(p, QColor("#1d4d35"), 0.3);
-    p.end();
-    grain(image, 2, 8);
 }
 
-void blueprint(QImage& image) {
-    QPainter p(&image);
-    prepare(p);
+void blueprint(QPainter& p) {
     verticalGradient(p, {{0, QColor("#1d4f8f")}, {1, QColor("#143b6e")}});
     glow(p, QPointF(800, 450), 850, QColor("#3a78c4"), 0.35);
     const QColor ink("#dbeaff");
@@ -378,17 +336,15 @@ void blueprint(QImage& image) {
     for (double x : {80.0, 420.0}) {
         p.drawLine(QPointF(x, 308), QPointF(x, 332));
     }
-    vignette(p, QColor("#061a33"), 0.5);
-    p.end();
-    grain(image, 2, 9);
 }
 
-void oakDesk(QImage& image) {
-    // Planks laid lengthwise, each with its own grain: growth rings bent by slow waves.
-    constexpr double plank = 200;
+constexpr double kPlank = 200;
+
+// Planks laid lengthwise, each with its own grain: growth rings bent by slow waves.
+void oakGrain(QImage& image) {
     shadePixels(image, QColor("#6e4321"), QColor("#c48a52"), [](double x, double y) {
-        const int row = int(y / plank);
-        const double within = y - row * plank;
+        const int row = int(y / kPlank);
+        const double within = y - row * kPlank;
         const double bend = 30 * qSin(x * 0.0017 + row * 1.7) + 9 * qSin(x * 0.0073 + row * 2.9) +
                             3 * qSin(x * 0.031 + row);
         const double spacing = 14 + 6 * qSin(within * 0.021 + row * 4.1);
@@ -401,37 +357,58 @@ void oakDesk(QImage& image) {
         const double seam = within < 2.5 ? 0.45 : 0.0;
         return 0.72 - 0.22 * ring + streak + tone - seam;
     });
-    QPainter p(&image);
-    prepare(p);
+}
+
+void oakDesk(QPainter& p) {
     // Butt joints staggered from plank to plank.
     p.setPen(QPen(withAlpha(QColor("#3a200c"), 0.5), 2));
-    for (int row = 0; row * plank < kHeight; ++row) {
+    for (int row = 0; row * kPlank < kHeight; ++row) {
         const double joint = std::fmod(430 + row * 610.0, kWidth);
-        p.drawLine(QPointF(joint, row * plank + 2), QPointF(joint, (row + 1) * plank));
+        p.drawLine(QPointF(joint, row * kPlank + 2), QPointF(joint, (row + 1) * kPlank));
     }
     glow(p, QPointF(800, 380), 900, QColor("#ffe2b0"), 0.22);
-    vignette(p, QColor("#1e0f04"), 0.6);
-    p.end();
-    grain(image, 3, 11);
+}
+
+// A background: its name, what is painted over an optional ground of computed pixels, and the
+// vignette and grain that finish it.
+struct Background {
+    const char* name;
+    void (*paint)(QPainter&);
+    QColor shade;
+    double shadeStrength;
+    int grainAmplitude;
+    void (*ground)(QImage&) = nullptr;
+};
+
+QImage drawBackground(const Background& background, quint32 seed) {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    if (background.ground) {
+        background.ground(image);
+    }
+    {
+        QPainter p(&image);
+        prepare(p);
+        background.paint(p);
+        vignette(p, background.shade, background.shadeStrength);
+    }
+    grain(image, background.grainAmplitude, seed);
+    return image;
 }
 
 } // namespace
 
 bool drawTemplatePreviews(const SkinOutput& out) {
-    const struct {
-        const char* name;
-        void (*paint)(QImage&);
-    } previews[] = {
-        {"Midnight Blue", midnightBlue},
-        {"Warm Paper", warmPaper},
-        {"Northern Lights", northernLights},
-        {"Sunset Hills", sunsetHills},
-        {"Deep Ocean", deepOcean},
-        {"Studio Grey", studioGrey},
-        {"Violet Nebula", violetNebula},
-        {"Spring Meadow", springMeadow},
-        {"Blueprint", blueprint},
-        {"Oak Desk", oakDesk},
+    const Background backgrounds[] = {
+        {"Midnight Blue", midnightBlue, Qt::black, 0.6, 2},
+        {"Warm Paper", warmPaper, QColor("#6b4a26"), 0.48, 4},
+        {"Northern Lights", northernLights, Qt::black, 0.5, 2},
+        {"Sunset Hills", sunsetHills, QColor("#1a0620"), 0.35, 2},
+        {"Deep Ocean", deepOcean, QColor("#000814"), 0.55, 2},
+        {"Studio Grey", studioGrey, Qt::black, 0.65, 3},
+        {"Violet Nebula", violetNebula, Qt::black, 0.5, 2},
+        {"Spring Meadow", springMeadow, QColor("#1d4d35"), 0.3, 2},
+        {"Blueprint", blueprint, QColor("#061a33"), 0.5, 2},
+        {"Oak Desk", oakDesk, QColor("#1e0f04"), 0.6, 3, oakGrain},
     };
     // Previews dropped or renamed since an earlier build must not linger beside the current ones.
     QDir folder(out.templateFolder);
@@ -439,11 +416,10 @@ bool drawTemplatePreviews(const SkinOutput& out) {
         folder.remove(stale);
     }
     bool ok = true;
-    for (const auto& preview : previews) {
-        QImage image(kWidth, kHeight, QImage::Format_RGB32);
-        preview.paint(image);
-        const QString path = out.templateFolder + preview.name + ".jpg";
-        if (!image.save(path, "JPG", 90)) {
+    quint32 seed = 0;
+    for (const Background& background : backgrounds) {
+        const QString path = out.templateFolder + background.name + ".jpg";
+        if (!drawBackground(background, ++seed).save(path, "JPG", 90)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             ok = false;
         }

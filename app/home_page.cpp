@@ -6,6 +6,8 @@
 
 HomePage::HomePage(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::HomePage>()) {
     ui_->setupUi(this);
+    // The window's style sheet paints the page's panel, as it does a plain widget's.
+    setAttribute(Qt::WA_StyledBackground);
     const struct {
         QToolButton* button;
         const char* icon;

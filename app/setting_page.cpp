@@ -27,6 +27,8 @@ void showSwatch(QLineEdit* swatch, const QColor& colour) {
 SettingPage::SettingPage(QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::SettingPage>()) {
     ui_->setupUi(this);
+    // The window's style sheet paints the page's panel, as it does a plain widget's.
+    setAttribute(Qt::WA_StyledBackground);
     const struct {
         QToolButton* button;
         const char* icon;
@@ -51,7 +53,9 @@ SettingPage::~SettingPage() = default;
 void SettingPage::buildModeMenu() {
     modeMenu_ = new QMenuBar(ui_->widget_backgroundConfig);
     modeMenu_->setNativeMenuBar(false);
-    modeMenu_->setGeometry(18, 47, 15, 15);
+    // A fixed size: a restyled menu bar would otherwise grow to show its entries.
+    modeMenu_->setFixedSize(15, 15);
+    modeMenu_->move(18, 47);
     imageEntry_ = modeMenu_->addAction(tr("Image"));
     pureEntry_ = modeMenu_->addAction(tr("Pure Color"));
     gradientEntry_ = modeMenu_->addAction(tr("Gradient Color"));

@@ -1,7 +1,7 @@
 #include "app/window_chrome.h"
 
-#include "wall/locations.h"
 #include "app/mylabel.h"
+#include "wall/locations.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "wall/locations.h"
 #include "tests/wall/scratch.h"
+#include "wall/locations.h"
 
 #include <gtest/gtest.h>
 

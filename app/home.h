@@ -20,6 +20,7 @@ class Buttons;
 class DialogHost;
 class FramelessDialog;
 class Import;
+class PageSlider;
 class PreviewControl;
 class Publish;
 class QMenuBar;
@@ -45,7 +46,7 @@ public:
     static constexpr int kFrame = 10;
 
     // The pages: 0 home, 1 settings.
-    int currentPage() const { return page_; }
+    int currentPage() const;
     bool isPreviewFullScreen() const { return previewFullScreen_; }
     bool isMaximised() const { return maximised_; }
     // The background mode of the settings panel: 0 image, 1 pure colour, 2 gradient.
@@ -147,6 +148,7 @@ private:
 
     std::unique_ptr<Ui::Home> ui_;
 
+    PageSlider* pages_ = nullptr;
     DialogHost* dialogs_ = nullptr;
     About* about_ = nullptr;
     Import* import_ = nullptr;
@@ -161,17 +163,11 @@ private:
     myLabel* mini_ = nullptr;
     myLabel* info_ = nullptr;
 
-    QTimer* pageTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
 
     bool maximised_ = false;
     bool previewFullScreen_ = false;
     bool blinkPhase_ = false;
-    int page_ = 0;
-    int homeWidth_ = 0;
-    int settingWidth_ = 0;
-    int homeFullWidth_ = 0;
-    int settingFullWidth_ = 0;
 
     QString lastOpenFolder_ = QStringLiteral("../");
     QString lastProjectFile_ = QStringLiteral("../");

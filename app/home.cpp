@@ -2,6 +2,7 @@
 
 #include "app/dialog_host.h"
 #include "app/mylabel.h"
+#include "app/mymessgebox.h"
 #include "app/page_slider.h"
 #include "app/preview_control.h"
 #include "app/setting_page.h"
@@ -526,9 +527,22 @@ void Home::getCurrentTemplate(QString currentTemplate) {
 
 void Home::on_apply_click() {
     ui_->widget_setting->commit();
-    applyWall(project_, flashPath_);
+    reportProblems(applyWall(project_, flashPath_));
     reloadPreview();
     relayout();
+}
+
+// What Apply could not do is said in the program's message box, without stopping the window.
+void Home::reportProblems(const QStringList& problems) {
+    if (problems.isEmpty()) {
+        return;
+    }
+    qWarning().noquote() << problems.join(QLatin1Char(' '));
+    if (!messageBox_) {
+        messageBox_ = new MymessgeBox(this);
+        messageBox_->setWindowFlags(messageBox_->windowFlags() | Qt::Window);
+    }
+    messageBox_->showNotice(tr("Notice"), problems.join(QLatin1Char('\n')), QPoint(70, 20));
 }
 
 void Home::setImage(const ImportedSlides& slides) {

@@ -20,6 +20,7 @@ class Buttons;
 class DialogHost;
 class FramelessDialog;
 class Import;
+class MymessgeBox;
 class PageSlider;
 class PreviewControl;
 class Publish;
@@ -132,6 +133,7 @@ private:
     void dialogOpened(FramelessDialog* dialog);
     void dialogClosing(FramelessDialog* dialog);
 
+    void reportProblems(const QStringList& problems);
     void repairWork();
     void setFullScreenButton(bool shown);
 
@@ -158,6 +160,7 @@ private:
     Template* template_ = nullptr;
     upLoad* upload_ = nullptr;
 
+    MymessgeBox* messageBox_ = nullptr;
     myLabel* close_ = nullptr;
     myLabel* max_ = nullptr;
     myLabel* mini_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "app/dialog_host.h"
 #include "app/mylabel.h"
+#include "app/mymessgebox.h"
+#include "app/page_slider.h"
 #include "app/preview_control.h"
 #include "app/setting_page.h"
 #include "app/toolbar_style.h"
@@ -23,7 +25,6 @@
 
 #include <QDebug>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTimer>
@@ -31,9 +32,7 @@
 
 namespace {
 
-constexpr int kPagePeriodMs = 5;
 constexpr int kBlinkPeriodMs = 1000;
-constexpr int kPageStep = 10;
 
 // Where the pages and the preview sit in the window.
 constexpr int kPanelX = 7;
@@ -44,40 +43,9 @@ const QRect kPreviewStart(7, 132, 855, 532);
 const QRect kPreviewNormal(7, 122, 855, 532);
 
 const char* const kUserGuideUrl = "https://quorvex.example/murano/guide/";
-// Where a user whose system lacks the browser engine learns how to install it.
-const char* const kEngineHelpUrl = "https://packages.debian.org/search?keywords=qt6-webengine";
 
 QString titleButtonTip(bool maximised) {
     return maximised ? Home::tr("Normal") : Home::tr("Maximize");
-}
-
-// The window-wide look of the panels, fields and tabs; the toolbar buttons carry their own.
-QString panelStyle() {
-    return QStringLiteral(
-        "QLabel#label_titleText{color: #ffffff; font-size: 14px; font-weight: 600;}"
-        "QWidget#widget_home, QWidget#widget_setting{background-color: rgba(255, 255, 255, 150);"
-        " border-radius: 6px;}"
-        "QWidget#widget_logeSetting, QWidget#widget_backgroundConfig,"
-        " QWidget#widget_screenSetting{background: transparent;}"
-        "QWidget#page_image, QWidget#page_pureColor, QWidget#page_gradientColor,"
-        " QStackedWidget{background: transparent;}"
-        "QLabel#label_style{color: #24557f; font-weight: 600;}"
-        "QWidget#widget_setting QLabel{color: #1d2433;}"
-        "QLineEdit, QComboBox{background-color: #ffffff; color: #1d2433; border: 1px solid #9fb1c7;"
-        " border-radius: 4px; padding: 1px 4px;}"
-        "QLineEdit:focus, QComboBox:focus{border: 1px solid #3d8fe0;}"
-        "QWidget#widget_setting QToolButton#toolButton_file,"
-        " QWidget#widget_setting QToolButton#toolButton_color,"
-        " QWidget#widget_setting QToolButton#toolButton_startColor,"
-        " QWidget#widget_setting QToolButton#toolButton_endColor{background-color: #e9eef5;"
-        " border: 1px solid #9fb1c7; border-radius: 4px;}"
-        "QCheckBox{color: #1d2433;}"
-        "QFrame#line_home3, QFrame#line_home5{color: rgba(0, 0, 0, 60);}"
-        "QMenuBar{background: transparent; border: none;}"
-        "QMenuBar::item{padding: 0px; background: transparent;}"
-        "QMenu{background-color: #ffffff; color: #1d2433; border: 1px solid #9fb1c7;}"
-        "QMenu::item:selected{background-color: #55aaff; color: #ffffff;}"
-        "QMenu::item:disabled{color: #9aa3b2;}");
 }
 
 } // namespace
@@ -93,18 +61,14 @@ Home::Home(QWidget* parent) : FramelessWindow(kRadius, parent), ui_(std::make_un
 
     // 2.-3. Where the wall lives; the page and blink timers (the fade-in is the window's own).
     flashPath_ = workFolder();
-    pageTimer_ = new QTimer(this);
     blinkTimer_ = new QTimer(this);
     connect(fadeTimer(), &QTimer::timeout, this, &Home::opacityShowSlot);
-    connect(pageTimer_, &QTimer::timeout, this, &Home::pageShowSlot);
     connect(blinkTimer_, &QTimer::timeout, this, &Home::showIcon);
 
     // 4. The home page starts open, the settings page closed.
-    homeFullWidth_ = ui_->widget_home->width();
-    settingFullWidth_ = ui_->widget_setting->width();
-    homeWidth_ = homeFullWidth_;
-    settingWidth_ = 0;
-    ui_->widget_setting->setGeometry(kPanelX, kPanelY, 0, kPanelHeight);
+    pages_ = new PageSlider(ui_->widget_home, ui_->widget_setting,
+                            QRect(kPanelX, kPanelY, ui_->widget_home->width(), kPanelHeight), this);
+    connect(pages_->timer(), &QTimer::timeout, this, &Home::pageShowSlot);
 
     // 5.-6. The dialogs and what they report.
     initDialogs();
@@ -213,7 +177,7 @@ void Home::initLabel() {
 }
 
 void Home::initStyle() {
-    centralWidget()->setStyleSheet(panelStyle());
+    centralWidget()->setStyleSheet(toolbar::panelStyle());
     const Ui::HomePage& commands = ui_->widget_home->form();
     for (QToolButton* tab : {ui_->toolButton_home, ui_->toolButton_setting}) {
         tab->setCursor(Qt::PointingHandCursor);
@@ -289,30 +253,8 @@ void Home::createPreview() {
 }
 
 bool Home::loadPreview() {
-    for (;;) {
-        if (preview_->setControl()) {
-            const QString movie = toNativePath(flashPath_ + QStringLiteral("/main.swf"));
-            qDebug() << "path.flashPath" << flashPath_;
-            preview_->loadMovie(movie);
-            return true;
-        }
-        QMessageBox question(QMessageBox::Critical, tr("Quorvex Murano"),
-                             tr("Your system hasn't the wall player engine installed."),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Retry);
-        question.setInformativeText(tr("Do you want to download and install the wall player "
-                                       "engine now?"));
-        question.setDefaultButton(QMessageBox::Yes);
-        switch (question.exec()) {
-        case QMessageBox::Yes:
-            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kEngineHelpUrl)));
-            break;
-        case QMessageBox::Retry:
-            break;
-        default:
-            return false;
-        }
-        preview_->clear();
-    }
+    qDebug() << "path.flashPath" << flashPath_;
+    return preview_->playOrAsk(toNativePath(flashPath_ + QStringLiteral("/main.swf")));
 }
 
 void Home::reloadPreview() {
@@ -428,6 +370,10 @@ QString Home::blinkStyle() {
     return toolbar::blinkStyle();
 }
 
+int Home::currentPage() const {
+    return pages_->current();
+}
+
 void Home::on_home_click() {
     switchPage(0);
 }
@@ -437,11 +383,9 @@ void Home::on_setting_click() {
 }
 
 void Home::switchPage(int page) {
-    page_ = page;
     QToolButton* current = page == 0 ? ui_->toolButton_home : ui_->toolButton_setting;
     QToolButton* other = page == 0 ? ui_->toolButton_setting : ui_->toolButton_home;
-    (page == 0 ? static_cast<QWidget*>(ui_->widget_home) : ui_->widget_setting)->show();
-    pageTimer_->start(kPagePeriodMs);
+    pages_->switchTo(page);
     toolbar::select(current, true);
     current->setEnabled(false);
     toolbar::select(other, false);
@@ -453,26 +397,13 @@ void Home::switchPage(int page) {
 }
 
 void Home::pageShowSlot() {
-    int& closing = page_ == 0 ? settingWidth_ : homeWidth_;
-    int& opening = page_ == 0 ? homeWidth_ : settingWidth_;
-    const int openingFull = page_ == 0 ? homeFullWidth_ : settingFullWidth_;
-    if (closing > 0) {
-        closing = std::max(0, closing - kPageStep);
-    } else if (opening < openingFull) {
-        opening = std::min(openingFull, opening + kPageStep);
-    } else {
-        pageTimer_->stop();
-        if (page_ == 1) {
-            relayout();
-        }
-        return;
+    if (pages_->tick() && pages_->current() == 1) {
+        relayout();
     }
-    ui_->widget_home->setGeometry(kPanelX, kPanelY, homeWidth_, kPanelHeight);
-    ui_->widget_setting->setGeometry(kPanelX, kPanelY, settingWidth_, kPanelHeight);
 }
 
 void Home::showIcon() {
-    if (page_ != 1) {
+    if (pages_->current() != 1) {
         return;
     }
     blinkPhase_ = !blinkPhase_;
@@ -596,9 +527,22 @@ void Home::getCurrentTemplate(QString currentTemplate) {
 
 void Home::on_apply_click() {
     ui_->widget_setting->commit();
-    applyWall(project_, flashPath_);
+    reportProblems(applyWall(project_, flashPath_));
     reloadPreview();
     relayout();
+}
+
+// What Apply could not do is said in the program's message box, without stopping the window.
+void Home::reportProblems(const QStringList& problems) {
+    if (problems.isEmpty()) {
+        return;
+    }
+    qWarning().noquote() << problems.join(QLatin1Char(' '));
+    if (!messageBox_) {
+        messageBox_ = new MymessgeBox(this);
+        messageBox_->setWindowFlags(messageBox_->windowFlags() | Qt::Window);
+    }
+    messageBox_->showNotice(tr("Notice"), problems.join(QLatin1Char('\n')), QPoint(70, 20));
 }
 
 void Home::setImage(const ImportedSlides& slides) {
@@ -637,17 +581,7 @@ void Home::relayout() {
     mini_->move(w - 98, 2);
     info_->move(w - 128, 2);
 
-    homeFullWidth_ = w - kPanelMargin;
-    settingFullWidth_ = w - kPanelMargin;
-    if (pageTimer_->isActive()) {
-        homeWidth_ = std::min(homeWidth_, homeFullWidth_);
-        settingWidth_ = std::min(settingWidth_, settingFullWidth_);
-    } else {
-        homeWidth_ = page_ == 0 ? homeFullWidth_ : 0;
-        settingWidth_ = page_ == 1 ? settingFullWidth_ : 0;
-    }
-    ui_->widget_home->setGeometry(kPanelX, kPanelY, homeWidth_, kPanelHeight);
-    ui_->widget_setting->setGeometry(kPanelX, kPanelY, settingWidth_, kPanelHeight);
+    pages_->setFullWidth(w - kPanelMargin);
     ui_->widget_setting->placeCommands(w);
 
     preview_->setGeometry(previewRect());

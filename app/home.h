@@ -20,6 +20,8 @@ class Buttons;
 class DialogHost;
 class FramelessDialog;
 class Import;
+class MymessgeBox;
+class PageSlider;
 class PreviewControl;
 class Publish;
 class QMenuBar;
@@ -45,7 +47,7 @@ public:
     static constexpr int kFrame = 10;
 
     // The pages: 0 home, 1 settings.
-    int currentPage() const { return page_; }
+    int currentPage() const;
     bool isPreviewFullScreen() const { return previewFullScreen_; }
     bool isMaximised() const { return maximised_; }
     // The background mode of the settings panel: 0 image, 1 pure colour, 2 gradient.
@@ -131,6 +133,7 @@ private:
     void dialogOpened(FramelessDialog* dialog);
     void dialogClosing(FramelessDialog* dialog);
 
+    void reportProblems(const QStringList& problems);
     void repairWork();
     void setFullScreenButton(bool shown);
 
@@ -147,6 +150,7 @@ private:
 
     std::unique_ptr<Ui::Home> ui_;
 
+    PageSlider* pages_ = nullptr;
     DialogHost* dialogs_ = nullptr;
     About* about_ = nullptr;
     Import* import_ = nullptr;
@@ -156,22 +160,17 @@ private:
     Template* template_ = nullptr;
     upLoad* upload_ = nullptr;
 
+    MymessgeBox* messageBox_ = nullptr;
     myLabel* close_ = nullptr;
     myLabel* max_ = nullptr;
     myLabel* mini_ = nullptr;
     myLabel* info_ = nullptr;
 
-    QTimer* pageTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
 
     bool maximised_ = false;
     bool previewFullScreen_ = false;
     bool blinkPhase_ = false;
-    int page_ = 0;
-    int homeWidth_ = 0;
-    int settingWidth_ = 0;
-    int homeFullWidth_ = 0;
-    int settingFullWidth_ = 0;
 
     QString lastOpenFolder_ = QStringLiteral("../");
     QString lastProjectFile_ = QStringLiteral("../");

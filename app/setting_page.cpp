@@ -29,6 +29,7 @@ SettingPage::SettingPage(QWidget* parent)
     ui_->setupUi(this);
     // The window's style sheet paints the page's panel, as it does a plain widget's.
     setAttribute(Qt::WA_StyledBackground);
+    chrome::allowLongText(this);
     const struct {
         QToolButton* button;
         const char* icon;

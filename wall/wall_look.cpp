@@ -173,7 +173,10 @@ QString xmlEscaped(const QString& text) {
             escaped += QLatin1String("&#9;");
             break;
         default:
-            escaped += c;
+            // Other control characters have no place in an XML document, not even as references.
+            if (c.unicode() >= 0x20) {
+                escaped += c;
+            }
         }
     }
     return escaped;

@@ -64,5 +64,6 @@ QString installLogo(const QString& logoFile, const QString& workFolder);
 // names ("background/background.<ext>").
 QString installBackground(const QString& backgroundFile, const QString& workFolder);
 
-// Escapes &, <, >, " and ' as XML entities, and line breaks as character references.
+// Escapes &, <, >, " and ' as XML entities, and line breaks and tabs as character references;
+// drops every other control character, which XML does not allow.
 QString xmlEscaped(const QString& text);

@@ -52,9 +52,10 @@ QString galleryIndexPath(const QString& workFolder);
 
 // Apply, without windows: repairs the work folder from the template, writes the user settings
 // file, copies the logo and (for an image background) the background into the work folder,
-// rebuilds the start tag and writes the index and its script twin. Returns whether the index was
-// written; a failed write leaves the old index and its twin as they were.
-bool applyWall(const WallProject& project, const QString& workFolder);
+// rebuilds the start tag and writes the index and its script twin. A chosen logo or background
+// that is gone leaves the wall's own copy in place. Returns what went wrong, each saying where
+// (empty when all went well); a failed write leaves the old index and its twin as they were.
+QStringList applyWall(const WallProject& project, const QString& workFolder);
 
 // Shows or hides the player's full-screen button by editing the index in place (and its twin),
 // without rebuilding anything. An unreadable index is never replaced.

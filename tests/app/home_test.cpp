@@ -208,6 +208,8 @@ void HomeTest::laterStartReusesTheWorkFolderAndRepairsIt() {
     QStringList settings = lines(userSettingsFile());
     settings[17] = QStringLiteral("22");
     settings.insert(18, QStringLiteral("1"));
+    settings[3] = QStringLiteral("https://x.example/") + QString(40000, QLatin1Char('a'));
+    settings[8] = QString(33000, QLatin1Char('t'));
     QFile file(userSettingsFile());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(settings.join(QLatin1Char('\n')).toUtf8());
@@ -220,6 +222,10 @@ void HomeTest::laterStartReusesTheWorkFolderAndRepairsIt() {
     QVERIFY(!modeEntry(second, QStringLiteral("Gradient Color"))->isEnabled());
     QCOMPARE(child<QComboBox>(&second, "comboBox_position")->currentText(), QStringLiteral("Tile"));
     QVERIFY(child<QCheckBox>(&second, "checkBox_showLogo")->isChecked());
+    second.on_apply_click();
+    // Long values come back whole on their way through the panel and the book dialog.
+    QCOMPARE(lines(userSettingsFile()).value(3), settings.value(3));
+    QCOMPARE(lines(userSettingsFile()).value(8), settings.value(8));
 }
 
 void HomeTest::panelEditsReachTheWallAtApply() {

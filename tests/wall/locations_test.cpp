@@ -52,6 +52,15 @@ TEST_F(LocationsTest, StateFolderIsCreatedPrivateAndTightenedWhenLooser) {
     EXPECT_EQ(QFile::permissions(state) & (ownerOnly | groupOther), ownerOnly);
 }
 
+TEST_F(LocationsTest, AStatePathThatIsAFileIsNeverMadePrivate) {
+    writeFile(scratch.path() + "/quorvex", "someone's file");
+    QFile::setPermissions(scratch.path() + "/quorvex",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    tempLocation();
+    EXPECT_TRUE(QFile::permissions(scratch.path() + "/quorvex") & QFile::ReadOther);
+    EXPECT_EQ(readFile(scratch.path() + "/quorvex"), "someone's file");
+}
+
 TEST_F(LocationsTest, ARelativeStateHomeIsIgnored) {
     qputenv("XDG_STATE_HOME", "relative/state");
     qputenv("HOME", (scratch.path() + "/home").toUtf8());

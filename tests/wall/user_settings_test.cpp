@@ -2,6 +2,7 @@
 #include "wall/user_settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -154,6 +155,16 @@ TEST_F(UserSettingsTest, AnUnreadableFileChangesNothingAndWritesNothing) {
     EXPECT_EQ(start.source, UserSettingsSource::Unreadable);
     EXPECT_EQ(start.values, form());
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(UserSettingsTest, AFifoOrALinkToAnEndlessDeviceIsNeverReadAndNeverBlocks) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(startUserSettings(path, "/opt/murano/", form()).source,
+              UserSettingsSource::Unreadable);
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    EXPECT_EQ(startUserSettings(path, "/opt/murano/", form()).source,
+              UserSettingsSource::Unreadable);
 }
 
 TEST(ColourSwatch, StyleUsesTheDecimalValuesOfTheHexPairs) {

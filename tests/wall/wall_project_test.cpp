@@ -75,7 +75,7 @@ TEST_F(WallProjectTest, ApplyWritesTheStartTagForEveryBackground) {
     const QString declaration = fileLines(index()).value(0);
     for (const auto& c : cases) {
         project.setLook(edited(c.mode, c.position));
-        ASSERT_TRUE(applyWall(project, work));
+        ASSERT_TRUE(applyWall(project, work).isEmpty());
         EXPECT_EQ(startTag(),
                   QString("<gallery imagesFolder=\"wallimages/\" "
                           "thumbnailsFolder=\"wallimages/thumbs/\" back_ground=\"%1\" "
@@ -164,4 +164,56 @@ TEST_F(WallProjectTest, TheFullScreenButtonIsEditedInPlace) {
     QFile::remove(index());
     showFullScreenButton(work, true);
     EXPECT_FALSE(QFile::exists(index())) << "a missing index is never written";
+}
+
+TEST_F(WallProjectTest, AMovedLogoOrBackgroundLeavesTheWallsCopyAndSaysSo) {
+    WallLook look = project.look();
+    look.logoFile = scratch.path() + "/moved/brand.png";
+    look.backgroundFile = scratch.path() + "/moved/sky.jpg";
+    look.mode = BackgroundMode::Image;
+    project.setLook(look);
+    const QStringList problems = applyWall(project, work);
+    ASSERT_EQ(problems.size(), 2);
+    EXPECT_TRUE(problems.at(0).contains(look.logoFile));
+    EXPECT_EQ(readFile(work + "logo/logo.png"), "png");
+    EXPECT_TRUE(startTag().contains("logo_img=\"logo/logo.png\" "));
+    EXPECT_TRUE(startTag().contains("back_ground=\"2{background/background.jpg,center}\" "));
+}
+
+TEST_F(WallProjectTest, AnIndexThatCannotBeWrittenIsReportedWithItsPlace) {
+    QFile::remove(index());
+    QDir().mkpath(index()); // images.xml replaced by a folder
+    const QStringList problems = applyWall(project, work);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.at(0).contains(index()));
+}
+
+TEST_F(WallProjectTest, ControlCharactersInTheDescriptionKeepTheIndexValidXml) {
+    WallLook look = project.look();
+    look.description = QString("bell\x07 and\x1b escape\nnext");
+    project.setLook(look);
+    applyWall(project, work);
+    EXPECT_TRUE(startTag().contains("description=\"bell and escape&#10;next\" "));
+}
+
+TEST_F(WallProjectTest, BlankLinesAndOneLineIndexesKeepEveryImage) {
+    const QByteArray declaration = "<?xml version=\"1.0\"?>";
+    const QByteArray images = "<img src=\"0.jpg\" /><img src=\"1.jpg\" />";
+    const struct {
+        const char* name;
+        QByteArray content;
+    } cases[] = {
+        {"blank line", declaration + "\n<gallery >\n\t<img src=\"0.jpg\" />\n\n"
+                                     "\t<img src=\"1.jpg\" />\n</gallery>\n"},
+        {"one line", declaration + "<gallery a=\"1\">" + images + "</gallery>"},
+    };
+    for (const auto& c : cases) {
+        writeFile(index(), c.content);
+        project.loadIndex(work);
+        applyWall(project, work);
+        const QStringList lines = fileLines(index());
+        EXPECT_EQ(lines.filter("<gallery").size(), 1) << c.name;
+        EXPECT_EQ(lines.filter("<img").size(), 2) << c.name;
+        EXPECT_EQ(lines.filter("</gallery>").size(), 1) << c.name;
+    }
 }

@@ -14,7 +14,7 @@ packages=(
     # the presentation application and its UNO SDK; PDF to PS
     libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
     # reference online book service
-    libcpp-httplib-dev libsqlite3-dev
+    libcpp-httplib-dev libsqlite3-dev libsodium-dev
     # player tests in a real browser; desktop integration; a display for screenshots
     chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
 )

@@ -19,22 +19,26 @@ std::int64_t secondsNow() {
 
 } // namespace
 
-std::string registerAccount(AccountStore& accounts, const std::string& name,
-                            const std::string& email, const std::string& password) {
-    for (const std::string& problem :
+Registration registerAccount(AccountStore& accounts, const std::string& name,
+                             const std::string& email, const std::string& password,
+                             std::string& problem) {
+    for (const std::string& found :
          {userNameProblem(name), emailProblem(email), passwordProblem(password)}) {
-        if (!problem.empty()) {
-            return problem;
+        if (!found.empty()) {
+            problem = found;
+            return Registration::Refused;
         }
     }
     const std::string hash = hashPassword(password);
     if (hash.empty()) {
-        return "The password cannot be stored now; please try again later.";
+        problem = "The password cannot be stored now; please try again later.";
+        return Registration::Failed;
     }
     if (!accounts.addAccount(name, email, hash)) {
-        return "The user name \"" + name + "\" is taken.";
+        problem = "The user name \"" + name + "\" is taken.";
+        return Registration::NameTaken;
     }
-    return {};
+    return Registration::Created;
 }
 
 Login checkLogin(AccountStore& accounts, const std::string& name, const std::string& password) {

@@ -11,9 +11,12 @@ namespace bookservice {
 // How long a session lasts after its login.
 constexpr std::int64_t kSessionSeconds = 30 * 24 * 60 * 60;
 
-// Creates an account after checking every field; the reason when it cannot, empty on success.
-std::string registerAccount(AccountStore& accounts, const std::string& name,
-                            const std::string& email, const std::string& password);
+enum class Registration { Created, Refused, NameTaken, Failed };
+
+// Creates an account after checking every field; `problem` says why when it is not Created.
+Registration registerAccount(AccountStore& accounts, const std::string& name,
+                             const std::string& email, const std::string& password,
+                             std::string& problem);
 
 enum class LoginResult { Success, UnknownName, WrongPassword };
 

@@ -68,9 +68,9 @@ std::string readPassword(const std::string& name) {
 }
 
 int addUser(AccountStore& accounts, const ServiceOptions& options) {
-    const std::string problem =
-        registerAccount(accounts, options.userName, options.email, readPassword(options.userName));
-    if (!problem.empty()) {
+    std::string problem;
+    if (registerAccount(accounts, options.userName, options.email, readPassword(options.userName),
+                        problem) != Registration::Created) {
         return fail(problem);
     }
     std::cout << "Added user " << options.userName << " (id "

@@ -21,6 +21,9 @@ const char* const kSessionCookie = "bookservice_session";
 const char* const kText = "text/plain; charset=utf-8";
 const char* const kHtml = "text/html; charset=utf-8";
 constexpr std::size_t kServeChunk = 64 * 1024;
+// A refused body up to this size is read and dropped, so that a client that sends it whole before
+// reading the answer still gets the answer; a larger one ends the connection instead.
+constexpr std::uint64_t kDrainLimit = 16 << 20;
 
 // Refusal texts carry none of the client's markers of success ("ccess", "has exist", "URL[").
 const char* const kLogInFirst = "Please log in first.";
@@ -121,6 +124,20 @@ std::string bookAddress(const httplib::Request& request, std::int64_t owner,
            "/flipbook/" + book + "/index.html";
 }
 
+void discardBody(const httplib::Request& request, httplib::Response& response,
+                 const httplib::ContentReader& reader) {
+    const bool small = request.has_header("Content-Length") &&
+                       request.get_header_value<std::uint64_t>("Content-Length") <= kDrainLimit;
+    const auto drop = [](const char*, std::size_t) { return true; };
+    const bool drained =
+        small && (request.is_multipart_form_data()
+                      ? reader([](const httplib::MultipartFormData&) { return true; }, drop)
+                      : reader(drop));
+    if (!drained) {
+        response.set_header("Connection", "close");
+    }
+}
+
 // One line per request on standard error: time, peer, method, path (no query: it may hold
 // secrets), status, size, and for refusals their reason.
 void logRequest(const httplib::Request& request, const httplib::Response& response) {
@@ -207,10 +224,13 @@ void BookService::registerAccount(const httplib::Request& request, httplib::Resp
     auto fields = parseForm(request.body);
     const std::string& name = fields["user_login"];
     const std::string& email = fields["user_email"];
-    const std::string problem =
-        bookservice::registerAccount(accounts_, name, email, fields["user_pass"]);
-    if (!problem.empty()) {
-        response.status = accounts_.accountByName(name) ? 409 : 400;
+    std::string problem;
+    const Registration outcome =
+        bookservice::registerAccount(accounts_, name, email, fields["user_pass"], problem);
+    if (outcome != Registration::Created) {
+        response.status = outcome == Registration::NameTaken ? 409
+                          : outcome == Registration::Refused ? 400
+                                                             : 500;
         response.set_content(registerPage(problem, name, email), kHtml);
         return;
     }
@@ -305,7 +325,7 @@ std::optional<int> BookService::uploadRefusal(const httplib::Request& request,
 void BookService::upload(const httplib::Request& request, httplib::Response& response,
                          const httplib::ContentReader& reader) {
     if (uploadRefusal(request, response)) {
-        response.set_header("Connection", "close");
+        discardBody(request, response, reader);
         return;
     }
     const auto account = sessionOwner(accounts_, cookieValue(request, kSessionCookie));

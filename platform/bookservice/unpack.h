@@ -14,7 +14,7 @@ struct UnpackLimits {
     std::size_t maxEntries = 20000;
 };
 
-enum class UnpackVerdict { Unpacked, Refused, TooLarge, CannotWrite };
+enum class UnpackVerdict { Unpacked, Refused, TooLarge, StorageFault };
 
 struct UnpackResult {
     UnpackVerdict verdict = UnpackVerdict::Unpacked;

@@ -127,7 +127,7 @@ Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
         return {400, "The archive cannot be unpacked: " + result.message};
     case UnpackVerdict::TooLarge:
         return {413, "The book is too large: " + result.message};
-    case UnpackVerdict::CannotWrite:
+    case UnpackVerdict::StorageFault:
         return {500, "The book cannot be stored now."};
     }
 

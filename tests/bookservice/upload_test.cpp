@@ -30,6 +30,14 @@ std::vector<ZipEntry> wallEntries(const std::string& book) {
         {book + "\\index.html", "<html>\n<head>\n<meta charset=\"utf-8\">\n<title>T</title>\n"}};
 }
 
+// The body without its "bookname" part, still well formed.
+std::string withoutBookName(const std::string& body) {
+    return body.substr(0, body.find("--" + kBoundary +
+                                    "\r\nContent-Disposition: form-data; "
+                                    "name=\"bookname\"")) +
+           "--" + kBoundary + "--\r\n";
+}
+
 class BookUpload : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,7 +120,8 @@ TEST_F(BookUpload, RefusedUploadsLeaveNothingBehind) {
         {"someone else's name", clientUploadBody(good, "alice", "demo"), bob, 403},
         {"oversize", clientUploadBody(std::string(3 << 20, 'x'), "alice", "demo"), alice_, 413},
         {"malformed multipart", "no boundary anywhere in this body", alice_, 400},
-        {"missing part", clientUploadBody(good, "alice", "demo").substr(0, 100), alice_, 400},
+        {"cut short", clientUploadBody(good, "alice", "demo").substr(0, 300), alice_, 400},
+        {"missing part", withoutBookName(clientUploadBody(good, "alice", "demo")), alice_, 400},
         {"zip slip", clientUploadBody(book({{"demo\\..\\..\\evil.html", "x"}}), "alice", "demo"),
          alice_, 400},
         {"absolute name", clientUploadBody(book({{"/tmp/evil.html", "x"}}), "alice", "demo"),

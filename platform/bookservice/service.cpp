@@ -2,6 +2,7 @@
 
 #include "platform/bookservice/accounts.h"
 #include "platform/bookservice/form.h"
+#include "platform/bookservice/multipart.h"
 #include "platform/bookservice/register_page.h"
 #include "platform/bookservice/rules.h"
 #include "platform/bookservice/upload.h"
@@ -124,16 +125,36 @@ std::string bookAddress(const httplib::Request& request, std::int64_t owner,
            "/flipbook/" + book + "/index.html";
 }
 
+// cpp-httplib parses a body itself whenever its Content-Type says multipart, in small steps that
+// cost more than the transfer. An upload's type is kept under another header name instead, so its
+// body reaches the upload handler raw and streams to disk at full speed; the handler parses it
+// from the file.
+const char* const kUploadPath = "/app/flipbook/fp-zip.php";
+const char* const kUploadTypeHeader = "X-Upload-Content-Type";
+
+void keepUploadTypeAside(const httplib::Request& request) {
+    if (request.path != kUploadPath) {
+        return;
+    }
+    // The server's own request object, lent as const to the routing hook; it is not const itself.
+    auto& headers = const_cast<httplib::Headers&>(request.headers);
+    const auto type = headers.find("Content-Type");
+    if (type != headers.end()) {
+        headers.emplace(kUploadTypeHeader, type->second);
+        headers.erase(type);
+    }
+}
+
+std::string uploadType(const httplib::Request& request) {
+    return request.has_header(kUploadTypeHeader) ? request.get_header_value(kUploadTypeHeader)
+                                                 : request.get_header_value("Content-Type");
+}
+
 void discardBody(const httplib::Request& request, httplib::Response& response,
                  const httplib::ContentReader& reader) {
     const bool small = request.has_header("Content-Length") &&
                        request.get_header_value<std::uint64_t>("Content-Length") <= kDrainLimit;
-    const auto drop = [](const char*, std::size_t) { return true; };
-    const bool drained =
-        small && (request.is_multipart_form_data()
-                      ? reader([](const httplib::MultipartFormData&) { return true; }, drop)
-                      : reader(drop));
-    if (!drained) {
+    if (!small || !reader([](const char*, std::size_t) { return true; })) {
         response.set_header("Connection", "close");
     }
 }
@@ -178,20 +199,23 @@ void BookService::install(httplib::Server& server) {
                 [this](const Request& rq, Response& rs) { points(rq, rs); });
     server.Post("/app/flipbook/fileexist.php",
                 [this](const Request& rq, Response& rs) { bookExists(rq, rs); });
-    server.Post("/app/flipbook/fp-zip.php",
-                [this](const Request& rq, Response& rs, const ContentReader& reader) {
-                    upload(rq, rs, reader);
-                });
+    server.Post(kUploadPath, [this](const Request& rq, Response& rs, const ContentReader& reader) {
+        upload(rq, rs, reader);
+    });
     server.Get(R"(/u/(\d{1,18})/flipbook/([A-Za-z0-9_-]{1,100})(/.*)?)",
                [this](const Request& rq, Response& rs) { serveBook(rq, rs); });
 
     server.set_expect_100_continue_handler([this](const Request& rq, Response& rs) {
-        if (rq.path == "/app/flipbook/fp-zip.php") {
+        if (rq.path == kUploadPath) {
             if (const auto refusal = uploadRefusal(rq, rs)) {
                 return *refusal;
             }
         }
         return 100;
+    });
+    server.set_pre_routing_handler([](const Request& rq, Response&) {
+        keepUploadTypeAside(rq);
+        return httplib::Server::HandlerResponse::Unhandled;
     });
     server.set_error_handler([](const Request&, Response& rs) {
         if (rs.body.empty()) {
@@ -315,7 +339,7 @@ std::optional<int> BookService::uploadRefusal(const httplib::Request& request,
               "The upload is larger than " + std::to_string(settings_.maxUpload >> 20) + " MiB.");
         return 413;
     }
-    if (!request.is_multipart_form_data()) {
+    if (multipartBoundary(uploadType(request)).empty()) {
         reply(response, 400, "An upload is a multipart form.");
         return 400;
     }
@@ -334,40 +358,46 @@ void BookService::upload(const httplib::Request& request, httplib::Response& res
         reply(response, 500, "The upload cannot be received now.");
         return;
     }
-    const std::filesystem::path archive = scratch.path() / "upload.zip";
-    UploadParts parts;
-    switch (receiveUpload(reader, archive, settings_.maxUpload, parts)) {
+    const std::filesystem::path body = scratch.path() / "body";
+    switch (receiveBody(reader, body, settings_.maxUpload)) {
     case Receipt::Complete:
         break;
     case Receipt::TooLarge:
         reply(response, 413, "The upload is too large.");
         return;
     case Receipt::Broken:
-        reply(response, 400, "The upload is not a well-formed multipart form.");
+        reply(response, 400, "The upload was cut short.");
         return;
     }
-    if (!parts.hasArchive || !parts.hasUserName || !parts.hasBookName) {
+    UploadForm form;
+    switch (readUploadForm(body, multipartBoundary(uploadType(request)), form)) {
+    case FormCheck::Complete:
+        break;
+    case FormCheck::Malformed:
+        reply(response, 400, "The upload is not a well-formed multipart form.");
+        return;
+    case FormCheck::MissingPart:
         reply(response, 400,
               "The upload needs its parts user_upload_file[], username and bookname.");
         return;
     }
-    if (!sameClientText(parts.userName, account->name)) {
+    if (!sameClientText(form.userName, account->name)) {
         reply(response, 403, kNotYours);
         return;
     }
-    if (!isBookName(parts.bookName)) {
+    if (!isBookName(form.bookName)) {
         reply(response, 400, "A book name is made of letters A-Z, digits, \"_\" and \"-\".");
         return;
     }
-    if (books_.hasBook(account->id, parts.bookName)) {
+    if (books_.hasBook(account->id, form.bookName)) {
         reply(response, 409, "The book exists already; please choose another name.");
         return;
     }
-    const Reply published = publishUpload(books_, scratch.path(), archive, account->id,
-                                          parts.bookName, settings_.unpack);
+    const Reply published = publishUpload(books_, scratch.path(), body, form.archive, account->id,
+                                          form.bookName, settings_.unpack);
     reply(response, published.status,
           published.status == 200
-              ? "Upload complete. URL[" + bookAddress(request, account->id, parts.bookName) + "]"
+              ? "Upload complete. URL[" + bookAddress(request, account->id, form.bookName) + "]"
               : published.text);
 }
 

@@ -40,16 +40,17 @@ std::string messageFor(const murano::zipread::Status& status, const std::filesys
 
 } // namespace
 
-UnpackResult unpackArchive(const std::filesystem::path& archive,
-                           const std::filesystem::path& folder, const UnpackLimits& limits) {
+UnpackResult unpackArchive(const std::filesystem::path& file, std::uint64_t offset,
+                           std::uint64_t length, const std::filesystem::path& folder,
+                           const UnpackLimits& limits) {
     murano::zipread::Archive zip;
-    murano::zipread::Status status = zip.open(archive.string());
+    murano::zipread::Status status = zip.open(file.string(), offset, length);
     if (status.ok()) {
         status =
             murano::zipread::extractAll(zip, folder.string(), {limits.maxBytes, limits.maxEntries});
     }
     return {verdictOf(status.failure),
-            status.ok() ? std::string() : messageFor(status, archive, folder)};
+            status.ok() ? std::string() : messageFor(status, file, folder)};
 }
 
 } // namespace bookservice

@@ -21,8 +21,10 @@ struct UnpackResult {
     std::string message; // why, for people, when not unpacked
 };
 
-// Entry names may separate folders with "/" or "\".
-UnpackResult unpackArchive(const std::filesystem::path& archive,
-                           const std::filesystem::path& folder, const UnpackLimits& limits);
+// Unpacks the archive held in `length` bytes at `offset` of `file` into `folder`. Entry names may
+// separate folders with "/" or "\".
+UnpackResult unpackArchive(const std::filesystem::path& file, std::uint64_t offset,
+                           std::uint64_t length, const std::filesystem::path& folder,
+                           const UnpackLimits& limits);
 
 } // namespace bookservice

@@ -9,51 +9,12 @@ namespace bookservice {
 namespace {
 
 constexpr std::size_t kLongestField = 1024;
-constexpr std::size_t kWriteBuffer = 1 << 20;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Where the data of the part being read goes.
-enum class Target { Archive, UserName, BookName, Ignored };
-
-// Starts a part; false when the part must not come (again).
-bool startPart(const std::string& name, const std::filesystem::path& archivePath, File& archive,
-               UploadParts& parts, Target& target) {
-    bool* seen = nullptr;
-    if (name == "user_upload_file[]") {
-        seen = &parts.hasArchive;
-        target = Target::Archive;
-    } else if (name == "username") {
-        seen = &parts.hasUserName;
-        target = Target::UserName;
-    } else if (name == "bookname") {
-        seen = &parts.hasBookName;
-        target = Target::BookName;
-    } else {
-        target = Target::Ignored;
-        return true;
-    }
-    if (*seen) {
-        return false;
-    }
-    *seen = true;
-    if (target == Target::Archive) {
-        archive.reset(std::fopen(archivePath.c_str(), "wbx"));
-        return archive && std::setvbuf(archive.get(), nullptr, _IOFBF, kWriteBuffer) == 0;
-    }
-    return true;
-}
-
-bool appendField(std::string& field, const char* data, std::size_t size) {
-    if (field.size() + size > kLongestField) {
-        return false;
-    }
-    field.append(data, size);
-    return true;
-}
 
 } // namespace
 
@@ -78,48 +39,68 @@ void clearStaging(const std::filesystem::path& staging) {
     }
 }
 
-Receipt receiveUpload(const httplib::ContentReader& reader, const std::filesystem::path& archive,
-                      std::uint64_t maxBytes, UploadParts& parts) {
-    File file;
-    Target target = Target::Ignored;
+Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
+                    std::uint64_t maxBytes) {
+    File file(std::fopen(body.c_str(), "wbx"));
+    if (!file || std::setvbuf(file.get(), nullptr, _IOFBF, kWriteBuffer) != 0) {
+        return Receipt::Broken;
+    }
     std::uint64_t received = 0;
     bool tooLarge = false;
-    const bool read = reader(
-        [&](const httplib::MultipartFormData& part) {
-            return startPart(part.name, archive, file, parts, target);
-        },
-        [&](const char* data, std::size_t size) {
-            received += size;
-            if (received > maxBytes) {
-                tooLarge = true;
-                return false;
-            }
-            switch (target) {
-            case Target::Archive:
-                return std::fwrite(data, 1, size, file.get()) == size;
-            case Target::UserName:
-                return appendField(parts.userName, data, size);
-            case Target::BookName:
-                return appendField(parts.bookName, data, size);
-            case Target::Ignored:
-                break;
-            }
-            return true;
-        });
-    const bool written = !file || std::fclose(file.release()) == 0;
+    const bool read = reader([&](const char* data, std::size_t size) {
+        received += size;
+        if (received > maxBytes) {
+            tooLarge = true;
+            return false;
+        }
+        return std::fwrite(data, 1, size, file.get()) == size;
+    });
+    const bool written = std::fclose(file.release()) == 0;
     if (tooLarge) {
         return Receipt::TooLarge;
     }
     return read && written ? Receipt::Complete : Receipt::Broken;
 }
 
+FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,
+                         UploadForm& form) {
+    std::vector<FormPart> parts;
+    if (!findParts(body, boundary, parts)) {
+        return FormCheck::Malformed;
+    }
+    bool hasArchive = false;
+    bool hasUserName = false;
+    bool hasBookName = false;
+    for (const FormPart& part : parts) {
+        bool* seen = part.name == "user_upload_file[]" ? &hasArchive
+                     : part.name == "username"         ? &hasUserName
+                     : part.name == "bookname"         ? &hasBookName
+                                                       : nullptr;
+        if (!seen) {
+            continue;
+        }
+        if (*seen) {
+            return FormCheck::Malformed;
+        }
+        *seen = true;
+        if (seen == &hasArchive) {
+            form.archive = part;
+        } else if (!readPart(body, part, kLongestField,
+                             seen == &hasUserName ? form.userName : form.bookName)) {
+            return FormCheck::Malformed;
+        }
+    }
+    return hasArchive && hasUserName && hasBookName ? FormCheck::Complete : FormCheck::MissingPart;
+}
+
 Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
-                    const std::filesystem::path& archive, std::int64_t owner,
+                    const std::filesystem::path& body, const FormPart& archive, std::int64_t owner,
                     const std::string& book, const UnpackLimits& limits) {
     const std::filesystem::path unpacked = scratch / "unpacked";
-    const UnpackResult result = unpackArchive(archive, unpacked, limits);
+    const UnpackResult result =
+        unpackArchive(body, archive.offset, archive.length, unpacked, limits);
     std::error_code error;
-    std::filesystem::remove(archive, error);
+    std::filesystem::remove(body, error);
     switch (result.verdict) {
     case UnpackVerdict::Unpacked:
         break;

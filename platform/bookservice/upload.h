@@ -1,8 +1,10 @@
-// Book uploads: the desktop client's multipart body is streamed to a file in a private scratch
-// folder as it arrives, then unpacked beside it and published with one rename. Whatever goes wrong,
+// Book uploads: the desktop client's multipart body is streamed raw to a file in a private scratch
+// folder as it arrives, its parts are found in the file, the archive is unpacked from where it lies
+// and the book is published with one rename. Whatever goes wrong,
 // the scratch folder goes away and the published books stay as they were.
 #pragma once
 
+#include "platform/bookservice/multipart.h"
 #include "platform/bookservice/storage.h"
 #include "platform/bookservice/unpack.h"
 
@@ -30,31 +32,35 @@ private:
 // Removes what uploads cut short by a crash left in the staging area.
 void clearStaging(const std::filesystem::path& staging);
 
-// The parts of an upload: the archive went to a file, the two short fields are kept here.
-struct UploadParts {
-    bool hasArchive = false;
-    bool hasUserName = false;
-    bool hasBookName = false;
-    std::string userName; // UTF-8 as the client sends it
-    std::string bookName;
-};
-
 enum class Receipt { Complete, TooLarge, Broken };
 
-// Reads the multipart body, writing the "user_upload_file[]" part to `archive`. Broken covers a
-// malformed body, a repeated or oversized field, a failed write and a client that went away.
-Receipt receiveUpload(const httplib::ContentReader& reader, const std::filesystem::path& archive,
-                      std::uint64_t maxBytes, UploadParts& parts);
+// Streams the request body, as it arrives, into the file `body`. Broken covers a failed write and
+// a client that went away.
+Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
+                    std::uint64_t maxBytes);
+
+// The desktop client's upload form: the archive part stays where it lies in the body file.
+struct UploadForm {
+    FormPart archive;     // "user_upload_file[]"
+    std::string userName; // "username", UTF-8 as the client sends it
+    std::string bookName; // "bookname"
+};
+
+enum class FormCheck { Complete, Malformed, MissingPart };
+
+FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,
+                         UploadForm& form);
 
 struct Reply {
     int status = 200;
     std::string text;
 };
 
-// Unpacks the received archive inside `scratch` and publishes the book. Every entry must lie in the
-// folder named after the book, as the desktop client packs it, and the book needs its index.html.
+// Unpacks the archive part of the received body inside `scratch` and publishes the book. Every
+// entry must lie in the folder named after the book, as the desktop client packs it, and the book
+// needs its index.html.
 Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
-                    const std::filesystem::path& archive, std::int64_t owner,
+                    const std::filesystem::path& body, const FormPart& archive, std::int64_t owner,
                     const std::string& book, const UnpackLimits& limits);
 
 } // namespace bookservice

@@ -99,10 +99,9 @@ class MemoryWatch(threading.Thread):
             time.sleep(0.01)
 
 
-def curl_upload(url, body_path, cookie=None):
+def curl_upload(url, body_path, cookie=None, content_type='multipart/form-data; boundary=' + BOUNDARY.decode()):
     """Uploads with curl; (seconds, HTTP status, reply)."""
-    command = ['curl', '-s', '--noproxy', '*', '-H', 'Expect:', '-H',
-               'Content-Type: multipart/form-data; boundary=' + BOUNDARY.decode(),
+    command = ['curl', '-s', '--noproxy', '*', '-H', 'Expect:', '-H', 'Content-Type: ' + content_type,
                '--data-binary', '@' + body_path, '-w', '\n%{http_code} %{time_total}', url]
     if cookie:
         command[4:4] = ['-H', 'Cookie: ' + cookie]
@@ -147,6 +146,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser.add_argument('--program', default=os.path.join(root, 'build', 'bin', 'bookservice'))
+    parser.add_argument('--discard-program', default=os.path.join(root, 'build', 'bench', 'bookservice',
+                                                                  'bookservice_discard'))
     parser.add_argument('--size-mb', type=int, default=200)
     parser.add_argument('--concurrent', type=int, default=16)
     parser.add_argument('--each-mb', type=int, default=20)
@@ -177,6 +178,15 @@ def main():
 
         print(f'load average before: {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores')
         print(f'curl to a discarding server: {mb(big) / ceiling:.0f} MB/s (best of 3)')
+        if os.path.exists(args.discard_program):
+            library = subprocess.Popen([args.discard_program], stdout=subprocess.PIPE, text=True)
+            port = int(library.stdout.readline())
+            raw = 'application/octet-stream'
+            alone = min(curl_upload(f'http://127.0.0.1:{port}/', junk, content_type=raw)[0] for _ in range(3))
+            library.kill()
+            library.wait()
+            print(f'curl to cpp-httplib discarding what it reads: {mb(junk) / alone:.0f} MB/s (best of 3), '
+                  f'{ceiling / alone:.2f} of the discarding server')
         received = min(curl_upload(base + 'app/flipbook/fp-zip.php', junk, cookie)[0] for _ in range(3))
         print(f'one upload of {mb(junk):.0f} MB received, stored and parsed: {mb(junk) / received:.0f} MB/s '
               f'(best of 3), {ceiling / received:.2f} of the discarding server')

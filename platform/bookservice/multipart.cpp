@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <string_view>
 #include <unistd.h>
 
 namespace bookservice {
@@ -31,19 +33,22 @@ public:
         const off_t end = ::lseek(fd_, 0, SEEK_END);
         return end < 0 ? 0 : static_cast<std::uint64_t>(end);
     }
-    // Up to `length` bytes at `offset` (fewer at the end of the file).
-    std::string read(std::uint64_t offset, std::size_t length) const {
-        std::string data(length, '\0');
+    // Reads up to `length` bytes at `offset` (fewer at the end of the file); the count read.
+    std::size_t readInto(std::uint64_t offset, char* buffer, std::size_t length) const {
         std::size_t got = 0;
         while (got < length) {
             const ssize_t n =
-                ::pread(fd_, data.data() + got, length - got, static_cast<off_t>(offset + got));
+                ::pread(fd_, buffer + got, length - got, static_cast<off_t>(offset + got));
             if (n <= 0) {
                 break;
             }
             got += static_cast<std::size_t>(n);
         }
-        data.resize(got);
+        return got;
+    }
+    std::string read(std::uint64_t offset, std::size_t length) const {
+        std::string data(length, '\0');
+        data.resize(readInto(offset, data.data(), length));
         return data;
     }
 
@@ -55,22 +60,30 @@ private:
 // so a first boundary at the very start is found too (at -2).
 std::vector<long long> delimiterPositions(const ReadOnlyFile& file, const std::string& delimiter) {
     std::vector<long long> found;
-    const std::uint64_t size = file.size();
-    std::string window = "\r\n";
-    long long windowStart = -2;
+    // Each read lands after the tail of the one before: a tail short enough that no delimiter is
+    // found twice, long enough that none is missed across two reads.
+    const std::size_t tail = delimiter.size() - 1;
+    std::string window(tail + kScanChunk, '\0');
+    window.replace(0, 2, "\r\n");
+    std::size_t held = 2;
+    long long windowStart = -2; // where window[0] lies in the body
     std::uint64_t next = 0;
-    while (next < size && found.size() <= kMostParts) {
-        window += file.read(next, kScanChunk);
-        next += kScanChunk;
-        for (std::size_t at = window.find(delimiter); at != std::string::npos;
-             at = window.find(delimiter, at + delimiter.size())) {
+    while (found.size() <= kMostParts) {
+        const std::size_t got = file.readInto(next, window.data() + held, kScanChunk);
+        if (got == 0) {
+            break;
+        }
+        next += got;
+        held += got;
+        const std::string_view view(window.data(), held);
+        for (std::size_t at = view.find(delimiter); at != std::string_view::npos;
+             at = view.find(delimiter, at + delimiter.size())) {
             found.push_back(windowStart + static_cast<long long>(at));
         }
-        // Keep a tail short enough that no delimiter is found twice, long enough that none is
-        // missed across two reads.
-        const std::size_t keep = std::min(window.size(), delimiter.size() - 1);
-        windowStart += static_cast<long long>(window.size() - keep);
-        window.erase(0, window.size() - keep);
+        const std::size_t keep = std::min(held, tail);
+        std::memmove(window.data(), window.data() + held - keep, keep);
+        windowStart += static_cast<long long>(held - keep);
+        held = keep;
     }
     return found;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace bookservice {
 
@@ -41,8 +42,10 @@ void clearStaging(const std::filesystem::path& staging) {
 
 Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
                     std::uint64_t maxBytes) {
+    // The pieces arrive a few kilobytes at a time; they reach the disk in large writes.
+    std::vector<char> buffer(kWriteBuffer);
     File file(std::fopen(body.c_str(), "wbx"));
-    if (!file || std::setvbuf(file.get(), nullptr, _IOFBF, kWriteBuffer) != 0) {
+    if (!file || std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size()) != 0) {
         return Receipt::Broken;
     }
     std::uint64_t received = 0;

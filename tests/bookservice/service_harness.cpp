@@ -63,9 +63,9 @@ std::string Service::log() {
     return process_->output();
 }
 
-int Service::stop() {
+int Service::stop(int signal) {
     if (exitStatus_ == kRunning) {
-        process_->signal(SIGTERM);
+        process_->signal(signal);
         exitStatus_ = process_->wait(15000);
     }
     return exitStatus_;

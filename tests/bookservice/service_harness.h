@@ -4,6 +4,7 @@
 
 #include "tests/support/process.h"
 
+#include <csignal>
 #include <httplib.h>
 #include <memory>
 #include <string>
@@ -25,8 +26,8 @@ public:
     httplib::Client client() const;
     // Standard output and standard error so far (the request log is on standard error).
     std::string log();
-    // SIGTERM; the exit status.
-    int stop();
+    // Ends the service with `signal`; the exit status (-1 when killed).
+    int stop(int signal = SIGTERM);
     static constexpr int kRunning = -3;
 
     // Creates an account through add-user; the program's exit status.

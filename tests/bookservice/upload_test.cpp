@@ -4,6 +4,7 @@
 #include "tests/bookservice/service_harness.h"
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -50,6 +51,33 @@ protected:
         return service_.client().Post("/app/flipbook/fp-zip.php", headers, body,
                                       kUploadType.c_str());
     }
+    // Sends the headers and half the body of an upload over a raw connection, and waits until the
+    // service receives it in a scratch folder; the open connection.
+    int sendHalfAnUpload() {
+        const std::string body = clientUploadBody(
+            makeZip(wallEntries("demo")) + std::string(1 << 20, 'p'), "alice", "demo");
+        const int connection = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(service_.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string half =
+            "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: " +
+            kUploadType + "\r\nCookie: " + alice_.begin()->second +
+            "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+            body.substr(0, body.size() / 2);
+        EXPECT_EQ(::send(connection, half.data(), half.size(), 0),
+                  static_cast<ssize_t>(half.size()));
+        bool receiving = false;
+        for (int waited = 0; waited < 5000 && !receiving; waited += 50) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            receiving = folderEntries(service_.data() + "/staging").size() == 1;
+        }
+        EXPECT_TRUE(receiving);
+        return connection;
+    }
+
     std::string exists(const std::string& book) {
         return service_.client()
             .Post("/app/flipbook/fileexist.php", alice_, "username=alice&bookname=" + book,
@@ -155,38 +183,26 @@ TEST_F(BookUpload, RefusedUploadsLeaveNothingBehind) {
 
 TEST_F(BookUpload, ClientThatDisconnectsHalfwayLeavesNoTrace) {
     const auto before = service_.snapshot();
-    const std::string body =
-        clientUploadBody(makeZip(wallEntries("demo")) + std::string(1 << 20, 'p'), "alice", "demo");
-    const int connection = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(service_.port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    const std::string head = "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                             "Content-Type: " +
-                             kUploadType + "\r\nCookie: " + alice_.begin()->second +
-                             "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
-    const std::string half = head + body.substr(0, body.size() / 2);
-    ASSERT_EQ(::send(connection, half.data(), half.size(), 0), static_cast<ssize_t>(half.size()));
-    // The upload is under way in a scratch folder...
-    bool receiving = false;
-    for (int waited = 0; waited < 5000 && !receiving; waited += 50) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        receiving = folderEntries(service_.data() + "/staging").size() == 1;
-    }
-    EXPECT_TRUE(receiving);
-    // ...and gone with the client.
+    const int connection = sendHalfAnUpload();
     ::close(connection);
     EXPECT_TRUE(service_.settlesTo(before));
     EXPECT_EQ(exists("demo").find("has exist"), std::string::npos);
+}
+
+TEST_F(BookUpload, ServerKilledMidUploadLeavesThePreviousState) {
+    const auto before = service_.snapshot();
+    const int connection = sendHalfAnUpload();
+    service_.stop(SIGKILL);
+    ::close(connection);
+    Service restarted({}, service_.data());
+    EXPECT_TRUE(restarted.settlesTo(before));
 }
 
 TEST_F(BookUpload, RestartKeepsAccountsSessionsAndBooks) {
     ASSERT_EQ(
         upload(clientUploadBody(makeZip(wallEntries("kept")), "alice", "kept"), alice_)->status,
         200);
-    EXPECT_EQ(service_.stop(), 0);
+    EXPECT_EQ(service_.stop(SIGINT), 0);
     EXPECT_NE(service_.log().find("stopped"), std::string::npos);
 
     Service restarted({}, service_.data());

@@ -173,7 +173,12 @@ void logRequest(const httplib::Request& request, const httplib::Response& respon
                        target + " " + std::to_string(response.status) + " " +
                        std::to_string(response.body.size() + response.content_length_);
     if (response.status >= 400 && response.get_header_value("Content-Type") == kText) {
-        line += " \"" + response.body.substr(0, response.body.find('\n')) + "\"";
+        // A reason may quote names from an upload; control characters never reach the log.
+        std::string reason = response.body.substr(0, 300);
+        std::replace_if(
+            reason.begin(), reason.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+        line += " \"" + reason + "\"";
     }
     line += "\n";
     std::lock_guard<std::mutex> guard(lock);

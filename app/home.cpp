@@ -1,21 +1,22 @@
 #include "app/home.h"
 
+#include "app/dialog_host.h"
+#include "app/mylabel.h"
+#include "app/preview_control.h"
+#include "app/window_chrome.h"
 #include "dialogs/about.h"
 #include "dialogs/bookinfo.h"
 #include "dialogs/buttons.h"
-#include "wall/folders.h"
-#include "platform/player/gallery_script.h"
-#include "import/import.h"
-#include "wall/locations.h"
-#include "app/mylabel.h"
-#include "app/preview_control.h"
-#include "publish/publish.h"
-#include "wall/remembered_values.h"
 #include "dialogs/template.h"
-#include "wall/text_codec.h"
-#include "ui_home.h"
+#include "import/import.h"
+#include "platform/player/gallery_script.h"
+#include "publish/publish.h"
 #include "share/upload.h"
-#include "app/window_chrome.h"
+#include "ui_home.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
+#include "wall/text_codec.h"
 #include "wall/work_folder.h"
 
 #include <QAction>
@@ -161,43 +162,48 @@ Home::Home(QWidget* parent) : QMainWindow(parent), ui_(std::make_unique<Ui::Home
     setFullScreenButton(false);
 }
 
-Home::~Home() {
-    delete about_;
-    delete import_;
-    delete publish_;
-    delete bookInfo_;
-    delete buttons_;
-    delete template_;
-    delete upload_;
-}
+Home::~Home() = default;
 
 void Home::initDialogs() {
-    about_ = new About;
-    import_ = new Import;
-    publish_ = new Publish;
-    bookInfo_ = new BookInfo;
-    buttons_ = new Buttons;
-    template_ = new Template;
-    upload_ = new upLoad;
-    for (QWidget* dialog : std::initializer_list<QWidget*>{about_, import_, publish_, bookInfo_,
-                                                           buttons_, template_, upload_}) {
-        dialog->hide();
-    }
-    connect(about_, &About::aboutClose, this, &Home::aboutCloseSlot);
-    connect(import_, &Import::importClose, this, &Home::importCloseSlot);
-    connect(publish_, &Publish::publishClose, this, &Home::publishCloseSlot);
-    connect(bookInfo_, &BookInfo::bookInfoClose, this, &Home::bookInfoCloseSlot);
-    connect(buttons_, &Buttons::buttonClose, this, &Home::buttonCloseSlot);
-    connect(template_, &Template::templateClose, this, &Home::templateCloseSlot1);
-    connect(upload_, &upLoad::upLoadClose, this, &Home::uploadCloseSlot);
+    dialogs_ = new DialogHost(
+        this, [this](QToolButton* button, bool selected) { selectButton(button, selected); });
+    about_ = dialogs_->add(new About, ui_->toolButton_about, &About::aboutClose);
+    import_ = dialogs_->add(new Import, ui_->toolButton_import, &Import::importClose);
+    publish_ = dialogs_->add(new Publish, ui_->toolButton_publish, &Publish::publishClose);
+    bookInfo_ = dialogs_->add(new BookInfo, ui_->toolButton_bookInfo, &BookInfo::bookInfoClose);
+    buttons_ = dialogs_->add(new Buttons, ui_->toolButton_buttons, &Buttons::buttonClose);
+    template_ = dialogs_->add(new Template, ui_->toolButton_template, &Template::templateClose);
+    upload_ = dialogs_->add(new upLoad, ui_->toolButton_share, &upLoad::upLoadClose);
+    connect(dialogs_, &DialogHost::opened, this, &Home::dialogOpened);
+    connect(dialogs_, &DialogHost::closing, this, &Home::dialogClosing);
 
     import_->setFlashPath(rememberedValuesFile());
     publish_->loadSettings(rememberedValuesFile());
 
     connect(template_, &Template::templateOk, this, &Home::getCurrentTemplate);
-    connect(buttons_, &Buttons::setButtons, this, &Home::on_apply_click);
-    connect(bookInfo_, &BookInfo::bookInfoOk, this, &Home::on_apply_click);
+    connect(buttons_, &Buttons::setButtons, this, [this](const HiddenButtons& hidden) {
+        hiddenButtons_ = hidden;
+        on_apply_click();
+    });
+    connect(bookInfo_, &BookInfo::bookInfoOk, this, [this](const BookDetails& details) {
+        book_ = details;
+        on_apply_click();
+    });
     connect(import_, &Import::saveImageOK, this, &Home::setImage);
+}
+
+// The upload dialog shows the wall's full-screen button while it is open: a book uploaded from it
+// carries the button, the preview never does.
+void Home::dialogOpened(FramelessDialog* dialog) {
+    if (dialog == upload_) {
+        setFullScreenButton(true);
+    }
+}
+
+void Home::dialogClosing(FramelessDialog* dialog) {
+    if (dialog == upload_) {
+        setFullScreenButton(false);
+    }
 }
 
 void Home::initLabel() {
@@ -571,84 +577,61 @@ void Home::showIcon() {
 // ---------------------------------------------------------------------------------------------
 // Dialogs.
 
-QPoint Home::centredCorner(const QWidget* dialog, int dialogHeight) const {
-    return QPoint(x() + (width() - dialog->width()) / 2, y() + (height() - dialogHeight) / 2);
-}
-
 void Home::on_import_click() {
-    const QPoint corner = centredCorner(import_, import_->fullHeight());
-    import_->setPosition(corner.x(), corner.y());
-    import_->showDialog();
-    selectButton(ui_->toolButton_import, true);
+    dialogs_->open(import_);
 }
 
 void Home::on_publish_click() {
-    const QPoint corner = centredCorner(publish_, publish_->fullHeight());
-    publish_->setPosition(corner.x(), corner.y());
-    publish_->showDialog();
-    selectButton(ui_->toolButton_publish, true);
+    dialogs_->open(publish_);
 }
 
 void Home::on_book_click() {
-    const QPoint corner = centredCorner(bookInfo_, bookInfo_->fullHeight());
-    bookInfo_->setPosition(corner.x(), corner.y());
-    bookInfo_->showDialog();
-    selectButton(ui_->toolButton_bookInfo, true);
+    dialogs_->open(bookInfo_);
 }
 
 void Home::on_buttons_click() {
-    const QPoint corner = centredCorner(buttons_, buttons_->fullHeight());
-    buttons_->setPosition(corner.x(), corner.y());
-    buttons_->showDialog();
-    selectButton(ui_->toolButton_buttons, true);
+    dialogs_->open(buttons_);
 }
 
 void Home::on_template_click() {
-    template_->showDialog();
-    template_->move(centredCorner(template_, template_->fullHeight()));
-    selectButton(ui_->toolButton_template, true);
+    dialogs_->open(template_);
 }
 
 void Home::on_toolButton_about_clicked() {
-    about_->move(centredCorner(about_, about_->height()));
-    about_->showDialog();
-    selectButton(ui_->toolButton_about, true);
+    dialogs_->open(about_);
 }
 
 void Home::on_share_click() {
-    upload_->showDialog();
-    setFullScreenButton(true);
-    upload_->move(centredCorner(upload_, upload_->fullHeight()));
-    selectButton(ui_->toolButton_share, true);
+    dialogs_->open(upload_);
 }
 
+// The dialogs' close signals reach the host directly; these keep the window's own names for them.
 void Home::importCloseSlot() {
-    selectButton(ui_->toolButton_import, false);
+    dialogs_->closed(import_);
 }
 
 void Home::publishCloseSlot() {
-    selectButton(ui_->toolButton_publish, false);
+    dialogs_->closed(publish_);
 }
 
 void Home::templateCloseSlot1() {
-    selectButton(ui_->toolButton_template, false);
+    dialogs_->closed(template_);
 }
 
 void Home::uploadCloseSlot() {
-    selectButton(ui_->toolButton_share, false);
-    setFullScreenButton(false);
+    dialogs_->closed(upload_);
 }
 
 void Home::bookInfoCloseSlot() {
-    selectButton(ui_->toolButton_bookInfo, false);
+    dialogs_->closed(bookInfo_);
 }
 
 void Home::buttonCloseSlot() {
-    selectButton(ui_->toolButton_buttons, false);
+    dialogs_->closed(buttons_);
 }
 
 void Home::aboutCloseSlot() {
-    selectButton(ui_->toolButton_about, false);
+    dialogs_->closed(about_);
 }
 
 // Project files are written and opened by the project module; the buttons stay until it lands.
@@ -745,10 +728,8 @@ void Home::on_apply_click() {
     relayout();
 }
 
-void Home::setImage() {
-    index_.setImageLines(selectedImageNumbers(import_->isAllPages(), import_->imageCount(),
-                                              import_->firstIndex(), import_->chooesPage(),
-                                              import_->chooesPageNum()));
+void Home::setImage(const ImportedSlides& slides) {
+    index_.setImageLines(slides.imageNumbers());
     on_apply_click();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "wall/gallery_index.h"
+#include "wall/wall_parts.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -19,6 +20,8 @@ class Home;
 class About;
 class BookInfo;
 class Buttons;
+class DialogHost;
+class FramelessDialog;
 class Import;
 class PreviewControl;
 class Publish;
@@ -30,6 +33,7 @@ class QToolButton;
 class Template;
 class myLabel;
 class upLoad;
+struct ImportedSlides;
 
 class Home : public QMainWindow {
     Q_OBJECT
@@ -95,7 +99,7 @@ public slots:
     void on_apply_click();
     void on_browseLogo_click();
     void getCurrentTemplate(QString currentTemplate);
-    void setImage();
+    void setImage(const ImportedSlides& slides);
     void imageAction();
     void pureAction();
     void gradientAction();
@@ -124,6 +128,8 @@ private:
     void initLabel();
     void initStyle();
     void initDialogs();
+    void dialogOpened(FramelessDialog* dialog);
+    void dialogClosing(FramelessDialog* dialog);
     void initModeMenu();
     void initSetting();
     void initFlash();
@@ -155,7 +161,6 @@ private:
     // Pages, dialogs, layout.
     void switchPage(int page);
     void selectButton(QToolButton* button, bool selected);
-    QPoint centredCorner(const QWidget* dialog, int dialogHeight) const;
     void relayout();
     void toggleMaximised();
     void centreOnScreen();
@@ -163,6 +168,7 @@ private:
 
     std::unique_ptr<Ui::Home> ui_;
 
+    DialogHost* dialogs_ = nullptr;
     About* about_ = nullptr;
     Import* import_ = nullptr;
     Publish* publish_ = nullptr;
@@ -204,6 +210,8 @@ private:
     QColor pureColour_ = Qt::black;
     QColor startColour_;
     QColor endColour_;
+    BookDetails book_;
+    HiddenButtons hiddenButtons_;
 
     QString lastLogoFolder_;
     QString lastBackgroundFolder_ = QStringLiteral("../");

@@ -1,9 +1,7 @@
 // The main window's side of the wall's look: the panel and the side dialogs turned into the start
 // tag of the gallery index, with the background and logo files the tag names.
-#include "dialogs/bookinfo.h"
-#include "dialogs/buttons.h"
-#include "platform/player/gallery_script.h"
 #include "app/home.h"
+#include "platform/player/gallery_script.h"
 #include "ui_home.h"
 #include "wall/wall_look.h"
 
@@ -19,14 +17,13 @@ void Home::applyLook() {
     look.logoFile = ui_->lineEdit_logoFile->text();
     look.hideLogo = ui_->checkBox_showLogo->isChecked();
     look.link = ui_->lineEdit_link->text();
-    look.hideShare = buttons_->shareHidden();
-    look.hideInfo = buttons_->infoHidden();
-    const BookDetails book = bookInfo_->details();
-    look.bookTitle = book.title;
-    look.email = book.email;
-    look.website = book.webSite;
-    look.displayName = book.displayName;
-    look.description = book.description;
+    look.hideShare = hiddenButtons_.share;
+    look.hideInfo = hiddenButtons_.info;
+    look.bookTitle = book_.title;
+    look.email = book_.email;
+    look.website = book_.webSite;
+    look.displayName = book_.displayName;
+    look.description = book_.description;
 
     installLogo(look.logoFile, flashPath_);
     if (look.mode == BackgroundMode::Image) {

@@ -1,22 +1,22 @@
 // The main window's side of the user settings file: the widgets the file's values come from and
 // go back into.
+#include "app/home.h"
 #include "dialogs/bookinfo.h"
 #include "dialogs/buttons.h"
-#include "app/home.h"
-#include "wall/locations.h"
 #include "ui_home.h"
+#include "wall/locations.h"
 #include "wall/user_settings.h"
 
 namespace {
 
-UserSettings formValues(const Ui::Home& form, const BookInfo& bookInfo, const Buttons& buttons) {
+UserSettings formValues(const Ui::Home& form, const BookDetails& book,
+                        const HiddenButtons& hidden) {
     UserSettings values;
     values.backgroundFile = form.lineEdit_file->text();
     values.logoFile = form.lineEdit_logoFile->text();
     values.logoLink = form.lineEdit_link->text();
-    values.shareHidden = buttons.shareHidden();
-    values.infoHidden = buttons.infoHidden();
-    const BookDetails book = bookInfo.details();
+    values.shareHidden = hidden.share;
+    values.infoHidden = hidden.info;
     values.bookTitle = book.title;
     values.email = book.email;
     values.webSite = book.webSite;
@@ -31,7 +31,7 @@ UserSettings formValues(const Ui::Home& form, const BookInfo& bookInfo, const Bu
 } // namespace
 
 void Home::saveSettings() const {
-    UserSettings values = formValues(*ui_, *bookInfo_, *buttons_);
+    UserSettings values = formValues(*ui_, book_, hiddenButtons_);
     values.pureColor = pureColour_.name();
     values.gradientStart = startColour_.name();
     values.gradientEnd = endColour_.name();
@@ -40,7 +40,7 @@ void Home::saveSettings() const {
 }
 
 void Home::restoreSettings() {
-    UserSettings form = formValues(*ui_, *bookInfo_, *buttons_);
+    UserSettings form = formValues(*ui_, book_, hiddenButtons_);
     form.mode = static_cast<BackgroundMode>(backgroundMode_);
     const UserSettingsStart start = startUserSettings(userSettingsFile(), appPath_, form);
     if (start.source == UserSettingsSource::Unreadable) {
@@ -50,9 +50,11 @@ void Home::restoreSettings() {
     ui_->lineEdit_file->setText(values.backgroundFile);
     ui_->lineEdit_logoFile->setText(values.logoFile);
     ui_->lineEdit_link->setText(values.logoLink);
-    buttons_->setHidden(values.infoHidden, values.shareHidden);
-    bookInfo_->setDetails(
-        {values.bookTitle, values.email, values.webSite, values.displayName, values.description});
+    hiddenButtons_ = {values.infoHidden, values.shareHidden};
+    book_ = {values.bookTitle, values.email, values.webSite, values.displayName,
+             values.description};
+    buttons_->setHidden(hiddenButtons_);
+    bookInfo_->setDetails(book_);
     // A first start keeps the form's black pure colour, which suits the wall's dark stage, until
     // the user picks one; the settings file still records its own first-start colour.
     if (start.source != UserSettingsSource::FirstStart) {

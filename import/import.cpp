@@ -2,13 +2,13 @@
 
 #include "ui_import.h"
 
-#include "wall/folders.h"
-#include "wall/locations.h"
 #include "app/mylabel.h"
 #include "app/mymessgebox.h"
-#include "import/page_range.h"
-#include "wall/remembered_values.h"
 #include "app/window_chrome.h"
+#include "import/page_range.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -24,6 +24,7 @@ namespace {
 const char* const kAllPages = "allPage";
 const char* const kCustomRange = "customRange";
 const int kMaskRadius = 8;
+const int kRollPeriodMs = 10;
 
 const char* const kConversionFailed =
     "Sorry, something is wrong during PowerPoint to Murano conversion, perhaps because of this "
@@ -35,16 +36,11 @@ const char* const kConversionFailed =
 
 } // namespace
 
-Import::Import(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Import>()) {
+Import::Import(QWidget* parent)
+    : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui(std::make_unique<Ui::Import>()) {
     ui->setupUi(this);
-    chrome::makeFrameless(this);
+    setUpFrame({kMaskRadius, ui->label_title, QRect(375, 0, 20, 20), true});
     setWindowFlag(Qt::SubWindow);
-    chrome::applyRoundedMask(this, kMaskRadius);
-
-    animationTimer_ = new QTimer(this);
-    connect(animationTimer_, &QTimer::timeout, this, &Import::showSlot);
-    roll_ = new DialogRoll(this, animationTimer_, RollSteps{10, 10, 19});
-    roll_->collapse();
 
     ui->lineEdit_customRange->setEnabled(false);
     ui->label->setEnabled(false);
@@ -78,19 +74,14 @@ void Import::buildChrome() {
     ui->label_ratBar->hide();
     ui->label_ratInfo->hide();
 
-    closeButton_ = chrome::addImageButton(this, "close.png", QRect(375, 0, 20, 20), "Close");
-    importButton_ =
-        chrome::addImageButton(this, "Import_OK.png", QRect(260, 200, 50, 25), "Import");
-    cancelButton_ = chrome::addImageButton(this, "cancel.png", QRect(320, 200, 50, 25), "Cancel");
-    openButton_ = chrome::addImageButton(this, "open.png", QRect(345, 45, 25, 25), "Open");
-    browseButton_ = chrome::addImageButton(this, "browse.png", QRect(315, 45, 25, 25), "Browse");
-    connect(closeButton_, &myLabel::labelClick, this, &Import::on_close_click);
+    importButton_ = addButton("Import_OK.png", QRect(260, 200, 50, 25), "Import");
+    cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), "Cancel");
+    openButton_ = addButton("open.png", QRect(345, 45, 25, 25), "Open");
+    browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), "Browse");
     connect(importButton_, &myLabel::labelClick, this, &Import::on_import_click);
     connect(cancelButton_, &myLabel::labelClick, this, &Import::on_cancel_click);
     connect(openButton_, &myLabel::labelClick, this, &Import::on_open_click);
     connect(browseButton_, &myLabel::labelClick, this, &Import::on_browse_click);
-
-    dragger_ = new WindowDragger(this, ui->label_title, {closeButton_});
 }
 
 void Import::buildMessageBox() {
@@ -115,28 +106,12 @@ void Import::setFlashPath(const QString& homeFile) {
     }
 }
 
-void Import::setPosition(int x, int y) {
-    roll_->setPosition(x, y);
-}
-
-void Import::showDialog() {
-    roll_->open();
-}
-
-int Import::fullHeight() const {
-    return roll_->fullHeight();
-}
-
 bool Import::isAllPages() const {
     return ui->radioButton_allPages->isChecked();
 }
 
 bool Import::isBusy() const {
     return converter_.state() != QProcess::NotRunning || intake_;
-}
-
-void Import::showSlot() {
-    roll_->tick();
 }
 
 void Import::setCustomMode(bool custom) {
@@ -159,7 +134,7 @@ void Import::on_radioButton_customRange_clicked(bool checked) {
 }
 
 void Import::on_close_click() {
-    roll_->close();
+    startClosing();
     emit importClose();
 }
 
@@ -327,7 +302,8 @@ void Import::finishIntake(const IntakeResult& result) {
     intake_->deleteLater();
     intake_ = nullptr;
     pixSize_ = result.pixSize;
-    emit saveImageOK();
+    emit saveImageOK(
+        {isAllPages(), imageCount_, firstIndex_, chooesPage_, chooesPageNum(), pixSize_});
     on_close_click();
     resetRunState();
 }
@@ -355,7 +331,7 @@ void Import::on_cancel_click() {
     }
     ui->label_ratBar->resize(0, 10);
     ui->label_ratInfo->hide();
-    roll_->close();
+    startClosing();
     emit importClose();
 }
 

@@ -2,26 +2,24 @@
 // slides into JPEGs behind a progress strip, and the slides are taken into the wall.
 #pragma once
 
+#include "app/frameless_dialog.h"
 #include "import/converter_job.h"
 #include "import/image_intake.h"
+#include "import/imported_slides.h"
 
 #include <QProcess>
 #include <QStringList>
-#include <QWidget>
 
 #include <memory>
 
 namespace Ui {
 class Import;
 }
-class DialogRoll;
 class MymessgeBox;
 class QThread;
-class QTimer;
-class WindowDragger;
 class myLabel;
 
-class Import : public QWidget {
+class Import : public FramelessDialog {
     Q_OBJECT
 
 public:
@@ -31,11 +29,6 @@ public:
     // Reads the remembered values from the work folder's ".home" file and restores the fields.
     // The work folder is the folder of that file.
     void setFlashPath(const QString& homeFile);
-
-    // The dialog rolls down from the corner given by setPosition.
-    void setPosition(int x, int y);
-    void showDialog();
-    int fullHeight() const;
 
     // What the last import produced, read by the main window after saveImageOK().
     bool isAllPages() const;
@@ -51,20 +44,19 @@ public:
     bool isBusy() const;
 
 signals:
-    void saveImageOK();
+    void saveImageOK(const ImportedSlides& slides);
     void importClose();
 
 public slots:
     void on_radioButton_allPages_clicked(bool checked);
     void on_radioButton_customRange_clicked(bool checked);
-    void showSlot();
     void pptToImageFinished(int code);
     void readProcess();
 
 public:
     // The image buttons' clicks. Plain members rather than slots, so that the form's
     // connect-by-name does not look for widgets of these names.
-    void on_close_click();
+    void on_close_click() override;
     void on_cancel_click();
     void on_import_click();
     void on_open_click();
@@ -86,15 +78,11 @@ private:
     void applyReading(const ConverterOutputReader::Reading& reading);
 
     std::unique_ptr<Ui::Import> ui;
-    myLabel* closeButton_ = nullptr;
     myLabel* importButton_ = nullptr;
     myLabel* cancelButton_ = nullptr;
     myLabel* openButton_ = nullptr;
     myLabel* browseButton_ = nullptr;
     MymessgeBox* messageBox_ = nullptr;
-    QTimer* animationTimer_ = nullptr;
-    DialogRoll* roll_ = nullptr;
-    WindowDragger* dragger_ = nullptr;
 
     QString applicationFolder_;
     QString workFolder_;

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int kFolderAttempts = 5;
@@ -109,15 +111,31 @@ void listFilesRecursive(const QString& folder, QStringList& files) {
     }
 }
 
-void copyFolderFiles(const QString& destination, const QString& source) {
-    ensureFolder(destination);
+bool copyFolderFiles(const QString& destination, const QString& source, QString* failedFile,
+                     FileTransfer transfer) {
+    if (!ensureFolder(destination)) {
+        return false;
+    }
     const QFileInfoList files = QDir(source).entryInfoList(QDir::Files);
     for (const QFileInfo& file : files) {
-        const QString target = destination + file.fileName().toLower();
-        if (QFile::copy(source + file.fileName(), target)) {
-            makeOwnerWritable(target);
+        const QString target = destination + file.fileName();
+        if (transfer == FileTransfer::LinkWhenPossible &&
+            ::link(QFile::encodeName(source + file.fileName()).constData(),
+                   QFile::encodeName(target).constData()) == 0) {
+            continue;
         }
+        if (!QFile::copy(source + file.fileName(), target)) {
+            if (QFileInfo(target).isFile()) {
+                continue;
+            }
+            if (failedFile) {
+                *failedFile = file.fileName();
+            }
+            return false;
+        }
+        makeOwnerWritable(target);
     }
+    return true;
 }
 
 bool ensureFolder(const QString& folder) {

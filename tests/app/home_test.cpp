@@ -1,16 +1,16 @@
 // The main window with the preview engine switched off: start-up, Apply into the gallery index
 // and the settings file, the background and logo copies, the player's requests, the pages, the
 // dialogs and the window's edges.
+#include "app/home.h"
+#include "app/preview_control.h"
 #include "dialogs/about.h"
 #include "dialogs/bookinfo.h"
 #include "dialogs/buttons.h"
-#include "platform/player/gallery_script.h"
-#include "app/home.h"
-#include "tests/app/home_support.h"
-#include "import/import.h"
-#include "app/preview_control.h"
 #include "dialogs/template.h"
+#include "import/import.h"
+#include "platform/player/gallery_script.h"
 #include "share/upload.h"
+#include "tests/app/home_support.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -257,6 +257,7 @@ void HomeTest::applyWritesTheStartTag() {
     home.bookInfoDialog()->setDetails({QStringLiteral("Tom & \"Jerry\""), QStringLiteral("a@b.c"),
                                        QStringLiteral("<site>"), QStringLiteral("it's"),
                                        QStringLiteral("first")});
+    home.bookInfoDialog()->on_ok_click();
     QAction* entry = modeEntry(home, mode);
     if (entry->isEnabled()) {
         entry->trigger();
@@ -330,7 +331,7 @@ void HomeTest::importResultRebuildsTheImageLines() {
     Home home;
     // The import dialog before any conversion reports no slides: the wall is emptied, and Apply
     // writes the index whole.
-    emit home.importDialog()->saveImageOK();
+    emit home.importDialog()->saveImageOK(ImportedSlides{});
     const QStringList written = lines(indexFile());
     QCOMPARE(written.size(), 4);
     QCOMPARE(written.value(0), index.value(0));

@@ -95,7 +95,7 @@ void upLoad::buildLoginPage() {
 
 void upLoad::buildUploadPage() {
     ui_->label_icon1->setPixmap(QPixmap(chrome::skinPath(QStringLiteral("icon.png"))));
-    ui_->label_12->setStyleSheet(QStringLiteral("color: #ffffff;"));
+    ui_->label_12->setStyleSheet(QStringLiteral("color: #ffffff; font-weight: 600;"));
     ui_->progressBar->setValue(0);
     setButton(kUploadIcon, kUploadText, kUploadText);
     connect(ui_->toolButton_upload, &QToolButton::clicked, this, &upLoad::on_upLoad_click);
@@ -389,13 +389,13 @@ void upLoad::uploadfinish() {
     QNetworkReply* reply = std::exchange(uploadReply_, nullptr);
     reply->deleteLater();
     const bool cancelled = !uploadBusy_;
-    const QString text = replyText(reply->readAll());
     uploadRunning_ = false;
     returnToIdle();
     ui_->label_11->setText(kUploadText);
     if (cancelled) {
         return;
     }
+    const QString text = replyText(reply->readAll());
     overlay_->hide();
     QFile::remove(temporaryArchive());
     const QString failure = transportFailure(*reply, serviceUrl_);

@@ -58,7 +58,8 @@ def main():
                    QT_QPA_PLATFORM='offscreen')
         wall = os.path.join(state, 'quorvex', 'Quorvex_Murano')
         subprocess.run([os.path.join(args.build, 'bench', 'publish', 'publish_bench'), 'wall',
-                        wall, str(args.slides)], check=True, env=env)
+                        wall, str(args.slides)], check=True, env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         service, url = start_service(os.path.join(args.build, 'bin', 'bookservice'),
                                      os.path.join(scratch, 'service'))
         env['MURANO_BOOK_SERVICE'] = url
@@ -67,7 +68,8 @@ def main():
                                  check=True, capture_output=True, text=True).stdout
             figures = dict(line.split() for line in out.splitlines())
             body = os.path.join(scratch, 'body')
-            subprocess.run([tool, 'body', USER, 'curl_book', body], env=env, check=True)
+            subprocess.run([tool, 'body', USER, 'curl_book', body], env=env, check=True,
+                           stderr=subprocess.DEVNULL)
             curl_seconds, curl_mib = curl_upload(url, body, os.path.join(scratch, 'cookies'))
         finally:
             service.terminate()

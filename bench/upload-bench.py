@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The upload of a large wall by murano's upload dialog to a local bookservice, against curl posting
 the same request body to the same service: packing seconds, transfer MB/s and peak memory of each.
-Usage: bench/upload-bench.py [--slides 500] [--build build]"""
+--bulk MB adds an incompressible file of that size to the wall, to show memory staying flat.
+Usage: bench/upload-bench.py [--slides 500] [--bulk 0] [--build build]"""
 import argparse
 import os
 import re
@@ -47,6 +48,7 @@ def curl_upload(url, body, cookies):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument('--slides', type=int, default=500)
+    parser.add_argument('--bulk', type=int, default=0)
     parser.add_argument('--build', default=os.path.join(os.path.dirname(__file__), '..', 'build'))
     args = parser.parse_args()
     subprocess.run(['cmake', '--build', args.build, '--target', 'upload_bench', 'publish_bench',
@@ -60,6 +62,10 @@ def main():
         subprocess.run([os.path.join(args.build, 'bench', 'publish', 'publish_bench'), 'wall',
                         wall, str(args.slides)], check=True, env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
+        if args.bulk:
+            with open(os.path.join(wall, 'wallimages', 'bulk.bin'), 'wb') as bulk:
+                for _ in range(args.bulk):
+                    bulk.write(os.urandom(1 << 20))
         service, url = start_service(os.path.join(args.build, 'bin', 'bookservice'),
                                      os.path.join(scratch, 'service'))
         env['MURANO_BOOK_SERVICE'] = url

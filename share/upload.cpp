@@ -145,7 +145,7 @@ QNetworkReply* upLoad::post(const QString& path, const QByteArray& body) {
     QNetworkRequest request(QUrl(serviceUrl_ + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setTransferTimeout(kRequestTimeoutMs);
+    request.setTransferTimeout(requestTimeoutMs_);
     return network_->post(request, body);
 }
 
@@ -343,7 +343,7 @@ void upLoad::sendArchive() {
     QNetworkRequest request(QUrl(serviceUrl_ + "app/flipbook/fp-zip.php"));
     request.setRawHeader("Content-Type", uploadContentType());
     request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
-    request.setTransferTimeout(kRequestTimeoutMs);
+    request.setTransferTimeout(requestTimeoutMs_);
     uploadReply_ = network_->post(request, body);
     body->setParent(uploadReply_);
     uploadRunning_ = true;

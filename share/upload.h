@@ -43,6 +43,7 @@ public:
     static constexpr int kSlidePeriodMs = 20;
     // No answer (or, while uploading, no progress) for this long ends a request.
     static constexpr int kRequestTimeoutMs = 30000;
+    void setRequestTimeout(int ms) { requestTimeoutMs_ = ms; }
 
 signals:
     void upLoadClose();
@@ -66,7 +67,7 @@ private:
     void buildOverlay();
     void showMessage(const QString& title, const QString& text, QPoint origin, bool centred);
     QNetworkReply* post(const QString& path, const QByteArray& body);
-    // Takes the finished check reply; true when it brought an answer, else reports why not.
+    // A finished request, deleted later: true when the service answered, else shows why not.
     bool answered(QNetworkReply* reply);
 
     void loginFinished();
@@ -89,6 +90,7 @@ private:
     QMovie* waiting_ = nullptr;
     QFrame* overlay_ = nullptr;
     QString serviceUrl_;
+    int requestTimeoutMs_ = kRequestTimeoutMs;
 
     QNetworkReply* loginReply_ = nullptr;
     bool loggedIn_ = false;

@@ -17,6 +17,7 @@
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -343,6 +344,24 @@ private slots:
         auto fresh = dialogFor(doomed);
         login(*fresh, kUser, kPassword);
         QVERIFY(takeMessage(*fresh).contains("cannot be reached"));
+    }
+
+    // A service that takes the connection and never answers: the login ends with a message
+    // naming it, and the dialog is idle again.
+    void silentServiceTimesOut() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv("MURANO_BOOK_SERVICE",
+                "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        upLoad dialog;
+        dialog.setRequestTimeout(300);
+        dialog.showDialog();
+        login(dialog, kUser, kPassword);
+        QVERIFY(part<QLabel>(&dialog, "label_progress")->isVisible());
+        const QString message = takeMessage(dialog);
+        QVERIFY2(message.contains(dialog.serviceUrl()) && message.contains("in time"),
+                 qPrintable(message));
+        QVERIFY(!part<QLabel>(&dialog, "label_progress")->isVisible());
     }
 
     // Both pages as a user sees them.

@@ -85,6 +85,7 @@ private slots:
     void emptyOrMissingFolderStopsWithItsMessage();
     void htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWay();
     void zipOutputWritesTheArchiveAndAsksToOpenTheFolder();
+    void exeOutputWritesTheProgramAndAsksToOpenIt();
     void aFailedOutputIsReportedInsteadOfFinished();
     void namesLeavingTheFolderAreRefused();
     void exeModeHidesTheMetaOptions();
@@ -190,6 +191,21 @@ void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
     QCOMPARE(opener.opened, QStringList({out_->path()}));
     QVERIFY2(QFileInfo(out_->path() + "/.zip").size() > 1000, "an empty name is used as typed");
     QVERIFY(!QFile::exists(workFolder() + ".zapperstab"));
+}
+
+void PublishDialogTest::exeOutputWritesTheProgramAndAsksToOpenIt() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarter");
+    publish.on_exe_click();
+    BoxAnswerer answerer;
+    convertAndWait(publish);
+    const QString target = out_->path() + "/Quarter.exe";
+    QCOMPARE(answerer.seen, QStringList({"Open the exe file|Open the file \"" + target + "\"?"}));
+    QVERIFY(readAll(target).startsWith(readAll(QStringLiteral(MURANO_BIN_DIR "/book.exe"))));
+    QVERIFY(!QFile::exists(workFolder() + "Quarter.zip"));
+    QCOMPARE(publish.bookOptions().layout, BookLayout::Web);
 }
 
 void PublishDialogTest::aFailedOutputIsReportedInsteadOfFinished() {
@@ -302,13 +318,12 @@ void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
     QTimer chooser;
     connect(&chooser, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            chooser.stop();
             caption = dialog->windowTitle();
             dialog->selectFile(icon);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
         }
     });
-    chooser.start(20);
+    chooser.start(50);
     advanced.on_openIcon_click();
     QCOMPARE(caption, QString("Open Directory"));
     QCOMPARE(advanced.chosenIcon(), icon);

@@ -170,6 +170,12 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
     QVERIFY(readAll(out_->path() + "/Quarter.html")
                 .contains("<title>Typed &lt;b&gt;&quot;title&quot;</title>"));
     QVERIFY(QFile::exists(out_->path() + "/wallimages/thumbs/3.jpg"));
+
+    // The project save packs the same book through the dialog.
+    const QString project = out_->path() + "/wall.mrnp";
+    QVERIFY(publish.makeZip(project, workFolder() + "/.hhxxpp/").ok());
+    QVERIFY(QFileInfo(project).size() > 1000);
+    QVERIFY(!QFile::exists(workFolder() + ".hhxxpp"));
 }
 
 void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {

@@ -5,6 +5,7 @@
 #include "app/mymessgebox.h"
 #include "app/window_chrome.h"
 #include "publish/advanced.h"
+#include "publish/exe_output.h"
 #include "ui_publish.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
@@ -295,10 +296,17 @@ void Publish::runOutput(PublishMode mode, const QString& folder, const QString& 
             openWhenAsked(tr("Finished converting. Do you want to open the target directory?")));
         return;
     case PublishMode::Exe:
-        // The executable output packs the book in the "Book" layout (exeLayout_) with makeZip and
-        // appends it to a copy of the executable stub; it asks its own closing question.
-        QMessageBox::information(this, tr("Notice"),
-                                 tr("Publishing as a program is not available in this build."));
+        exeLayout_ = true;
+        runJob(
+            [work, target, archive = work + ui_->lineEdit_fileName->text() + ".zip"](
+                const ZipProgress& progress) { return makeExe(target, archive, work, progress); },
+            [this, target] {
+                if (QMessageBox::information(
+                        this, tr("Open the exe file"), tr("Open the file \"") + target + "\"?",
+                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+                    openExe(target);
+                }
+            });
         return;
     }
 }
@@ -317,6 +325,7 @@ void Publish::runJob(const Job& job, const std::function<void()>& onSuccess) {
     connect(job_, &QThread::finished, this, [this, result, onSuccess] {
         job_->deleteLater();
         job_ = nullptr;
+        exeLayout_ = false;
         ui_->progressBar_publish->hide();
         setControlsEnabled(true);
         if (!result->ok()) {

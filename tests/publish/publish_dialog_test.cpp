@@ -85,6 +85,7 @@ private slots:
     void emptyOrMissingFolderStopsWithItsMessage();
     void htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWay();
     void zipOutputWritesTheArchiveAndAsksToOpenTheFolder();
+    void exeOutputWritesTheProgramAndAsksToOpenIt();
     void aFailedOutputIsReportedInsteadOfFinished();
     void namesLeavingTheFolderAreRefused();
     void exeModeHidesTheMetaOptions();
@@ -169,6 +170,12 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
     QVERIFY(readAll(out_->path() + "/Quarter.html")
                 .contains("<title>Typed &lt;b&gt;&quot;title&quot;</title>"));
     QVERIFY(QFile::exists(out_->path() + "/wallimages/thumbs/3.jpg"));
+
+    // The project save packs the same book through the dialog.
+    const QString project = out_->path() + "/wall.mrnp";
+    QVERIFY(publish.makeZip(project, workFolder() + "/.hhxxpp/").ok());
+    QVERIFY(QFileInfo(project).size() > 1000);
+    QVERIFY(!QFile::exists(workFolder() + ".hhxxpp"));
 }
 
 void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
@@ -190,6 +197,21 @@ void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
     QCOMPARE(opener.opened, QStringList({out_->path()}));
     QVERIFY2(QFileInfo(out_->path() + "/.zip").size() > 1000, "an empty name is used as typed");
     QVERIFY(!QFile::exists(workFolder() + ".zapperstab"));
+}
+
+void PublishDialogTest::exeOutputWritesTheProgramAndAsksToOpenIt() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarter");
+    publish.on_exe_click();
+    BoxAnswerer answerer;
+    convertAndWait(publish);
+    const QString target = out_->path() + "/Quarter.exe";
+    QCOMPARE(answerer.seen, QStringList({"Open the exe file|Open the file \"" + target + "\"?"}));
+    QVERIFY(readAll(target).startsWith(readAll(QStringLiteral(MURANO_BIN_DIR "/book.exe"))));
+    QVERIFY(!QFile::exists(workFolder() + "Quarter.zip"));
+    QCOMPARE(publish.bookOptions().layout, BookLayout::Web);
 }
 
 void PublishDialogTest::aFailedOutputIsReportedInsteadOfFinished() {
@@ -302,13 +324,12 @@ void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
     QTimer chooser;
     connect(&chooser, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            chooser.stop();
             caption = dialog->windowTitle();
             dialog->selectFile(icon);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
         }
     });
-    chooser.start(20);
+    chooser.start(50);
     advanced.on_openIcon_click();
     QCOMPARE(caption, QString("Open Directory"));
     QCOMPARE(advanced.chosenIcon(), icon);

@@ -2,39 +2,32 @@
 // fades in and out.
 #pragma once
 
-#include <QWidget>
+#include "app/frameless_dialog.h"
 
 #include <memory>
 
 namespace Ui {
 class About;
 }
-class DialogFade;
-class QTimer;
-class myLabel;
 
-class About : public QWidget {
+class About : public FramelessDialog {
     Q_OBJECT
 
 public:
     explicit About(QWidget* parent = nullptr);
     ~About() override;
 
-    // Fades in where the window stands.
-    void showDialog();
-
     static constexpr int kRadius = 5;
+    static constexpr int kFadePeriodMs = 40;
 
 signals:
     void aboutClose();
 
 public slots:
+    void on_close_click() override;
+    // The fade step, under the name the about box has always used.
     void aboutSlot();
-    void on_close_click();
 
 private:
     std::unique_ptr<Ui::About> ui_;
-    QTimer* fadeTimer_;
-    DialogFade* fade_;
-    myLabel* close_;
 };

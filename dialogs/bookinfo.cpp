@@ -1,60 +1,35 @@
 #include "dialogs/bookinfo.h"
 
-#include "dialogs/dialog_look.h"
+#include "app/dialog_look.h"
 #include "app/mylabel.h"
-#include "ui_bookinfo.h"
 #include "app/window_chrome.h"
+#include "ui_bookinfo.h"
 
 #include <QDebug>
-#include <QTimer>
 
 BookInfo::BookInfo(QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::BookInfo>()), rollTimer_(new QTimer(this)) {
+    : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui_(std::make_unique<Ui::BookInfo>()) {
     ui_->setupUi(this);
-    chrome::makeFrameless(this);
+    chrome::allowLongText(this);
     dressDialog(this, ui_->label_bg, ui_->label_icon, ui_->label_11, QStringLiteral("Aboutbg.png"));
-    chrome::applyRoundedMask(this, kRadius);
-
-    close_ = chrome::addImageButton(this, QStringLiteral("close.png"), QRect(370, 0, 25, 25),
-                                    tr("Close"));
-    ok_ = chrome::addImageButton(this, QStringLiteral("OK.png"), QRect(243, 270, 60, 25), tr("OK"));
-    cancel_ = chrome::addImageButton(this, QStringLiteral("cancel.png"), QRect(313, 270, 60, 25),
-                                     tr("Cancel"));
-    connect(close_, &myLabel::labelClick, this, &BookInfo::on_close_click);
-    connect(cancel_, &myLabel::labelClick, this, &BookInfo::on_close_click);
-    connect(ok_, &myLabel::labelClick, this, &BookInfo::on_ok_click);
-
-    new WindowDragger(this, ui_->label_bg, {close_});
-    roll_ = new DialogRoll(this, rollTimer_, RollSteps{kRollPeriodMs, 10, 19});
-    connect(rollTimer_, &QTimer::timeout, this, &BookInfo::showSlot);
+    setUpFrame({kRadius, ui_->label_bg, QRect(370, 0, 25, 25)});
+    myLabel* ok = addButton(QStringLiteral("OK.png"), QRect(243, 270, 60, 25), tr("OK"));
+    myLabel* cancel =
+        addButton(QStringLiteral("cancel.png"), QRect(313, 270, 60, 25), tr("Cancel"));
+    connect(cancel, &myLabel::labelClick, this, &BookInfo::on_close_click);
+    connect(ok, &myLabel::labelClick, this, &BookInfo::on_ok_click);
 }
 
 BookInfo::~BookInfo() = default;
 
-void BookInfo::setPosition(int x, int y) {
-    roll_->setPosition(x, y);
-}
-
-int BookInfo::fullHeight() const {
-    return roll_->fullHeight();
-}
-
-void BookInfo::showDialog() {
-    roll_->open();
-}
-
-void BookInfo::showSlot() {
-    roll_->tick();
-}
-
 void BookInfo::on_close_click() {
-    roll_->close();
+    startClosing();
     emit bookInfoClose();
 }
 
 void BookInfo::on_ok_click() {
-    roll_->close();
-    emit bookInfoOk();
+    startClosing();
+    emit bookInfoOk(details());
     qDebug() << "on_ok_click";
     emit bookInfoClose();
 }

@@ -2,27 +2,20 @@
 // template previews arrives with the chooser itself.
 #pragma once
 
-#include <QWidget>
+#include "app/frameless_dialog.h"
 
 #include <memory>
 
 namespace Ui {
 class Template;
 }
-class DialogRoll;
-class QTimer;
-class myLabel;
 
-class Template : public QWidget {
+class Template : public FramelessDialog {
     Q_OBJECT
 
 public:
     explicit Template(QWidget* parent = nullptr);
     ~Template() override;
-
-    // Slides open where the window stands; the main window moves it into place afterwards.
-    void showDialog();
-    int fullHeight() const;
 
     static constexpr int kRadius = 5;
     static constexpr int kSlidePeriodMs = 1;
@@ -33,12 +26,8 @@ signals:
     void templateClose();
 
 public slots:
-    void showSlot();
-    void on_close_click();
+    void on_close_click() override;
 
 private:
     std::unique_ptr<Ui::Template> ui_;
-    QTimer* slideTimer_;
-    DialogRoll* slide_;
-    myLabel* close_;
 };

@@ -2,21 +2,19 @@
 
 #include "ui_import.h"
 
-#include "wall/folders.h"
-#include "wall/locations.h"
 #include "app/mylabel.h"
 #include "app/mymessgebox.h"
-#include "import/page_range.h"
-#include "wall/remembered_values.h"
 #include "app/window_chrome.h"
+#include "import/page_range.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QThread>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -24,6 +22,7 @@ namespace {
 const char* const kAllPages = "allPage";
 const char* const kCustomRange = "customRange";
 const int kMaskRadius = 8;
+const int kRollPeriodMs = 10;
 
 const char* const kConversionFailed =
     "Sorry, something is wrong during PowerPoint to Murano conversion, perhaps because of this "
@@ -35,41 +34,28 @@ const char* const kConversionFailed =
 
 } // namespace
 
-Import::Import(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Import>()) {
+Import::Import(QWidget* parent)
+    : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui(std::make_unique<Ui::Import>()) {
     ui->setupUi(this);
-    chrome::makeFrameless(this);
+    setUpFrame({kMaskRadius, ui->label_title, QRect(375, 0, 20, 20), true});
     setWindowFlag(Qt::SubWindow);
-    chrome::applyRoundedMask(this, kMaskRadius);
-
-    animationTimer_ = new QTimer(this);
-    connect(animationTimer_, &QTimer::timeout, this, &Import::showSlot);
-    roll_ = new DialogRoll(this, animationTimer_, RollSteps{10, 10, 19});
-    roll_->collapse();
 
     ui->lineEdit_customRange->setEnabled(false);
     ui->label->setEnabled(false);
     buildChrome();
 
-    connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            [this](int code, QProcess::ExitStatus) { pptToImageFinished(code); });
-    connect(&converter_, &QProcess::readyReadStandardOutput, this, &Import::readProcess);
-    connect(&converter_, &QProcess::errorOccurred, this, &Import::onProcessError);
+    connect(&job_, &ImportJob::progress, this, &Import::showProgress);
+    connect(&job_, &ImportJob::intakeProgress, this, &Import::showIntakeProgress);
+    connect(&job_, &ImportJob::failed, this, &Import::showFailure);
+    connect(&job_, &ImportJob::finished, this, &Import::takeSlides);
+    connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
 
     barWidth_ = ui->label_ratBar->width();
     applicationFolder_ = applicationFolder();
     buildMessageBox();
 }
 
-Import::~Import() {
-    if (converter_.state() != QProcess::NotRunning) {
-        converter_.disconnect(this);
-        converter_.kill();
-        converter_.waitForFinished(3000);
-    }
-    if (intake_) {
-        intake_->wait();
-    }
-}
+Import::~Import() = default;
 
 void Import::buildChrome() {
     ui->label_bg->setPixmap(QPixmap(chrome::skinPath("Aboutbg.png")));
@@ -78,19 +64,14 @@ void Import::buildChrome() {
     ui->label_ratBar->hide();
     ui->label_ratInfo->hide();
 
-    closeButton_ = chrome::addImageButton(this, "close.png", QRect(375, 0, 20, 20), "Close");
-    importButton_ =
-        chrome::addImageButton(this, "Import_OK.png", QRect(260, 200, 50, 25), "Import");
-    cancelButton_ = chrome::addImageButton(this, "cancel.png", QRect(320, 200, 50, 25), "Cancel");
-    openButton_ = chrome::addImageButton(this, "open.png", QRect(345, 45, 25, 25), "Open");
-    browseButton_ = chrome::addImageButton(this, "browse.png", QRect(315, 45, 25, 25), "Browse");
-    connect(closeButton_, &myLabel::labelClick, this, &Import::on_close_click);
+    importButton_ = addButton("Import_OK.png", QRect(260, 200, 50, 25), "Import");
+    cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), "Cancel");
+    openButton_ = addButton("open.png", QRect(345, 45, 25, 25), "Open");
+    browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), "Browse");
     connect(importButton_, &myLabel::labelClick, this, &Import::on_import_click);
     connect(cancelButton_, &myLabel::labelClick, this, &Import::on_cancel_click);
     connect(openButton_, &myLabel::labelClick, this, &Import::on_open_click);
     connect(browseButton_, &myLabel::labelClick, this, &Import::on_browse_click);
-
-    dragger_ = new WindowDragger(this, ui->label_title, {closeButton_});
 }
 
 void Import::buildMessageBox() {
@@ -115,28 +96,8 @@ void Import::setFlashPath(const QString& homeFile) {
     }
 }
 
-void Import::setPosition(int x, int y) {
-    roll_->setPosition(x, y);
-}
-
-void Import::showDialog() {
-    roll_->open();
-}
-
-int Import::fullHeight() const {
-    return roll_->fullHeight();
-}
-
 bool Import::isAllPages() const {
     return ui->radioButton_allPages->isChecked();
-}
-
-bool Import::isBusy() const {
-    return converter_.state() != QProcess::NotRunning || intake_;
-}
-
-void Import::showSlot() {
-    roll_->tick();
 }
 
 void Import::setCustomMode(bool custom) {
@@ -159,7 +120,7 @@ void Import::on_radioButton_customRange_clicked(bool checked) {
 }
 
 void Import::on_close_click() {
-    roll_->close();
+    startClosing();
     emit importClose();
 }
 
@@ -210,9 +171,7 @@ void Import::on_import_click() {
         return;
     }
     rangeError_ = false;
-    cancelled_ = false;
-    resultRead_ = false;
-    imageCount_ = 0;
+    slides_ = ImportedSlides();
     importButton_->setActive(true);
 
     const QString converterPath = applicationFolder_ + QStringLiteral("lantrel.dll");
@@ -233,13 +192,9 @@ void Import::on_import_click() {
     ui->label_ratInfo->setText(QStringLiteral("processing, please wait..."));
     ui->label_ratInfo->show();
 
-    // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(workFolder_ + QStringLiteral(".laq"));
-    reader_ = ConverterOutputReader();
-    const QStringList arguments = converterArguments(ui->lineEdit_srcFile->text(), workFolder_);
-    qDebug() << "cmd" << converterPath << arguments;
-    converter_.start(converterPath, arguments, QIODevice::ReadWrite);
     importButton_->setActive(false);
+    job_.start({converterPath, ui->lineEdit_srcFile->text(), workFolder_, isAllPages(),
+                isAllPages() ? QStringList() : chooesPage_});
     rememberInputs();
 }
 
@@ -250,86 +205,30 @@ void Import::rememberInputs() {
     values.save(homeFile_);
 }
 
-void Import::readProcess() {
-    applyReading(reader_.read(converter_.readAllStandardOutput()));
-}
-
-void Import::applyReading(const ConverterOutputReader::Reading& reading) {
-    if (cancelled_) {
-        return; // what a cancelled or failed run still prints changes nothing
-    }
-    if (reading.percent) {
-        showProgress(*reading.percent);
-    }
-    if (reading.imageCount) {
-        resultRead_ = true;
-        imageCount_ = *reading.imageCount;
-        if (imageCount_ < 1) {
-            cancelled_ = true;
-            QMessageBox::critical(this, windowTitle(), QString::fromLatin1(kConversionFailed));
-        }
-    }
-}
-
 void Import::showProgress(double percent) {
     ui->label_ratBar->resize(progressWidth(percent, barWidth_), 10);
     ui->label_ratInfo->setText(progressCaption(percent));
 }
 
-void Import::pptToImageFinished(int code) {
-    qDebug() << "pptToImageFinished" << code;
-    applyReading(reader_.finish());
-    if (!cancelled_ && !resultRead_) {
-        // The converter ended without a result line (killed, crashed): the wall stays as it is.
-        cancelled_ = true;
-        QMessageBox::critical(this, windowTitle(), QString::fromLatin1(kConversionFailed));
-    }
-    if (cancelled_) {
-        resetRunState();
-        return;
-    }
-    firstIndex_ = 0;
-    lastIndex_ = imageCount_;
-    startIntake();
-}
-
-void Import::startIntake() {
-    IntakeRequest request;
-    request.workFolder = workFolder_;
-    request.allPages = isAllPages();
-    request.imageCount = imageCount_;
-    request.firstIndex = firstIndex_;
-    request.lastIndex = lastIndex_;
-    request.chooesPage = chooesPage_;
-    request.chooesPageNum = chooesPageNum();
-    cancelButton_->setActive(false);
-
-    auto result = std::make_shared<IntakeResult>();
-    intake_ = QThread::create([this, request, result] {
-        *result = runImageIntake(request, [this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showIntakeProgress(done, total); },
-                Qt::QueuedConnection);
-        });
-    });
-    connect(intake_, &QThread::finished, this, [this, result] { finishIntake(*result); });
-    intake_->start();
-}
-
 void Import::showIntakeProgress(int done, int total) {
+    cancelButton_->setActive(false); // the slides are going into the wall: nothing to cancel
     if (total > 0) {
         ui->label_ratBar->resize(barWidth_ * done / total, 10);
     }
     ui->label_ratInfo->setText(QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
 }
 
-void Import::finishIntake(const IntakeResult& result) {
-    intake_->deleteLater();
-    intake_ = nullptr;
-    pixSize_ = result.pixSize;
-    emit saveImageOK();
+void Import::showFailure(ImportJob::Failure failure, const QString& detail) {
+    QMessageBox::critical(this, windowTitle(),
+                          failure == ImportJob::Failure::CannotStart
+                              ? detail
+                              : QString::fromLatin1(kConversionFailed));
+}
+
+void Import::takeSlides(const ImportedSlides& slides) {
+    slides_ = slides;
+    emit saveImageOK(slides);
     on_close_click();
-    resetRunState();
 }
 
 void Import::resetRunState() {
@@ -340,31 +239,13 @@ void Import::resetRunState() {
 }
 
 void Import::on_cancel_click() {
-    if (intake_) {
+    if (job_.isTakingIn()) {
         return; // the slides are being taken into the wall; that finishes on its own
     }
-    cancelled_ = true;
+    job_.cancel();
     cancelButton_->setActive(true);
-    if (converter_.state() != QProcess::NotRunning) {
-        // A polite stop first, so the converter can end its office instance; then a hard one.
-        converter_.terminate();
-        if (!converter_.waitForFinished(3000)) {
-            converter_.kill();
-            converter_.waitForFinished(30000);
-        }
-    }
     ui->label_ratBar->resize(0, 10);
     ui->label_ratInfo->hide();
-    roll_->close();
+    startClosing();
     emit importClose();
-}
-
-void Import::onProcessError(QProcess::ProcessError error) {
-    if (error != QProcess::FailedToStart) {
-        return; // a crash or a kill ends in pptToImageFinished
-    }
-    QMessageBox::critical(this, windowTitle(),
-                          QStringLiteral("Can NOT start \"%1\": %2")
-                              .arg(converter_.program(), converter_.errorString()));
-    resetRunState();
 }

@@ -1,27 +1,21 @@
-// The import dialog: the user picks a presentation and a page range, the converter turns the
-// slides into JPEGs behind a progress strip, and the slides are taken into the wall.
+// The import dialog: the user picks a presentation and a page range, and watches an ImportJob turn
+// the slides into JPEGs behind a progress strip and take them into the wall.
 #pragma once
 
-#include "import/converter_job.h"
-#include "import/image_intake.h"
+#include "app/frameless_dialog.h"
+#include "import/import_job.h"
 
-#include <QProcess>
 #include <QStringList>
-#include <QWidget>
 
 #include <memory>
 
 namespace Ui {
 class Import;
 }
-class DialogRoll;
 class MymessgeBox;
-class QThread;
-class QTimer;
-class WindowDragger;
 class myLabel;
 
-class Import : public QWidget {
+class Import : public FramelessDialog {
     Q_OBJECT
 
 public:
@@ -32,39 +26,32 @@ public:
     // The work folder is the folder of that file.
     void setFlashPath(const QString& homeFile);
 
-    // The dialog rolls down from the corner given by setPosition.
-    void setPosition(int x, int y);
-    void showDialog();
-    int fullHeight() const;
-
-    // What the last import produced, read by the main window after saveImageOK().
+    // What the last import produced (also handed over with saveImageOK()).
     bool isAllPages() const;
-    int imageCount() const { return imageCount_; }
-    int firstIndex() const { return firstIndex_; }
-    int lastIndex() const { return lastIndex_; }
+    int imageCount() const { return slides_.imageCount; }
+    int firstIndex() const { return slides_.firstIndex; }
+    int lastIndex() const { return slides_.imageCount; }
     const QStringList& chooesPage() const { return chooesPage_; }
     int chooesPageNum() const { return static_cast<int>(chooesPage_.size()); }
     // Size of the first converted slide image; (-1, -1) until known.
-    QSize pixSize() const { return pixSize_; }
+    QSize pixSize() const { return slides_.pixSize; }
 
-    // True while a conversion or an intake is running.
-    bool isBusy() const;
+    // True while a conversion or an intake is running, or a cancelled converter is ending.
+    bool isBusy() const { return job_.isBusy(); }
+    ImportJob& job() { return job_; }
 
 signals:
-    void saveImageOK();
+    void saveImageOK(const ImportedSlides& slides);
     void importClose();
 
 public slots:
     void on_radioButton_allPages_clicked(bool checked);
     void on_radioButton_customRange_clicked(bool checked);
-    void showSlot();
-    void pptToImageFinished(int code);
-    void readProcess();
 
 public:
     // The image buttons' clicks. Plain members rather than slots, so that the form's
     // connect-by-name does not look for widgets of these names.
-    void on_close_click();
+    void on_close_click() override;
     void on_cancel_click();
     void on_import_click();
     void on_open_click();
@@ -79,39 +66,26 @@ private:
     void rememberInputs();
     void showProgress(double percent);
     void showIntakeProgress(int done, int total);
-    void startIntake();
-    void finishIntake(const IntakeResult& result);
+    void showFailure(ImportJob::Failure failure, const QString& detail);
+    void takeSlides(const ImportedSlides& slides);
     void resetRunState();
-    void onProcessError(QProcess::ProcessError error);
-    void applyReading(const ConverterOutputReader::Reading& reading);
 
     std::unique_ptr<Ui::Import> ui;
-    myLabel* closeButton_ = nullptr;
     myLabel* importButton_ = nullptr;
     myLabel* cancelButton_ = nullptr;
     myLabel* openButton_ = nullptr;
     myLabel* browseButton_ = nullptr;
     MymessgeBox* messageBox_ = nullptr;
-    QTimer* animationTimer_ = nullptr;
-    DialogRoll* roll_ = nullptr;
-    WindowDragger* dragger_ = nullptr;
 
     QString applicationFolder_;
     QString workFolder_;
     QString homeFile_;
     QString lastFolder_ = QStringLiteral("../");
     QString sourcePath_;
-    QProcess converter_;
-    ConverterOutputReader reader_;
-    QThread* intake_ = nullptr;
+    ImportJob job_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;
-    int imageCount_ = 0;
-    int firstIndex_ = 0;
-    int lastIndex_ = 0;
-    bool cancelled_ = false;
-    bool resultRead_ = false;
+    ImportedSlides slides_;
     bool rangeError_ = false;
-    QSize pixSize_{-1, -1};
 };

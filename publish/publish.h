@@ -2,19 +2,17 @@
 // of the remembered-values file it is handed; the outputs arrive with the dialog itself.
 #pragma once
 
+#include "app/frameless_dialog.h"
+
 #include <QString>
-#include <QWidget>
 
 #include <memory>
 
 namespace Ui {
 class Publish;
 }
-class DialogRoll;
-class QTimer;
-class myLabel;
 
-class Publish : public QWidget {
+class Publish : public FramelessDialog {
     Q_OBJECT
 
 public:
@@ -25,10 +23,6 @@ public:
     void loadSettings(const QString& path);
     QString settingsPath() const { return settingsPath_; }
 
-    void setPosition(int x, int y);
-    int fullHeight() const;
-    void showDialog();
-
     static constexpr int kRadius = 5;
     static constexpr int kRollPeriodMs = 10;
 
@@ -36,13 +30,9 @@ signals:
     void publishClose();
 
 public slots:
-    void showSlot();
-    void on_close_click();
+    void on_close_click() override;
 
 private:
     std::unique_ptr<Ui::Publish> ui_;
-    QTimer* rollTimer_;
-    DialogRoll* roll_;
-    myLabel* close_;
     QString settingsPath_;
 };

@@ -2,27 +2,20 @@
 // upload to the online book service arrive with the dialog itself.
 #pragma once
 
-#include <QWidget>
+#include "app/frameless_dialog.h"
 
 #include <memory>
 
 namespace Ui {
 class upLoad;
 }
-class DialogRoll;
-class QTimer;
-class myLabel;
 
-class upLoad : public QWidget {
+class upLoad : public FramelessDialog {
     Q_OBJECT
 
 public:
     explicit upLoad(QWidget* parent = nullptr);
     ~upLoad() override;
-
-    // Slides open where the window stands; the main window moves it into place afterwards.
-    void showDialog();
-    int fullHeight() const;
 
     static constexpr int kRadius = 5;
     static constexpr int kSlidePeriodMs = 20;
@@ -31,12 +24,8 @@ signals:
     void upLoadClose();
 
 public slots:
-    void showSlot();
-    void on_close_click();
+    void on_close_click() override;
 
 private:
     std::unique_ptr<Ui::upLoad> ui_;
-    QTimer* slideTimer_;
-    DialogRoll* slide_;
-    myLabel* close_;
 };

@@ -47,7 +47,7 @@ void DialogsTest::hideAllSetsBothBoxes() {
     dialog.show();
     click(box(dialog, "checkBox"));
     QCOMPARE(states(dialog), QStringLiteral("1/1/1"));
-    QVERIFY(dialog.infoHidden() && dialog.shareHidden());
+    QVERIFY((dialog.hidden() == HiddenButtons{true, true}));
     click(box(dialog, "checkBox"));
     QCOMPARE(states(dialog), QStringLiteral("0/0/0"));
 }
@@ -60,7 +60,7 @@ void DialogsTest::uncheckingOneBoxUnchecksHideAll() {
     QCOMPARE(states(dialog), QStringLiteral("0/0/1"));
     // Changes made by code are no clicks and start no rule.
     box(dialog, "checkBox")->setChecked(true);
-    dialog.setHidden(false, false);
+    dialog.setHidden({false, false});
     QCOMPARE(states(dialog), QStringLiteral("1/0/0"));
 }
 
@@ -76,7 +76,7 @@ void DialogsTest::cancelRestoresTheTwoBoxesButNotHideAll() {
     Buttons dialog;
     QSignalSpy applied(&dialog, &Buttons::setButtons);
     QSignalSpy closed(&dialog, &Buttons::buttonClose);
-    dialog.setHidden(false, true);
+    dialog.setHidden({false, true});
     dialog.setPosition(10, 10);
     dialog.showDialog();
     click(box(dialog, "checkBox"));
@@ -90,13 +90,18 @@ void DialogsTest::cancelRestoresTheTwoBoxesButNotHideAll() {
 void DialogsTest::okKeepsTheBoxesAndReportsBeforeClosing() {
     Buttons dialog;
     QStringList order;
-    connect(&dialog, &Buttons::setButtons, this, [&] { order << QStringLiteral("set"); });
+    HiddenButtons handed;
+    connect(&dialog, &Buttons::setButtons, this, [&](const HiddenButtons& hidden) {
+        order << QStringLiteral("set");
+        handed = hidden;
+    });
     connect(&dialog, &Buttons::buttonClose, this, [&] { order << QStringLiteral("close"); });
     dialog.setPosition(10, 10);
     dialog.showDialog();
     click(box(dialog, "checkBox_share"));
     dialog.on_ok_click();
     QCOMPARE(order, (QStringList{QStringLiteral("set"), QStringLiteral("close")}));
+    QVERIFY((handed == HiddenButtons{false, true}));
     QCOMPARE(states(dialog), QStringLiteral("0/0/1"));
     // The next opening remembers the confirmed state for its Cancel.
     dialog.showDialog();
@@ -108,7 +113,11 @@ void DialogsTest::okKeepsTheBoxesAndReportsBeforeClosing() {
 void DialogsTest::bookInfoCancelKeepsTheTextAndOkReports() {
     BookInfo dialog;
     QStringList order;
-    connect(&dialog, &BookInfo::bookInfoOk, this, [&] { order << QStringLiteral("ok"); });
+    BookDetails handed;
+    connect(&dialog, &BookInfo::bookInfoOk, this, [&](const BookDetails& details) {
+        order << QStringLiteral("ok");
+        handed = details;
+    });
     connect(&dialog, &BookInfo::bookInfoClose, this, [&] { order << QStringLiteral("close"); });
     dialog.setPosition(10, 10);
     dialog.showDialog();
@@ -125,6 +134,8 @@ void DialogsTest::bookInfoCancelKeepsTheTextAndOkReports() {
     dialog.showDialog();
     dialog.on_ok_click();
     QCOMPARE(order, (QStringList{QStringLiteral("ok"), QStringLiteral("close")}));
+    QCOMPARE(handed.title, QStringLiteral("T"));
+    QCOMPARE(handed.description, QStringLiteral("two\nlines"));
 
     dialog.setDetails({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
                        QStringLiteral("d"), QStringLiteral("e")});

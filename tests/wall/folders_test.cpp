@@ -1,5 +1,5 @@
-#include "wall/folders.h"
 #include "tests/wall/scratch.h"
+#include "wall/folders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialogs/dialog_look.h"
+#include "app/dialog_look.h"
 
 #include "app/window_chrome.h"
 

@@ -1,0 +1,84 @@
+#include "app/frameless_dialog.h"
+
+#include "app/mylabel.h"
+#include "app/window_chrome.h"
+
+#include <QTimer>
+
+namespace {
+
+// Every roll moves ten pixels a tick and ends once the height is below 20.
+constexpr int kRollStepPx = 10;
+constexpr int kRollEndsAtOrBelow = 19;
+
+} // namespace
+
+FramelessDialog::FramelessDialog(Motion motion, int periodMs, QWidget* parent)
+    : QWidget(parent), motion_(motion), periodMs_(periodMs), timer_(new QTimer(this)) {
+    connect(timer_, &QTimer::timeout, this, &FramelessDialog::showSlot);
+}
+
+FramelessDialog::~FramelessDialog() = default;
+
+void FramelessDialog::setUpFrame(const DialogFrame& frame) {
+    chrome::makeFrameless(this);
+    chrome::applyRoundedMask(this, frame.radius);
+    close_ = addButton(QStringLiteral("close.png"), frame.closeButton, tr("Close"));
+    connect(close_, &myLabel::labelClick, this, [this] { on_close_click(); });
+    new WindowDragger(this, frame.dragArea, {close_});
+    if (motion_ == Motion::Fade) {
+        fade_ = new DialogFade(this, timer_, periodMs_);
+        setWindowOpacity(0.0);
+        return;
+    }
+    roll_ = new DialogRoll(this, timer_, RollSteps{periodMs_, kRollStepPx, kRollEndsAtOrBelow});
+    if (frame.startCollapsed) {
+        roll_->collapse();
+    }
+}
+
+myLabel* FramelessDialog::addButton(const QString& image, const QRect& geometry,
+                                    const QString& tip) {
+    return chrome::addImageButton(this, image, geometry, tip);
+}
+
+void FramelessDialog::setPosition(int x, int y) {
+    if (roll_) {
+        roll_->setPosition(x, y);
+    } else {
+        move(x, y);
+    }
+}
+
+int FramelessDialog::fullHeight() const {
+    return roll_ ? roll_->fullHeight() : height();
+}
+
+void FramelessDialog::showDialog() {
+    prepareOpening();
+    if (roll_) {
+        roll_->open();
+    } else {
+        fade_->fadeIn();
+    }
+}
+
+bool FramelessDialog::isAnimating() const {
+    return timer_->isActive();
+}
+
+void FramelessDialog::showSlot() {
+    if (roll_) {
+        roll_->tick();
+    } else {
+        fade_->tick();
+    }
+}
+
+void FramelessDialog::startClosing() {
+    if (roll_) {
+        roll_->close();
+    } else {
+        fade_->fadeOut();
+    }
+}

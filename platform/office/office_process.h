@@ -21,9 +21,8 @@ struct LaunchedOffice {
 // is removed when it is ended). A guardian process ends the group, removes the profile and the
 // pipe file named `pipeName` (if any) should this process die without ending it. Returns the
 // process group, or -1.
-// With `background` the office runs at the lowest priority (nice 19).
 int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments,
-                const std::string& pipeName = {}, bool background = false);
+                const std::string& pipeName = {});
 
 // Waits until the launcher has ended; true when it ended with status 0 within `limit`.
 bool waitForLauncher(int processGroup, std::chrono::milliseconds limit);
@@ -38,8 +37,7 @@ std::vector<std::string> pipeFilesOf(int processGroup);
 
 // Starts the launcher in a new process group with a private profile and a unique pipe, its
 // standard streams on /dev/null. The instance is registered before anyone can ask to end it.
-// With `background` it runs at the lowest priority.
-bool launchOffice(LaunchedOffice& launched, std::string& error, bool background = false);
+bool launchOffice(LaunchedOffice& launched, std::string& error);
 
 // Whether a name can be a pipe name of ours: letters, digits and "_" only, not too long.
 bool plausiblePipeName(const std::string& pipeName);

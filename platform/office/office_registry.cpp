@@ -191,12 +191,8 @@ void announceGroup(int guardianPipe) {
         ::write(guardianPipe, at, static_cast<std::size_t>(end - at));
 }
 
-[[noreturn]] void execLauncher(char* const* argv, char* const* envp, int guardianPipe,
-                               bool background) {
+[[noreturn]] void execLauncher(char* const* argv, char* const* envp, int guardianPipe) {
     ::setpgid(0, 0);
-    if (background) {
-        ::setpriority(PRIO_PROCESS, 0, 19);
-    }
     if (guardianPipe >= 0) {
         announceGroup(guardianPipe);
     }
@@ -420,7 +416,7 @@ int startGuardian(const std::string& profileFolder, const std::string& pipeName,
 } // namespace
 
 int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments,
-                const std::string& pipeName, bool background) {
+                const std::string& pipeName) {
     // Orphaned office processes come back to us, so that ending an instance can reap all of it.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 
@@ -450,7 +446,7 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
     const int guardian = startGuardian(profileFolder, pipeName, guardianPipe);
     const pid_t child = ::fork();
     if (child == 0) {
-        execLauncher(argv.data(), envp.data(), guardianPipe, background);
+        execLauncher(argv.data(), envp.data(), guardianPipe);
     }
     if (child < 0) {
         dismissGuardian({-1, profileFolder, guardian, guardianPipe});
@@ -461,7 +457,7 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
     return child;
 }
 
-bool launchOffice(LaunchedOffice& launched, std::string& error, bool background) {
+bool launchOffice(LaunchedOffice& launched, std::string& error) {
     sweepLeftovers(temporaryBase());
     std::string folder = ownedName(temporaryBase() + "/" + kProfilePrefix) + "-XXXXXX";
     if (!::mkdtemp(folder.data())) {
@@ -473,7 +469,7 @@ bool launchOffice(LaunchedOffice& launched, std::string& error, bool background)
     launched.pipeName = uniquePipeName();
     launched.processGroup = spawnOffice(
         folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"},
-        launched.pipeName, background);
+        launched.pipeName);
     if (launched.processGroup < 0) {
         posix::removeTree(folder);
         error = "cannot start the office suite";

@@ -1,7 +1,7 @@
 // The warm office instance murano keeps for its converter runs. Starting the office suite is most
-// of a conversion's time; an instance kept running lets every import skip it. The instance runs in
-// the background at the lowest priority, in its own process group with its own profile; it is
-// ended with this object, and by its guardian should murano die. When it ends on its own (a
+// of a conversion's time; an instance kept running lets every import skip it. The instance is set
+// up and started in the background, in its own process group with its own profile; it is ended
+// with this object, and by its guardian should murano die. When it ends on its own (a
 // converter killed it because it hung) a fresh one is started.
 //
 // Converter runs find it through the environment: addTo() puts MURANO_OFFICE=<pipe name> into a

@@ -2,10 +2,13 @@
 // the user settings file, the remembered-values files and the gallery index.
 #include "app/home.h"
 #include "app/message_log.h"
+#include "import/import.h"
+#include "platform/office/warm_office.h"
 #include "wall/text_codec.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -30,10 +33,15 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
+        // Declared first, ended last: no import can still use it.
+        WarmOffice warmOffice;
         Home home;
+        home.importDialog()->job().setWarmOffice(&warmOffice);
         home.setWindowOpacity(0.0);
         home.show();
         home.fadeIn();
+        // Once the window is up, in the background: later imports skip the office suite's start.
+        QTimer::singleShot(0, &warmOffice, &WarmOffice::start);
         result = QApplication::exec();
     }
     return result;

@@ -9,6 +9,7 @@
 #include "converter/loading_watchdog.h"
 #include "converter/paths.h"
 #include "converter/pdf_settings.h"
+#include "converter/run_office.h"
 #include "converter/stop_handler.h"
 #include "platform/office/murano_office.h"
 
@@ -92,6 +93,17 @@ int postScriptFromPdf(const std::string& source, const std::string& destination,
     return kConverted;
 }
 
+// Starts or borrows the instance and loads the presentation, under the loading watchdog.
+void loadPresentation(const std::string& source, ConverterOptions& options, bool mayBorrow,
+                      std::unique_ptr<office::Instance>& instance,
+                      std::unique_ptr<office::Presentation>& deck, std::string& error) {
+    ShutdownWatchdog watchdog(options);
+    instance = StartOffice(mayBorrow, error);
+    if (instance) {
+        deck = instance->open(source, error);
+    }
+}
+
 int pdfFromPresentation(const std::string& source, const std::string& destination,
                         ConverterOptions& options) {
     std::string error;
@@ -100,12 +112,10 @@ int pdfFromPresentation(const std::string& source, const std::string& destinatio
     const std::string partial = destination + ".partial";
     const StopAction stop([partial] { ::unlink(partial.c_str()); });
     office::prepareProfileTemplate();
-    {
-        ShutdownWatchdog watchdog(options);
-        instance = office::Instance::start(error);
-        if (instance) {
-            deck = instance->open(source, error);
-        }
+    loadPresentation(source, options, true, instance, deck, error);
+    if (!deck && BorrowedInstanceBroke(instance.get())) {
+        instance.reset();
+        loadPresentation(source, options, false, instance, deck, error);
     }
     int result = !instance ? kOfficeNotStarted : !deck ? kConversionFailed : kConverted;
     if (deck) {

@@ -9,6 +9,7 @@
 #include "converter/loading_watchdog.h"
 #include "converter/outline_rtf.h"
 #include "converter/paths.h"
+#include "converter/run_office.h"
 #include "converter/slide_files.h"
 #include "converter/stop_handler.h"
 #include "converter/web_pages.h"
@@ -148,17 +149,17 @@ bool saveAs(office::Presentation& deck, const std::string& output, int format,
     }
 }
 
-// Starts the instance, loads and saves; the watchdog covers starting and loading (the profile
-// template is made before, outside its time). The instance is handed back running, to be ended at
-// its place in the session. Returns -1 when the instance cannot be created, 0 when a step failed,
-// 1 on success.
+// Starts (or, with `mayBorrow`, borrows) the instance, loads and saves; the watchdog covers
+// starting and loading (the profile template is made before, outside its time). The instance is
+// handed back running, to be ended at its place in the session. Returns -1 when the instance
+// cannot be created, 0 when a step failed, 1 on success.
 int automate(const std::string& input, const std::string& output, int format,
-             ConverterOptions& options, std::unique_ptr<office::Instance>& instance,
+             ConverterOptions& options, bool mayBorrow, std::unique_ptr<office::Instance>& instance,
              std::vector<std::string>& written) {
     office::prepareProfileTemplate();
     ShutdownWatchdog watchdog(options);
     std::string error;
-    instance = office::Instance::start(error);
+    instance = StartOffice(mayBorrow, error);
     if (!instance) {
         return -1;
     }
@@ -214,7 +215,11 @@ int ExportSession(const std::string& input, const std::string& output, int forma
                   ConverterOptions& options, std::vector<std::string>& files) {
     files.clear();
     std::unique_ptr<office::Instance> instance;
-    const int automated = automate(input, output, format, options, instance, files);
+    int automated = automate(input, output, format, options, true, instance, files);
+    if (automated == 0 && BorrowedInstanceBroke(instance.get())) {
+        instance.reset();
+        automated = automate(input, output, format, options, false, instance, files);
+    }
     if (automated < 0) {
         Message("Can't create an instance for PowerPoint.Application.\n");
         PresentationKiller();

@@ -1,5 +1,6 @@
 #include "import/import_job.h"
 
+#include "platform/office/warm_office.h"
 #include "wall/folders.h"
 
 #include <QDebug>
@@ -51,6 +52,11 @@ bool ImportJob::start(const ImportRequest& request) {
     reader_ = ConverterOutputReader();
     const QStringList arguments = converterArguments(request.presentation, request.workFolder);
     qDebug() << "cmd" << request.converter << arguments;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (warm_) {
+        warm_->addTo(environment);
+    }
+    converter_.setProcessEnvironment(environment);
     converter_.start(request.converter, arguments, QIODevice::ReadWrite);
     return true;
 }

@@ -16,6 +16,7 @@
 
 class QThread;
 class QTimer;
+class WarmOffice;
 
 struct ImportRequest {
     QString converter;    // the converter program
@@ -47,6 +48,8 @@ public:
     // nothing to stop (no run, or the slides are already being taken in, which ends on its own).
     bool cancel();
     void setStopGrace(int ms) { stopGraceMs_ = ms; }
+    // The warm office instance that converter runs may borrow (none: each starts its own).
+    void setWarmOffice(const WarmOffice* warm) { warm_ = warm; }
 
     // True from start() until ended().
     bool isBusy() const;
@@ -84,6 +87,7 @@ private:
     QThread* intake_ = nullptr;
     ImportedSlides slides_;
     int stopGraceMs_ = kStopGraceMs;
+    const WarmOffice* warm_ = nullptr;
     bool running_ = false;
     bool cancelled_ = false;
     bool failed_ = false;

@@ -71,6 +71,15 @@ public:
     // half-started instance is ended then).
     static std::unique_ptr<Instance> start(std::string& error);
 
+    // Borrows the warm instance that another process (murano) keeps on pipe `pipeName`, for one
+    // conversion: takes its lock, connects and gets its desktop. Returns nullptr and fills `error`
+    // when there is no such instance, another conversion holds it, or it does not answer within a
+    // few seconds (it hangs: it is killed then, and its owner starts a new one). Ending a borrowed
+    // instance leaves it running and releases it; only a stop or the loading watchdog kill it,
+    // because the work it runs for this process is abandoned then. Should this process die while
+    // it holds the instance, a guardian kills it.
+    static std::unique_ptr<Instance> borrow(const std::string& pipeName, std::string& error);
+
     // Ends the instance (see end()).
     ~Instance();
     Instance(const Instance&) = delete;
@@ -82,8 +91,13 @@ public:
     std::unique_ptr<Presentation> open(const std::string& path, std::string& error);
 
     // Ends the instance: drops the connection, kills its whole process group, waits for it and
-    // removes the private profile. Later calls do nothing.
+    // removes the private profile. A borrowed instance is only released. Later calls do nothing.
     void end();
+
+    bool borrowed() const;
+
+    // Whether the office processes are still there (a borrowed instance may have been killed).
+    bool alive() const;
 
     // The process group of the office processes (also the launcher's process id).
     int processGroup() const;

@@ -12,9 +12,14 @@
 #include <com/sun/star/uno/RuntimeException.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace office {
@@ -29,12 +34,19 @@ using css::uno::UNO_QUERY_THROW;
 // loaded machine builds the whole profile. Callers that need a tighter bound run a watchdog.
 constexpr auto kConnectTimeout = std::chrono::seconds(90);
 constexpr auto kRetryPause = std::chrono::milliseconds(10);
+// How long a warm instance may take to answer, and how long a conversion that holds it may keep a
+// run waiting for it. An idle instance answers in milliseconds.
+constexpr auto kBorrowedAnswerLimit = std::chrono::seconds(3);
+constexpr auto kBusyWait = std::chrono::milliseconds(200);
+
+OUString pipeUrl(const std::string& pipeName) {
+    return "uno:pipe,name=" + toOUString(pipeName) + ";urp;StarOffice.ComponentContext";
+}
 
 Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
                                                const Reference<css::uno::XComponentContext>& local,
                                                std::string& error) {
-    const OUString url =
-        "uno:pipe,name=" + toOUString(office.pipeName) + ";urp;StarOffice.ComponentContext";
+    const OUString url = pipeUrl(office.pipeName);
     const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
     try {
         const Reference<css::bridge::XUnoUrlResolver> resolver =
@@ -63,6 +75,55 @@ Reference<css::uno::XComponentContext> connect(const LaunchedOffice& office,
         error = "cannot connect to the office suite: " + describeCurrentException();
     }
     return {};
+}
+
+// Opens the warm instance's lock file and takes the lock, waiting a short while for a conversion
+// that holds it. Returns the locked descriptor, or -1.
+int lockWarmInstance(const std::string& pipeName, std::string& error) {
+    const int fd = ::open(warmLockPath(pipeName).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        error = "no warm office instance on " + pipeName;
+        return -1;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kBusyWait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() > deadline) {
+            ::close(fd);
+            error = "the warm office instance is busy";
+            return -1;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+    return fd;
+}
+
+// Connects to a borrowed instance and gets its desktop, on a thread of its own so that a hanging
+// instance costs at most the answer limit: it is killed then, which ends the pending call.
+bool reachBorrowed(Instance::Impl& impl, const std::string& pipeName,
+                   const Reference<css::uno::XComponentContext>& local, std::string& error) {
+    std::promise<void> done;
+    std::future<void> reached = done.get_future();
+    std::thread caller([&] {
+        try {
+            const Reference<css::bridge::XUnoUrlResolver> resolver =
+                css::bridge::UnoUrlResolver::create(local);
+            impl.context.set(resolver->resolve(pipeUrl(pipeName)), UNO_QUERY_THROW);
+            impl.desktop = css::frame::Desktop::create(impl.context);
+        } catch (...) {
+            error = "the warm office instance does not answer: " + describeCurrentException();
+        }
+        done.set_value();
+    });
+    if (reached.wait_for(kBorrowedAnswerLimit) == std::future_status::timeout) {
+        killBorrowed(impl.processGroup);
+    }
+    caller.join();
+    if (!impl.desktop.is()) {
+        impl.context.clear();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -95,6 +156,35 @@ std::unique_ptr<Instance> Instance::start(std::string& error) {
     if (!impl->desktop.is()) {
         impl->context.clear();
         endOffice(office.processGroup);
+        return nullptr;
+    }
+    return std::unique_ptr<Instance>(new Instance(std::move(impl)));
+}
+
+std::unique_ptr<Instance> Instance::borrow(const std::string& pipeName, std::string& error) {
+    if (!plausiblePipeName(pipeName)) {
+        error = "not a pipe name: " + pipeName;
+        return nullptr;
+    }
+    const Reference<css::uno::XComponentContext> local = localContext(error);
+    const int lock = local.is() ? lockWarmInstance(pipeName, error) : -1;
+    if (lock < 0) {
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->borrowed = true;
+    impl->processGroup = groupServingPipe(pipeName);
+    if (impl->processGroup <= 1 || impl->processGroup == ::getpgrp()) {
+        ::close(lock);
+        error = "no office listens on " + pipeName;
+        return nullptr;
+    }
+    if (!registerBorrowed(impl->processGroup, pipeName, lock)) {
+        error = "cannot guard the warm office instance";
+        return nullptr;
+    }
+    if (!reachBorrowed(*impl, pipeName, local, error)) {
+        killBorrowed(impl->processGroup); // broken half-way: nobody else should meet it so
         return nullptr;
     }
     return std::unique_ptr<Instance>(new Instance(std::move(impl)));
@@ -155,6 +245,14 @@ void Instance::end() {
 
 int Instance::processGroup() const {
     return impl_->processGroup;
+}
+
+bool Instance::borrowed() const {
+    return impl_->borrowed;
+}
+
+bool Instance::alive() const {
+    return impl_->processGroup > 1 && groupHasLiveMember(impl_->processGroup);
 }
 
 void endStartedInstances(bool haltInterruptedCalls) {

@@ -39,6 +39,30 @@ std::vector<std::string> pipeFilesOf(int processGroup);
 // standard streams on /dev/null. The instance is registered before anyone can ask to end it.
 bool launchOffice(LaunchedOffice& launched, std::string& error);
 
+// Whether a name can be a pipe name of ours: letters, digits and "_" only, not too long.
+bool plausiblePipeName(const std::string& pipeName);
+
+// The lock file of a warm instance, in the private folder beside the profiles: whoever holds an
+// exclusive lock on it runs the one conversion the instance serves at a time.
+std::string warmLockPath(const std::string& pipeName);
+
+// The process group of the office that listens on pipe `pipeName` (a process of this user holds
+// its socket), or -1 when none does.
+int groupServingPipe(const std::string& pipeName);
+
+// Whether a process group has a member that is not a zombie.
+bool groupHasLiveMember(int processGroup);
+
+// Registers an office instance that another process keeps (a warm instance), borrowed for one
+// conversion while this process holds `lockFd` locked. A guardian ends the instance should this
+// process die while it holds it; ending the borrow normally (endOffice) only dismisses the
+// guardian and releases the lock. False when no guardian can be started (the lock is released).
+bool registerBorrowed(int processGroup, const std::string& pipeName, int lockFd);
+
+// Kills a borrowed instance that hangs or runs this process's work that is being abandoned. Its
+// owner reaps it and starts a new one.
+void killBorrowed(int processGroup);
+
 // Whether the launcher is still running (reaps it when it has ended).
 bool launcherRunning(int processGroup);
 
@@ -46,7 +70,8 @@ bool launcherRunning(int processGroup);
 // the registry entry. Does nothing for a group that is not registered (or already ended).
 void endOffice(int processGroup);
 
-// Ends every registered instance of this copy of the layer.
+// Ends every registered instance of this copy of the layer, borrowed ones included: whatever
+// they run for this process is abandoned.
 void endAllOffices();
 
 // Marks the process as ending: from now on haltIfEnding() does not return.

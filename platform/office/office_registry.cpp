@@ -33,8 +33,10 @@ namespace {
 struct Record {
     int processGroup;
     std::string profileFolder;
-    int guardian;     // the guardian's process id, or -1
-    int guardianPipe; // the write end of the guardian's pipe, or -1
+    int guardian;          // the guardian's process id, or -1
+    int guardianPipe;      // the write end of the guardian's pipe, or -1
+    bool borrowed = false; // a warm instance another process keeps, lent for one conversion
+    int lockFd = -1;       // the borrowed instance's lock, held while it is lent
 };
 
 // Held while an instance is launched or ended, so that an end requested from another thread never
@@ -113,10 +115,19 @@ void dismissGuardian(const Record& record) {
     }
 }
 
-void endLocked(std::vector<Record>::iterator record) {
+// A borrowed instance is its owner's to end and reap: it is killed only when the work it runs for
+// this process is abandoned (`abandoned`), and never waited for.
+void endLocked(std::vector<Record>::iterator record, bool abandoned) {
     dismissGuardian(*record);
-    killGroup(record->processGroup);
-    posix::removeTree(record->profileFolder);
+    if (!record->borrowed) {
+        killGroup(record->processGroup);
+        posix::removeTree(record->profileFolder);
+    } else if (abandoned && record->processGroup > 1) {
+        ::kill(-record->processGroup, SIGKILL);
+    }
+    if (record->lockFd >= 0) {
+        ::close(record->lockFd);
+    }
     registry.erase(record);
 }
 
@@ -217,20 +228,68 @@ std::map<std::string, std::string> pipeFilesByInode() {
     return pipes;
 }
 
-int processGroupOf(const std::string& pid) {
+// The state letter and process group of a process, from /proc; group -1 when it is gone.
+struct ProcessStat {
+    char state = '?';
+    int group = -1;
+};
+
+ProcessStat statOf(const std::string& pid) {
     std::ifstream stat("/proc/" + pid + "/stat");
     std::string text;
     std::getline(stat, text);
     const std::size_t afterName = text.rfind(')');
+    ProcessStat result;
     if (afterName == std::string::npos) {
-        return -1;
+        return result;
     }
     std::istringstream fields(text.substr(afterName + 1));
-    std::string state;
     int parent = 0;
-    int group = -1;
-    fields >> state >> parent >> group;
-    return group;
+    fields >> result.state >> parent >> result.group;
+    return result;
+}
+
+int processGroupOf(const std::string& pid) {
+    return statOf(pid).group;
+}
+
+char processStateOf(const std::string& pid) {
+    return statOf(pid).state;
+}
+
+// The inodes of the sockets a process holds open.
+std::vector<std::string> socketInodesOf(const std::string& pid) {
+    std::vector<std::string> inodes;
+    const std::string fdFolder = "/proc/" + pid + "/fd";
+    DIR* descriptors = ::opendir(fdFolder.c_str());
+    while (const dirent* fd = descriptors ? ::readdir(descriptors) : nullptr) {
+        char target[128] = {};
+        const std::string link = fdFolder + "/" + fd->d_name;
+        if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+            std::strncmp(target, "socket:[", 8) == 0) {
+            inodes.emplace_back(target + 8, std::strlen(target + 8) - 1);
+        }
+    }
+    if (descriptors) {
+        ::closedir(descriptors);
+    }
+    return inodes;
+}
+
+// The ids of the processes, as named in /proc.
+std::vector<std::string> processIds() {
+    std::vector<std::string> pids;
+    DIR* processes = ::opendir("/proc");
+    while (const dirent* entry = processes ? ::readdir(processes) : nullptr) {
+        const std::string pid = entry->d_name;
+        if (pid.find_first_not_of("0123456789") == std::string::npos) {
+            pids.push_back(pid);
+        }
+    }
+    if (processes) {
+        ::closedir(processes);
+    }
+    return pids;
 }
 
 } // namespace
@@ -238,38 +297,54 @@ int processGroupOf(const std::string& pid) {
 std::vector<std::string> pipeFilesOf(int processGroup) {
     std::vector<std::string> files;
     const std::map<std::string, std::string> pipes = pipeFilesByInode();
-    DIR* processes = ::opendir("/proc");
-    if (!processes || pipes.empty()) {
-        if (processes) {
-            ::closedir(processes);
-        }
+    if (pipes.empty()) {
         return files;
     }
-    while (const dirent* entry = ::readdir(processes)) {
-        const std::string pid = entry->d_name;
-        if (pid.find_first_not_of("0123456789") != std::string::npos ||
-            processGroupOf(pid) != processGroup) {
+    for (const std::string& pid : processIds()) {
+        if (processGroupOf(pid) != processGroup) {
             continue;
         }
-        const std::string fdFolder = "/proc/" + pid + "/fd";
-        DIR* descriptors = ::opendir(fdFolder.c_str());
-        while (const dirent* fd = descriptors ? ::readdir(descriptors) : nullptr) {
-            char target[128] = {};
-            const std::string link = fdFolder + "/" + fd->d_name;
-            if (::readlink(link.c_str(), target, sizeof target - 1) > 0 &&
-                std::strncmp(target, "socket:[", 8) == 0) {
-                const std::string inode(target + 8, std::strlen(target + 8) - 1);
-                if (const auto pipe = pipes.find(inode); pipe != pipes.end()) {
-                    files.push_back(pipe->second);
-                }
+        for (const std::string& inode : socketInodesOf(pid)) {
+            if (const auto pipe = pipes.find(inode); pipe != pipes.end()) {
+                files.push_back(pipe->second);
             }
         }
-        if (descriptors) {
-            ::closedir(descriptors);
+    }
+    return files;
+}
+
+bool plausiblePipeName(const std::string& pipeName) {
+    return !pipeName.empty() && pipeName.size() < 80 &&
+           pipeName.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                      "0123456789_") == std::string::npos;
+}
+
+int groupServingPipe(const std::string& pipeName) {
+    const std::string suffix = "/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+    std::vector<std::string> served;
+    for (const auto& [inode, path] : pipeFilesByInode()) {
+        if (path.size() > suffix.size() &&
+            path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            served.push_back(inode);
         }
     }
-    ::closedir(processes);
-    return files;
+    for (const std::string& pid : served.empty() ? std::vector<std::string>{} : processIds()) {
+        for (const std::string& inode : socketInodesOf(pid)) {
+            if (std::find(served.begin(), served.end(), inode) != served.end()) {
+                return processGroupOf(pid);
+            }
+        }
+    }
+    return -1;
+}
+
+bool groupHasLiveMember(int processGroup) {
+    for (const std::string& pid : processIds()) {
+        if (processGroupOf(pid) == processGroup && processStateOf(pid) != 'Z') {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string ownedName(const std::string& prefix) {
@@ -303,6 +378,7 @@ void sweepFolder(const std::string& folder, const std::string& prefix) {
 
 void sweepLeftovers(const std::string& profileBase) {
     sweepFolder(profileBase, kProfilePrefix);
+    sweepFolder(profileBase, kPipePrefix); // the lock files of warm instances
     const std::string pipePrefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipePrefix;
     sweepFolder("/tmp", pipePrefix);
 }
@@ -422,14 +498,45 @@ bool launcherRunning(int processGroup) {
     return ::waitpid(processGroup, nullptr, WNOHANG) == 0;
 }
 
-void endOffice(int processGroup) {
+namespace {
+
+void endRegistered(int processGroup, bool abandoned) {
     std::lock_guard<std::mutex> lock(registryMutex);
     const auto record =
         std::find_if(registry.begin(), registry.end(),
                      [processGroup](const Record& r) { return r.processGroup == processGroup; });
     if (record != registry.end()) {
-        endLocked(record);
+        endLocked(record, abandoned);
     }
+}
+
+} // namespace
+
+void endOffice(int processGroup) {
+    endRegistered(processGroup, false);
+}
+
+void killBorrowed(int processGroup) {
+    endRegistered(processGroup, true);
+}
+
+std::string warmLockPath(const std::string& pipeName) {
+    return temporaryBase() + "/" + pipeName + ".lock";
+}
+
+bool registerBorrowed(int processGroup, const std::string& pipeName, int lockFd) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    int guardianPipe = -1;
+    const int guardian = startGuardian({}, pipeName, guardianPipe);
+    const std::string group = std::to_string(processGroup) + "\n";
+    if (guardian < 0 ||
+        ::write(guardianPipe, group.data(), group.size()) != static_cast<ssize_t>(group.size())) {
+        dismissGuardian({-1, {}, guardian, guardianPipe});
+        ::close(lockFd);
+        return false;
+    }
+    registry.push_back({processGroup, {}, guardian, guardianPipe, true, lockFd});
+    return true;
 }
 
 namespace {
@@ -449,7 +556,7 @@ void haltIfEnding() {
 void endAllOffices() {
     std::lock_guard<std::mutex> lock(registryMutex);
     while (!registry.empty()) {
-        endLocked(registry.begin());
+        endLocked(registry.begin(), true);
     }
 }
 

@@ -53,6 +53,7 @@ namespace office {
 
 struct Instance::Impl {
     int processGroup = -1;
+    bool borrowed = false;
     detail::css::uno::Reference<detail::css::uno::XComponentContext> context; // the office's
     detail::css::uno::Reference<detail::css::frame::XDesktop2> desktop;
 };

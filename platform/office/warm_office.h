@@ -1,0 +1,61 @@
+// The warm office instance murano keeps for its converter runs. Starting the office suite is most
+// of a conversion's time; an instance kept running lets every import skip it. The instance is set
+// up and started in the background, in its own process group with its own profile; it is ended
+// with this object, and by its guardian should murano die. When it ends on its own (a
+// converter killed it because it hung) a fresh one is started.
+//
+// Converter runs find it through the environment: addTo() puts MURANO_OFFICE=<pipe name> into a
+// child's environment. MURANO_WARM_OFFICE=0 turns the warm instance off.
+#pragma once
+
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class QThread;
+
+class WarmOffice : public QObject {
+    Q_OBJECT
+public:
+    explicit WarmOffice(QObject* parent = nullptr);
+    ~WarmOffice() override; // ends the instance
+
+    // Whether the user allows a warm instance (MURANO_WARM_OFFICE is not 0).
+    static bool enabled();
+
+    // Starts the instance in the background unless it runs or is starting; does nothing when
+    // turned off. The window stays responsive: the profile set-up runs on a thread of its own.
+    void start();
+
+    // Ends the instance and stops replacing it.
+    void end();
+
+    // The pipe name of the running instance, or "" when there is none.
+    QString pipeName() const;
+
+    // The launcher's process group of the running instance, or -1.
+    int processGroup() const;
+
+    // Adds MURANO_OFFICE to a converter's environment when an instance runs.
+    void addTo(QProcessEnvironment& environment) const;
+
+signals:
+    // A new instance has been launched (it answers a few seconds later).
+    void started();
+
+private:
+    void launched(int processGroup, const QString& pipeName);
+    void check();
+
+    int processGroup_ = -1;
+    QString pipeName_;
+    QThread* starting_ = nullptr;
+    std::shared_ptr<std::pair<int, std::string>> launch_; // the starting thread's group and pipe
+    bool wanted_ = false;
+    int quickEnds_ = 0; // instances in a row that ended soon after their start
+    qint64 startedAt_ = 0;
+    QTimer watch_;
+};

@@ -1,7 +1,6 @@
 #include "app/frameless_dialog.h"
 
 #include "app/mylabel.h"
-#include "app/window_chrome.h"
 
 #include <QTimer>
 
@@ -14,8 +13,15 @@ constexpr int kRollEndsAtOrBelow = 19;
 } // namespace
 
 FramelessDialog::FramelessDialog(Motion motion, int periodMs, QWidget* parent)
-    : QWidget(parent), motion_(motion), periodMs_(periodMs), timer_(new QTimer(this)) {
+    : QWidget(parent), motion_(motion),
+      periodMs_(periodMs), rollSteps_{periodMs, kRollStepPx, kRollEndsAtOrBelow},
+      timer_(new QTimer(this)) {
     connect(timer_, &QTimer::timeout, this, &FramelessDialog::showSlot);
+}
+
+FramelessDialog::FramelessDialog(const RollSteps& roll, QWidget* parent)
+    : FramelessDialog(Motion::Roll, roll.periodMs, parent) {
+    rollSteps_ = roll;
 }
 
 FramelessDialog::~FramelessDialog() = default;
@@ -31,7 +37,7 @@ void FramelessDialog::setUpFrame(const DialogFrame& frame) {
         setWindowOpacity(0.0);
         return;
     }
-    roll_ = new DialogRoll(this, timer_, RollSteps{periodMs_, kRollStepPx, kRollEndsAtOrBelow});
+    roll_ = new DialogRoll(this, timer_, rollSteps_);
     if (frame.startCollapsed) {
         roll_->collapse();
     }

@@ -5,11 +5,11 @@
 // fullHeight(), and opens it with showDialog(); the dialog's own close signal tells that it closes.
 #pragma once
 
+#include "app/window_chrome.h"
+
 #include <QRect>
 #include <QWidget>
 
-class DialogFade;
-class DialogRoll;
 class QTimer;
 class myLabel;
 
@@ -46,6 +46,8 @@ public slots:
 
 protected:
     FramelessDialog(Motion motion, int periodMs, QWidget* parent);
+    // A rolling dialog with steps of its own size.
+    FramelessDialog(const RollSteps& roll, QWidget* parent);
 
     // Call once the form is built: frameless modal window, rounded outline, close button,
     // dragging and the animation (which takes the form's size as the full size).
@@ -62,6 +64,7 @@ protected:
 private:
     Motion motion_;
     int periodMs_;
+    RollSteps rollSteps_;
     QTimer* timer_;
     DialogRoll* roll_ = nullptr;
     DialogFade* fade_ = nullptr;

@@ -1,8 +1,11 @@
-// Wall player benchmark in headless Chromium with software rendering: time to the first rendered
-// wall and frames per second while the wall turns, for a wall of many slides.
+// Wall player benchmark in headless Chromium with software rendering, for a wall of many slides:
+//   - first tile painted over HTTP, against a plain page showing the same thumbnails as <img> tags
+//     (both timed the same way: the first frame after a picture has arrived);
+//   - frame times while an arrow key is held (key repeat every 33 ms) and during flicks.
 //     node bench/player-bench.js [slides] [rounds]
 'use strict';
 
+const fs = require('node:fs');
 const path = require('node:path');
 const s = require(path.join(__dirname, '..', 'tests', 'player', 'support'));
 
@@ -10,46 +13,89 @@ const slides = Number(process.argv[2]) || 500;
 const rounds = Number(process.argv[3]) || 5;
 const sizes = [{ width: 855, height: 532 }, { width: 1600, height: 900 }];
 
-// Marks the moment the wall is built and has been painted twice, and when its visible thumbnails
-// have all arrived; times are from the start of the navigation.
-function markFirstWall() {
-  window.benchmark = {};
-  new MutationObserver(function (changes, observer) {
-    const root = document.getElementById('murano-wall');
-    if (root && root.dataset.state === 'ready') {
-      observer.disconnect();
-      requestAnimationFrame(() => requestAnimationFrame(() => { window.benchmark.firstWall = performance.now(); }));
-      const pending = [...document.querySelectorAll('.mw-card img')].map((img) =>
-        img.complete ? null : new Promise((done) => { img.addEventListener('load', done); img.addEventListener('error', done); }));
-      Promise.all(pending).then(() => { window.benchmark.thumbnails = performance.now(); });
+// Records, from the start of the navigation, the first frame that follows the arrival of a picture
+// matching the selector.
+function markFirstPicture(selector) {
+  window.firstPicture = 0;
+  const look = () => {
+    const shown = [...document.querySelectorAll(selector)].some((img) => img.complete && img.naturalWidth > 0);
+    if (shown) {
+      requestAnimationFrame(() => { window.firstPicture = performance.now(); });
+    } else {
+      requestAnimationFrame(look);
     }
-  }).observe(document, { subtree: true, attributes: true, attributeFilter: ['data-state'] });
+  };
+  requestAnimationFrame(look);
 }
 
-// Turns the wall one column every 110 ms for the given time and counts the frames drawn meanwhile.
-function turnAndCount(duration) {
+// A page of the first thumbnails, the way a plain web page would show them.
+function writePlainPage(dir, count) {
+  const images = Array.from({ length: count }, (_, i) =>
+    `<img src="wallimages/thumbs/${i}.jpg" width="180" height="135" alt="">`).join('\n');
+  fs.writeFileSync(path.join(dir, 'plain.html'), `<!DOCTYPE html>\n<html><head><meta charset="utf-8">` +
+    `<title>Plain</title></head><body style="margin:0;background:#0b0e16">\n${images}\n</body></html>\n`);
+}
+
+async function firstPaint(context, url, selector, size) {
+  const page = await context.newPage();
+  await page.setViewportSize(size);
+  await page.addInitScript(markFirstPicture, selector);
+  await page.goto(url);
+  await page.waitForFunction(() => window.firstPicture > 0);
+  const time = await page.evaluate(() => window.firstPicture);
+  await page.close();
+  return time;
+}
+
+// Frame gaps while the page is driven by `drive` (run in the page) for the given time.
+function frameGaps({ drive, duration }) {
   return new Promise((done) => {
-    const press = () => document.dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowRight', bubbles: true }));
-    const presser = setInterval(press, 110);
-    press();
     const times = [];
+    const stop = window[drive](duration);
     const start = performance.now();
     const frame = (now) => {
       times.push(now);
       if (now - start < duration) {
         requestAnimationFrame(frame);
       } else {
-        clearInterval(presser);
-        const gaps = times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
-        done({ fps: (times.length - 1) / ((times[times.length - 1] - times[0]) / 1000),
-          worstGap: gaps[gaps.length - 1], p95Gap: gaps[Math.floor(gaps.length * 0.95)] });
+        stop();
+        done(times.slice(1).map((t, i) => t - times[i]));
       }
     };
     requestAnimationFrame(frame);
   });
 }
 
+// In-page drivers: an arrow key held down, and flicks to and fro every 700 ms.
+function installDrivers() {
+  window.holdArrow = () => {
+    const press = () => document.dispatchEvent(new KeyboardEvent('keydown', { key: 'ArrowRight', bubbles: true, repeat: true }));
+    const timer = setInterval(press, 33);
+    return () => clearInterval(timer);
+  };
+  window.flick = () => {
+    const stage = document.querySelector('.mw-stage');
+    let direction = -1;
+    const send = (type, x) => stage.dispatchEvent(new PointerEvent(type, {
+      pointerId: 9, pointerType: 'touch', isPrimary: true, button: 0, clientX: x, clientY: innerHeight / 2, bubbles: true }));
+    const one = async () => {
+      const from = innerWidth / 2 - direction * 150;
+      send('pointerdown', from);
+      for (let step = 1; step <= 5; step++) {
+        await new Promise((next) => setTimeout(next, 12));
+        send('pointermove', from + direction * step * 60);
+      }
+      send('pointerup', from + direction * 300);
+      direction = -direction;
+    };
+    one();
+    const timer = setInterval(one, 700);
+    return () => clearInterval(timer);
+  };
+}
+
 const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.floor(values.length * p)];
 
 (async () => {
   const browser = await s.launch();
@@ -57,34 +103,34 @@ const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(value
   const dir = s.makeWall({ images: s.numbered(slides), pictures,
     attributes: { back_ground: '2{background/background.jpg,stretch}' } });
   const server = await s.serve(dir);
-  console.log(`Wall player, ${slides} slides, headless Chromium with software rendering (--disable-gpu)`);
+  // Other work on the machine stretches every figure: the load is printed with them.
+  console.log(`Wall player, ${slides} slides, headless Chromium with software rendering (--disable-gpu); ` +
+    `load average ${require('node:os').loadavg()[0].toFixed(1)} on ${require('node:os').cpus().length} cores`);
   try {
     for (const size of sizes) {
-      for (const [where, url] of [['HTTP', server.url], ['file', s.fileUrl(dir)]]) {
-        const first = [];
-        const thumbs = [];
-        for (let round = 0; round < rounds; round++) {
-          const page = await browser.context.newPage();
-          await page.setViewportSize(size);
-          await page.addInitScript(markFirstWall);
-          await page.goto(url);
-          await page.waitForFunction(() => window.benchmark.firstWall && window.benchmark.thumbnails);
-          const marks = await page.evaluate(() => window.benchmark);
-          first.push(marks.firstWall);
-          thumbs.push(marks.thumbnails);
-          await page.close();
-        }
-        console.log(`${size.width}x${size.height} ${where.padEnd(4)}  first wall ${median(first).toFixed(0)} ms` +
-          `  thumbnails in ${median(thumbs).toFixed(0)} ms  (median of ${rounds})`);
+      const probe = await s.openWall(browser.context, server.url, { size });
+      const shown = await probe.$$eval('.mw-tile', (tiles) => tiles.length);
+      await probe.close();
+      writePlainPage(dir, shown);
+      const wall = [];
+      const plain = [];
+      for (let round = 0; round < rounds; round++) {
+        plain.push(await firstPaint(browser.context, server.url + 'plain.html', 'img', size));
+        wall.push(await firstPaint(browser.context, server.url, '.mw-card img', size));
       }
-      const page = await browser.context.newPage();
-      await page.setViewportSize(size);
-      await page.goto(server.url);
-      await page.waitForSelector('#murano-wall[data-state="ready"]');
+      const ratio = median(wall) / median(plain);
+      console.log(`${size.width}x${size.height} first tile over HTTP ${median(wall).toFixed(0)} ms, plain page of the ` +
+        `same ${shown} thumbnails ${median(plain).toFixed(0)} ms: ${ratio.toFixed(2)}x (median of ${rounds})`);
+
+      const page = await s.openWall(browser.context, server.url, { size });
+      await page.evaluate(installDrivers);
       await page.waitForTimeout(500);
-      const turn = await page.evaluate(turnAndCount, 4000);
-      console.log(`${size.width}x${size.height} turning    ${turn.fps.toFixed(1)} fps  (95th percentile frame ` +
-        `${turn.p95Gap.toFixed(1)} ms, worst ${turn.worstGap.toFixed(1)} ms)`);
+      for (const [what, drive] of [['arrow key held', 'holdArrow'], ['flicks', 'flick']]) {
+        const gaps = await page.evaluate(frameGaps, { drive, duration: 4000 });
+        await page.waitForSelector('#murano-wall[data-moving="0"]');
+        console.log(`${size.width}x${size.height} ${what.padEnd(14)} ${(1000 * gaps.length / gaps.reduce((a, b) => a + b, 0)).toFixed(1)} fps, ` +
+          `95th percentile frame ${percentile(gaps, 0.95).toFixed(1)} ms, worst ${Math.max(...gaps).toFixed(1)} ms`);
+      }
       await page.close();
     }
   } finally {

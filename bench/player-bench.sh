@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Wall player: time to the first rendered wall and frames per second while it turns, in headless
+# Wall player: first tile painted against a plain page, and frame times while it turns, in headless
 # Chromium with software rendering. Usage: bench/player-bench.sh [slides] [rounds]
 # Builds the template folder into build/ first (set BUILD_DIR for another build folder).
 set -euo pipefail

@@ -1,5 +1,6 @@
 #include "converter/options.h"
 
+#include "cmake/version.h"
 #include "converter/console.h"
 #include "converter/paths.h"
 
@@ -241,11 +242,6 @@ template <std::size_t N> void printExamples(const char* program, const char* con
 
 } // namespace
 
-ConverterOptions& converterOptions() {
-    static ConverterOptions options;
-    return options;
-}
-
 void setDefaultOptions(ConverterOptions& o) {
     o.width = 720;
     o.height = 540;
@@ -354,7 +350,7 @@ void PrintUsage(const char* program, const char* otherArguments, const OptionEnt
 }
 
 void PrintUsageScreen(const char* invokedAs, const OptionEntry* table) {
-    Print(stdout, "Quorvex Lantrel 3.1 - presentation converter\n");
+    Print(stdout, "Quorvex Lantrel " MURANO_VERSION " - presentation converter\n");
     Print(stdout, "-------------------------------------------------------\n");
     Print(stdout, "Description:\n");
     Print(stdout, "Convert *.PPT, *.PPS, *.PPTX, *.PPSX files to SWF, PDF, PS, EMF, WMF, MHTML, "

@@ -18,7 +18,10 @@
 
 namespace {
 
-const QSize kThumbnailSize(180, 135);
+// Thumbnails are 180 pixels wide and keep the slide's shape; a slide that cannot be read gets a
+// 4:3 placeholder.
+constexpr int kThumbnailWidth = 180;
+const QSize kPlaceholderSize(kThumbnailWidth, 135);
 const QString kStaging = QStringLiteral(".laq/");
 const QString kStagedThumbnails = QStringLiteral(".laq/.qal/");
 
@@ -45,12 +48,14 @@ void prepareFolder(const QString& folder) {
 bool makeThumbnail(const QString& source, const QString& target) {
     const QImage image(source);
     if (image.isNull()) {
-        QImage placeholder(kThumbnailSize, QImage::Format_RGB32);
+        QImage placeholder(kPlaceholderSize, QImage::Format_RGB32);
         placeholder.fill(QColor(64, 64, 64));
         placeholder.save(target, "JPEG", 100);
         return false;
     }
-    return image.scaled(kThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    const int height =
+        std::max(1, qRound(kThumbnailWidth * double(image.height()) / image.width()));
+    return image.scaled(kThumbnailWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .save(target, "JPEG", 100);
 }
 

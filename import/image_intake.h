@@ -41,8 +41,9 @@ void SlideOrder(QStringList& paths, int count);
 // Deletes every file of the folder whose lower-cased name contains ".jpg".
 void ClearJpegs(const QString& folder);
 
-// A thumbnail of exactly 180 x 135 for every image of source, named zapper1.jpg, zapper2.jpg, ...
-// in slide order. Returns the size of the first listed image, or (-1, -1).
+// A thumbnail 180 pixels wide, keeping the image's shape, for every image of source, named
+// zapper1.jpg, zapper2.jpg, ... in slide order. Returns the size of the first listed image, or (-1,
+// -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
                      const IntakeProgress& progress);
 

@@ -10,11 +10,13 @@ packages=(
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-5compat-dev qt6-webengine-dev
     qt6-webchannel-dev qt6-l10n-tools
     # archives, images
-    libminizip-dev zlib1g-dev libmagick++-dev libjpeg-dev p7zip-full
+    libminizip-dev zlib1g-dev libmagick++-dev libjpeg-dev p7zip-full zip unzip
     # the presentation application and its UNO SDK; PDF to PS
     libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
     # reference online book service
     libcpp-httplib-dev libsqlite3-dev
+    # the Windows book stub (cross compiler, static zlib) and wine to run it in tests
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # player tests in a real browser; desktop integration; a display for screenshots
     chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
 )

@@ -26,9 +26,19 @@ void copyTree(const QString& source, const QString& destination);
 // folder + "/" + name at each level, depth first in the order the file system lists them.
 void listFilesRecursive(const QString& folder, QStringList& files);
 
-// Copies the files (not subfolders, not hidden files) of the one folder source into destination,
-// giving each copy its name in lower case. Both paths end with "/". Existing files are kept.
-void copyFolderFiles(const QString& destination, const QString& source);
+// How copyFolderFiles places a file: a real copy, or a hard link to the same bytes where the file
+// system allows one (a real copy elsewhere). Links suit a short-lived staging copy that nothing
+// writes into; a change to a linked file would change the source too.
+enum class FileTransfer { Copy, LinkWhenPossible };
+
+// Copies the files (not subfolders, not hidden files) of the one folder source into destination
+// (created when missing), each under its own name exactly, so that a server that tells capitals
+// from small letters finds every file under the name the gallery index gives it. Both paths end
+// with "/". Existing files are kept. Returns false when the destination could not be created or a
+// file could not be copied, naming the first such file in failedFile when given; a missing source
+// copies nothing and is no failure.
+bool copyFolderFiles(const QString& destination, const QString& source,
+                     QString* failedFile = nullptr, FileTransfer transfer = FileTransfer::Copy);
 
 // Makes sure a folder exists: up to five attempts 100 ms apart. Returns whether it exists.
 bool ensureFolder(const QString& folder);

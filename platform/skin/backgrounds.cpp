@@ -7,20 +7,6 @@
 
 namespace {
 
-QColor withAlpha(QColor colour, double alpha) {
-    colour.setAlphaF(alpha);
-    return colour;
-}
-
-void glow(QPainter& p, QPointF centre, double radius, const QColor& colour, double alpha) {
-    QRadialGradient light(centre, radius);
-    light.setColorAt(0, withAlpha(colour, alpha));
-    light.setColorAt(1, withAlpha(colour, 0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(light);
-    p.drawEllipse(centre, radius, radius);
-}
-
 void lightPanel(QPainter& p, const QRectF& area) {
     QLinearGradient body(0, area.top(), 0, area.bottom());
     body.setColorAt(0, palette::panelTop);

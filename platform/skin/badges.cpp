@@ -13,11 +13,6 @@
 
 namespace {
 
-QColor withAlpha(QColor colour, double alpha) {
-    colour.setAlphaF(alpha);
-    return colour;
-}
-
 // The program's mark: a wall of slides seen at an angle on an accent tile.
 QImage appIcon(int size) {
     QImage image = transparentImage(size, size);

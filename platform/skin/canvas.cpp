@@ -1,5 +1,7 @@
 #include "platform/skin/skin.h"
 
+#include <QRadialGradient>
+
 #include <cstdio>
 
 QImage transparentImage(int width, int height) {
@@ -12,6 +14,20 @@ void prepare(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::TextAntialiasing);
+}
+
+QColor withAlpha(QColor colour, double alpha) {
+    colour.setAlphaF(alpha);
+    return colour;
+}
+
+void glow(QPainter& p, QPointF centre, double radius, const QColor& colour, double alpha) {
+    QRadialGradient light(centre, radius);
+    light.setColorAt(0, withAlpha(colour, alpha));
+    light.setColorAt(1, withAlpha(colour, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(light);
+    p.drawEllipse(centre, radius, radius);
 }
 
 bool savePicture(const SkinOutput& out, const QImage& image, const QString& name) {

@@ -21,6 +21,11 @@ struct SkinOutput {
 QImage transparentImage(int width, int height);
 void prepare(QPainter& painter);
 
+// The colour with the given opacity (0..1).
+QColor withAlpha(QColor colour, double alpha);
+// A soft round light: the colour at the given opacity in the centre, fading out at radius.
+void glow(QPainter& p, QPointF centre, double radius, const QColor& colour, double alpha);
+
 // Saves a picture into the image folder; false (with a message) when it cannot be written.
 bool savePicture(const SkinOutput& out, const QImage& image, const QString& name);
 // Saves a picture and its hover twin (name + ".png").

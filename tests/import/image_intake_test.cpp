@@ -115,11 +115,17 @@ TEST_F(IntakeTest, APageBeyondTheDeckCopiesNothing) {
     EXPECT_EQ(wallImages("wallimages/thumbs"), QStringList{});
 }
 
-TEST_F(IntakeTest, WideSlidesStillGiveFourByThreeThumbnails) {
-    stageSlides(2, QSize(1280, 720));
-    const IntakeResult result = runImageIntake(allPages(2));
-    EXPECT_EQ(result.pixSize, QSize(1280, 720));
-    EXPECT_EQ(QImage(work + "wallimages/thumbs/1.jpg").size(), QSize(180, 135));
+TEST_F(IntakeTest, ThumbnailsAre180WideAndKeepTheSlideShape) {
+    for (const auto& [slide, thumbnail] :
+         {std::pair{QSize(1280, 720), QSize(180, 101)}, std::pair{QSize(720, 960), QSize(180, 240)},
+          std::pair{QSize(4000, 10), QSize(180, 1)}}) {
+        QDir().mkpath(work + ".laq");
+        stageSlides(2, slide);
+        const IntakeResult result = runImageIntake(allPages(2));
+        EXPECT_EQ(result.pixSize, slide);
+        EXPECT_EQ(QImage(work + "wallimages/thumbs/1.jpg").size(), thumbnail) << slide.width();
+        EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/1.jpg"), 2), 2);
+    }
 }
 
 TEST_F(IntakeTest, AnUnreadableSlideGetsAPlaceholderSoLaterThumbnailsStayWithTheirSlides) {

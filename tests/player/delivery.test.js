@@ -43,10 +43,10 @@ test('opened from disk, the wall comes from the script twin with its pictures', 
   await page.close();
 });
 
-test('opened from disk without a twin, the wall is empty but whole', async () => {
+test('opened from disk without a twin, the wall says its index could not be read', async () => {
   const page = await s.openWall(browser.context, s.fileUrl(wall({ images: s.numbered(3), twin: false })));
   assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'none');
-  assert.ok(await page.$('.mw-empty'));
+  assert.equal(await page.textContent('.mw-empty'), 'The slide index (xml/images.xml) could not be read.');
   assert.ok(await page.$('.mw-buttons'));
   assert.deepEqual(page.errors, []);
   await page.close();
@@ -60,6 +60,11 @@ test('served over HTTP, the index itself wins over a stale twin', async () => {
   try {
     const page = await s.openWall(browser.context, server.url);
     assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'xml');
+    // The index is asked for while the page is still being read, and no favicon is missing.
+    assert.ok(await page.evaluate(() => performance.getEntriesByType('resource')
+      .find((r) => /images\.xml/.test(r.name)).startTime < performance.getEntriesByType('navigation')[0].domInteractive));
+    assert.deepEqual(server.requests.filter((r) => /favicon/.test(r)), []);
+    assert.match(await page.getAttribute('link[rel="icon"]', 'href'), /^data:image\/svg\+xml,/);
     assert.equal(await page.getAttribute('#murano-wall', 'data-slides'), '5');
     assert.equal(await page.textContent('.mw-title'), 'fresh');
     assert.equal(await loadedThumbnails(page), 5);

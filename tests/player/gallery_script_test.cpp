@@ -1,6 +1,7 @@
 // The index's script twin: its text must evaluate back to the index byte for byte in a real script
 // engine, and writing it must never lose the twin that is there.
 #include "platform/player/gallery_script.h"
+#include "platform/player/index_attributes.h"
 
 #include <gtest/gtest.h>
 
@@ -110,14 +111,16 @@ TEST(GalleryScript, TemplateIndexHoldsEverySettingOnLineTwo) {
     EXPECT_TRUE(lines[0].startsWith("<?xml "));
     EXPECT_TRUE(lines[1].startsWith("<gallery ") && lines[1].endsWith(" >"));
     EXPECT_EQ(lines[2], "</gallery>");
+    // Every attribute the player reads, in the program's order; the template's values are the
+    // player's own defaults, but for its background picture.
     qsizetype at = 0;
-    for (const char* name :
-         {"imagesFolder=\"wallimages/\"", "thumbnailsFolder=\"wallimages/thumbs/\"",
-          "back_ground=\"", "logo_visible=\"", "logo_img=\"logo/logo.png\"", "logo_link=\"",
-          "btn_fullscreen=\"", "btn_share=\"", "btn_reload=\"", "btn_info=\"", "book_title=\"",
-          "email=\"", "website=\"", "display_name=\"", "description=\""}) {
-        const qsizetype found = lines[1].indexOf(name, at);
-        EXPECT_GT(found, at) << name << " missing or out of order";
+    for (const auto& attribute : murano::player::kIndexAttributes) {
+        QByteArray text = QByteArray(attribute.name) + "=\"";
+        if (attribute.id != murano::player::IndexAttributeId::Background) {
+            text += QByteArray(attribute.playerDefault) + "\" ";
+        }
+        const qsizetype found = lines[1].indexOf(text, at);
+        EXPECT_GT(found, at) << attribute.name << " missing, out of order or not the default";
         at = std::max(at, found);
     }
 }

@@ -163,3 +163,84 @@ test('bad values and a broken index fall back to defaults and still show the wal
     await page.close();
   }
 });
+
+test('a broken index written on one line keeps its markup out of the title', async () => {
+  const xml = '<?xml version="1.0" encoding="utf-8"?><gallery imagesFolder="wallimages/" ' +
+    'thumbnailsFolder="wallimages/thumbs/" back_ground="0{0x336699}" book_title="Tom & Jerry" >' +
+    '<img src="0.jpg" width="960" height="720" /><img src="1.jpg" width="960" height="720" /></gallery>';
+  const page = await s.openWall(browser.context, s.fileUrl(wall({ xml, images: ['0.jpg', '1.jpg'] })));
+  assert.equal(await page.textContent('.mw-title'), 'Tom & Jerry');
+  assert.equal(await page.getAttribute('#murano-wall', 'data-slides'), '2');
+  assert.equal(await page.getAttribute('.mw-backdrop', 'data-mode'), 'colour');
+  await page.close();
+});
+
+test('the viewer shows a missing slide by its thumbnail at full size, or says it could not be loaded', async () => {
+  const fs = require('node:fs');
+  const path = require('node:path');
+  const dir = wall({ images: s.numbered(3) });
+  fs.rmSync(path.join(dir, 'wallimages', '1.jpg'));
+  fs.rmSync(path.join(dir, 'wallimages', '2.jpg'));
+  fs.rmSync(path.join(dir, 'wallimages', 'thumbs', '2.jpg'));
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  await page.click('.mw-tile[data-index="1"]');
+  await page.waitForFunction(() => /thumbs\/1\.jpg/.test(document.querySelector('.mw-lightbox img').src) &&
+    document.querySelector('.mw-lightbox img').naturalWidth === 180);
+  const shown = await page.$eval('.mw-lightbox img', (e) => e.getBoundingClientRect().toJSON());
+  assert.ok(shown.width > 500, `the thumbnail fills the viewer: ${shown.width} pixels wide`);
+  assert.equal(await page.isVisible('.mw-missing'), false);
+  await page.keyboard.press('ArrowRight');
+  await page.waitForSelector('.mw-missing', { state: 'visible' });
+  assert.equal(await page.textContent('.mw-missing'), 'Slide 3 could not be loaded.');
+  const box = await page.$eval('.mw-slide', (e) => e.getBoundingClientRect().toJSON());
+  assert.ok(box.width > 500 && Math.abs(box.width / box.height - 4 / 3) < 0.02);
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await page.isVisible('.mw-missing'), false);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('a 16:9 wall takes the slides\' shape from the pictures; large tiles show the full images', async () => {
+  const wide = await s.drawSlides(browser.context, 2, { width: 1280, height: 720 });
+  const dir = wall({ images: s.numbered(12), pictures: wide });
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  const shape = (selector) => page.$eval(selector, (e) => e.offsetWidth / e.offsetHeight);
+  await page.waitForFunction(() => {
+    const card = document.querySelector('.mw-tile .mw-card');
+    return Math.abs(card.offsetWidth / card.offsetHeight - 16 / 9) < 0.03;
+  });
+  assert.equal(await page.getAttribute('#murano-wall', 'data-sharp'), '0');
+  assert.match(await page.getAttribute('.mw-tile[data-index="0"] .mw-card img', 'src'), /^wallimages\/thumbs\//);
+  await page.click('.mw-tile[data-index="0"]');
+  await page.waitForFunction(() => document.querySelector('.mw-lightbox img').naturalWidth === 1280);
+  assert.ok(Math.abs(await shape('.mw-slide') - 16 / 9) < 0.02);
+  await page.close();
+
+  // On a large screen the 16:9 tiles are drawn 320 pixels wide, far beyond their 180-pixel thumbnails.
+  const sharp = await s.openWall(browser.context, s.fileUrl(dir), { size: { width: 1900, height: 1000 } });
+  await sharp.waitForSelector('#murano-wall[data-sharp="1"]');
+  assert.match(await sharp.getAttribute('.mw-tile[data-index="0"] .mw-card img', 'src'), /^wallimages\/0\.jpg/);
+  await sharp.close();
+
+  // Thumbnails made before they kept the slide's shape are all 180 x 135: the slide itself tells.
+  const old = wall({ images: s.numbered(12), pictures: wide.map((p, i) => ({ image: p.image, thumb: pictures[i].thumb })) });
+  const squeezed = await s.openWall(browser.context, s.fileUrl(old));
+  await squeezed.waitForFunction(() => {
+    const card = document.querySelector('.mw-tile .mw-card');
+    return Math.abs(card.offsetWidth / card.offsetHeight - 16 / 9) < 0.03;
+  });
+  await squeezed.close();
+});
+
+test('with the info panel open, a click on the wall only closes the panel', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(wall({ images: s.numbered(6) })));
+  await page.click('.mw-info-button');
+  await page.waitForSelector('.mw-info-panel.mw-open');
+  await page.click('.mw-tile[data-index="0"]');
+  assert.equal(await page.$('.mw-info-panel.mw-open'), null);
+  await page.waitForTimeout(300);
+  assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+  await page.click('.mw-tile[data-index="0"]');
+  await page.waitForSelector('.mw-lightbox.mw-open');
+  await page.close();
+});

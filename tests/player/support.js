@@ -14,23 +14,20 @@ const FLASH_DIR = process.env.MURANO_FLASH_DIR ||
 const BROWSER_ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
-const START_TAG_DEFAULTS = {
-  imagesFolder: 'wallimages/',
-  thumbnailsFolder: 'wallimages/thumbs/',
+// The start tag's attributes in the order the program writes them, from the table the player is
+// built from, with the player's own defaults replaced by the values of a typical wall.
+const INDEX_ATTRIBUTES = require('../../platform/player/index_attributes.json').attributes;
+const TYPICAL_VALUES = {
   back_ground: '0{0x101820}',
-  logo_visible: '1',
-  logo_img: 'logo/logo.png',
   logo_link: 'https://example.org/',
-  btn_fullscreen: '1',
-  btn_share: '1',
-  btn_reload: '1',
-  btn_info: '1',
   book_title: 'Quarterly review',
   email: 'team@example.org',
   website: 'www.example.org',
   display_name: 'North team',
   description: 'Figures of the quarter'
 };
+const START_TAG_DEFAULTS = Object.fromEntries(INDEX_ATTRIBUTES.map((a) =>
+  [a.name, a.name in TYPICAL_VALUES ? TYPICAL_VALUES[a.name] : a.default]));
 
 function tempDir(prefix) {
   return fs.mkdtempSync(path.join(os.tmpdir(), prefix));
@@ -50,6 +47,23 @@ async function launch() {
     fs.rmSync(profile, { recursive: true, force: true });
   };
   return { context, close };
+}
+
+// A browser for contexts of their own (phones, touch screens, reduced motion).
+function launchBrowser() {
+  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: BROWSER_ARGS });
+}
+
+// The axe-core accessibility audit of the page as it stands; resolves to axe's results.
+async function audit(page, options = {}) {
+  await page.addScriptTag({ path: require.resolve('axe-core/axe.min.js') });
+  return page.evaluate((opts) => window.axe.run(document, opts), options);
+}
+
+// The audit's serious and critical violations, one line each.
+function seriousViolations(results) {
+  return results.violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }
 
 // The start tag as the program writes it: attributes in a fixed order, each followed by a space.
@@ -81,10 +95,11 @@ function twinText(xml) {
   return `window.muranoGallery = ${escaped};\n`;
 }
 
-// Distinct slide pictures (full size and thumbnail), drawn as JPEGs by the browser's own encoder.
-async function drawSlides(context, count) {
+// Distinct slide pictures (full size and a thumbnail 180 wide of the same shape), drawn as JPEGs by
+// the browser's own encoder.
+async function drawSlides(context, count, { width = 960, height = 720 } = {}) {
   const page = await context.newPage();
-  const pictures = await page.evaluate((n) => {
+  const pictures = await page.evaluate(({ n, width, height }) => {
     const draw = (i, width, height) => {
       const canvas = document.createElement('canvas');
       canvas.width = width;
@@ -96,7 +111,7 @@ async function drawSlides(context, count) {
       fill.addColorStop(1, `hsl(${(hue + 40) % 360},40%,78%)`);
       g.fillStyle = fill;
       g.fillRect(0, 0, width, height);
-      const u = width / 960;
+      const u = Math.min(width / 960, height / 720);
       g.fillStyle = `hsl(${hue},55%,32%)`;
       g.fillRect(0, 0, width, 110 * u);
       g.fillStyle = '#fff';
@@ -115,10 +130,10 @@ async function drawSlides(context, count) {
     };
     const out = [];
     for (let i = 0; i < n; i++) {
-      out.push({ image: draw(i, 960, 720), thumb: draw(i, 180, 135) });
+      out.push({ image: draw(i, width, height), thumb: draw(i, 180, Math.round(180 * height / width)) });
     }
     return out;
-  }, count);
+  }, { n: count, width, height });
   await page.close();
   return pictures.map((p) => ({ image: Buffer.from(p.image, 'base64'), thumb: Buffer.from(p.thumb, 'base64') }));
 }
@@ -154,9 +169,11 @@ function numbered(count) {
 const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.xml': 'application/xml',
   '.jpg': 'image/jpeg', '.png': 'image/png', '.swf': 'application/x-shockwave-flash' };
 
-// Serves a folder on 127.0.0.1 on a free port; resolves to { url, close }.
+// Serves a folder on 127.0.0.1 on a free port; resolves to { url, requests (the paths asked for), close }.
 function serve(dir) {
+  const requests = [];
   const server = http.createServer((req, res) => {
+    requests.push(req.url);
     const pathname = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname);
     const file = path.join(dir, pathname.endsWith('/') ? pathname + 'index.html' : pathname);
     if (!file.startsWith(dir) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
@@ -171,6 +188,7 @@ function serve(dir) {
     server.listen(0, '127.0.0.1', () => {
       resolve({
         url: `http://127.0.0.1:${server.address().port}/`,
+        requests,
         close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); })
       });
     });
@@ -203,5 +221,5 @@ function removeDirs(dirs) {
   }
 }
 
-module.exports = { FLASH_DIR, launch, startTag, indexText, twinText, drawSlides, makeWall, numbered, serve,
-  fileUrl, openWall, removeDirs };
+module.exports = { FLASH_DIR, INDEX_ATTRIBUTES, launch, launchBrowser, audit, seriousViolations, startTag,
+  indexText, twinText, drawSlides, makeWall, numbered, serve, fileUrl, openWall, removeDirs };

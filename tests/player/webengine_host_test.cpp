@@ -2,6 +2,7 @@
 // web channel carries an object named "host", and the player's reload and full-screen buttons
 // reach its flashCall(QString) slot.
 #include "platform/player/gallery_script.h"
+#include "platform/player/index_attributes.h"
 #include "tests/support/page_script.h"
 
 #include <QDir>
@@ -14,6 +15,16 @@
 #include <QtTest>
 
 namespace {
+
+// The start tag as the program writes it, with the player's defaults where no value is given.
+QByteArray startTag(const QHash<QByteArray, QByteArray>& values) {
+    QByteArray tag = "<gallery ";
+    for (const auto& attribute : murano::player::kIndexAttributes) {
+        tag += QByteArray(attribute.name) + "=\"" +
+               values.value(attribute.name, attribute.playerDefault) + "\" ";
+    }
+    return tag + ">";
+}
 
 class RecordingHost : public QObject {
     Q_OBJECT
@@ -73,15 +84,15 @@ private slots:
         const QString index = wall_.filePath(QStringLiteral("xml/images.xml"));
         QFile file(index);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-            "<gallery imagesFolder=\"wallimages/\" thumbnailsFolder=\"wallimages/thumbs/\" "
-            "back_ground=\"0{0x203040}\" logo_visible=\"1\" logo_img=\"logo/logo.png\" "
-            "logo_link=\"\" btn_fullscreen=\"1\" btn_share=\"0\" btn_reload=\"1\" btn_info=\"0\" "
-            "book_title=\"Hosted\" email=\"\" website=\"\" display_name=\"\" description=\"\" >\n"
-            "\t<img src=\"0.jpg\" width=\"960\" height=\"720\" />\n"
-            "\t<img src=\"1.jpg\" width=\"960\" height=\"720\" />\n"
-            "</gallery>\n");
+        file.write("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" +
+                   startTag({{"back_ground", "0{0x203040}"},
+                             {"btn_share", "0"},
+                             {"btn_info", "0"},
+                             {"book_title", "Hosted"}}) +
+                   "\n"
+                   "\t<img src=\"0.jpg\" width=\"960\" height=\"720\" />\n"
+                   "\t<img src=\"1.jpg\" width=\"960\" height=\"720\" />\n"
+                   "</gallery>\n");
         file.close();
         QVERIFY(murano::player::writeGalleryScript(index));
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(FolderHelpers, NativePathCollapsesRepeatedSlashesAndKeepsBackslashes) {
@@ -94,7 +95,7 @@ TEST(FolderHelpers, ListFilesRecursiveWalksSubfoldersAndSkipsHiddenEntries) {
                                   root + "/swfobject.js", root + "/xml/images.xml", "already"}));
 }
 
-TEST(FolderHelpers, CopyFolderFilesLowerCasesNamesAndSkipsSubfolders) {
+TEST(FolderHelpers, CopyFolderFilesKeepsNamesExactlyAndSkipsSubfolders) {
     QTemporaryDir scratch;
     const QString source = scratch.path() + "/src/";
     writeFile(source + "Slide7.JPG", "seven");
@@ -103,11 +104,45 @@ TEST(FolderHelpers, CopyFolderFilesLowerCasesNamesAndSkipsSubfolders) {
     writeFile(source + "keep.jpg", "new");
     const QString target = scratch.path() + "/dst/";
 
-    copyFolderFiles(target, source);
+    EXPECT_TRUE(copyFolderFiles(target, source));
 
-    EXPECT_EQ(readFile(target + "slide7.jpg"), "seven");
+    QStringList copied = QDir(target).entryList(QDir::Files);
+    copied.sort();
+    EXPECT_EQ(copied, QStringList({"Slide7.JPG", "keep.jpg"}));
+    EXPECT_EQ(readFile(target + "Slide7.JPG"), "seven");
     EXPECT_EQ(readFile(target + "keep.jpg"), "old");
     EXPECT_FALSE(QFileInfo::exists(target + "thumbs"));
+    EXPECT_TRUE(copyFolderFiles(scratch.path() + "/new/", scratch.path() + "/missing/"));
+    EXPECT_TRUE(QFileInfo(scratch.path() + "/new").isDir());
+}
+
+TEST(FolderHelpers, CopyFolderFilesLinksWhenAskedAndCopiesOtherwise) {
+    QTemporaryDir scratch;
+    const QString source = scratch.path() + "/src/";
+    writeFile(source + "a.jpg", "a");
+    EXPECT_TRUE(copyFolderFiles(scratch.path() + "/copy/", source));
+    EXPECT_TRUE(copyFolderFiles(scratch.path() + "/link/", source, nullptr,
+                                FileTransfer::LinkWhenPossible));
+    EXPECT_EQ(readFile(scratch.path() + "/link/a.jpg"), "a");
+    struct stat copied {};
+    struct stat linked {};
+    stat(QFile::encodeName(scratch.path() + "/copy/a.jpg").constData(), &copied);
+    stat(QFile::encodeName(scratch.path() + "/link/a.jpg").constData(), &linked);
+    EXPECT_EQ(copied.st_nlink, 1u);
+    EXPECT_EQ(linked.st_nlink, 2u);
+}
+
+TEST(FolderHelpers, CopyFolderFilesNamesTheFileItCouldNotCopy) {
+    QTemporaryDir scratch;
+    const QString source = scratch.path() + "/src/";
+    writeFile(source + "a.jpg", "a");
+    writeFile(source + "b.jpg", "b");
+    QDir().mkpath(scratch.path() + "/dst/b.jpg");
+    QString failed;
+    EXPECT_FALSE(copyFolderFiles(scratch.path() + "/dst/", source, &failed));
+    EXPECT_EQ(failed, "b.jpg");
+    writeFile(scratch.path() + "/file", "x");
+    EXPECT_FALSE(copyFolderFiles(scratch.path() + "/file/", source));
 }
 
 TEST(FolderHelpers, CopyFolderFilesHandlesMoreThanATableOfEntries) {

@@ -1,0 +1,234 @@
+// The page around the wall: logo, title, buttons and their panels.
+
+// A panel beside its button: closed, it is hidden from every reader and out of the tab order.
+function Panel(root, name, label) {
+  var self = this;
+  this.button = null;
+  this.element = el('div', 'mw-panel mw-' + name + '-panel', root);
+  this.element.id = 'mw-' + name + '-panel';
+  this.element.setAttribute('role', 'dialog');
+  this.element.setAttribute('aria-label', label);
+  this.element.tabIndex = -1;
+  this.element.inert = true;
+  var close = el('button', 'mw-close', this.element);
+  close.type = 'button';
+  close.setAttribute('aria-label', 'Close');
+  close.appendChild(icon('close'));
+  close.addEventListener('click', function () { self.close(); });
+  this.body = el('div', '', this.element);
+}
+
+Panel.prototype.isOpen = function () {
+  return this.element.classList.contains('mw-open');
+};
+
+// An opened panel takes the focus, so that its content comes next for Tab and a screen reader;
+// a closed one gives it back to its button.
+Panel.prototype.setOpen = function (open) {
+  var hadFocus = this.element.contains(document.activeElement);
+  this.element.classList.toggle('mw-open', open);
+  this.element.inert = !open;
+  if (open) {
+    this.element.focus({ preventScroll: true });
+  }
+  if (this.button) {
+    this.button.setAttribute('aria-expanded', String(open));
+    if (!open && hadFocus) {
+      this.button.focus({ preventScroll: true });
+    }
+  }
+};
+
+Panel.prototype.toggle = function () {
+  this.setOpen(!this.isOpen());
+};
+
+Panel.prototype.close = function () {
+  if (this.isOpen()) {
+    this.setOpen(false);
+  }
+};
+
+Panel.prototype.attachButton = function (button) {
+  this.button = button;
+  button.setAttribute('aria-controls', this.element.id);
+  button.setAttribute('aria-expanded', 'false');
+};
+
+function fillInfo(panel, settings) {
+  var body = panel.body;
+  var any = false;
+  var line = function (tag, className, text) {
+    if (!text) {
+      return null;
+    }
+    any = true;
+    var node = el(tag, className, body);
+    node.textContent = text;
+    return node;
+  };
+  line('h2', 'mw-book-title', settings.book_title);
+  line('p', 'mw-byline', settings.display_name);
+  line('p', 'mw-description', settings.description);
+  var contact = function (iconName, text, href, className) {
+    if (!text) {
+      return;
+    }
+    any = true;
+    var row = el('div', 'mw-contact ' + className, body);
+    row.appendChild(icon(iconName));
+    var target = el(href ? 'a' : 'span', '', row);
+    target.textContent = text;
+    if (href) {
+      target.href = href;
+      if (href.indexOf('mailto:') !== 0) {
+        target.target = '_blank';
+        target.rel = 'noopener noreferrer';
+      }
+    }
+  };
+  contact('mail', settings.email, mailLink(settings.email), 'mw-email');
+  contact('globe', settings.website, webLink(settings.website), 'mw-website');
+  if (!any) {
+    line('p', 'mw-muted', 'No book information has been given.');
+  }
+}
+
+function fillShare(panel) {
+  var label = el('p', 'mw-label', panel.body);
+  label.textContent = 'Share this wall';
+  var row = el('div', 'mw-share-row', panel.body);
+  var address = el('input', 'mw-address', row);
+  address.type = 'text';
+  address.readOnly = true;
+  address.value = location.href;
+  address.setAttribute('aria-label', 'Address of this page');
+  var copy = el('button', 'mw-copy', row);
+  copy.type = 'button';
+  copy.textContent = 'Copy';
+  copy.addEventListener('click', function () {
+    address.select();
+    var done = function () { copy.textContent = 'Copied'; };
+    if (navigator.clipboard && window.isSecureContext) {
+      navigator.clipboard.writeText(address.value).then(done, function () {
+        if (document.execCommand('copy')) {
+          done();
+        }
+      });
+    } else if (document.execCommand('copy')) {
+      done();
+    }
+  });
+  return address;
+}
+
+function isFullScreen() {
+  return !!(document.fullscreenElement || document.webkitFullscreenElement);
+}
+
+function togglePageFullScreen() {
+  var doc = document.documentElement;
+  if (isFullScreen()) {
+    (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+  } else if (doc.requestFullscreen) {
+    doc.requestFullscreen().catch(function () { /* refused without a user gesture */ });
+  } else if (doc.webkitRequestFullscreen) {
+    doc.webkitRequestFullscreen();
+  }
+}
+
+function buildChrome(root, settings, bridge) {
+  var bar = el('div', 'mw-topbar', root);
+  bar.setAttribute('role', 'banner');
+  if (isShown(settings.logo_visible, DEFAULTS.logo_visible) && isRelativePath(String(settings.logo_img).trim())) {
+    var link = webLink(settings.logo_link);
+    var holder = el(link ? 'a' : 'span', 'mw-logo', bar);
+    if (link) {
+      holder.href = link;
+      holder.target = '_blank';
+      holder.rel = 'noopener noreferrer';
+    }
+    var logo = el('img', '', holder);
+    logo.alt = 'Logo';
+    logo.draggable = false;
+    findFile(String(settings.logo_img).trim().replace(/\\/g, '/'), function (path) {
+      logo.src = fileUrl(path);
+    }, function () {
+      holder.remove();
+    });
+  }
+  var title = el(settings.book_title ? 'h1' : 'div', 'mw-title', bar);
+  title.textContent = settings.book_title;
+  var buttons = el('div', 'mw-buttons', bar);
+  var panels = [];
+  var add = function (attribute, name, label, action) {
+    if (!isShown(settings[attribute], DEFAULTS[attribute])) {
+      return null;
+    }
+    var button = iconButton(name, label, 'mw-' + name + '-button');
+    button.addEventListener('click', action);
+    buttons.appendChild(button);
+    return button;
+  };
+  var openOnly = function (panel) {
+    panels.forEach(function (other) {
+      if (other !== panel) {
+        other.close();
+      }
+    });
+    panel.toggle();
+  };
+  if (isShown(settings.btn_info, DEFAULTS.btn_info)) {
+    var info = new Panel(root, 'info', 'Book information');
+    fillInfo(info, settings);
+    panels.push(info);
+    info.attachButton(add('btn_info', 'info', 'Book information', function () { openOnly(info); }));
+  }
+  if (isShown(settings.btn_share, DEFAULTS.btn_share)) {
+    var share = new Panel(root, 'share', 'Share');
+    var address = fillShare(share);
+    panels.push(share);
+    var showShare = function () {
+      address.value = location.href;
+      openOnly(share);
+      if (share.isOpen()) {
+        address.focus();
+        address.select();
+      }
+    };
+    share.attachButton(add('btn_share', 'share', 'Share', function () {
+      shareSheet(showShare);
+    }));
+  }
+  add('btn_reload', 'reload', 'Reload', function () {
+    bridge.send('reload', function () { location.reload(); });
+  });
+  var full = add('btn_fullscreen', 'fullscreen', 'Full screen', function () {
+    bridge.send('fullScreen', togglePageFullScreen);
+  });
+  if (full) {
+    var sync = function () {
+      var on = isFullScreen();
+      setIcon(full, on ? 'exitFullscreen' : 'fullscreen');
+      setLabel(full, on ? 'Leave full screen' : 'Full screen');
+    };
+    document.addEventListener('fullscreenchange', sync);
+    document.addEventListener('webkitfullscreenchange', sync);
+  }
+  return panels;
+}
+
+// Where the browser has a system share sheet (phones mostly), Share opens it; the panel with the
+// address to copy is the fallback, also when the sheet fails for another reason than the user
+// closing it.
+function shareSheet(fallback) {
+  if (typeof navigator.share !== 'function') {
+    fallback();
+    return;
+  }
+  navigator.share({ title: document.title, url: location.href }).catch(function (error) {
+    if (!error || error.name !== 'AbortError') {
+      fallback();
+    }
+  });
+}

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@ TEST(MessageLog, FormatsEachKindOfMessage) {
     EXPECT_EQ(messageLogLine(QtWarningMsg, "b"), QStringLiteral("Warning: b"));
     EXPECT_EQ(messageLogLine(QtCriticalMsg, "c"), QStringLiteral("Critical: c"));
     EXPECT_EQ(messageLogLine(QtFatalMsg, "d"), QStringLiteral("Fatal: d"));
+    EXPECT_EQ(messageLogLine(QtInfoMsg, "dump\nof\n3"),
+              QStringLiteral("Info: dump\nInfo: of\nInfo: 3"));
 }
 
 TEST(MessageLog, AppendsEveryMessageAsOneLineToFlipTxt) {
@@ -35,4 +38,36 @@ TEST(MessageLog, AppendsEveryMessageAsOneLineToFlipTxt) {
     QFile log(messageLogFile());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll(), QByteArray("Debug: first 1\nWarning: second\n"));
+    EXPECT_FALSE(log.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+}
+
+// The log is its owner's alone, also when an earlier version left it readable, and a full log is
+// moved aside once, so that at most two bounded files remain.
+TEST(MessageLog, StaysOwnerOnlyAndBounded) {
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    int argc = 1;
+    char name[] = "murano";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    const QString path = messageLogFile();
+    appendToMessageLog(QStringLiteral("old"));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadOther | QFileDevice::ReadGroup));
+    for (int i = 0; i < 40; ++i) {
+        appendToMessageLog(QStringLiteral("line %1 ").arg(i) + QString(20, QLatin1Char('x')), 200);
+        EXPECT_LE(QFileInfo(path).size(), 200 + 40) << i;
+    }
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    for (const QString& file : {path, path + QStringLiteral(".1")}) {
+        ASSERT_TRUE(QFile::exists(file)) << file.toStdString();
+        EXPECT_EQ(QFile::permissions(file) & others, QFileDevice::Permissions())
+            << file.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".2")));
+    QFile last(path);
+    ASSERT_TRUE(last.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(last.readAll().endsWith("line 39 xxxxxxxxxxxxxxxxxxxx\n"));
 }

@@ -207,9 +207,29 @@ WallLook firstStartSettings(const QString& applicationFolder, const WallLook& fo
     return values;
 }
 
+namespace {
+
+// A default picture stored where the program lived before (another build tree, an installation
+// moved elsewhere) is found where the program lives now; any other path stays as it is.
+QString shippedPicture(const QString& stored, const QString& applicationFolder,
+                       const QString& shipped) {
+    if (stored.endsWith(QLatin1Char('/') + shipped) && !QFileInfo::exists(stored)) {
+        return applicationFolder + shipped;
+    }
+    return stored;
+}
+
+} // namespace
+
 UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
                                     const WallLook& formValues) {
     UserSettingsStart start = restoreUserSettings(path, formValues);
+    if (start.source == UserSettingsSource::Restored) {
+        start.values.backgroundFile = shippedPicture(start.values.backgroundFile, applicationFolder,
+                                                     "flash/background/background.jpg");
+        start.values.logoFile =
+            shippedPicture(start.values.logoFile, applicationFolder, "flash/logo/logo.png");
+    }
     if (start.source == UserSettingsSource::FirstStart) {
         start.values = firstStartSettings(applicationFolder, formValues);
         writeTextLines(path, leadingLines(start.values, false));

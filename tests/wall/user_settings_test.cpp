@@ -75,6 +75,25 @@ TEST_F(UserSettingsTest, EverySaveWritesNineteenLinesThatRestoreTheSameValues) {
     EXPECT_EQ(start.values, edited());
 }
 
+// The shipped pictures follow the program when it is moved or installed elsewhere; pictures of
+// the user's own, and shipped ones that still exist, stay where they are.
+TEST_F(UserSettingsTest, ShippedDefaultsResolveWhereTheProgramLivesNow) {
+    startUserSettings(path, "/old/build/", form());
+    const QString kept = scratch.path() + "/flash/logo/logo.png";
+    QDir().mkpath(scratch.path() + "/flash/logo");
+    QFile(kept).open(QIODevice::WriteOnly);
+    WallLook moved = startUserSettings(path, "/opt/murano/", form()).values;
+    EXPECT_EQ(moved.backgroundFile, "/opt/murano/flash/background/background.jpg");
+    EXPECT_EQ(moved.logoFile, "/opt/murano/flash/logo/logo.png");
+
+    moved.logoFile = kept;
+    moved.backgroundFile = "/pics/flash/background/sea.jpg";
+    ASSERT_TRUE(saveUserSettings(path, moved));
+    const WallLook again = startUserSettings(path, "/usr/local/murano/", form()).values;
+    EXPECT_EQ(again.logoFile, kept);
+    EXPECT_EQ(again.backgroundFile, "/pics/flash/background/sea.jpg");
+}
+
 TEST_F(UserSettingsTest, DescriptionLineBreaksStayOnTheirLine) {
     WallLook values = edited();
     values.description = "a\n\nb\\c\\nd\r";

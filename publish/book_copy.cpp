@@ -1,6 +1,7 @@
 #include "publish/book_copy.h"
 
 #include "wall/folders.h"
+#include "wall/wall_look.h"
 
 #include <QDebug>
 #include <QDir>
@@ -29,30 +30,12 @@ QTextCodec* declaredCodec(const QByteArray& page) {
     return codec ? codec : QTextCodec::codecForName("UTF-8");
 }
 
-// Text for an HTML element or a quoted attribute value, showing exactly as typed, in a page
-// written with codec.
+// Text for an HTML element or a quoted attribute value, showing exactly as typed in a page
+// written with codec: markup characters as entities, characters the codec cannot hold (and
+// control characters) as numeric references.
 QString htmlEscaped(const QString& text, QTextCodec* codec) {
     QString escaped;
-    for (const char32_t c : text.toUcs4()) {
-        switch (c) {
-        case '&':
-            escaped += QLatin1String("&amp;");
-            continue;
-        case '<':
-            escaped += QLatin1String("&lt;");
-            continue;
-        case '>':
-            escaped += QLatin1String("&gt;");
-            continue;
-        case '"':
-            escaped += QLatin1String("&quot;");
-            continue;
-        case '\'':
-            escaped += QLatin1String("&#39;");
-            continue;
-        default:
-            break;
-        }
+    for (const char32_t c : xmlEscaped(text).toUcs4()) {
         const QString character = QString::fromUcs4(&c, 1);
         if (c < 0x20 || !codec->canEncode(character)) {
             escaped += QStringLiteral("&#x%1;").arg(static_cast<uint>(c), 0, 16);

@@ -1,23 +1,350 @@
 #include "publish/publish.h"
 
 #include "app/dialog_look.h"
+#include "app/mylabel.h"
+#include "app/mymessgebox.h"
+#include "app/window_chrome.h"
+#include "publish/advanced.h"
 #include "ui_publish.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
 
-Publish::Publish(QWidget* parent)
-    : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui_(std::make_unique<Ui::Publish>()) {
-    ui_->setupUi(this);
-    dressDialog(this, ui_->label_bg, ui_->label_icon, ui_->label_Title,
-                QStringLiteral("Aboutbg.png"));
-    setUpFrame({kRadius, ui_->label_bg, QRect(490, 0, 25, 25)});
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// Qt style sheets take the alpha of rgba() from 0 to 255: 50 and 20 are light tints.
+const QString kSelectedStyle = QStringLiteral(
+    "QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);"
+    "background-color:rgba(255,100,100,50);} QToolButton:hover{background-color:rgba(255,100,"
+    "100,20);color: rgb(0, 0, 0);}QToolButton:hover:pressed{background-color:rgba(255,100,100,"
+    "20);}");
+const QString kNormalStyle =
+    QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);} "
+                   "QToolButton:hover{background-color:rgba(255,100,100,20);color: rgb(0, 0, "
+                   "0);}QToolButton:hover:pressed{background-color:rgba(255,100,100,20);}");
+
+QString extensionOf(PublishMode mode) {
+    switch (mode) {
+    case PublishMode::Zip:
+        return QStringLiteral(".zip");
+    case PublishMode::Exe:
+        return QStringLiteral(".exe");
+    case PublishMode::Html:
+        break;
+    }
+    return QStringLiteral(".html");
 }
 
-Publish::~Publish() = default;
+// A name that stays inside the output folder, in the folder itself and as an archive entry.
+bool staysInFolder(const QString& name) {
+    return !name.contains('/') && !name.contains(QChar(0)) && name != "." && name != "..";
+}
+
+bool askYesNo(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, QObject::tr("Question"), text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+} // namespace
+
+Publish::Publish(QWidget* parent)
+    : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui_(std::make_unique<Ui::Publish>()),
+      panelTimer_(new QTimer(this)) {
+    ui_->setupUi(this);
+    // The caption "label" styles itself: a rule for that name would reach Advanced's own "label".
+    dressDialog(this, ui_->label_bg, ui_->label_icon, nullptr, QStringLiteral("Aboutbg.png"));
+    setUpFrame({kRadius, ui_->label_bg, QRect(490, 0, 25, 25)});
+    advanced_ = new Advanced(this);
+    panelFullWidth_ = width();
+    panelWidth_ = panelFullWidth_;
+    panelTimer_->setInterval(kPanelPeriodMs);
+    connect(panelTimer_, &QTimer::timeout, this, &Publish::showPublishSlot);
+    buildChrome();
+    styleToolButtons();
+    applyModeTexts();
+}
+
+Publish::~Publish() {
+    if (job_) {
+        job_->wait();
+    }
+}
+
+void Publish::buildChrome() {
+    convert_ = addButton(QStringLiteral("convert.png"), QRect(370, 230, 60, 30), tr("Convert"));
+    connect(convert_, &myLabel::labelClick, this, &Publish::on_convert_click);
+    cancel_ = addButton(QStringLiteral("cancel.png"), QRect(440, 230, 60, 30), tr("Cancel"));
+    connect(cancel_, &myLabel::labelClick, this, &Publish::on_close_click);
+
+    browse_ = chrome::addImageButton(ui_->widget, QStringLiteral("browse.png"),
+                                     QRect(340, 25, 30, 30), tr("Browse"));
+    connect(browse_, &myLabel::labelClick, this, &Publish::on_browse_click);
+    open_ = chrome::addImageButton(ui_->widget, QStringLiteral("open.png"), QRect(380, 26, 30, 30),
+                                   tr("Open"));
+    connect(open_, &myLabel::labelClick, this, &Publish::on_open_click);
+    const QRect title = ui_->label_Title->geometry();
+    advancedLabel_ = chrome::addImageButton(
+        ui_->widget, QStringLiteral("advanced.png"),
+        QRect(title.x() + title.width() + 10, title.y() - 7, 30, 30), tr("HTML Meta Settings"));
+    connect(advancedLabel_, &myLabel::labelClick, this, &Publish::on_advanced_click);
+
+    ui_->toolButton_html->setIcon(QIcon(chrome::skinPath(QStringLiteral("html.png"))));
+    ui_->toolButton_zip->setIcon(QIcon(chrome::skinPath(QStringLiteral("zip.png"))));
+    ui_->toolButton_exe->setIcon(QIcon(chrome::skinPath(QStringLiteral("exe.png"))));
+    connect(ui_->toolButton_html, &QToolButton::clicked, this, &Publish::on_html_click);
+    connect(ui_->toolButton_zip, &QToolButton::clicked, this, &Publish::on_zip_click);
+    connect(ui_->toolButton_exe, &QToolButton::clicked, this, &Publish::on_exe_click);
+
+    messageBox_ = new MymessgeBox(this);
+    messageBox_->setTitle(tr("Notice"), 25, 0, 211, 16);
+    messageBox_->setTitleIcon(chrome::skinPath(QStringLiteral("icon.ico")), 2, 1, 15, 15);
+    connect(messageBox_, &MymessgeBox::okSignal, this, &Publish::okSlot);
+}
 
 void Publish::loadSettings(const QString& path) {
     settingsPath_ = path;
+    RememberedValues::shared().load(path);
+    ui_->lineEdit_outPutFolder->setText(RememberedValues::shared().value(SlotOutputFolder));
+    ui_->lineEdit_fileName->setText(RememberedValues::shared().value(SlotOutputName));
+    advanced_->readAdvanceSetting(path);
+    workFolder_ = workFolder();
+}
+
+BookOptions Publish::bookOptions() const {
+    return {ui_->lineEdit_fileName->text(), advanced_->htmlMeta(),
+            exeLayout_ ? BookLayout::Executable : BookLayout::Web};
+}
+
+PublishResult Publish::makeZip(const QString& archivePath, const QString& stagingFolder,
+                               const ZipProgress& progress) const {
+    return ::makeZip(archivePath, stagingFolder, workFolder_, bookOptions(), progress);
 }
 
 void Publish::on_close_click() {
     startClosing();
     emit publishClose();
+}
+
+void Publish::on_html_click() {
+    selectMode(PublishMode::Html);
+}
+
+void Publish::on_zip_click() {
+    selectMode(PublishMode::Zip);
+}
+
+void Publish::on_exe_click() {
+    selectMode(PublishMode::Exe);
+}
+
+void Publish::selectMode(PublishMode mode) {
+    mode_ = mode;
+    styleToolButtons();
+    panelCollapsing_ = true;
+    panelTimer_->start();
+}
+
+// The selected output's button is marked and disabled, the others are plain and enabled.
+void Publish::styleToolButtons() {
+    const std::pair<QToolButton*, PublishMode> buttons[] = {
+        {ui_->toolButton_html, PublishMode::Html},
+        {ui_->toolButton_zip, PublishMode::Zip},
+        {ui_->toolButton_exe, PublishMode::Exe}};
+    for (const auto& [button, itsMode] : buttons) {
+        button->setStyleSheet(itsMode == mode_ ? kSelectedStyle : kNormalStyle);
+        button->setEnabled(itsMode != mode_);
+    }
+}
+
+void Publish::showPublishSlot() {
+    if (panelCollapsing_) {
+        if (panelWidth_ < 1) {
+            applyModeTexts();
+            panelCollapsing_ = false;
+        } else {
+            panelWidth_ -= kPanelStepPx;
+            ui_->widget->resize(std::max(panelWidth_, 0), ui_->widget->height());
+        }
+        return;
+    }
+    if (panelWidth_ >= panelFullWidth_) {
+        panelTimer_->stop();
+        return;
+    }
+    panelWidth_ += kPanelStepPx;
+    ui_->widget->resize(panelWidth_, ui_->widget->height());
+}
+
+void Publish::applyModeTexts() {
+    ui_->label_back->setText(extensionOf(mode_));
+    const bool exe = mode_ == PublishMode::Exe;
+    ui_->label_Title->setText(exe ? tr("Caption") : tr("Set HTML Meta Options:"));
+    ui_->label_Title->setVisible(!exe);
+    advancedLabel_->setVisible(!exe);
+}
+
+void Publish::on_browse_click() {
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Open Directory"), lastBrowseFolder_,
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (!folder.isEmpty()) {
+        lastBrowseFolder_ = folder;
+        ui_->lineEdit_outPutFolder->setText(folder);
+    }
+}
+
+void Publish::on_open_click() {
+    openFolder(ui_->lineEdit_outPutFolder->text());
+}
+
+void Publish::openFolder(const QString& folder) {
+    if (!folder.isEmpty()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
+}
+
+void Publish::on_advanced_click() {
+    advanced_->selectPage(true);
+    advanced_->showDialog();
+    advanced_->move(x() + (width() - advanced_->width()) / 2,
+                    y() + (height() - advanced_->height()) / 2);
+}
+
+void Publish::okSlot() {}
+
+void Publish::on_convert_click() {
+    qDebug() << "on_convert_click";
+    exeLayout_ = false;
+    const QString folder = ui_->lineEdit_outPutFolder->text();
+    const QString name = ui_->lineEdit_fileName->text();
+    if (folder.isEmpty()) {
+        showEmptyFolderMessage();
+        return;
+    }
+    if (!QDir(folder).exists()) {
+        QMessageBox::warning(this, tr("Warn"), folder + tr(" is not exists"), QMessageBox::Ok);
+        return;
+    }
+    rememberOutput(folder, name);
+    if (!staysInFolder(name)) {
+        QMessageBox::warning(
+            this, tr("Warn"),
+            tr("\"%1\" cannot be a file name: it must not contain \"/\".").arg(name),
+            QMessageBox::Ok);
+        return;
+    }
+    const QString extension = extensionOf(mode_);
+    const QString target = folder + "/" + name + extension;
+    if (QFileInfo::exists(target) && !confirmOverwrite(folder + "/" + name, extension)) {
+        return;
+    }
+    runOutput(mode_, folder, target);
+}
+
+void Publish::showEmptyFolderMessage() {
+    messageBox_->setTitle(tr("Warn"), 25, 0, 211, 16);
+    messageBox_->setText(tr("Output folder is empty."), 80, 20, 361, 51);
+    messageBox_->setIcon(chrome::skinPath(QStringLiteral("warning.png")), 10, 20, 51, 51);
+    messageBox_->setOkImage(chrome::skinPath(QStringLiteral("ok.png")), 120, 85, 60, 25);
+    messageBox_->show();
+}
+
+void Publish::rememberOutput(const QString& folder, const QString& name) {
+    RememberedValues::shared().setValue(SlotOutputFolder, folder);
+    RememberedValues::shared().setValue(SlotOutputName, name);
+    if (!settingsPath_.isEmpty()) {
+        RememberedValues::shared().save(settingsPath_);
+    }
+}
+
+bool Publish::confirmOverwrite(const QString& targetWithoutExtension, const QString& extension) {
+    return askYesNo(this, targetWithoutExtension + extension +
+                              tr(" exits, do you want to over write it?"));
+}
+
+void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {
+    const BookOptions book = bookOptions();
+    const QString work = workFolder_;
+    const auto openWhenAsked = [this, folder](const QString& question) {
+        return [this, folder, question] {
+            if (askYesNo(this, question)) {
+                openFolder(folder);
+            }
+        };
+    };
+    switch (mode) {
+    case PublishMode::Html:
+        runJob([work, folder, book](const ZipProgress&) { return copyBook(work, folder, book); },
+               openWhenAsked(tr("Finished conversion. Do you want to open the target directory?")));
+        return;
+    case PublishMode::Zip:
+        runJob(
+            [work, target, book](const ZipProgress& progress) {
+                return ::makeZip(target, work + "/.zapperstab/", work, book, progress);
+            },
+            openWhenAsked(tr("Finished converting. Do you want to open the target directory?")));
+        return;
+    case PublishMode::Exe:
+        // The executable output packs the book in the "Book" layout (exeLayout_) with makeZip and
+        // appends it to a copy of the executable stub; it asks its own closing question.
+        QMessageBox::information(this, tr("Notice"),
+                                 tr("Publishing as a program is not available in this build."));
+        return;
+    }
+}
+
+void Publish::runJob(const Job& job, const std::function<void()>& onSuccess) {
+    setControlsEnabled(false);
+    ui_->progressBar_publish->setRange(0, 0);
+    ui_->progressBar_publish->show();
+    auto result = std::make_shared<PublishResult>();
+    job_ = QThread::create([this, job, result] {
+        *result = job([this](int done, int total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { showJobProgress(done, total); }, Qt::QueuedConnection);
+        });
+    });
+    connect(job_, &QThread::finished, this, [this, result, onSuccess] {
+        job_->deleteLater();
+        job_ = nullptr;
+        ui_->progressBar_publish->hide();
+        setControlsEnabled(true);
+        if (!result->ok()) {
+            QMessageBox::warning(this, tr("Warn"), result->error, QMessageBox::Ok);
+            return;
+        }
+        onSuccess();
+    });
+    job_->start();
+}
+
+void Publish::showJobProgress(int done, int total) {
+    ui_->progressBar_publish->setRange(0, total);
+    ui_->progressBar_publish->setValue(done);
+}
+
+void Publish::setControlsEnabled(bool enabled) {
+    for (myLabel* label : {convert_, cancel_, closeButton(), browse_, open_, advancedLabel_}) {
+        label->setActive(enabled);
+    }
+    ui_->lineEdit_outPutFolder->setEnabled(enabled);
+    ui_->lineEdit_fileName->setEnabled(enabled);
+    if (enabled) {
+        styleToolButtons();
+    } else {
+        for (QToolButton* button :
+             {ui_->toolButton_html, ui_->toolButton_zip, ui_->toolButton_exe}) {
+            button->setEnabled(false);
+        }
+    }
 }

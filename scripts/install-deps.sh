@@ -14,7 +14,7 @@ packages=(
     # the presentation application and its UNO SDK; PDF to PS
     libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
     # reference online book service
-    libcpp-httplib-dev libsqlite3-dev
+    libcpp-httplib-dev libsqlite3-dev libsodium-dev
     # the Windows book stub (cross compiler, static zlib) and wine to run it in tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # player tests in a real browser; desktop integration; a display for screenshots

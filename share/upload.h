@@ -1,14 +1,26 @@
-// The upload dialog. For now it opens and closes as the main window expects; the login and the
-// upload to the online book service arrive with the dialog itself.
+// The upload dialog: the login page logs in to the online book service (the name and password
+// may be remembered), the upload page packs the live wall and uploads it as a named book with
+// live progress, then shows the book's public address. Every request runs asynchronously with a
+// time-out, so the window never blocks; the same button cancels an attempt at any step.
 #pragma once
 
 #include "app/frameless_dialog.h"
+#include "publish/book_copy.h"
+
+#include <QElapsedTimer>
+#include <QPoint>
 
 #include <memory>
 
 namespace Ui {
 class upLoad;
 }
+class MymessgeBox;
+class QFrame;
+class QMovie;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QThread;
 
 class upLoad : public FramelessDialog {
     Q_OBJECT
@@ -17,15 +29,82 @@ public:
     explicit upLoad(QWidget* parent = nullptr);
     ~upLoad() override;
 
-    static constexpr int kRadius = 5;
+    // The service's address, fixed when the dialog is made (see bookServiceUrl()).
+    const QString& serviceUrl() const { return serviceUrl_; }
+    bool isLoggedIn() const { return loggedIn_; }
+    const QString& userId() const { return userId_; }
+    // An attempt is under way: from the Upload click until it ends, fails or is cancelled.
+    bool isUploadBusy() const { return uploadBusy_; }
+    // Where the rewritten page and the archive are kept while an attempt runs.
+    static QString temporaryPage();
+    static QString temporaryArchive();
+
+    static constexpr int kRadius = 12;
     static constexpr int kSlidePeriodMs = 20;
+    // No answer (or, while uploading, no progress) for this long ends a request.
+    static constexpr int kRequestTimeoutMs = 30000;
+    void setRequestTimeout(int ms) { requestTimeoutMs_ = ms; }
 
 signals:
     void upLoadClose();
 
 public slots:
     void on_close_click() override;
+    void on_SignUp_click();
+    void on_Login_click();
+    void on_upLoad_click();
+    void OnUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void changeUploadUrl(const QString& text);
+    void openpage(const QString& url);
+    void uploadfinish();
+
+protected:
+    void prepareOpening() override;
 
 private:
+    void buildLoginPage();
+    void buildUploadPage();
+    void buildOverlay();
+    void showMessage(const QString& title, const QString& text, QPoint origin, bool centred);
+    QNetworkReply* post(const QString& path, const QByteArray& body);
+    // A finished request, deleted later: true when the service answered, else shows why not.
+    bool answered(QNetworkReply* reply);
+
+    void loginFinished();
+    void pointsAnswered();
+    void existenceAnswered();
+    void startPacking();
+    void packingDone(bool ok, const QString& error, int attempt);
+    void sendArchive();
+    void cancelUpload();
+    void returnToIdle();
+    void failUpload(const QString& text);
+    void setButton(const QString& icon, const QString& text, const QString& tip);
+    void setBookFieldsEnabled(bool enabled);
+    void showOverlay();
+    HtmlMeta pageMeta() const;
+
     std::unique_ptr<Ui::upLoad> ui_;
+    MymessgeBox* messageBox_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
+    QMovie* waiting_ = nullptr;
+    QFrame* overlay_ = nullptr;
+    QString serviceUrl_;
+    int requestTimeoutMs_ = kRequestTimeoutMs;
+
+    QNetworkReply* loginReply_ = nullptr;
+    bool loggedIn_ = false;
+    QString userId_;
+    QString email_;
+    QString userName_;
+
+    bool uploadBusy_ = false;
+    bool uploadRunning_ = false;
+    int attempt_ = 0; // counts attempts, so a late step of a cancelled one is dropped
+    QNetworkReply* check_ = nullptr;
+    QThread* packer_ = nullptr;
+    bool packAfterPacker_ = false;
+    QNetworkReply* uploadReply_ = nullptr;
+    QElapsedTimer transferClock_;
+    QString totalSizeText_;
 };

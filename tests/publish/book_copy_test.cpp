@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"quotes and brackets show as typed, not as markup",
                  kHead + "<title>x</title>\n",
                  {"A \"b\" <i>&'", "k\"><script>", "d<"},
-                 kHead + "<title>A &quot;b&quot; &lt;i&gt;&amp;&#39;</title>\n"
+                 kHead + "<title>A &quot;b&quot; &lt;i&gt;&amp;&apos;</title>\n"
                          "<meta name=\"keywords\" content=\"k&quot;&gt;&lt;script&gt;\">\n"
                          "<meta name=\"description\" content=\"d&lt;\">\n"},
         PageCase{"non-ASCII text is written in the declared UTF-8",

@@ -103,6 +103,16 @@ function assertPlays(seen, source) {
   assert.deepEqual(seen.errors, []);
 }
 
+async function assertPlaysServed(dir) {
+  const server = await serve(dir);
+  try {
+    assertPlays(await play(server.url + 'Quarter.html'), 'xml');
+    assert.deepEqual(server.missing, []);
+  } finally {
+    await server.close();
+  }
+}
+
 before(async () => {
   scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'murano-published-'));
   work = path.join(scratch, 'work');
@@ -123,13 +133,7 @@ test('a published folder plays over HTTP and from disk with the title as typed',
   const out = path.join(scratch, 'html');
   fs.mkdirSync(out);
   run('html', work, out, 'Quarter', TITLE, KEYWORDS, DESCRIPTION);
-  const server = await serve(out);
-  try {
-    assertPlays(await play(server.url + 'Quarter.html'), 'xml');
-    assert.deepEqual(server.missing, []);
-  } finally {
-    await server.close();
-  }
+  await assertPlaysServed(out);
   assertPlays(await play('file://' + path.join(out, 'Quarter.html')), 'script');
 });
 
@@ -139,11 +143,5 @@ test('an unpacked ZIP output plays over HTTP', async () => {
   run('zip', work, archive, 'Quarter', TITLE, KEYWORDS, DESCRIPTION);
   execFileSync('python3', ['-c', 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])',
     archive, unpacked]);
-  const server = await serve(unpacked);
-  try {
-    assertPlays(await play(server.url + 'Quarter.html'), 'xml');
-    assert.deepEqual(server.missing, []);
-  } finally {
-    await server.close();
-  }
+  await assertPlaysServed(unpacked);
 });

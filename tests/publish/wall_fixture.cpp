@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 namespace {
@@ -26,12 +28,22 @@ void writePicture(const QString& path, int number, QSize size, bool draw) {
         writeBytes(path, "slide " + QByteArray::number(number));
         return;
     }
+    // A slide-like picture: a gradient, a title bar and blocks of many colours, which gives JPEGs
+    // of the size real slides have.
     QImage image(size, QImage::Format_RGB32);
-    image.fill(QColor::fromHsv((number * 47) % 360, 160, 200));
     QPainter painter(&image);
-    const int bar = size.width() / 12;
-    for (int i = 0; i < number % 10 + 1; ++i) {
-        painter.fillRect(bar * (i + 1), size.height() / 3, bar / 2, size.height() / 3, Qt::white);
+    QLinearGradient fill(0, 0, size.width(), size.height());
+    fill.setColorAt(0, QColor::fromHsv((number * 47) % 360, 60, 235));
+    fill.setColorAt(1, QColor::fromHsv((number * 47 + 40) % 360, 90, 190));
+    painter.fillRect(image.rect(), fill);
+    painter.fillRect(0, 0, size.width(), size.height() / 7,
+                     QColor::fromHsv((number * 47) % 360, 140, 90));
+    QRandomGenerator random(static_cast<quint32>(number));
+    for (int i = 0; i < 60; ++i) {
+        const int w = random.bounded(size.width() / 4) + 2;
+        const int h = random.bounded(size.height() / 8) + 2;
+        painter.fillRect(random.bounded(size.width() - w), random.bounded(size.height() - h), w, h,
+                         QColor::fromRgb(random.generate() | 0xff000000u));
     }
     painter.end();
     QDir().mkpath(path.left(path.lastIndexOf('/')));

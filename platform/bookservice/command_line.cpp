@@ -1,0 +1,173 @@
+#include "platform/bookservice/command_line.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace bookservice {
+
+namespace {
+
+bool allDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
+           text.size() <= 18;
+}
+
+// Splits "--name=value" or takes the value from the next word.
+bool optionValue(const std::vector<std::string>& words, std::size_t& i, const std::string& name,
+                 std::string& value, std::string& error) {
+    const std::string& word = words[i];
+    if (word.size() > name.size() && word.compare(0, name.size() + 1, name + "=") == 0) {
+        value = word.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= words.size()) {
+        error = name + " needs a value";
+        return false;
+    }
+    value = words[++i];
+    return true;
+}
+
+bool isOption(const std::string& word, const std::string& name) {
+    return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+} // namespace
+
+std::string defaultDataFolder() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome && *dataHome == '/') {
+        return std::string(dataHome) + "/quorvex/bookservice";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.local/share/quorvex/bookservice";
+}
+
+bool parseSize(const std::string& text, std::uint64_t& bytes) {
+    std::string digits = text;
+    unsigned shift = 0;
+    if (!digits.empty()) {
+        switch (digits.back()) {
+        case 'K':
+        case 'k':
+            shift = 10;
+            break;
+        case 'M':
+        case 'm':
+            shift = 20;
+            break;
+        case 'G':
+        case 'g':
+            shift = 30;
+            break;
+        default:
+            break;
+        }
+    }
+    if (shift) {
+        digits.pop_back();
+    }
+    if (!allDigits(digits)) {
+        return false;
+    }
+    const std::uint64_t count = std::strtoull(digits.c_str(), nullptr, 10);
+    if (count == 0 || count > (UINT64_MAX >> shift)) {
+        return false;
+    }
+    bytes = count << shift;
+    return true;
+}
+
+bool parseListenAddress(const std::string& text, std::string& host, int& port) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return false;
+    }
+    host = text.substr(0, colon);
+    if (host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    const std::string number = text.substr(colon + 1);
+    if (host.empty() || !allDigits(number) || number.size() > 5) {
+        return false;
+    }
+    port = std::atoi(number.c_str());
+    return port <= 65535;
+}
+
+bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& options,
+                      std::string& error) {
+    options.dataFolder = defaultDataFolder();
+    std::vector<std::string> operands;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        std::string value;
+        if (word == "--help" || word == "-h") {
+            options.command = ServiceOptions::Command::Help;
+            return true;
+        }
+        if (isOption(word, "--data")) {
+            if (!optionValue(words, i, "--data", value, error)) {
+                return false;
+            }
+            options.dataFolder = value;
+        } else if (isOption(word, "--listen")) {
+            if (!optionValue(words, i, "--listen", value, error)) {
+                return false;
+            }
+            if (!parseListenAddress(value, options.host, options.port)) {
+                error = "--listen takes ADDRESS:PORT, not \"" + value + "\"";
+                return false;
+            }
+        } else if (isOption(word, "--max-upload") || isOption(word, "--max-book")) {
+            const std::string name = word.substr(0, word.find('='));
+            if (!optionValue(words, i, name, value, error)) {
+                return false;
+            }
+            if (!parseSize(value, name == "--max-upload" ? options.maxUpload : options.maxBook)) {
+                error = name + " takes a size such as 512M, not \"" + value + "\"";
+                return false;
+            }
+        } else if (word.size() > 1 && word[0] == '-') {
+            error = "unknown option " + word;
+            return false;
+        } else {
+            operands.push_back(word);
+        }
+    }
+    if (operands.empty()) {
+        return true;
+    }
+    if (operands[0] != "add-user" || operands.size() != 3) {
+        error = operands[0] == "add-user" ? "add-user takes a user name and an e-mail address"
+                                          : "unknown command " + operands[0];
+        return false;
+    }
+    options.command = ServiceOptions::Command::AddUser;
+    options.userName = operands[1];
+    options.email = operands[2];
+    return true;
+}
+
+std::string usageText() {
+    return "Usage: bookservice [OPTIONS]\n"
+           "       bookservice [--data DIR] add-user NAME EMAIL\n"
+           "\n"
+           "Serves Quorvex Murano's online books: accounts, uploads and the published walls.\n"
+           "Logs one line per request to standard error; stops cleanly on SIGTERM or SIGINT.\n"
+           "\n"
+           "Options:\n"
+           "  --data DIR          accounts, books and uploads in progress\n"
+           "                      (default: " +
+           defaultDataFolder() +
+           ")\n"
+           "  --listen ADDR:PORT  where to accept connections (default: 127.0.0.1:8080;\n"
+           "                      port 0 takes any free port)\n"
+           "  --max-upload SIZE   largest upload accepted, such as 512M (default: 512M)\n"
+           "  --max-book SIZE     largest unpacked book, such as 2G (default: 2G)\n"
+           "  -h, --help          this text\n"
+           "\n"
+           "add-user creates an account; its password is read from standard input (one line).\n";
+}
+
+} // namespace bookservice

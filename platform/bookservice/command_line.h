@@ -1,0 +1,39 @@
+// The command line of bookservice:
+//     bookservice [--data DIR] [--listen ADDR:PORT] [--max-upload SIZE] [--max-book SIZE]
+//     bookservice [--data DIR] add-user NAME EMAIL      (the password comes on standard input)
+//     bookservice --help
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bookservice {
+
+struct ServiceOptions {
+    enum class Command { Serve, AddUser, Help };
+    Command command = Command::Serve;
+    std::string dataFolder; // accounts database, books and the staging area
+    std::string host = "127.0.0.1";
+    int port = 8080; // 0: any free port
+    std::uint64_t maxUpload = std::uint64_t(512) << 20;
+    std::uint64_t maxBook = std::uint64_t(2) << 30;
+    std::string userName; // add-user
+    std::string email;
+};
+
+// $XDG_DATA_HOME/quorvex/bookservice, or ~/.local/share/quorvex/bookservice.
+std::string defaultDataFolder();
+
+// Reads the words after the program's name; false, with `error` saying why, on a mistake.
+bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& options,
+                      std::string& error);
+
+// "512M", "2G", "1048576": bytes with an optional K, M or G (powers of 1024).
+bool parseSize(const std::string& text, std::uint64_t& bytes);
+// "127.0.0.1:8080", "0.0.0.0:80", "[::1]:8080", "localhost:8080".
+bool parseListenAddress(const std::string& text, std::string& host, int& port);
+
+std::string usageText();
+
+} // namespace bookservice

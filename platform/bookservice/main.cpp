@@ -1,0 +1,182 @@
+// bookservice: the online book service. Parses its command line, opens the data folder, then either
+// adds one account or serves until SIGTERM or SIGINT.
+#include "platform/bookservice/accounts.h"
+#include "platform/bookservice/command_line.h"
+#include "platform/bookservice/folder_books.h"
+#include "platform/bookservice/passwords.h"
+#include "platform/bookservice/service.h"
+#include "platform/bookservice/sqlite_accounts.h"
+#include "platform/bookservice/upload.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace bookservice;
+
+constexpr std::size_t kWorkers = 16;
+constexpr int kTimeoutSeconds = 30;
+
+int fail(const std::string& message) {
+    std::cerr << "bookservice: " << message << "\n";
+    return 1;
+}
+
+// The data folder with its parts, private to the service's user.
+bool prepareDataFolder(const std::filesystem::path& data, std::string& error) {
+    std::error_code failure;
+    for (const auto& folder : {data, data / "books", data / "staging"}) {
+        std::filesystem::create_directories(folder, failure);
+        if (failure) {
+            error = "cannot create " + folder.string() + ": " + failure.message();
+            return false;
+        }
+    }
+    std::filesystem::permissions(data, std::filesystem::perms::owner_all, failure);
+    return true;
+}
+
+// One line from standard input, without its line end; not echoed when typed at a terminal.
+std::string readPassword(const std::string& name) {
+    termios saved{};
+    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        std::cerr << "Password for " << name << ": " << std::flush;
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string password;
+    std::getline(std::cin, password);
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::cerr << "\n";
+    }
+    if (!password.empty() && password.back() == '\r') {
+        password.pop_back();
+    }
+    return password;
+}
+
+int addUser(AccountStore& accounts, const ServiceOptions& options) {
+    std::string problem;
+    if (registerAccount(accounts, options.userName, options.email, readPassword(options.userName),
+                        problem) != Registration::Created) {
+        return fail(problem);
+    }
+    std::cout << "Added user " << options.userName << " (id "
+              << accounts.accountByName(options.userName)->id << ").\n";
+    return 0;
+}
+
+// Stops the server on SIGTERM or SIGINT. The signals are blocked in every thread and taken here,
+// so the stop runs as ordinary code and not inside a signal handler.
+void stopOnSignal(httplib::Server& server, const std::atomic<bool>& finished) {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    const timespec tick{0, 100 * 1000 * 1000};
+    bool stopping = false;
+    while (!finished) {
+        const int signal = ::sigtimedwait(&signals, nullptr, &tick);
+        if (signal > 0 && !stopping) {
+            std::cerr << "bookservice: stopping on " << (signal == SIGTERM ? "SIGTERM" : "SIGINT")
+                      << "\n";
+            stopping = true;
+        }
+        if (stopping) {
+            server.stop(); // repeated until the server has started, in case it had not yet
+        }
+    }
+}
+
+void blockStopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void configure(httplib::Server& server) {
+    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    // Address reuse for quick restarts, but never a shared port: a second service on the same
+    // port must fail to start instead of taking half the connections.
+    server.set_socket_options([](socket_t socket) {
+        int yes = 1;
+        ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server.set_read_timeout(kTimeoutSeconds);
+    server.set_write_timeout(kTimeoutSeconds);
+}
+
+int serve(AccountStore& accounts, const ServiceOptions& options) {
+    const std::filesystem::path data = options.dataFolder;
+    clearStaging(data / "staging");
+    FolderBooks books(data / "books");
+    ServiceSettings settings;
+    settings.staging = data / "staging";
+    settings.maxUpload = options.maxUpload;
+    settings.unpack.maxBytes = options.maxBook;
+    BookService service(accounts, books, settings);
+
+    httplib::Server server;
+    configure(server);
+    service.install(server);
+    const int port = options.port == 0
+                         ? server.bind_to_any_port(options.host)
+                         : (server.bind_to_port(options.host, options.port) ? options.port : -1);
+    if (port <= 0) {
+        return fail("cannot listen on " + options.host + ":" + std::to_string(options.port));
+    }
+    const bool v6 = options.host.find(':') != std::string::npos;
+    std::cout << "bookservice: serving " << options.dataFolder << " at http://"
+              << (v6 ? "[" + options.host + "]" : options.host) << ":" << port << "/" << std::endl;
+
+    std::atomic<bool> finished{false};
+    std::thread stopper(stopOnSignal, std::ref(server), std::cref(finished));
+    const bool listened = server.listen_after_bind();
+    finished = true;
+    stopper.join();
+    std::cerr << "bookservice: stopped\n";
+    return listened ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ServiceOptions options;
+    std::string error;
+    if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::cerr << "bookservice: " << error << "\nTry 'bookservice --help'.\n";
+        return 2;
+    }
+    if (options.command == ServiceOptions::Command::Help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (!startCrypto()) {
+        return fail("the cryptography library cannot start");
+    }
+    blockStopSignals();
+    if (!prepareDataFolder(options.dataFolder, error)) {
+        return fail(error);
+    }
+    SqliteAccounts accounts(options.dataFolder + "/accounts.sqlite", error);
+    if (!accounts.open()) {
+        return fail("cannot open the accounts database: " + error);
+    }
+    return options.command == ServiceOptions::Command::AddUser ? addUser(accounts, options)
+                                                               : serve(accounts, options);
+}

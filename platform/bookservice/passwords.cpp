@@ -1,0 +1,93 @@
+#include "platform/bookservice/passwords.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <sodium.h>
+#include <vector>
+
+namespace bookservice {
+
+namespace {
+
+// Argon2id with two passes over 19 MiB: the strength commonly advised for interactive logins, at a
+// memory cost that keeps the whole server small.
+constexpr unsigned long long kPasses = 2;
+constexpr std::size_t kMemoryBytes = 19u * 1024u * 1024u;
+constexpr int kHashesAtOnce = 2;
+
+// Lets at most kHashesAtOnce hash computations run together.
+class HashGate {
+public:
+    void enter() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        free_.wait(lock, [this] { return running_ < kHashesAtOnce; });
+        ++running_;
+    }
+    void leave() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            --running_;
+        }
+        free_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    int running_ = 0;
+};
+
+HashGate& hashGate() {
+    static HashGate gate;
+    return gate;
+}
+
+class GatePass {
+public:
+    GatePass() { hashGate().enter(); }
+    ~GatePass() { hashGate().leave(); }
+    GatePass(const GatePass&) = delete;
+    GatePass& operator=(const GatePass&) = delete;
+};
+
+std::string hex(const unsigned char* bytes, std::size_t count) {
+    std::vector<char> text(count * 2 + 1);
+    sodium_bin2hex(text.data(), text.size(), bytes, count);
+    return std::string(text.data(), count * 2);
+}
+
+} // namespace
+
+bool startCrypto() {
+    return sodium_init() >= 0;
+}
+
+std::string hashPassword(const std::string& password) {
+    char hash[crypto_pwhash_STRBYTES];
+    GatePass pass;
+    if (crypto_pwhash_str_alg(hash, password.data(), password.size(), kPasses, kMemoryBytes,
+                              crypto_pwhash_ALG_ARGON2ID13) != 0) {
+        return {};
+    }
+    return hash;
+}
+
+bool passwordMatches(const std::string& hash, const std::string& password) {
+    GatePass pass;
+    return crypto_pwhash_str_verify(hash.c_str(), password.data(), password.size()) == 0;
+}
+
+std::string newSessionToken() {
+    unsigned char bytes[32];
+    randombytes_buf(bytes, sizeof bytes);
+    return hex(bytes, sizeof bytes);
+}
+
+std::string tokenDigest(const std::string& token) {
+    unsigned char digest[crypto_generichash_BYTES];
+    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()),
+                       token.size(), nullptr, 0);
+    return hex(digest, sizeof digest);
+}
+
+} // namespace bookservice

@@ -1,0 +1,435 @@
+#include "platform/bookservice/service.h"
+
+#include "platform/bookservice/accounts.h"
+#include "platform/bookservice/form.h"
+#include "platform/bookservice/multipart.h"
+#include "platform/bookservice/register_page.h"
+#include "platform/bookservice/rules.h"
+#include "platform/bookservice/upload.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <mutex>
+
+namespace bookservice {
+
+namespace {
+
+const char* const kSessionCookie = "bookservice_session";
+const char* const kText = "text/plain; charset=utf-8";
+const char* const kHtml = "text/html; charset=utf-8";
+constexpr std::size_t kServeChunk = 64 * 1024;
+// A refused body up to this size is read and dropped, so that a client that sends it whole before
+// reading the answer still gets the answer; a larger one ends the connection instead.
+constexpr std::uint64_t kDrainLimit = 16 << 20;
+
+// Refusal texts carry none of the client's markers of success ("ccess", "has exist", "URL[").
+const char* const kLogInFirst = "Please log in first.";
+const char* const kNotYours = "This request names another account.";
+
+void reply(httplib::Response& response, int status, const std::string& text) {
+    response.status = status;
+    response.set_content(text, kText);
+}
+
+std::string cookieValue(const httplib::Request& request, const std::string& name) {
+    const std::size_t headers = request.get_header_value_count("Cookie");
+    for (std::size_t h = 0; h < headers; ++h) {
+        const std::string cookies = request.get_header_value("Cookie", h);
+        std::size_t start = 0;
+        while (start < cookies.size()) {
+            const std::size_t end = std::min(cookies.find(';', start), cookies.size());
+            std::string pair = cookies.substr(start, end - start);
+            pair.erase(0, std::min(pair.find_first_not_of(' '), pair.size()));
+            if (pair.compare(0, name.size() + 1, name + "=") == 0) {
+                return pair.substr(name.size() + 1);
+            }
+            start = end + 1;
+        }
+    }
+    return {};
+}
+
+std::string contentType(const std::string& path) {
+    static const std::map<std::string, std::string> types = {
+        {"html", kHtml},
+        {"htm", kHtml},
+        {"js", "text/javascript; charset=utf-8"},
+        {"css", "text/css; charset=utf-8"},
+        {"xml", "application/xml"},
+        {"json", "application/json"},
+        {"txt", kText},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"png", "image/png"},
+        {"gif", "image/gif"},
+        {"bmp", "image/bmp"},
+        {"webp", "image/webp"},
+        {"svg", "image/svg+xml"},
+        {"ico", "image/x-icon"},
+        {"swf", "application/x-shockwave-flash"},
+        {"mp3", "audio/mpeg"},
+        {"mp4", "video/mp4"},
+        {"woff", "font/woff"},
+        {"woff2", "font/woff2"},
+        {"ttf", "font/ttf"},
+        {"pdf", "application/pdf"},
+    };
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return "application/octet-stream";
+    }
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto found = types.find(extension);
+    return found == types.end() ? "application/octet-stream" : found->second;
+}
+
+// The "/"-separated path inside a book, or nothing when a segment could leave it. A path that
+// ends in "/" names the folder's index.html.
+std::optional<std::string> pathInsideBook(const std::string& decoded) {
+    std::string inside;
+    std::size_t start = 0;
+    while (start < decoded.size()) {
+        const std::size_t end = std::min(decoded.find('/', start), decoded.size());
+        const std::string segment = decoded.substr(start, end - start);
+        start = end + 1;
+        if (segment == "." || segment == ".." ||
+            segment.find_first_of(std::string("\\\0", 2)) != std::string::npos) {
+            return std::nullopt;
+        }
+        if (!segment.empty()) {
+            inside += (inside.empty() ? "" : "/") + segment;
+        }
+    }
+    if (decoded.back() == '/') {
+        inside += (inside.empty() ? "" : "/") + std::string("index.html");
+    }
+    return inside;
+}
+
+// The book's public address as this request reached the service.
+std::string bookAddress(const httplib::Request& request, std::int64_t owner,
+                        const std::string& book) {
+    const std::string host = request.get_header_value("Host");
+    const bool plainHost =
+        !host.empty() && std::all_of(host.begin(), host.end(), [](unsigned char c) {
+            return std::isalnum(c) || c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
+        });
+    return (plainHost ? "http://" + host : std::string()) + "/u/" + std::to_string(owner) +
+           "/flipbook/" + book + "/index.html";
+}
+
+// cpp-httplib parses a body itself whenever its Content-Type says multipart, in small steps that
+// cost more than the transfer. An upload's type is kept under another header name instead, so its
+// body reaches the upload handler raw and streams to disk at full speed; the handler parses it
+// from the file.
+const char* const kUploadPath = "/app/flipbook/fp-zip.php";
+const char* const kUploadTypeHeader = "X-Upload-Content-Type";
+
+void keepUploadTypeAside(const httplib::Request& request) {
+    if (request.path != kUploadPath) {
+        return;
+    }
+    // The server's own request object, lent as const to the routing hook; it is not const itself.
+    auto& headers = const_cast<httplib::Headers&>(request.headers);
+    const auto type = headers.find("Content-Type");
+    if (type != headers.end()) {
+        headers.emplace(kUploadTypeHeader, type->second);
+        headers.erase(type);
+    }
+}
+
+std::string uploadType(const httplib::Request& request) {
+    return request.has_header(kUploadTypeHeader) ? request.get_header_value(kUploadTypeHeader)
+                                                 : request.get_header_value("Content-Type");
+}
+
+void discardBody(const httplib::Request& request, httplib::Response& response,
+                 const httplib::ContentReader& reader) {
+    const bool small = request.has_header("Content-Length") &&
+                       request.get_header_value<std::uint64_t>("Content-Length") <= kDrainLimit;
+    if (!small || !reader([](const char*, std::size_t) { return true; })) {
+        response.set_header("Connection", "close");
+    }
+}
+
+// One line per request on standard error: time, peer, method, path (no query: it may hold
+// secrets), status, size, and for refusals their reason.
+void logRequest(const httplib::Request& request, const httplib::Response& response) {
+    static std::mutex lock;
+    char when[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    const std::string target = request.target.substr(0, request.target.find('?'));
+    std::string line = std::string(when) + " " + request.remote_addr + " " + request.method + " " +
+                       target + " " + std::to_string(response.status) + " " +
+                       std::to_string(response.body.size() + response.content_length_);
+    if (response.status >= 400 && response.get_header_value("Content-Type") == kText) {
+        // A reason may quote names from an upload; control characters never reach the log.
+        std::string reason = response.body.substr(0, 300);
+        std::replace_if(
+            reason.begin(), reason.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+        line += " \"" + reason + "\"";
+    }
+    line += "\n";
+    std::lock_guard<std::mutex> guard(lock);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+} // namespace
+
+BookService::BookService(AccountStore& accounts, BookStore& books, ServiceSettings settings)
+    : accounts_(accounts), books_(books), settings_(std::move(settings)) {}
+
+void BookService::install(httplib::Server& server) {
+    using httplib::ContentReader;
+    using httplib::Request;
+    using httplib::Response;
+    server.Get(
+        "/", [](const Request&, Response& response) { response.set_content(frontPage(), kHtml); });
+    server.Get("/wp-login.php", [this](const Request& rq, Response& rs) { registerForm(rq, rs); });
+    server.Post("/wp-login.php",
+                [this](const Request& rq, Response& rs) { registerAccount(rq, rs); });
+    server.Post("/__app_wp_login.php", [this](const Request& rq, Response& rs) { login(rq, rs); });
+    server.Post("/app/paypal/paypal.php",
+                [this](const Request& rq, Response& rs) { points(rq, rs); });
+    server.Post("/app/flipbook/fileexist.php",
+                [this](const Request& rq, Response& rs) { bookExists(rq, rs); });
+    server.Post(kUploadPath, [this](const Request& rq, Response& rs, const ContentReader& reader) {
+        upload(rq, rs, reader);
+    });
+    server.Get(R"(/u/(\d{1,18})/flipbook/([A-Za-z0-9_-]{1,100})(/.*)?)",
+               [this](const Request& rq, Response& rs) { serveBook(rq, rs); });
+
+    server.set_expect_100_continue_handler([this](const Request& rq, Response& rs) {
+        if (rq.path == kUploadPath) {
+            if (const auto refusal = uploadRefusal(rq, rs)) {
+                return *refusal;
+            }
+        }
+        return 100;
+    });
+    server.set_pre_routing_handler([](const Request& rq, Response&) {
+        keepUploadTypeAside(rq);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    server.set_error_handler([](const Request&, Response& rs) {
+        if (rs.body.empty()) {
+            rs.set_content(rs.status == 404 ? "Not found."
+                                            : "The request cannot be handled (HTTP " +
+                                                  std::to_string(rs.status) + ").",
+                           kText);
+        }
+    });
+    server.set_exception_handler([](const Request&, Response& rs, std::exception_ptr) {
+        reply(rs, 500, "The request could not be handled.");
+    });
+    server.set_payload_max_length(settings_.maxUpload);
+    server.set_logger(logRequest);
+}
+
+void BookService::registerForm(const httplib::Request& request, httplib::Response& response) {
+    if (request.get_param_value("action") != "register") {
+        reply(response, 404, "Not found.");
+        return;
+    }
+    response.set_content(registerPage({}, {}, {}), kHtml);
+}
+
+void BookService::registerAccount(const httplib::Request& request, httplib::Response& response) {
+    if (request.get_param_value("action") != "register") {
+        reply(response, 404, "Not found.");
+        return;
+    }
+    auto fields = parseForm(request.body);
+    const std::string& name = fields["user_login"];
+    const std::string& email = fields["user_email"];
+    std::string problem;
+    const Registration outcome =
+        bookservice::registerAccount(accounts_, name, email, fields["user_pass"], problem);
+    if (outcome != Registration::Created) {
+        response.status = outcome == Registration::NameTaken ? 409
+                          : outcome == Registration::Refused ? 400
+                                                             : 500;
+        response.set_content(registerPage(problem, name, email), kHtml);
+        return;
+    }
+    response.set_content(registeredPage(name), kHtml);
+}
+
+void BookService::login(const httplib::Request& request, httplib::Response& response) {
+    auto fields = parseForm(request.body);
+    const Login login = checkLogin(accounts_, fields["log"], fields["pwd"]);
+    switch (login.result) {
+    case LoginResult::UnknownName:
+        reply(response, 401, "Invalid user name.");
+        return;
+    case LoginResult::WrongPassword:
+        reply(response, 401, "The password is incorrect.");
+        return;
+    case LoginResult::Success:
+        break;
+    }
+    const std::string token = startSession(accounts_, login.account.id);
+    response.set_header("Set-Cookie", std::string(kSessionCookie) + "=" + token +
+                                          "; Path=/; Max-Age=" + std::to_string(kSessionSeconds) +
+                                          "; HttpOnly; SameSite=Strict");
+    reply(response, 200,
+          "Login Success&userID=" + std::to_string(login.account.id) +
+              "&userEmail=" + login.account.email);
+}
+
+std::optional<Account> BookService::requireSession(const httplib::Request& request,
+                                                   httplib::Response& response) {
+    auto account = sessionOwner(accounts_, cookieValue(request, kSessionCookie));
+    if (!account) {
+        reply(response, 401, kLogInFirst);
+    }
+    return account;
+}
+
+void BookService::points(const httplib::Request& request, httplib::Response& response) {
+    const auto account = requireSession(request, response);
+    if (!account) {
+        return;
+    }
+    auto fields = parseForm(request.body);
+    if (fields["action"] != "getPoint") {
+        reply(response, 400, "Unknown action.");
+        return;
+    }
+    if (!sameClientText(fields["uEmail"], account->email)) {
+        reply(response, 403, kNotYours);
+        return;
+    }
+    reply(response, 200, "point=" + std::to_string(account->points));
+}
+
+void BookService::bookExists(const httplib::Request& request, httplib::Response& response) {
+    const auto account = requireSession(request, response);
+    if (!account) {
+        return;
+    }
+    auto fields = parseForm(request.body);
+    if (!sameClientText(fields["username"], account->name)) {
+        reply(response, 403, kNotYours);
+        return;
+    }
+    const std::string& book = fields["bookname"];
+    if (!isBookName(book)) {
+        reply(response, 400, "A book name is made of letters A-Z, digits, \"_\" and \"-\".");
+        return;
+    }
+    reply(response, 200,
+          books_.hasBook(account->id, book) ? "The book has exist." : "The book name is free.");
+}
+
+std::optional<int> BookService::uploadRefusal(const httplib::Request& request,
+                                              httplib::Response& response) {
+    if (!requireSession(request, response)) {
+        return 401;
+    }
+    if (request.has_header("Content-Length") &&
+        request.get_header_value<std::uint64_t>("Content-Length") > settings_.maxUpload) {
+        reply(response, 413,
+              "The upload is larger than " + std::to_string(settings_.maxUpload >> 20) + " MiB.");
+        return 413;
+    }
+    if (multipartBoundary(uploadType(request)).empty()) {
+        reply(response, 400, "An upload is a multipart form.");
+        return 400;
+    }
+    return std::nullopt;
+}
+
+void BookService::upload(const httplib::Request& request, httplib::Response& response,
+                         const httplib::ContentReader& reader) {
+    if (uploadRefusal(request, response)) {
+        discardBody(request, response, reader);
+        return;
+    }
+    const auto account = sessionOwner(accounts_, cookieValue(request, kSessionCookie));
+    ScratchFolder scratch(settings_.staging);
+    if (!account || !scratch.ready()) {
+        reply(response, 500, "The upload cannot be received now.");
+        return;
+    }
+    const std::filesystem::path body = scratch.path() / "body";
+    switch (receiveBody(reader, body, settings_.maxUpload)) {
+    case Receipt::Complete:
+        break;
+    case Receipt::TooLarge:
+        reply(response, 413, "The upload is too large.");
+        return;
+    case Receipt::Broken:
+        reply(response, 400, "The upload was cut short.");
+        return;
+    }
+    UploadForm form;
+    switch (readUploadForm(body, multipartBoundary(uploadType(request)), form)) {
+    case FormCheck::Complete:
+        break;
+    case FormCheck::Malformed:
+        reply(response, 400, "The upload is not a well-formed multipart form.");
+        return;
+    case FormCheck::MissingPart:
+        reply(response, 400,
+              "The upload needs its parts user_upload_file[], username and bookname.");
+        return;
+    }
+    if (!sameClientText(form.userName, account->name)) {
+        reply(response, 403, kNotYours);
+        return;
+    }
+    if (!isBookName(form.bookName)) {
+        reply(response, 400, "A book name is made of letters A-Z, digits, \"_\" and \"-\".");
+        return;
+    }
+    if (books_.hasBook(account->id, form.bookName)) {
+        reply(response, 409, "The book exists already; please choose another name.");
+        return;
+    }
+    const Reply published = publishUpload(books_, scratch.path(), body, form.archive, account->id,
+                                          form.bookName, settings_.unpack);
+    reply(response, published.status,
+          published.status == 200
+              ? "Upload complete. URL[" + bookAddress(request, account->id, form.bookName) + "]"
+              : published.text);
+}
+
+void BookService::serveBook(const httplib::Request& request, httplib::Response& response) {
+    const std::int64_t owner = std::stoll(request.matches[1].str());
+    const std::string book = request.matches[2].str();
+    const std::string rest = request.matches[3].str();
+    if (rest.empty()) {
+        response.set_redirect(book + "/", 301);
+        return;
+    }
+    const auto inside = pathInsideBook(rest);
+    std::shared_ptr<BookFile> file =
+        inside ? books_.openFile(owner, book, *inside) : std::unique_ptr<BookFile>();
+    if (!file) {
+        reply(response, 404, "Not found.");
+        return;
+    }
+    response.set_header("Cache-Control", "public, max-age=300");
+    response.set_header("X-Content-Type-Options", "nosniff");
+    response.set_content_provider(
+        static_cast<std::size_t>(file->size()), contentType(*inside).c_str(),
+        [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            char buffer[kServeChunk];
+            const long long got = file->readAt(offset, buffer, std::min(length, kServeChunk));
+            return got > 0 && sink.write(buffer, static_cast<std::size_t>(got));
+        });
+}
+
+} // namespace bookservice

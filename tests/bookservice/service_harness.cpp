@@ -1,0 +1,167 @@
+#include "tests/bookservice/service_harness.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <minizip/zip.h>
+#include <regex>
+#include <sys/wait.h>
+#include <thread>
+
+namespace bookservice_test {
+
+namespace {
+
+const std::string kProgram = std::string(MURANO_BIN_DIR) + "/bookservice";
+
+std::string shellQuoted(const std::string& word) {
+    std::string out = "'";
+    for (const char c : word) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
+} // namespace
+
+Service::Service(const std::vector<std::string>& extra, std::string data) : data_(std::move(data)) {
+    // A refused upload may end its connection while the client still sends.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (data_.empty()) {
+        scratch_ = std::make_unique<TemporaryFolder>();
+        data_ = scratch_->file("data");
+    }
+    // Through a shell only to join standard error (the request log) to the captured output.
+    std::vector<std::string> words = {"sh",       "-c",         "exec \"$0\" \"$@\" 2>&1",
+                                      kProgram,   "--data",     data_,
+                                      "--listen", "127.0.0.1:0"};
+    words.insert(words.end(), extra.begin(), extra.end());
+    process_ = std::make_unique<RunningProcess>("/bin/sh", words);
+    if (process_->waitForOutput("/\n", 10000)) {
+        std::smatch match;
+        const std::string& out = process_->output();
+        if (std::regex_search(out, match, std::regex(R"(http://127\.0\.0\.1:(\d+)/)"))) {
+            port_ = std::stoi(match[1].str());
+        }
+    }
+}
+
+Service::~Service() {
+    stop();
+}
+
+httplib::Client Service::client() const {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30);
+    return client;
+}
+
+std::string Service::log() {
+    process_->waitForOutput("\x01", 300);
+    return process_->output();
+}
+
+int Service::stop(int signal) {
+    if (exitStatus_ == kRunning) {
+        process_->signal(signal);
+        exitStatus_ = process_->wait(15000);
+    }
+    return exitStatus_;
+}
+
+int Service::addUser(const std::string& name, const std::string& email,
+                     const std::string& password) {
+    const std::string command = shellQuoted(kProgram) + " --data " + shellQuoted(data_) +
+                                " add-user " + shellQuoted(name) + " " + shellQuoted(email) +
+                                " >/dev/null 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "w");
+    if (!pipe) {
+        return -1;
+    }
+    std::fputs((password + "\n").c_str(), pipe);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Service::login(const std::string& name, const std::string& password,
+                           std::string* cookie) {
+    const auto reply =
+        client().Post("/__app_wp_login.php", "log=" + name + "&pwd=" + clientEscape(password),
+                      "application/x-www-form-urlencoded");
+    if (!reply) {
+        return {};
+    }
+    if (cookie) {
+        const std::string header = reply->get_header_value("Set-Cookie");
+        *cookie = header.substr(0, header.find(';'));
+    }
+    return reply->body;
+}
+
+httplib::Headers Service::session(const std::string& name, const std::string& password) {
+    std::string cookie;
+    login(name, password, &cookie);
+    return {{"Cookie", cookie}};
+}
+
+std::vector<std::string> Service::snapshot() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data_)) {
+        paths.push_back(std::filesystem::relative(entry.path(), data_).string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+bool Service::settlesTo(const std::vector<std::string>& expected) const {
+    for (int waited = 0; waited < 5000; waited += 50) {
+        if (snapshot() == expected) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+std::string clientEscape(const std::string& password) {
+    std::string out;
+    for (const char c : password) {
+        out += c == '%' ? "%25" : c == '+' ? "%2B" : c == '&' ? "%26" : std::string(1, c);
+    }
+    return out;
+}
+
+std::string clientUploadBody(const std::string& archive, const std::string& userName,
+                             const std::string& bookName) {
+    const std::string crlf = "\r\n";
+    return crlf + "--" + kBoundary + crlf +
+           "Content-Disposition: form-data; name=\"user_upload_file[]\"; "
+           "filename=\"zapperstab.zip\"" +
+           crlf + "Content-Type: application/octet-stream" + crlf + crlf + archive + crlf + "--" +
+           kBoundary + crlf + "Content-Disposition: form-data; name=\"username\"" + crlf + crlf +
+           userName + crlf + "--" + kBoundary + crlf +
+           "Content-Disposition: form-data; name=\"bookname\"" + crlf + crlf + bookName + crlf +
+           "--" + kBoundary + "--" + crlf;
+}
+
+std::string makeZip(const std::vector<ZipEntry>& entries) {
+    TemporaryFolder folder;
+    const std::string path = folder.file("made.zip");
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    for (const ZipEntry& entry : entries) {
+        zip_fileinfo info{};
+        info.external_fa = static_cast<uLong>(entry.unixMode) << 16;
+        const uLong madeOnUnix = (3u << 8) | 20u;
+        zipOpenNewFileInZip4_64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                Z_DEFAULT_STRATEGY, nullptr, 0, madeOnUnix, 0, 0);
+        zipWriteInFileInZip(zip, entry.content.data(), static_cast<unsigned>(entry.content.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    return readFile(path);
+}
+
+} // namespace bookservice_test

@@ -1,0 +1,68 @@
+// A real bookservice on 127.0.0.1 with a scratch data folder, and what tests send it: logins as the
+// desktop client escapes them, its exact upload body, and ZIP archives made to order.
+#pragma once
+
+#include "tests/support/process.h"
+
+#include <csignal>
+#include <httplib.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace bookservice_test {
+
+const std::string kBoundary = "-----------------------------7d935033608e2";
+const std::string kUploadType = "multipart/form-data; boundary=" + kBoundary;
+
+class Service {
+public:
+    // Starts the service on `data` (a fresh folder when empty) with extra command-line words.
+    explicit Service(const std::vector<std::string>& extra = {}, std::string data = {});
+    ~Service();
+
+    const std::string& data() const { return data_; }
+    int port() const { return port_; }
+    httplib::Client client() const;
+    // Standard output and standard error so far (the request log is on standard error).
+    std::string log();
+    // Ends the service with `signal`; the exit status (-1 when killed).
+    int stop(int signal = SIGTERM);
+    static constexpr int kRunning = -3;
+
+    // Creates an account through add-user; the program's exit status.
+    int addUser(const std::string& name, const std::string& email, const std::string& password);
+    // Logs in as the desktop client does; the reply body, and the session cookie on success.
+    std::string login(const std::string& name, const std::string& password,
+                      std::string* cookie = nullptr);
+    // Logs in and answers the "Cookie" header to send.
+    httplib::Headers session(const std::string& name, const std::string& password);
+
+    // Every path under the data folder, for "nothing new was written" checks.
+    std::vector<std::string> snapshot() const;
+    // Waits until the data folder holds exactly `expected` again; true when it does.
+    bool settlesTo(const std::vector<std::string>& expected) const;
+
+private:
+    std::unique_ptr<TemporaryFolder> scratch_;
+    std::string data_;
+    std::unique_ptr<RunningProcess> process_;
+    int port_ = 0;
+    int exitStatus_ = kRunning;
+};
+
+// The password escaping of the desktop client: "%", "+" and "&" only, nothing else.
+std::string clientEscape(const std::string& password);
+
+// The upload body byte for byte as the desktop client builds it, empty first line included.
+std::string clientUploadBody(const std::string& archive, const std::string& userName,
+                             const std::string& bookName);
+
+struct ZipEntry {
+    std::string name;
+    std::string content;
+    unsigned unixMode = 0100644; // 0120777 makes a symbolic link
+};
+std::string makeZip(const std::vector<ZipEntry>& entries);
+
+} // namespace bookservice_test

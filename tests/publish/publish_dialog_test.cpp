@@ -1,0 +1,343 @@
+// The publish and advanced dialogs offscreen: the convert flow with its messages and questions in
+// order, the remembered values, the mode animation and the advanced page.
+#include "app/mymessgebox.h"
+#include "publish/advanced.h"
+#include "publish/publish.h"
+#include "tests/publish/wall_fixture.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Answers every standard message box that appears: questions with the next of the given
+// answers (then No), other boxes with their only button. Records "title|text" of each.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(QList<QMessageBox::StandardButton> answers = {})
+        : answers_(std::move(answers)) {
+        connect(&timer_, &QTimer::timeout, this, &BoxAnswerer::answer);
+        timer_.start(10);
+    }
+    QStringList seen;
+
+private:
+    void answer() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            return;
+        }
+        seen << box->windowTitle() + "|" + box->text();
+        QAbstractButton* button = box->button(QMessageBox::Ok);
+        if (!button) {
+            button = box->button(answers_.isEmpty() ? QMessageBox::No : answers_.takeFirst());
+        }
+        button->click();
+    }
+
+    QList<QMessageBox::StandardButton> answers_;
+    QTimer timer_;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList fileLines(const QString& path) {
+    return QString::fromUtf8(readAll(path)).split('\n');
+}
+
+} // namespace
+
+// Stands in for the desktop's file manager: records the folders it is asked to open.
+class FolderOpener : public QObject {
+    Q_OBJECT
+
+public:
+    QStringList opened;
+
+public slots:
+    void open(const QUrl& url) { opened << url.toLocalFile(); }
+};
+
+class PublishDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void emptyOrMissingFolderStopsWithItsMessage();
+    void htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWay();
+    void zipOutputWritesTheArchiveAndAsksToOpenTheFolder();
+    void aFailedOutputIsReportedInsteadOfFinished();
+    void namesLeavingTheFolderAreRefused();
+    void exeModeHidesTheMetaOptions();
+    void advancedRestoresTheWindowModeFromItsSlot_data();
+    void advancedRestoresTheWindowModeFromItsSlot();
+    void advancedOkSavesSixteenLinesAndCancelKeepsTheFile();
+    void theIconChooserShowsItsChoiceAndOkMakesItCurrent();
+    void screenshots();
+
+private:
+    void convertAndWait(Publish& publish);
+    std::unique_ptr<QTemporaryDir> state_;
+    std::unique_ptr<QTemporaryDir> out_;
+    QString home_;
+};
+
+void PublishDialogTest::init() {
+    state_ = std::make_unique<QTemporaryDir>();
+    out_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_STATE_HOME", state_->path().toLocal8Bit());
+    setApplicationFolder(QStringLiteral(MURANO_BIN_DIR));
+    RememberedValues::shared().clear();
+    makeWall(workFolder(), {3});
+    home_ = rememberedValuesFile();
+}
+
+void PublishDialogTest::cleanup() {
+    QApplication::closeAllWindows();
+}
+
+void PublishDialogTest::convertAndWait(Publish& publish) {
+    publish.on_convert_click();
+    QTRY_VERIFY_WITH_TIMEOUT(!publish.isBusy(), 30000);
+    QTest::qWait(50);
+}
+
+void PublishDialogTest::emptyOrMissingFolderStopsWithItsMessage() {
+    Publish publish;
+    publish.loadSettings(home_);
+    BoxAnswerer answerer;
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->clear();
+    publish.on_convert_click();
+    auto* box = publish.findChild<MymessgeBox*>();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->findChild<QLabel*>("label_text")->text(), QString("Output folder is empty."));
+    QVERIFY2(!QFile::exists(home_), "nothing is remembered before the folder is known");
+
+    const QString missing = out_->path() + "/gone";
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(missing);
+    publish.on_convert_click();
+    QCOMPARE(answerer.seen, QStringList({"Warn|" + missing + " is not exists"}));
+    QVERIFY(!QFile::exists(missing));
+}
+
+void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWay() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarter");
+    publish.advanced()->findChild<QLineEdit*>("lineEdit_title")->setText("Typed <b>\"title\"");
+    QFile old(out_->path() + "/Quarter.html");
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old page");
+    old.close();
+
+    {
+        BoxAnswerer answerer({QMessageBox::No});
+        convertAndWait(publish);
+        QCOMPARE(answerer.seen,
+                 QStringList({"Question|" + out_->path() +
+                              "/Quarter.html exits, do you want to over write it?"}));
+    }
+    QCOMPARE(readAll(out_->path() + "/Quarter.html"), QByteArray("old page"));
+    QCOMPARE(fileLines(home_).mid(3, 2), QStringList({out_->path(), "Quarter"}));
+    QCOMPARE(fileLines(home_).size(), 17); // 16 lines, each ended by a line break
+
+    BoxAnswerer answerer({QMessageBox::Yes, QMessageBox::No});
+    convertAndWait(publish);
+    QCOMPARE(answerer.seen.size(), 2);
+    QCOMPARE(answerer.seen[1],
+             QString("Question|Finished conversion. Do you want to open the target directory?"));
+    QVERIFY(readAll(out_->path() + "/Quarter.html")
+                .contains("<title>Typed &lt;b&gt;&quot;title&quot;</title>"));
+    QVERIFY(QFile::exists(out_->path() + "/wallimages/thumbs/3.jpg"));
+}
+
+void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->clear();
+    publish.on_zip_click();
+    QCOMPARE(publish.mode(), PublishMode::Zip);
+
+    FolderOpener opener;
+    QDesktopServices::setUrlHandler("file", &opener, "open");
+    BoxAnswerer answerer({QMessageBox::Yes});
+    convertAndWait(publish);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(answerer.seen,
+             QStringList({"Question|Finished converting. Do you want to open the target "
+                          "directory?"}));
+    QCOMPARE(opener.opened, QStringList({out_->path()}));
+    QVERIFY2(QFileInfo(out_->path() + "/.zip").size() > 1000, "an empty name is used as typed");
+    QVERIFY(!QFile::exists(workFolder() + ".zapperstab"));
+}
+
+void PublishDialogTest::aFailedOutputIsReportedInsteadOfFinished() {
+    QFile::remove(workFolder() + "index.html");
+    QFile page(workFolder() + "index.html");
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html>\n<head>\n");
+    page.close();
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    BoxAnswerer answerer;
+    convertAndWait(publish);
+    QCOMPARE(answerer.seen.size(), 1);
+    QVERIFY(answerer.seen[0].startsWith("Warn|The page of the wall has fewer than four lines"));
+    QVERIFY(QDir(out_->path()).isEmpty());
+}
+
+void PublishDialogTest::namesLeavingTheFolderAreRefused() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
+    for (const char* name : {"../up", "a/b", ".."}) {
+        publish.findChild<QLineEdit*>("lineEdit_fileName")->setText(name);
+        BoxAnswerer answerer;
+        convertAndWait(publish);
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY(answerer.seen[0].startsWith("Warn|"));
+    }
+    QVERIFY(QDir(out_->path()).isEmpty());
+    QVERIFY(!QFile::exists(out_->path() + "/../up.html"));
+}
+
+void PublishDialogTest::exeModeHidesTheMetaOptions() {
+    Publish publish;
+    publish.show();
+    auto* title = publish.findChild<QLabel*>("label_Title");
+    auto* extension = publish.findChild<QLabel*>("label_back");
+    auto* panel = publish.findChild<QWidget*>("widget");
+    publish.on_exe_click();
+    QVERIFY(!publish.findChild<QToolButton*>("toolButton_exe")->isEnabled());
+    QVERIFY(publish.findChild<QToolButton*>("toolButton_html")->isEnabled());
+    QTRY_VERIFY(panel->width() < 100);
+    QTRY_COMPARE(extension->text(), QString(".exe"));
+    QVERIFY(title->isHidden());
+    QCOMPARE(title->text(), QString("Caption"));
+    QTRY_COMPARE(panel->width(), publish.width());
+
+    publish.on_zip_click();
+    QTRY_COMPARE(extension->text(), QString(".zip"));
+    QVERIFY(!title->isHidden());
+    QCOMPARE(title->text(), QString("Set HTML Meta Options:"));
+    QTRY_COMPARE(panel->width(), publish.width());
+}
+
+void PublishDialogTest::advancedRestoresTheWindowModeFromItsSlot_data() {
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("checked");
+    QTest::addColumn<bool>("sizeEnabled");
+    QTest::newRow("custom") << "custom"
+                            << "radioButton_custom" << true;
+    QTest::newRow("max") << "max"
+                         << "radioButton_max" << false;
+    QTest::newRow("full") << "full"
+                          << "radioButton_full" << false;
+    QTest::newRow("empty") << ""
+                           << "radioButton_max" << false;
+}
+
+void PublishDialogTest::advancedRestoresTheWindowModeFromItsSlot() {
+    QFETCH(QString, mode);
+    QFETCH(QString, checked);
+    QFETCH(bool, sizeEnabled);
+    RememberedValues::shared().setValue(SlotExeWindowMode, mode);
+    RememberedValues::shared().setValue(SlotHtmlTitle, "Kept title");
+    RememberedValues::shared().save(home_);
+    Advanced advanced;
+    advanced.readAdvanceSetting(home_);
+    QVERIFY(advanced.findChild<QRadioButton*>(checked)->isChecked());
+    QCOMPARE(advanced.findChild<QLineEdit*>("lineEdit_width")->isEnabled(), sizeEnabled);
+    QCOMPARE(advanced.findChild<QLineEdit*>("lineEdit_height")->isEnabled(), sizeEnabled);
+    QCOMPARE(advanced.htmlMeta().title, QString("Kept title"));
+}
+
+void PublishDialogTest::advancedOkSavesSixteenLinesAndCancelKeepsTheFile() {
+    Advanced advanced;
+    advanced.readAdvanceSetting(home_);
+    advanced.findChild<QLineEdit*>("lineEdit_title")->setText("First");
+    advanced.findChild<QRadioButton*>("radioButton_custom")->click();
+    advanced.on_ok_click();
+    QStringList lines = fileLines(home_);
+    QCOMPARE(lines.size(), 17);
+    QCOMPARE(lines[5], QString());
+    QCOMPARE(lines[6], QString("First"));
+    QCOMPARE(lines[12], QStringLiteral(MURANO_BIN_DIR) + "/Image/icon.ico");
+    QCOMPARE(lines[13], QString("custom"));
+
+    advanced.findChild<QLineEdit*>("lineEdit_title")->setText("Typed, then cancelled");
+    advanced.on_cancel_click();
+    QCOMPARE(fileLines(home_)[6], QString("First"));
+    QCOMPARE(advanced.htmlMeta().title, QString("Typed, then cancelled"));
+    QTRY_VERIFY(!advanced.isVisible() && !advanced.isAnimating());
+}
+
+void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
+    Advanced advanced;
+    const QString icon = out_->path() + "/mine.ico";
+    QVERIFY(QFile::copy(QStringLiteral(MURANO_BIN_DIR) + "/Image/icon.ico", icon));
+    QString caption;
+    QTimer chooser;
+    connect(&chooser, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            chooser.stop();
+            caption = dialog->windowTitle();
+            dialog->selectFile(icon);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        }
+    });
+    chooser.start(20);
+    advanced.on_openIcon_click();
+    QCOMPARE(caption, QString("Open Directory"));
+    QCOMPARE(advanced.chosenIcon(), icon);
+    QCOMPARE(advanced.currentIcon(), QStringLiteral(MURANO_BIN_DIR) + "/Image/icon.ico");
+    advanced.on_defaultIcon_click();
+    QCOMPARE(advanced.chosenIcon(), advanced.currentIcon());
+}
+
+// Pictures of the dialogs as users see them, for a look by eye: publish-*.png beside the test.
+void PublishDialogTest::screenshots() {
+    Publish publish;
+    publish.loadSettings(home_);
+    publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText("/home/user/Walls");
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarterly review");
+    publish.show();
+    QTest::qWait(100);
+    const QString shots = QCoreApplication::applicationDirPath();
+    QVERIFY(publish.grab().save(shots + "/publish-html.png"));
+    publish.on_exe_click();
+    QTRY_COMPARE(publish.findChild<QLabel*>("label_back")->text(), QString(".exe"));
+    QTRY_COMPARE(publish.findChild<QWidget*>("widget")->width(), publish.width());
+    QVERIFY(publish.grab().save(shots + "/publish-exe.png"));
+    publish.advanced()->findChild<QLineEdit*>("lineEdit_title")->setText("Quarterly review");
+    publish.advanced()->setWindowOpacity(1.0);
+    publish.advanced()->show();
+    QVERIFY(publish.advanced()->grab().save(shots + "/publish-advanced.png"));
+    publish.advanced()->selectPage(false);
+    QVERIFY(publish.advanced()->grab().save(shots + "/publish-advanced-exe.png"));
+}
+
+QTEST_MAIN(PublishDialogTest)
+#include "publish_dialog_test.moc"

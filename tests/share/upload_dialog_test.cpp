@@ -1,0 +1,388 @@
+// The upload dialog offscreen against a real bookservice on 127.0.0.1: login and its messages,
+// the remembered credentials, and uploads that succeed, meet an existing book, are cancelled or
+// lose the service halfway.
+#include "app/mymessgebox.h"
+#include "share/credentials.h"
+#include "share/upload.h"
+#include "tests/bookservice/service_harness.h"
+#include "tests/publish/wall_fixture.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+
+using bookservice_test::Service;
+
+namespace {
+
+const QString kUser = QStringLiteral("alice w");
+// Every character that a careless form body would mangle.
+const QString kPassword = QString::fromUtf8("pa ss&=+%ü");
+constexpr int kUploadWaitMs = 60000;
+
+template <typename T> T* part(QWidget* dialog, const char* name) {
+    T* widget = dialog->findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT(widget);
+    return widget;
+}
+
+QString shownMessage(upLoad& dialog) {
+    auto* box = dialog.findChild<MymessgeBox*>();
+    return box->isVisible() ? part<QLabel>(box, "label_text")->text() : QString();
+}
+
+// Waits for a message, closes the box and answers the message.
+QString takeMessage(upLoad& dialog) {
+    auto* box = dialog.findChild<MymessgeBox*>();
+    if (!QTest::qWaitFor([box] { return box->isVisible(); }, 30000)) {
+        return {};
+    }
+    const QString text = shownMessage(dialog);
+    box->close();
+    return text;
+}
+
+bool fieldsEnabled(upLoad& dialog) {
+    for (const char* name :
+         {"lineEdit_title", "lineEdit_key", "lineEdit_description", "lineEdit_bookName"}) {
+        if (!part<QLineEdit>(&dialog, name)->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// How many uploads the service's request log shows.
+int uploadRequests(Service& service) {
+    const std::string log = service.log();
+    int count = 0;
+    for (auto at = log.find("fp-zip"); at != std::string::npos; at = log.find("fp-zip", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+bool temporaryFilesGone() {
+    return !QFile::exists(upLoad::temporaryArchive()) && !QFile::exists(upLoad::temporaryPage());
+}
+
+int fileMode(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+} // namespace
+
+class UploadDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<Service> service_;
+
+    std::unique_ptr<upLoad> dialogFor(const Service& service) {
+        qputenv("MURANO_BOOK_SERVICE",
+                QByteArray("http://127.0.0.1:") + QByteArray::number(service.port()));
+        auto dialog = std::make_unique<upLoad>();
+        dialog->showDialog();
+        return dialog;
+    }
+
+    void login(upLoad& dialog, const QString& user, const QString& password) {
+        part<QLineEdit>(&dialog, "lineEdit_user")->setText(user);
+        part<QLineEdit>(&dialog, "lineEdit_pwd")->setText(password);
+        dialog.on_Login_click();
+    }
+
+    std::unique_ptr<upLoad> loggedIn(const Service& service) {
+        auto dialog = dialogFor(service);
+        login(*dialog, kUser, kPassword);
+        if (!QTest::qWaitFor([&] { return dialog->isLoggedIn(); }, 30000)) {
+            return {};
+        }
+        return dialog;
+    }
+
+    // Types the book name as a user does, so that it is normalised on the way.
+    static void typeBookName(upLoad& dialog, const QString& name) {
+        auto* field = part<QLineEdit>(&dialog, "lineEdit_bookName");
+        field->clear();
+        QTest::keyClicks(field, name);
+    }
+
+    // A wall with an incompressible file large enough that the transfer reports progress many
+    // times before its end.
+    static void addBulk(int megabytes) {
+        QFile bulk(workFolder() + "wallimages/bulk.bin");
+        QVERIFY(bulk.open(QIODevice::WriteOnly));
+        QByteArray block(1 << 20, Qt::Uninitialized);
+        for (int i = 0; i < megabytes; ++i) {
+            QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(block.data()),
+                                                  block.size() / 4);
+            bulk.write(block);
+        }
+    }
+
+    // Runs action once, from inside the first progress report that is neither the start nor
+    // the end of the transfer.
+    static void midTransfer(upLoad& dialog, const std::function<void()>& action) {
+        auto* bar = part<QProgressBar>(&dialog, "progressBar");
+        auto done = std::make_shared<bool>(false);
+        QObject::connect(bar, &QProgressBar::valueChanged, bar, [=](int value) {
+            if (!*done && value > 0 && value < 90) {
+                *done = true;
+                action();
+            }
+        });
+    }
+
+private slots:
+    void initTestCase() {
+        home_ = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_STATE_HOME", home_->filePath("state").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", home_->filePath("data").toLocal8Bit());
+        setApplicationFolder(QStringLiteral(MURANO_BIN_DIR));
+        makeWall(workFolder(), WallFixture{3, true});
+        service_ = std::make_unique<Service>();
+        QVERIFY(service_->port() > 0);
+        QCOMPARE(
+            service_->addUser(kUser.toStdString(), "alice@example.org", kPassword.toStdString()),
+            0);
+    }
+
+    void loginMessages_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        const QString empty = "The user name or password is empty.\nPlease input!";
+        QTest::newRow("empty name") << "" << kPassword << empty;
+        QTest::newRow("empty password") << kUser << "" << empty;
+        QTest::newRow("unknown name")
+            << "bob" << kPassword << "The user name is incorrect.\nPlease try again.";
+        QTest::newRow("wrong password") << kUser << "pa ss"
+                                        << "The password is incorrect.\nPlease try again.";
+    }
+    void loginMessages() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        auto dialog = dialogFor(*service_);
+        login(*dialog, user, password);
+        QCOMPARE(takeMessage(*dialog), message);
+        QVERIFY(!dialog->isLoggedIn());
+        QCOMPARE(part<QStackedWidget>(dialog.get(), "stackedWidget")->currentIndex(), 0);
+    }
+
+    // The credentials file holds the pair when "Remember" is ticked, nothing when it is not,
+    // even when the login then fails; it is the owner's alone; a new dialog shows it.
+    void rememberedCredentials() {
+        auto dialog = dialogFor(*service_);
+        login(*dialog, kUser, "wrong");
+        QVERIFY(!takeMessage(*dialog).isEmpty());
+        QSettings stored(credentialsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value("Usr/Usr").toString(), kUser);
+        QCOMPARE(stored.value("Usr/Inf").toString(), QStringLiteral("wrong"));
+        QCOMPARE(fileMode(credentialsFile()), 0600);
+
+        auto restarted = dialogFor(*service_);
+        QCOMPARE(part<QLineEdit>(restarted.get(), "lineEdit_user")->text(), kUser);
+        QCOMPARE(part<QLineEdit>(restarted.get(), "lineEdit_pwd")->text(), QStringLiteral("wrong"));
+
+        part<QCheckBox>(restarted.get(), "checkBox_remember")->setChecked(false);
+        login(*restarted, kUser, kPassword);
+        QTRY_VERIFY_WITH_TIMEOUT(restarted->isLoggedIn(), 30000);
+        stored.sync();
+        QCOMPARE(stored.value("Usr/Usr").toString(), QString());
+        QCOMPARE(stored.value("Usr/Inf").toString(), QString());
+        QCOMPARE(fileMode(credentialsFile()), 0600);
+
+        auto again = dialogFor(*service_);
+        QVERIFY(part<QLineEdit>(again.get(), "lineEdit_user")->text().isEmpty());
+        QVERIFY(part<QCheckBox>(again.get(), "checkBox_remember")->isChecked());
+    }
+
+    void loginOpensTheUploadPage() {
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        auto* pages = part<QStackedWidget>(dialog.get(), "stackedWidget");
+        QCOMPARE(pages->currentIndex(), 1);
+        const QString shelf = dialog->serviceUrl() + "u/" + dialog->userId() + "/flipbook";
+        QCOMPARE(part<QLabel>(dialog.get(), "label_url")->text(),
+                 "<a href=" + shelf + "> " + shelf + "</a>");
+        dialog->on_close_click();
+        QTRY_VERIFY(!dialog->isVisible());
+        pages->setCurrentIndex(0);
+        dialog->showDialog();
+        QCOMPARE(pages->currentIndex(), 1);
+
+        typeBookName(*dialog, "my book!");
+        QCOMPARE(part<QLineEdit>(dialog.get(), "lineEdit_bookName")->text(),
+                 QStringLiteral("my-book-"));
+        QVERIFY(part<QLabel>(dialog.get(), "label_url")
+                    ->text()
+                    .endsWith("/flipbook/my-book-/index.html</a>"));
+    }
+
+    void emptyAndInvalidBookNames() {
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        auto* name = part<QLineEdit>(dialog.get(), "lineEdit_bookName");
+        name->setText("   ");
+        dialog->on_upLoad_click();
+        QCOMPARE(takeMessage(*dialog), QStringLiteral("Please input the book name."));
+        name->setText("book ");
+        dialog->on_upLoad_click();
+        QCOMPARE(takeMessage(*dialog), QStringLiteral("Please correct the book name, thanks."));
+        QVERIFY(!dialog->isUploadBusy());
+        QVERIFY(fieldsEnabled(*dialog));
+        QCOMPARE(part<QToolButton>(dialog.get(), "toolButton_upload")->text(),
+                 QStringLiteral("Upload"));
+    }
+
+    // The whole road: the book is served with the typed title escaped; the same name again is
+    // an existing book.
+    void uploadThenExistingBook() {
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        part<QLineEdit>(dialog.get(), "lineEdit_title")->setText("Tom & <Jerry>");
+        typeBookName(*dialog, "Cartoons 1");
+        dialog->on_upLoad_click();
+        QCOMPARE(part<QToolButton>(dialog.get(), "toolButton_upload")->text(),
+                 QStringLiteral("Cancel"));
+        QVERIFY(!fieldsEnabled(*dialog));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            part<QLabel>(dialog.get(), "label_11")->text().startsWith("Upload Successfully!"),
+            kUploadWaitMs);
+        QVERIFY(shownMessage(*dialog).isEmpty());
+        QVERIFY(fieldsEnabled(*dialog));
+        QVERIFY(temporaryFilesGone());
+        const std::string book = "/u/" + dialog->userId().toStdString() + "/flipbook/Cartoons-1/";
+        QVERIFY(part<QLabel>(dialog.get(), "label_url")
+                    ->text()
+                    .contains(QString::fromStdString(book + "index.html")));
+        auto page = service_->client().Get(book + "index.html");
+        QVERIFY(page && page->status == 200);
+        QVERIFY2(page->body.find("<title>Tom &amp; &lt;Jerry&gt;</title>") != std::string::npos,
+                 page->body.c_str());
+        auto index = service_->client().Get(book + "xml/images.xml");
+        QVERIFY(index && index->status == 200);
+
+        dialog->on_upLoad_click();
+        QCOMPARE(takeMessage(*dialog),
+                 QStringLiteral("The book exists on the internet,\nplease try another one."));
+        QVERIFY(!dialog->isUploadBusy());
+        QVERIFY(fieldsEnabled(*dialog));
+    }
+
+    // A cancel while the checks wait drops them: nothing is packed or sent afterwards.
+    void cancelDuringCheck() {
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        typeBookName(*dialog, "never_sent");
+        const auto before = service_->snapshot();
+        const auto uploadsBefore = uploadRequests(*service_);
+        dialog->on_upLoad_click();
+        dialog->on_upLoad_click();
+        QVERIFY(!dialog->isUploadBusy());
+        QVERIFY(fieldsEnabled(*dialog));
+        QCOMPARE(part<QToolButton>(dialog.get(), "toolButton_upload")->text(),
+                 QStringLiteral("Upload"));
+        QVERIFY(!QTest::qWaitFor([] { return QFile::exists(upLoad::temporaryArchive()); }, 2000));
+        QCOMPARE(uploadRequests(*service_), uploadsBefore);
+        QVERIFY(service_->snapshot() == before);
+    }
+
+    void cancelDuringTransfer() {
+        addBulk(24);
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        typeBookName(*dialog, "cancelled");
+        const auto before = service_->snapshot();
+        midTransfer(*dialog, [&] { dialog->on_upLoad_click(); });
+        dialog->on_upLoad_click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isUploadBusy(), kUploadWaitMs);
+        QCOMPARE(part<QProgressBar>(dialog.get(), "progressBar")->value(), 0);
+        QVERIFY(fieldsEnabled(*dialog));
+        QVERIFY(temporaryFilesGone());
+        QVERIFY(shownMessage(*dialog).isEmpty());
+        QVERIFY(service_->settlesTo(before));
+        QFile::remove(workFolder() + "wallimages/bulk.bin");
+    }
+
+    // The service ends halfway through the transfer: a message naming it, idle, nothing left.
+    void serviceStoppedHalfway() {
+        addBulk(24);
+        Service doomed;
+        QCOMPARE(doomed.addUser(kUser.toStdString(), "a@example.org", kPassword.toStdString()), 0);
+        auto dialog = loggedIn(doomed);
+        QVERIFY(dialog);
+        typeBookName(*dialog, "lost");
+        midTransfer(*dialog, [&] { doomed.stop(SIGKILL); });
+        dialog->on_upLoad_click();
+        const QString message = takeMessage(*dialog);
+        QVERIFY2(message.contains(dialog->serviceUrl()), qPrintable(message));
+        QVERIFY(!dialog->isUploadBusy());
+        QVERIFY(fieldsEnabled(*dialog));
+        QVERIFY(temporaryFilesGone());
+        QFile::remove(workFolder() + "wallimages/bulk.bin");
+
+        auto fresh = dialogFor(doomed);
+        login(*fresh, kUser, kPassword);
+        QVERIFY(takeMessage(*fresh).contains("cannot be reached"));
+    }
+
+    // A service that takes the connection and never answers: the login ends with a message
+    // naming it, and the dialog is idle again.
+    void silentServiceTimesOut() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv("MURANO_BOOK_SERVICE",
+                "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
+        upLoad dialog;
+        dialog.setRequestTimeout(300);
+        dialog.showDialog();
+        login(dialog, kUser, kPassword);
+        QVERIFY(part<QLabel>(&dialog, "label_progress")->isVisible());
+        const QString message = takeMessage(dialog);
+        QVERIFY2(message.contains(dialog.serviceUrl()) && message.contains("in time"),
+                 qPrintable(message));
+        QVERIFY(!part<QLabel>(&dialog, "label_progress")->isVisible());
+    }
+
+    // Both pages as a user sees them.
+    void screenshots() {
+        auto dialog = loggedIn(*service_);
+        QVERIFY(dialog);
+        QTRY_VERIFY(!dialog->isAnimating());
+        const QString folder = qEnvironmentVariable("MURANO_SHOTS");
+        auto* pages = part<QStackedWidget>(dialog.get(), "stackedWidget");
+        for (int page : {0, 1}) {
+            pages->setCurrentIndex(page);
+            const QImage shot = dialog->grab().toImage();
+            QCOMPARE(shot.size(), QSize(500, 350));
+            if (!folder.isEmpty()) {
+                shot.save(folder + QString("/upload-page%1.png").arg(page + 1));
+            }
+        }
+    }
+
+    void cleanupTestCase() { service_.reset(); }
+};
+
+QTEST_MAIN(UploadDialogTest)
+#include "upload_dialog_test.moc"

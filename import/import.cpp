@@ -49,8 +49,8 @@ QString failureText(ImportJob::Failure failure, const QString& deck, const QStri
     case Failure::ConversionFailed:
         break;
     }
-    return Import::tr("The presentation could not be converted. Open it in LibreOffice Impress, "
-                      "save it as a new file and import that file.");
+    return Import::tr("The presentation could not be converted. Save it anew in LibreOffice "
+                      "Impress and import that copy.");
 }
 
 } // namespace
@@ -203,7 +203,7 @@ bool Import::acceptSource() {
 void Import::showMessage(const QString& text) {
     messageBox_->setIcon(chrome::skinPath("warning.png"), 10, 20, 51, 51);
     messageBox_->setOkImage(chrome::skinPath("OK.png"), 130, 80, 50, 20);
-    messageBox_->setText(text, 80, 20, 361, 51);
+    messageBox_->setText(text, 70, 14, 361, 62);
     messageBox_->move(x() + (width() - messageBox_->width()) / 2,
                       y() + (fullHeight() - messageBox_->height()) / 2);
     messageBox_->show();

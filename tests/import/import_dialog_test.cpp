@@ -257,8 +257,8 @@ void ImportDialogTest::failedConversionsLeaveTheWallAsItWas_data() {
             .arg(value)
             .arg(code);
     };
-    const QString generic = "The presentation could not be converted. Open it in LibreOffice "
-                            "Impress, save it as a new file and import that file.";
+    const QString generic = "The presentation could not be converted. Save it anew in "
+                            "LibreOffice Impress and import that copy.";
     QTest::newRow("not a presentation") << result(-2, 254) << ""
                                         << "\"<deck>\" could not be opened as a presentation.";
     QTest::newRow("input missing") << result(-3, 253) << ""
@@ -301,6 +301,13 @@ void ImportDialogTest::failedConversionsLeaveTheWallAsItWas() {
     dialog.on_import_click();
     QTRY_VERIFY(!dialog.isBusy());
     QTRY_COMPARE(shownMessage(dialog), QString(message).replace("<deck>", deckPath()));
+    if (!qEnvironmentVariableIsEmpty("MURANO_SHOTS")) { // to look at the screens
+        const QString folder = qEnvironmentVariable("MURANO_SHOTS") + "/";
+        dialog.grab().save(folder + "import.png");
+        dialog.findChild<QWidget*>("importMessage")
+            ->grab()
+            .save(folder + QString(QTest::currentDataTag()).replace(' ', '_') + ".png");
+    }
     QCOMPARE(done.count(), 0);
     QCOMPARE(wallFiles(), QStringList{"0.jpg"});
 }

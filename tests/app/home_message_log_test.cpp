@@ -18,15 +18,28 @@ TEST(MessageLog, FormatsEachKindOfMessage) {
               QStringLiteral("Info: dump\nInfo: of\nInfo: 3"));
 }
 
-TEST(MessageLog, AppendsEveryMessageAsOneLineToFlipTxt) {
+namespace {
+
+// The program's application object, with its data folder in a fresh scratch folder.
+struct LogApplication {
+    LogApplication() : app(argc, argv) {
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
+        QCoreApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    }
+
     QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     int argc = 1;
-    char name[] = "murano";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    char name[7] = "murano";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app;
+};
+
+} // namespace
+
+TEST(MessageLog, AppendsEveryMessageAsOneLineToFlipTxt) {
+    LogApplication application;
+    const QTemporaryDir& data = application.data;
     ASSERT_TRUE(messageLogFile().startsWith(data.path()));
     ASSERT_TRUE(messageLogFile().endsWith(QStringLiteral("/flip.txt")));
 
@@ -44,13 +57,7 @@ TEST(MessageLog, AppendsEveryMessageAsOneLineToFlipTxt) {
 // The log is its owner's alone, also when an earlier version left it readable, and a full log is
 // moved aside once, so that at most two bounded files remain.
 TEST(MessageLog, StaysOwnerOnlyAndBounded) {
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    int argc = 1;
-    char name[] = "murano";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    LogApplication application;
     const QString path = messageLogFile();
     appendToMessageLog(QStringLiteral("old"));
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -32,8 +32,8 @@ enum Slot : int {
 constexpr int kFirstSlot = BackgroundFile;
 
 const char* const kFirstStartPureColor = "#00ff7f";
-const char* const kFirstStartGradientStart = "#550000";
-const char* const kFirstStartGradientEnd = "#555500";
+const char* const kFirstStartGradientStart = "#1e3c72";
+const char* const kFirstStartGradientEnd = "#2a9df4";
 const char* const kFirstStartAngle = "90";
 
 QString flag(bool on) {

@@ -282,7 +282,7 @@ void HomeTest::panelEditsReachTheWallAtApply() {
     QCOMPARE(look.position, 2);
     QCOMPARE(look.angle, QStringLiteral("45"));
     QCOMPARE(look.bookTitle, QStringLiteral("Tom"));
-    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0x550000,0x555500,45}\" ")));
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0x1e3c72,0x2a9df4,45}\" ")));
     QVERIFY(startTag().contains(QLatin1String("logo_link=\"http://x.example/\" ")));
     QVERIFY(startTag().contains(QLatin1String("book_title=\"Tom\" ")));
     QCOMPARE(lines(userSettingsFile()).value(17), QStringLiteral("22"));
@@ -379,11 +379,11 @@ void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
     answerColourDialog(QColor());
     home.on_toolButton_endColor_clicked();
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_endColor")->styleSheet(),
-             QStringLiteral("background-color: rgb(85, 85, 0)"));
+             QStringLiteral("background-color: rgb(42, 157, 244)"));
 
     home.gradientAction();
     home.on_apply_click();
-    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x555500,90}\" ")));
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x2a9df4,90}\" ")));
 }
 
 void HomeTest::missingEngineQuestionRetriesUntilNo() {

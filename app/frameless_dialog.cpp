@@ -2,6 +2,7 @@
 
 #include "app/mylabel.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 namespace {
@@ -87,4 +88,22 @@ void FramelessDialog::startClosing() {
     } else {
         fade_->fadeOut();
     }
+}
+
+void FramelessDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        on_close_click();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (mainButton_ && mainButton_->isActive()) {
+            emit mainButton_->labelClick();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }

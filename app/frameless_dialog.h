@@ -3,6 +3,7 @@
 // animation, either a roll (the height grows from the top edge and shrinks again) or a fade (the
 // opacity rises and falls). The main window places a dialog with setPosition(), sized by
 // fullHeight(), and opens it with showDialog(); the dialog's own close signal tells that it closes.
+// Escape closes every dialog; Enter clicks the dialog's main button, where it names one.
 #pragma once
 
 #include "app/window_chrome.h"
@@ -10,6 +11,7 @@
 #include <QRect>
 #include <QWidget>
 
+class QKeyEvent;
 class QTimer;
 class myLabel;
 
@@ -56,6 +58,9 @@ protected:
     myLabel* addButton(const QString& image, const QRect& geometry, const QString& tip);
     // Starts the closing animation.
     void startClosing();
+    // The button that Enter clicks (while it is active).
+    void setMainButton(myLabel* button) { mainButton_ = button; }
+    void keyPressEvent(QKeyEvent* event) override;
     // Runs just before each opening animation starts.
     virtual void prepareOpening() {}
 
@@ -69,4 +74,5 @@ private:
     DialogRoll* roll_ = nullptr;
     DialogFade* fade_ = nullptr;
     myLabel* close_ = nullptr;
+    myLabel* mainButton_ = nullptr;
 };

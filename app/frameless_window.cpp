@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -79,12 +80,19 @@ void FramelessWindow::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint pos = event->position().toPoint();
     const Edge edges[] = {Edge::Left, Edge::Right, Edge::Top, Edge::Bottom};
+    const Qt::Edges systemEdges[] = {Qt::LeftEdge, Qt::RightEdge, Qt::TopEdge, Qt::BottomEdge};
     for (int i = 0; i < 4; ++i) {
-        if (strips_[i] && strips_[i]->geometry().contains(pos)) {
-            edge_ = edges[i];
-            edgePress_ = pos;
+        if (!strips_[i] || !strips_[i]->geometry().contains(pos)) {
+            continue;
+        }
+        // A window manager resizes a frameless window only when asked to do it itself; without
+        // one (or where it refuses), the window follows the pointer on its own.
+        if (windowHandle() && windowHandle()->startSystemResize(systemEdges[i])) {
             return;
         }
+        edge_ = edges[i];
+        edgePress_ = pos;
+        return;
     }
 }
 

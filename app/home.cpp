@@ -26,6 +26,7 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -201,14 +202,13 @@ void Home::initStyle() {
     connect(settings, &SettingPage::applyRequested, this, &Home::on_apply_click);
     // The screen mode only changes how the preview frames the wall.
     connect(settings, &SettingPage::screenModeChanged, this, &Home::relayout);
-    // Escape leaves a full-screen preview, whatever the page shows.
-    auto* leaveFullScreen = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    leaveFullScreen->setContext(Qt::WindowShortcut);
-    connect(leaveFullScreen, &QShortcut::activated, this, [this] {
-        if (previewFullScreen_) {
-            flashCallSLOT(QStringLiteral("fullScreen"));
-        }
-    });
+    // Escape leaves a full-screen preview, whatever the page shows. Only then: otherwise the key
+    // belongs to the preview, where it closes an enlarged slide.
+    leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    leaveFullScreen_->setContext(Qt::WindowShortcut);
+    leaveFullScreen_->setEnabled(false);
+    connect(leaveFullScreen_, &QShortcut::activated, this,
+            [this] { flashCallSLOT(QStringLiteral("fullScreen")); });
 }
 
 // The settings page shows the wall's look as the settings file left it (or the first-start
@@ -298,6 +298,7 @@ void Home::flashCallSLOT(QString callMessge) {
     if (!callMessge.contains(QLatin1String("fullScreen"))) {
         return;
     }
+    leaveFullScreen_->setEnabled(!previewFullScreen_);
     if (!previewFullScreen_) {
         showFullScreen();
         previewFullScreen_ = true;
@@ -336,6 +337,11 @@ void Home::on_max_click() {
 
 void Home::toggleMaximised() {
     if (!maximised_) {
+        // Without a window manager nobody answers the full-screen request: the window covers the
+        // screen itself first.
+        if (const QScreen* shown = screen()) {
+            setGeometry(shown->geometry());
+        }
         showFullScreen();
         maximised_ = true;
         relayout();

@@ -25,6 +25,7 @@ class PageSlider;
 class PreviewControl;
 class Publish;
 class QMenuBar;
+class QShortcut;
 class QTimer;
 class QToolButton;
 class SettingPage;
@@ -167,6 +168,7 @@ private:
     myLabel* info_ = nullptr;
 
     QTimer* blinkTimer_ = nullptr;
+    QShortcut* leaveFullScreen_ = nullptr;
 
     bool maximised_ = false;
     bool previewFullScreen_ = false;

@@ -31,28 +31,45 @@ QString messageLogFile() {
 }
 
 QString messageLogLine(QtMsgType type, const QString& message) {
+    QString prefix = QStringLiteral("Fatal: ");
     switch (type) {
     case QtDebugMsg:
-        return QStringLiteral("Debug: %1").arg(message);
+        prefix = QStringLiteral("Debug: ");
+        break;
     case QtInfoMsg:
-        return QStringLiteral("Info: %1").arg(message);
+        prefix = QStringLiteral("Info: ");
+        break;
     case QtWarningMsg:
-        return QStringLiteral("Warning: %1").arg(message);
+        prefix = QStringLiteral("Warning: ");
+        break;
     case QtCriticalMsg:
-        return QStringLiteral("Critical: %1").arg(message);
+        prefix = QStringLiteral("Critical: ");
+        break;
     case QtFatalMsg:
         break;
     }
-    return QStringLiteral("Fatal: %1").arg(message);
+    QStringList lines = message.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        line.prepend(prefix);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
-void appendToMessageLog(const QString& line) {
+void appendToMessageLog(const QString& line, qint64 limit) {
     const QString path = messageLogFile();
     QDir().mkpath(QFileInfo(path).absolutePath());
+    if (QFileInfo(path).size() >= limit) {
+        const QString aside = path + QStringLiteral(".1");
+        QFile::remove(aside);
+        QFile::rename(path, aside);
+    }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text, ownerOnly)) {
         return;
     }
+    // A log left readable by an earlier version is closed to others as well.
+    file.setPermissions(ownerOnly);
     QTextStream out(&file);
     out.setEncoding(QStringConverter::Utf8);
     out << line << Qt::endl;

@@ -5,6 +5,7 @@
 #include "ui_mymessgebox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QShowEvent>
@@ -92,4 +93,18 @@ void MymessgeBox::showEvent(QShowEvent* event) {
         }
     }
     QWidget::showEvent(event);
+}
+
+void MymessgeBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        okSlot();
+        return;
+    case Qt::Key_Escape:
+        cancelSlot();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }

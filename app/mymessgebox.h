@@ -47,6 +47,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter is OK, Escape the close button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::unique_ptr<Ui::MymessgeBox> ui_;

@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QMenuBar>
 
+#include <algorithm>
+
 namespace {
 
 QString folderOf(const QString& file) {
@@ -86,7 +88,7 @@ WallLook SettingPage::panelLook() const {
     look.pureColor = pureColour_.name();
     look.gradientStart = startColour_.name();
     look.gradientEnd = endColour_.name();
-    look.angle = ui_->lineEdit_angle->text();
+    look.angle = QString::number(ui_->spinBox_angle->value());
     look.mode = mode_;
     look.position = ui_->comboBox_position->currentIndex();
     look.logoHidden = ui_->checkBox_showLogo->isChecked();
@@ -97,13 +99,18 @@ void SettingPage::showLook(const WallLook& look) {
     ui_->lineEdit_file->setText(look.backgroundFile);
     ui_->lineEdit_logoFile->setText(look.logoFile);
     ui_->lineEdit_link->setText(look.logoLink);
+    // Long values show from their start, not cut off at their first letters.
+    for (QLineEdit* field : {ui_->lineEdit_file, ui_->lineEdit_logoFile, ui_->lineEdit_link}) {
+        field->setCursorPosition(0);
+    }
     pureColour_ = QColor(look.pureColor);
     startColour_ = QColor(look.gradientStart);
     endColour_ = QColor(look.gradientEnd);
     showSwatch(ui_->lineEdit_color, pureColour_);
     showSwatch(ui_->lineEdit_starColor, startColour_);
     showSwatch(ui_->lineEdit_endColor, endColour_);
-    ui_->lineEdit_angle->setText(look.angle);
+    // An angle the settings file holds that is no number from 0 to 360 shows as the nearest one.
+    ui_->spinBox_angle->setValue(std::clamp(look.angle.trimmed().toInt(), 0, 360));
     setBackgroundMode(look.mode);
     ui_->comboBox_position->setCurrentIndex(look.position);
     ui_->checkBox_showLogo->setChecked(look.logoHidden);
@@ -166,8 +173,8 @@ void SettingPage::gradientAction() {
 }
 
 void SettingPage::on_toolButton_file_clicked() {
-    const QString file = QFileDialog::getOpenFileName(this, tr("open file"), lastBackgroundFolder_,
-                                                      tr("Image (*png *jpg)"));
+    const QString file = QFileDialog::getOpenFileName(this, tr("Open File"), lastBackgroundFolder_,
+                                                      tr("Image (*.png *.jpg)"));
     if (file.isEmpty()) {
         return;
     }
@@ -179,7 +186,7 @@ void SettingPage::on_toolButton_file_clicked() {
 
 void SettingPage::on_browseLogo_click() {
     const QString file = QFileDialog::getOpenFileName(this, tr("Open File"), lastLogoFolder_,
-                                                      tr("Loge File (*png *jpg)"));
+                                                      tr("Logo File (*.png *.jpg)"));
     if (file.isEmpty()) {
         return;
     }
@@ -189,7 +196,8 @@ void SettingPage::on_browseLogo_click() {
 }
 
 bool SettingPage::pickColour(QColor& colour, QLineEdit* swatch) {
-    const QColor chosen = QColorDialog::getColor(Qt::white, nullptr);
+    // The dialog opens at the colour it changes, over the window.
+    const QColor chosen = QColorDialog::getColor(colour, window());
     if (!chosen.isValid()) {
         return false;
     }

@@ -17,6 +17,7 @@ BookInfo::BookInfo(QWidget* parent)
     myLabel* cancel =
         addButton(QStringLiteral("cancel.png"), QRect(313, 270, 60, 25), tr("Cancel"));
     connect(cancel, &myLabel::labelClick, this, &BookInfo::on_close_click);
+    setMainButton(ok);
     connect(ok, &myLabel::labelClick, this, &BookInfo::on_ok_click);
 }
 

@@ -13,6 +13,7 @@ Buttons::Buttons(QWidget* parent)
     myLabel* cancel =
         addButton(QStringLiteral("cancel.png"), QRect(210, 160, 60, 25), tr("Cancel"));
     connect(cancel, &myLabel::labelClick, this, &Buttons::on_close_click);
+    setMainButton(ok);
     connect(ok, &myLabel::labelClick, this, &Buttons::on_ok_click);
 }
 

@@ -41,6 +41,7 @@ Template::Template(QWidget* parent)
     myLabel* cancel =
         addButton(QStringLiteral("cancel.png"), QRect(520, 440, 60, 25), tr("Cancel"));
     connect(ok, &myLabel::labelClick, this, &Template::on_ok_click);
+    setMainButton(ok);
     connect(cancel, &myLabel::labelClick, this, &Template::on_close_click);
     connect(ui_->listWidget, &QListWidget::itemPressed, this, &Template::getPic);
     connect(ui_->listWidget, &QListWidget::itemDoubleClicked, this, &Template::doubleClickTemplate);

@@ -12,9 +12,9 @@
 
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QUrl>
 
 namespace {
@@ -24,13 +24,34 @@ const char* const kCustomRange = "customRange";
 const int kMaskRadius = 8;
 const int kRollPeriodMs = 10;
 
-const char* const kConversionFailed =
-    "Sorry, something is wrong during PowerPoint to Murano conversion, perhaps because of this "
-    "PowerPoint file is corrupted or version compatibility issues, please by following steps to "
-    "try again,\n\n 1. Open this PPT document in MS PowerPoint application, press CTRL+A, CTRL+C "
-    "to select and copy all slides,\n 2. Create a new blank PowerPoint document, press CTRL+V to "
-    "paste all slides into this blank PowerPoint document\n 3. Save to a new PowerPoint "
-    "document\n 4. Restart our software and import new PowerPoint document to try again.";
+// What an import failure tells the user, short enough for the message box.
+QString failureText(ImportJob::Failure failure, const QString& deck, const QString& detail) {
+    using Failure = ImportJob::Failure;
+    switch (failure) {
+    case Failure::CannotStart:
+        return detail;
+    case Failure::InputMissing:
+        return Import::tr("\"%1\" does not exist.").arg(deck);
+    case Failure::NotAPresentation:
+        return Import::tr("\"%1\" could not be opened as a presentation.").arg(deck);
+    case Failure::OfficeNotStarted:
+        return Import::tr("LibreOffice could not be started. Check that it is installed, then "
+                          "try again.");
+    case Failure::TimedOut:
+        return Import::tr("LibreOffice took too long to open the presentation. Please try again.");
+    case Failure::NoSlideInRange:
+        return (detail.toInt() == 1 ? Import::tr("The presentation has only 1 slide: the page "
+                                                 "range names none of it.")
+                                    : Import::tr("The presentation has only %1 slides: the page "
+                                                 "range names none of them.")
+                                          .arg(detail)) +
+               Import::tr(" The wall is left as it was.");
+    case Failure::ConversionFailed:
+        break;
+    }
+    return Import::tr("The presentation could not be converted. Save it anew in LibreOffice "
+                      "Impress and import that copy.");
+}
 
 } // namespace
 
@@ -41,7 +62,6 @@ Import::Import(QWidget* parent)
     setWindowFlag(Qt::SubWindow);
 
     ui->lineEdit_customRange->setEnabled(false);
-    ui->label->setEnabled(false);
     buildChrome();
 
     connect(&job_, &ImportJob::progress, this, &Import::showProgress);
@@ -64,11 +84,14 @@ void Import::buildChrome() {
     ui->label_ratBar->hide();
     ui->label_ratInfo->hide();
 
-    importButton_ = addButton("Import_OK.png", QRect(260, 200, 50, 25), "Import");
-    cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), "Cancel");
-    openButton_ = addButton("open.png", QRect(345, 45, 25, 25), "Open");
-    browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), "Browse");
+    importButton_ =
+        addButton("Import_OK.png", QRect(260, 200, 50, 25), tr("Import the presentation"));
+    cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), tr("Cancel"));
+    openButton_ = addButton("open.png", QRect(345, 45, 25, 25),
+                            tr("Open the presentation in its office program"));
+    browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), tr("Choose a presentation"));
     connect(importButton_, &myLabel::labelClick, this, &Import::on_import_click);
+    setMainButton(importButton_);
     connect(cancelButton_, &myLabel::labelClick, this, &Import::on_cancel_click);
     connect(openButton_, &myLabel::labelClick, this, &Import::on_open_click);
     connect(browseButton_, &myLabel::labelClick, this, &Import::on_browse_click);
@@ -76,6 +99,7 @@ void Import::buildChrome() {
 
 void Import::buildMessageBox() {
     messageBox_ = new MymessgeBox(this);
+    messageBox_->setObjectName(QStringLiteral("importMessage"));
     messageBox_->setWindowFlags(messageBox_->windowFlags() | Qt::Window);
     messageBox_->setAttribute(Qt::WA_ShowModal);
     messageBox_->setTitle("Notice", 25, 0, 211, 16);
@@ -102,7 +126,6 @@ bool Import::isAllPages() const {
 
 void Import::setCustomMode(bool custom) {
     ui->lineEdit_customRange->setEnabled(custom);
-    ui->label->setEnabled(custom);
     RememberedValues::shared().setValue(SlotImportMode,
                                         QLatin1String(custom ? kCustomRange : kAllPages));
 }
@@ -124,15 +147,20 @@ void Import::on_close_click() {
     emit importClose();
 }
 
+// Browse starts where the last deck was, or in the home folder.
+QString Import::browseFolder() const {
+    const QString deck = ui->lineEdit_srcFile->text().trimmed();
+    const QString folder = deck.isEmpty() ? QString() : QFileInfo(deck).absolutePath();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
 void Import::on_browse_click() {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open Directory"), lastFolder_,
-                                                      QStringLiteral("PPT (*.ppt *.pptx)"));
-    if (path.isEmpty()) {
-        return;
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Choose a Presentation"), browseFolder(),
+                                     tr("Presentations (*.ppt *.pptx *.pps *.ppsx *.odp)"));
+    if (!path.isEmpty()) {
+        ui->lineEdit_srcFile->setText(path);
     }
-    lastFolder_ = path.left(path.lastIndexOf(QLatin1Char('/')));
-    sourcePath_ = path;
-    ui->lineEdit_srcFile->setText(path);
 }
 
 void Import::on_open_click() {
@@ -145,21 +173,37 @@ void Import::on_open_click() {
 bool Import::acceptRange() {
     const int count = analysisImage(ui->lineEdit_customRange->text(), chooesPage_);
     if (count < 1) {
-        showRangeMessage(QStringLiteral("Error, please input again"));
+        showMessage(tr("The page range names no page. Use page numbers and ranges separated by "
+                       "commas, for example 1, 3-5, 8."));
         return false;
     }
     if (count >= kTooManyPages) {
-        showRangeMessage(QStringLiteral("Too many page, please input again"));
+        showMessage(tr("The page range names more than %1 pages or a page above %1. Import at "
+                       "most %1 pages, for example 1-100.")
+                        .arg(kMaxPages));
         return false;
     }
     return true;
 }
 
-void Import::showRangeMessage(const QString& text) {
-    rangeError_ = true;
+// The deck must be named and exist before an office suite is started for it.
+bool Import::acceptSource() {
+    const QString deck = ui->lineEdit_srcFile->text().trimmed();
+    if (deck.isEmpty()) {
+        showMessage(tr("Choose a presentation to import first."));
+        return false;
+    }
+    if (!QFileInfo::exists(deck)) {
+        showMessage(failureText(ImportJob::Failure::InputMissing, deck, QString()));
+        return false;
+    }
+    return true;
+}
+
+void Import::showMessage(const QString& text) {
     messageBox_->setIcon(chrome::skinPath("warning.png"), 10, 20, 51, 51);
     messageBox_->setOkImage(chrome::skinPath("OK.png"), 130, 80, 50, 20);
-    messageBox_->setText(text, 80, 20, 361, 51);
+    messageBox_->setText(text, 70, 14, 361, 62);
     messageBox_->move(x() + (width() - messageBox_->width()) / 2,
                       y() + (fullHeight() - messageBox_->height()) / 2);
     messageBox_->show();
@@ -170,20 +214,17 @@ void Import::on_import_click() {
     if (isBusy()) {
         return;
     }
-    rangeError_ = false;
     slides_ = ImportedSlides();
     importButton_->setActive(true);
 
     const QString converterPath = applicationFolder_ + QStringLiteral("lantrel.dll");
     if (!QFileInfo(converterPath).isReadable()) {
-        QMessageBox::critical(
-            this, windowTitle(),
-            QStringLiteral("Can NOT locate \"%1\" file, please reinstall this software to try "
-                           "again.")
-                .arg(converterPath));
+        showMessage(tr("Can NOT locate \"%1\" file, please reinstall this software to try "
+                       "again.")
+                        .arg(converterPath));
         return;
     }
-    if (ui->radioButton_customRange->isChecked() && !acceptRange()) {
+    if (!acceptSource() || (ui->radioButton_customRange->isChecked() && !acceptRange())) {
         return;
     }
 
@@ -193,7 +234,7 @@ void Import::on_import_click() {
     ui->label_ratInfo->show();
 
     importButton_->setActive(false);
-    job_.start({converterPath, ui->lineEdit_srcFile->text(), workFolder_, isAllPages(),
+    job_.start({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_, isAllPages(),
                 isAllPages() ? QStringList() : chooesPage_});
     rememberInputs();
 }
@@ -219,10 +260,7 @@ void Import::showIntakeProgress(int done, int total) {
 }
 
 void Import::showFailure(ImportJob::Failure failure, const QString& detail) {
-    QMessageBox::critical(this, windowTitle(),
-                          failure == ImportJob::Failure::CannotStart
-                              ? detail
-                              : QString::fromLatin1(kConversionFailed));
+    showMessage(failureText(failure, ui->lineEdit_srcFile->text().trimmed(), detail));
 }
 
 void Import::takeSlides(const ImportedSlides& slides) {

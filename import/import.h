@@ -62,7 +62,10 @@ private:
     void buildMessageBox();
     void setCustomMode(bool custom);
     bool acceptRange();
-    void showRangeMessage(const QString& text);
+    bool acceptSource();
+    QString browseFolder() const;
+    // Shows a message in the program's own message box, centred over the dialog.
+    void showMessage(const QString& text);
     void rememberInputs();
     void showProgress(double percent);
     void showIntakeProgress(int done, int total);
@@ -80,12 +83,9 @@ private:
     QString applicationFolder_;
     QString workFolder_;
     QString homeFile_;
-    QString lastFolder_ = QStringLiteral("../");
-    QString sourcePath_;
     ImportJob job_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;
     ImportedSlides slides_;
-    bool rangeError_ = false;
 };

@@ -1,5 +1,6 @@
 #include "import/import_job.h"
 
+#include "import/page_range.h"
 #include "platform/office/warm_office.h"
 #include "wall/folders.h"
 
@@ -13,9 +14,26 @@ ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(t
     killTimer_->setSingleShot(true);
     connect(killTimer_, &QTimer::timeout, &converter_, &QProcess::kill);
     connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            [this](int code, QProcess::ExitStatus) { pptToImageFinished(code); });
+            &ImportJob::pptToImageFinished);
     connect(&converter_, &QProcess::readyReadStandardOutput, this, &ImportJob::readProcess);
     connect(&converter_, &QProcess::errorOccurred, this, &ImportJob::onProcessError);
+}
+
+ImportJob::Failure ImportJob::failureFor(int result) {
+    // The converter's result values, as its exit status table lists them; the exit code is the
+    // value modulo 256.
+    switch (static_cast<signed char>(result & 0xff)) {
+    case -1:
+        return Failure::OfficeNotStarted;
+    case -2:
+        return Failure::NotAPresentation;
+    case -3:
+        return Failure::InputMissing;
+    case -88:
+        return Failure::TimedOut;
+    default:
+        return Failure::ConversionFailed;
+    }
 }
 
 ImportJob::~ImportJob() {
@@ -89,7 +107,7 @@ void ImportJob::apply(const ConverterOutputReader::Reading& reading) {
         resultRead_ = true;
         slides_.imageCount = *reading.imageCount;
         if (slides_.imageCount < 1) {
-            fail(Failure::ConversionFailed, QString());
+            fail(failureFor(slides_.imageCount), QString());
         }
     }
 }
@@ -99,8 +117,8 @@ void ImportJob::fail(Failure failure, const QString& detail) {
     emit failed(failure, detail);
 }
 
-void ImportJob::pptToImageFinished(int code) {
-    qDebug() << "pptToImageFinished" << code;
+void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
+    qDebug() << "pptToImageFinished" << code << status;
     killTimer_->stop();
     apply(reader_.finish());
     if (cancelled_) {
@@ -109,8 +127,14 @@ void ImportJob::pptToImageFinished(int code) {
         return;
     }
     if (!failed_ && !resultRead_) {
-        // The converter ended without a result line (killed, crashed): the wall stays as it is.
-        fail(Failure::ConversionFailed, QString());
+        // The converter ended without a result line (its watchdog's time-out, a crash): its exit
+        // code still tells why, unless it crashed. The wall stays as it is.
+        fail(status == QProcess::NormalExit ? failureFor(code) : Failure::ConversionFailed,
+             QString());
+    }
+    if (!failed_ && rangeMissesTheDeck()) {
+        // Taking in nothing would empty the wall: a range past the deck's end is refused.
+        fail(Failure::NoSlideInRange, QString::number(slides_.imageCount));
     }
     if (failed_) {
         end();
@@ -126,6 +150,19 @@ void ImportJob::onProcessError(QProcess::ProcessError error) {
     fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
                                    .arg(converter_.program(), converter_.errorString()));
     end();
+}
+
+bool ImportJob::rangeMissesTheDeck() const {
+    if (slides_.allPages) {
+        return false;
+    }
+    for (const QString& entry : slides_.chooesPage) {
+        const int page = pageValue(entry);
+        if (page >= 1 && page <= slides_.imageCount) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void ImportJob::startIntake() {

@@ -31,10 +31,19 @@ class ImportJob : public QObject {
 
 public:
     enum class Failure {
-        CannotStart,     // the converter program could not be started
-        ConversionFailed // it reported no images, or ended without a result line
+        CannotStart,      // the converter program could not be started
+        InputMissing,     // the presentation does not exist
+        NotAPresentation, // the file could not be loaded as a presentation
+        OfficeNotStarted, // the office suite could not be started
+        TimedOut,         // starting the office suite and loading took too long
+        NoSlideInRange,   // the custom range names no slide of the deck (detail: its slide count)
+        ConversionFailed  // any other failure: no images, or no result line
     };
     Q_ENUM(Failure)
+
+    // The failure a converter's result names: its result value, or its exit code, which carries
+    // the same value modulo 256 (-88 ends the process with 168).
+    static Failure failureFor(int result);
 
     // How long a cancelled converter may take to end its office instance before it is killed.
     static constexpr int kStopGraceMs = 3000;
@@ -70,12 +79,13 @@ signals:
 
 private slots:
     void readProcess();
-    void pptToImageFinished(int code);
+    void pptToImageFinished(int code, QProcess::ExitStatus status = QProcess::NormalExit);
 
 private:
     void onProcessError(QProcess::ProcessError error);
     void apply(const ConverterOutputReader::Reading& reading);
     void fail(Failure failure, const QString& detail);
+    bool rangeMissesTheDeck() const;
     void startIntake();
     void finishIntake(const IntakeResult& result);
     void end();

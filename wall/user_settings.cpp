@@ -32,8 +32,8 @@ enum Slot : int {
 constexpr int kFirstSlot = BackgroundFile;
 
 const char* const kFirstStartPureColor = "#00ff7f";
-const char* const kFirstStartGradientStart = "#550000";
-const char* const kFirstStartGradientEnd = "#555500";
+const char* const kFirstStartGradientStart = "#1e3c72";
+const char* const kFirstStartGradientEnd = "#2a9df4";
 const char* const kFirstStartAngle = "90";
 
 QString flag(bool on) {
@@ -207,9 +207,29 @@ WallLook firstStartSettings(const QString& applicationFolder, const WallLook& fo
     return values;
 }
 
+namespace {
+
+// A default picture stored where the program lived before (another build tree, an installation
+// moved elsewhere) is found where the program lives now; any other path stays as it is.
+QString shippedPicture(const QString& stored, const QString& applicationFolder,
+                       const QString& shipped) {
+    if (stored.endsWith(QLatin1Char('/') + shipped) && !QFileInfo::exists(stored)) {
+        return applicationFolder + shipped;
+    }
+    return stored;
+}
+
+} // namespace
+
 UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
                                     const WallLook& formValues) {
     UserSettingsStart start = restoreUserSettings(path, formValues);
+    if (start.source == UserSettingsSource::Restored) {
+        start.values.backgroundFile = shippedPicture(start.values.backgroundFile, applicationFolder,
+                                                     "flash/background/background.jpg");
+        start.values.logoFile =
+            shippedPicture(start.values.logoFile, applicationFolder, "flash/logo/logo.png");
+    }
     if (start.source == UserSettingsSource::FirstStart) {
         start.values = firstStartSettings(applicationFolder, formValues);
         writeTextLines(path, leadingLines(start.values, false));

@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSpinBox>
 #include <QToolButton>
 
 using namespace hometest;
@@ -86,6 +87,10 @@ void dragStrip(QWidget* strip, QPoint from, QPoint by) {
     sendMouse(strip, QEvent::MouseButtonRelease, from + by, global + by);
 }
 
+// The colour and the parent window the last colour dialog opened with.
+QColor colourDialogStart;
+QWidget* colourDialogParent = nullptr;
+
 // Picks a colour in the next colour dialog, or cancels it when the colour is invalid.
 void answerColourDialog(QColor colour) {
     QTimer::singleShot(20, [colour] {
@@ -94,6 +99,8 @@ void answerColourDialog(QColor colour) {
             answerColourDialog(colour);
             return;
         }
+        colourDialogStart = dialog->currentColor();
+        colourDialogParent = dialog->parentWidget();
         if (colour.isValid()) {
             dialog->setCurrentColor(colour);
             dialog->accept();
@@ -101,6 +108,31 @@ void answerColourDialog(QColor colour) {
             dialog->reject();
         }
     });
+}
+
+// Counts the Escape presses a widget receives.
+class EscapeCounter : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            ++count;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The part of a widget that its window shows: its rectangle cut by every panel around it.
+QRect shownPart(const QWidget* widget, const QWidget* window) {
+    QRect shown(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    for (const QWidget* outer = widget->parentWidget(); outer && outer != window;
+         outer = outer->parentWidget()) {
+        shown &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
+    }
+    return shown & window->rect();
 }
 
 // Receives the URLs the program asks the desktop to open.
@@ -145,6 +177,8 @@ private slots:
     void dialogsOpenCentredAndRestoreTheirButtons();
     void edgesResizeWithinTheMinimumSize();
     void titleDragsAndDoubleClickMaximises();
+    void escapeReachesThePreviewUnlessItIsFullScreen();
+    void settingsPageShowsEveryControlOnFirstOpen();
 
 private:
     QTemporaryDir application_;
@@ -232,7 +266,10 @@ void HomeTest::panelEditsReachTheWallAtApply() {
     QuestionAnswerer answerer;
     Home home;
     child<QComboBox>(&home, "comboBox_position")->setCurrentIndex(2);
-    child<QLineEdit>(&home, "lineEdit_angle")->setText(QStringLiteral("45 deg"));
+    auto* angle = child<QSpinBox>(&home, "spinBox_angle");
+    QCOMPARE(angle->minimum(), 0);
+    QCOMPARE(angle->maximum(), 360);
+    angle->setValue(45);
     child<QLineEdit>(&home, "lineEdit_link")->setText(QStringLiteral("http://x.example/"));
     home.bookInfoDialog()->setDetails({QStringLiteral("Tom"), {}, {}, {}, {}});
     home.bookInfoDialog()->on_ok_click();
@@ -243,9 +280,9 @@ void HomeTest::panelEditsReachTheWallAtApply() {
     const WallLook& look = home.project().look();
     QCOMPARE(look.mode, BackgroundMode::Gradient);
     QCOMPARE(look.position, 2);
-    QCOMPARE(look.angle, QStringLiteral("45 deg"));
+    QCOMPARE(look.angle, QStringLiteral("45"));
     QCOMPARE(look.bookTitle, QStringLiteral("Tom"));
-    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0x550000,0x555500,45 deg}\" ")));
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0x1e3c72,0x2a9df4,45}\" ")));
     QVERIFY(startTag().contains(QLatin1String("logo_link=\"http://x.example/\" ")));
     QVERIFY(startTag().contains(QLatin1String("book_title=\"Tom\" ")));
     QCOMPARE(lines(userSettingsFile()).value(17), QStringLiteral("22"));
@@ -332,16 +369,21 @@ void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_starColor")->styleSheet(),
              QStringLiteral("background-color: rgb(200, 100, 50)"));
     QCOMPARE(readAll(indexFile()), before);
+    // Each dialog opens at the colour it changes, over the window.
+    answerColourDialog(QColor(9, 9, 9));
+    home.on_toolButton_color_clicked();
+    QCOMPARE(colourDialogStart, QColor(1, 2, 3));
+    QCOMPARE(colourDialogParent, static_cast<QWidget*>(&home));
 
     // A cancelled dialog changes nothing.
     answerColourDialog(QColor());
     home.on_toolButton_endColor_clicked();
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_endColor")->styleSheet(),
-             QStringLiteral("background-color: rgb(85, 85, 0)"));
+             QStringLiteral("background-color: rgb(42, 157, 244)"));
 
     home.gradientAction();
     home.on_apply_click();
-    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x555500,90}\" ")));
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x2a9df4,90}\" ")));
 }
 
 void HomeTest::missingEngineQuestionRetriesUntilNo() {
@@ -569,6 +611,60 @@ void HomeTest::titleDragsAndDoubleClickMaximises() {
     QTest::mouseDClick(child<QWidget>(&home, "label_titleText"), Qt::LeftButton);
     QVERIFY(!home.isMaximised());
     QTRY_COMPARE(home.size(), QSize(868, 661));
+}
+
+void HomeTest::escapeReachesThePreviewUnlessItIsFullScreen() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QApplication::setActiveWindow(&home);
+    QVERIFY(QTest::qWaitForWindowActive(&home));
+    EscapeCounter counter;
+    home.preview()->installEventFilter(&counter);
+    home.preview()->setFocus();
+    QTest::keyClick(home.preview(), Qt::Key_Escape);
+    QCOMPARE(counter.count, 1);
+
+    home.flashCallSLOT(QStringLiteral("fullScreen"));
+    QVERIFY(home.isPreviewFullScreen());
+    QTest::keyClick(home.preview(), Qt::Key_Escape);
+    QVERIFY(!home.isPreviewFullScreen());
+    QCOMPARE(counter.count, 1);
+}
+
+// The first opening of the settings page after a start shows every control whole.
+void HomeTest::settingsPageShowsEveryControlOnFirstOpen() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    home.on_setting_click();
+    auto* page = child<QWidget>(&home, "widget_setting");
+    QTRY_COMPARE(page->width(), home.width() - 14);
+    int checked = 0;
+    for (const QWidget* control : page->findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        const bool isControl = name.startsWith(QLatin1String("lineEdit_")) ||
+                               name.startsWith(QLatin1String("toolButton_")) ||
+                               name.startsWith(QLatin1String("comboBox_")) ||
+                               name.startsWith(QLatin1String("checkBox_"));
+        if (!isControl || !control->isVisibleTo(&home)) {
+            continue;
+        }
+        ++checked;
+        QVERIFY2(control->isVisible(), qPrintable(name));
+        QCOMPARE(shownPart(control, &home),
+                 QRect(control->mapTo(&home, QPoint(0, 0)), control->size()));
+    }
+    QVERIFY(checked >= 9);
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_link")->cursorPosition(), 0); // shown from its start
+    QImage shot = home.grab().toImage();
+    QVERIFY(!shot.isNull());
+    if (!qEnvironmentVariableIsEmpty("MURANO_SHOTS")) {
+        shot.save(qEnvironmentVariable("MURANO_SHOTS") + QStringLiteral("/setting_page.png"));
+        home.gradientAction();
+        home.grab().save(qEnvironmentVariable("MURANO_SHOTS") + QStringLiteral("/gradient.png"));
+    }
 }
 
 QTEST_MAIN(HomeTest)

@@ -7,15 +7,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <tuple>
 
 namespace {
 
@@ -40,24 +42,14 @@ int slideShown(const QString& path, int slides) {
     return -1;
 }
 
-// Answers the next modal message box and keeps its text.
-class MessageCatcher : public QObject {
-public:
-    void arm() {
-        QTimer::singleShot(50, this, [this] { answer(); });
+// The text of the dialog's own message box while it is shown, or "".
+QString shownMessage(const Import& dialog) {
+    const auto* box = dialog.findChild<QWidget*>("importMessage");
+    if (!box || !box->isVisible()) {
+        return QString();
     }
-    QString text;
-
-private:
-    void answer() {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            text = box->text();
-            box->accept();
-            return;
-        }
-        arm();
-    }
-};
+    return box->findChild<QLabel*>("label_text")->text();
+}
 
 } // namespace
 
@@ -69,25 +61,29 @@ private slots:
     void cleanup();
     void allPagesBecomeTheWallInSlideOrder();
     void customRangeCopiesTheChosenSlidesUnderTheirNumbers();
-    void badRangesAreRefusedWithoutStartingTheConverter();
+    void badInputIsRefusedWithoutStartingTheConverter();
     void aMissingConverterIsNamedWithItsFullPath();
     void aConverterThatCannotStartIsReportedAndImportWorksAgain();
     void failedConversionsLeaveTheWallAsItWas_data();
     void failedConversionsLeaveTheWallAsItWas();
     void cancelStopsTheConverterAndLeavesTheWallAsItWas();
     void rememberedValuesAreRestoredAndSaved();
+    void enterImportsAndEscapeCloses();
+    void browseStartsAtTheLastDeckAndOffersEveryFormat();
 
 private:
     void writeConverter(const QString& body, bool executable = true);
+    // Names an existing deck in the dialog's source field.
+    void chooseDeck(Import& dialog) const;
     void stageSlides(int count);
     bool runImport(Import& dialog, int timeoutMs = 20000);
     QStringList wallFiles(const QString& sub = QStringLiteral("wallimages")) const;
     QString work() const { return state->path() + "/quorvex/Quorvex_Murano/"; }
+    QString deckPath() const { return app->path() + "/talk.pptx"; }
 
     std::unique_ptr<QTemporaryDir> app;
     std::unique_ptr<QTemporaryDir> state;
     std::unique_ptr<QTemporaryDir> slides;
-    MessageCatcher catcher;
 };
 
 void ImportDialogTest::init() {
@@ -98,7 +94,8 @@ void ImportDialogTest::init() {
     setApplicationFolder(app->path());
     QDir().mkpath(work() + "wallimages/thumbs");
     RememberedValues::shared().clear();
-    catcher.text.clear();
+    QFile deck(deckPath());
+    QVERIFY(deck.open(QIODevice::WriteOnly));
 }
 
 void ImportDialogTest::cleanup() {
@@ -115,6 +112,10 @@ void ImportDialogTest::writeConverter(const QString& body, bool executable) {
     script.close();
     script.setPermissions(executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                      : QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void ImportDialogTest::chooseDeck(Import& dialog) const {
+    dialog.findChild<QLineEdit*>("lineEdit_srcFile")->setText(deckPath());
 }
 
 const char* const kConvertingScript =
@@ -147,7 +148,7 @@ void ImportDialogTest::allPagesBecomeTheWallInSlideOrder() {
     writeConverter(kConvertingScript);
     Import dialog;
     dialog.setFlashPath(work() + ".home");
-    dialog.findChild<QLineEdit*>("lineEdit_srcFile")->setText("/decks/talk.pptx");
+    chooseDeck(dialog);
     QSignalSpy closed(&dialog, &Import::importClose);
     QVERIFY(runImport(dialog));
 
@@ -172,6 +173,7 @@ void ImportDialogTest::customRangeCopiesTheChosenSlidesUnderTheirNumbers() {
     writeConverter(kConvertingScript);
     Import dialog;
     dialog.setFlashPath(work() + ".home");
+    chooseDeck(dialog);
     dialog.findChild<QRadioButton*>("radioButton_customRange")->click();
     dialog.findChild<QLineEdit*>("lineEdit_customRange")->setText("3, 1, 20");
     QVERIFY(runImport(dialog));
@@ -182,26 +184,35 @@ void ImportDialogTest::customRangeCopiesTheChosenSlidesUnderTheirNumbers() {
     QCOMPARE(slideShown(work() + "wallimages/thumbs/3.jpg", 12), 3);
 }
 
-void ImportDialogTest::badRangesAreRefusedWithoutStartingTheConverter() {
+void ImportDialogTest::badInputIsRefusedWithoutStartingTheConverter() {
     writeConverter("touch \"" + app->path() + "/started\"\n");
     Import dialog;
     dialog.setFlashPath(work() + ".home");
-    dialog.findChild<QRadioButton*>("radioButton_customRange")->click();
+    auto* deck = dialog.findChild<QLineEdit*>("lineEdit_srcFile");
     auto* range = dialog.findChild<QLineEdit*>("lineEdit_customRange");
-    const QList<QPair<QString, QString>> cases = {
-        {"abc", "Error, please input again"},
-        {"10-5", "Error, please input again"},
-        {"4097", "Too many page, please input again"},
-        {"1-4096,5", "Too many page, please input again"}};
-    for (const auto& [text, message] : cases) {
-        range->setText(text);
+    const QString missing = app->path() + "/gone.pptx";
+    const QString noPage = "The page range names no page. Use page numbers and ranges separated "
+                           "by commas, for example 1, 3-5, 8.";
+    const QString tooMany = "The page range names more than 4096 pages or a page above 4096. "
+                            "Import at most 4096 pages, for example 1-100.";
+    const QList<std::tuple<QString, QString, QString>> cases = {
+        {"", "", "Choose a presentation to import first."},
+        {"  ", "", "Choose a presentation to import first."},
+        {missing, "", QString("\"%1\" does not exist.").arg(missing)},
+        {deckPath(), "abc", noPage},
+        {deckPath(), "10-5", noPage},
+        {deckPath(), "4097", tooMany},
+        {deckPath(), "1-4096,5", tooMany}};
+    for (const auto& [source, pages, message] : cases) {
+        deck->setText(source);
+        dialog
+            .findChild<QRadioButton*>(pages.isEmpty() ? "radioButton_allPages"
+                                                      : "radioButton_customRange")
+            ->click();
+        range->setText(pages);
         dialog.on_import_click();
         QVERIFY(!dialog.isBusy());
-        QStringList shown; // the message box is the dialog's own child
-        for (QLabel* label : dialog.findChildren<QLabel*>()) {
-            shown << label->text();
-        }
-        QVERIFY2(shown.contains(message), qPrintable(text));
+        QCOMPARE(shownMessage(dialog), message);
     }
     QTest::qWait(200);
     QVERIFY(!QFile::exists(app->path() + "/started"));
@@ -210,11 +221,12 @@ void ImportDialogTest::badRangesAreRefusedWithoutStartingTheConverter() {
 void ImportDialogTest::aMissingConverterIsNamedWithItsFullPath() {
     Import dialog;
     dialog.setFlashPath(work() + ".home");
-    catcher.arm();
+    chooseDeck(dialog);
     dialog.on_import_click();
-    QCOMPARE(catcher.text, QString("Can NOT locate \"%1/lantrel.dll\" file, please reinstall this "
-                                   "software to try again.")
-                               .arg(app->path()));
+    QCOMPARE(shownMessage(dialog),
+             QString("Can NOT locate \"%1/lantrel.dll\" file, please reinstall this software to "
+                     "try again.")
+                 .arg(app->path()));
     QVERIFY(!dialog.isBusy());
 }
 
@@ -223,9 +235,9 @@ void ImportDialogTest::aConverterThatCannotStartIsReportedAndImportWorksAgain() 
     writeConverter(kConvertingScript, false);
     Import dialog;
     dialog.setFlashPath(work() + ".home");
-    catcher.arm();
+    chooseDeck(dialog);
     dialog.on_import_click();
-    QTRY_VERIFY(catcher.text.startsWith("Can NOT start"));
+    QTRY_VERIFY(shownMessage(dialog).startsWith("Can NOT start"));
     QTRY_VERIFY(!dialog.isBusy());
 
     writeConverter(kConvertingScript, true);
@@ -233,19 +245,45 @@ void ImportDialogTest::aConverterThatCannotStartIsReportedAndImportWorksAgain() 
     QCOMPARE(wallFiles().size(), 2);
 }
 
+// Each failure says what went wrong, from the converter's result value or, without a result
+// line, from its exit code; the wall stays as it was. "<deck>" stands for the deck's path.
 void ImportDialogTest::failedConversionsLeaveTheWallAsItWas_data() {
     QTest::addColumn<QString>("script");
-    QTest::newRow("negative result")
-        << "printf '[ERROR] Something is wrong during PowerPoint converting...[55%%]\\r\\n'\n"
-           "printf 'Conversion Finished! Result value = -2\\r\\n'\nexit 254\n";
-    // Killed by its own watchdog: no result line at all.
-    QTest::newRow("no result line")
-        << "printf 'Loading file...[20%%]\\r\\nWe have to kill EXE processes...\\r\\n'\n"
-           "exit 168\n";
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("message");
+    const auto result = [](int value, int code) {
+        return QString("printf '[ERROR] Something is wrong...[55%%]\\r\\n'\n"
+                       "printf 'Conversion Finished! Result value = %1\\r\\n'\nexit %2\n")
+            .arg(value)
+            .arg(code);
+    };
+    const QString generic = "The presentation could not be converted. Save it anew in "
+                            "LibreOffice Impress and import that copy.";
+    QTest::newRow("not a presentation") << result(-2, 254) << ""
+                                        << "\"<deck>\" could not be opened as a presentation.";
+    QTest::newRow("input missing") << result(-3, 253) << ""
+                                   << "\"<deck>\" does not exist.";
+    QTest::newRow("office not started")
+        << result(-1, 255) << ""
+        << "LibreOffice could not be started. Check that it is installed, then try again.";
+    // Killed by its own watchdog: no result line at all, only the exit code.
+    QTest::newRow("time-out") << "printf 'Loading file...[20%%]\\r\\n'\nexit 168\n"
+                              << ""
+                              << "LibreOffice took too long to open the presentation. "
+                                 "Please try again.";
+    QTest::newRow("unknown result") << result(-5, 251) << "" << generic;
+    QTest::newRow("crash") << "printf 'Loading file...[20%%]\\r\\n'\nkill -SEGV $$\n"
+                           << "" << generic;
+    QTest::newRow("range past the deck")
+        << QString(kConvertingScript) << "9, 12-14"
+        << "The presentation has only 3 slides: the page range names none of them. The wall is "
+           "left as it was.";
 }
 
 void ImportDialogTest::failedConversionsLeaveTheWallAsItWas() {
     QFETCH(QString, script);
+    QFETCH(QString, range);
+    QFETCH(QString, message);
     stageSlides(3);
     QFile old(work() + "wallimages/0.jpg");
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -254,12 +292,22 @@ void ImportDialogTest::failedConversionsLeaveTheWallAsItWas() {
     writeConverter(script);
     Import dialog;
     dialog.setFlashPath(work() + ".home");
+    chooseDeck(dialog);
+    if (!range.isEmpty()) {
+        dialog.findChild<QRadioButton*>("radioButton_customRange")->click();
+        dialog.findChild<QLineEdit*>("lineEdit_customRange")->setText(range);
+    }
     QSignalSpy done(&dialog, &Import::saveImageOK);
-    catcher.arm();
     dialog.on_import_click();
     QTRY_VERIFY(!dialog.isBusy());
-    QTRY_VERIFY(catcher.text.startsWith("Sorry, something is wrong during PowerPoint to Murano"));
-    QTest::qWait(100);
+    QTRY_COMPARE(shownMessage(dialog), QString(message).replace("<deck>", deckPath()));
+    if (!qEnvironmentVariableIsEmpty("MURANO_SHOTS")) { // to look at the screens
+        const QString folder = qEnvironmentVariable("MURANO_SHOTS") + "/";
+        dialog.grab().save(folder + "import.png");
+        dialog.findChild<QWidget*>("importMessage")
+            ->grab()
+            .save(folder + QString(QTest::currentDataTag()).replace(' ', '_') + ".png");
+    }
     QCOMPARE(done.count(), 0);
     QCOMPARE(wallFiles(), QStringList{"0.jpg"});
 }
@@ -271,6 +319,7 @@ void ImportDialogTest::cancelStopsTheConverterAndLeavesTheWallAsItWas() {
                    "printf 'Loading file...[20%%]\\r\\n'\nsleep 30 & wait\n");
     Import dialog;
     dialog.setFlashPath(work() + ".home");
+    chooseDeck(dialog);
     QSignalSpy done(&dialog, &Import::saveImageOK);
     QSignalSpy closed(&dialog, &Import::importClose);
     dialog.on_import_click();
@@ -281,9 +330,8 @@ void ImportDialogTest::cancelStopsTheConverterAndLeavesTheWallAsItWas() {
     QVERIFY(timer.elapsed() < 500); // the window never waits for the converter to end
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(!dialog.isBusy());
-    catcher.arm();
     QTest::qWait(300);
-    QCOMPARE(catcher.text, QString()); // no failure box for a run the user stopped
+    QCOMPARE(shownMessage(dialog), QString()); // no failure box for a run the user stopped
     QCOMPARE(done.count(), 0);
     QCOMPARE(wallFiles(), QStringList{});
 }
@@ -302,16 +350,58 @@ void ImportDialogTest::rememberedValuesAreRestoredAndSaved() {
     QVERIFY(dialog.findChild<QRadioButton*>("radioButton_customRange")->isChecked());
     QVERIFY(dialog.findChild<QLineEdit*>("lineEdit_customRange")->isEnabled());
 
-    dialog.findChild<QLineEdit*>("lineEdit_srcFile")->setText("/decks/new.pptx");
+    chooseDeck(dialog);
     dialog.findChild<QLineEdit*>("lineEdit_customRange")->setText("1");
     QVERIFY(runImport(dialog));
     QVERIFY(home.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = home.readAll().split('\n');
     QCOMPARE(lines.size(), 17);
-    QCOMPARE(lines.at(0), QByteArray("/decks/new.pptx"));
+    QCOMPARE(lines.at(0), deckPath().toUtf8());
     QCOMPARE(lines.at(1), QByteArray("1"));
     QCOMPARE(lines.at(2), QByteArray("customRange"));
     QCOMPARE(lines.at(3), QByteArray("/out"));
+}
+
+// Enter in a field starts the import; Escape closes the dialog.
+void ImportDialogTest::enterImportsAndEscapeCloses() {
+    stageSlides(2);
+    writeConverter(kConvertingScript);
+    Import dialog;
+    dialog.setFlashPath(work() + ".home");
+    chooseDeck(dialog);
+    QSignalSpy done(&dialog, &Import::saveImageOK);
+    QSignalSpy closed(&dialog, &Import::importClose);
+    QTest::keyClick(dialog.findChild<QLineEdit*>("lineEdit_srcFile"), Qt::Key_Return);
+    QVERIFY(done.wait(20000));
+    QCOMPARE(wallFiles().size(), 2);
+    QCOMPARE(closed.count(), 1); // a finished import closes the dialog
+
+    QTest::keyClick(dialog.findChild<QLineEdit*>("lineEdit_customRange"), Qt::Key_Escape);
+    QCOMPARE(closed.count(), 2);
+}
+
+void ImportDialogTest::browseStartsAtTheLastDeckAndOffersEveryFormat() {
+    Import dialog;
+    dialog.setFlashPath(work() + ".home");
+    const QList<QPair<QString, QString>> cases = {{deckPath(), QDir(app->path()).absolutePath()},
+                                                  {"", QDir::homePath()},
+                                                  {"/no/such/folder/x.ppt", QDir::homePath()}};
+    for (const auto& [deck, folder] : cases) {
+        dialog.findChild<QLineEdit*>("lineEdit_srcFile")->setText(deck);
+        QString shownFolder;
+        QStringList filters;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shownFolder = chooser->directory().absolutePath();
+            filters = chooser->nameFilters();
+            chooser->reject();
+        });
+        dialog.on_browse_click();
+        QCOMPARE(shownFolder, folder);
+        QCOMPARE(filters, QStringList{"Presentations (*.ppt *.pptx *.pps *.ppsx *.odp)"});
+        QCOMPARE(dialog.findChild<QLineEdit*>("lineEdit_srcFile")->text(), deck);
+    }
 }
 
 QTEST_MAIN(ImportDialogTest)

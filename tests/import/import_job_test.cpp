@@ -92,8 +92,9 @@ TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
         ImportJob::Failure failure;
     } cases[] = {
         {"printf 'Conversion Finished! Result value = -2\\r\\n'\nexit 254\n", true,
-         ImportJob::Failure::ConversionFailed},
-        {"printf 'Loading file...[20%%]\\r\\n'\nexit 168\n", true,
+         ImportJob::Failure::NotAPresentation},
+        {"printf 'Loading file...[20%%]\\r\\n'\nexit 168\n", true, ImportJob::Failure::TimedOut},
+        {"printf 'Loading file...[20%%]\\r\\n'\nexit 3\n", true,
          ImportJob::Failure::ConversionFailed},
         {"", false, ImportJob::Failure::CannotStart},
     };

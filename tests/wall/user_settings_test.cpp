@@ -51,7 +51,7 @@ TEST_F(UserSettingsTest, FirstStartWritesEighteenLinesOfDefaults) {
     EXPECT_EQ(fileLines(path),
               QStringList({"/opt/murano/flash/background/background.jpg", "0",
                            "/opt/murano/flash/logo/logo.png", kDefaultLogoLink, "0", "0", "0", "0",
-                           "My Book", "", "", "", "", "#00ff7f", "#550000", "#555500", "90", "0"}));
+                           "My Book", "", "", "", "", "#00ff7f", "#1e3c72", "#2a9df4", "90", "0"}));
     EXPECT_EQ(start.values.mode, BackgroundMode::PureColor);
     EXPECT_EQ(start.values.pureColor, "#00ff7f");
     EXPECT_EQ(start.values.backgroundFile, "/opt/murano/flash/background/background.jpg");
@@ -73,6 +73,25 @@ TEST_F(UserSettingsTest, EverySaveWritesNineteenLinesThatRestoreTheSameValues) {
     const UserSettingsStart start = startUserSettings(path, "/opt/murano/", form());
     EXPECT_EQ(start.source, UserSettingsSource::Restored);
     EXPECT_EQ(start.values, edited());
+}
+
+// The shipped pictures follow the program when it is moved or installed elsewhere; pictures of
+// the user's own, and shipped ones that still exist, stay where they are.
+TEST_F(UserSettingsTest, ShippedDefaultsResolveWhereTheProgramLivesNow) {
+    startUserSettings(path, "/old/build/", form());
+    const QString kept = scratch.path() + "/flash/logo/logo.png";
+    QDir().mkpath(scratch.path() + "/flash/logo");
+    QFile(kept).open(QIODevice::WriteOnly);
+    WallLook moved = startUserSettings(path, "/opt/murano/", form()).values;
+    EXPECT_EQ(moved.backgroundFile, "/opt/murano/flash/background/background.jpg");
+    EXPECT_EQ(moved.logoFile, "/opt/murano/flash/logo/logo.png");
+
+    moved.logoFile = kept;
+    moved.backgroundFile = "/pics/flash/background/sea.jpg";
+    ASSERT_TRUE(saveUserSettings(path, moved));
+    const WallLook again = startUserSettings(path, "/usr/local/murano/", form()).values;
+    EXPECT_EQ(again.logoFile, kept);
+    EXPECT_EQ(again.backgroundFile, "/pics/flash/background/sea.jpg");
 }
 
 TEST_F(UserSettingsTest, DescriptionLineBreaksStayOnTheirLine) {

@@ -67,7 +67,7 @@ TEST_F(WallProjectTest, ApplyWritesTheStartTagForEveryBackground) {
         const char* modeLine;
     } cases[] = {
         {BackgroundMode::PureColor, 0, "0{0x000000}", "10"},
-        {BackgroundMode::Gradient, 1, "1{0x550000,0x555500,45 deg}", "21"},
+        {BackgroundMode::Gradient, 1, "1{0x1e3c72,0x2a9df4,45 deg}", "21"},
         {BackgroundMode::Image, 0, "2{background/background.jpg,center}", "00"},
         {BackgroundMode::Image, 1, "2{background/background.jpg,stretch}", "01"},
         {BackgroundMode::Image, 2, "2{background/background.jpg,titl}", "02"},

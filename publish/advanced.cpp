@@ -31,8 +31,9 @@ Advanced::Advanced(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setUpFrame({kRadius, ui_->label_bg, QRect(370, 0, 25, 25)});
 
-    connect(addButton(QStringLiteral("OK.png"), QRect(280, 230, 50, 25), tr("OK")),
-            &myLabel::labelClick, this, &Advanced::on_ok_click);
+    myLabel* ok = addButton(QStringLiteral("OK.png"), QRect(280, 230, 50, 25), tr("OK"));
+    connect(ok, &myLabel::labelClick, this, &Advanced::on_ok_click);
+    setMainButton(ok);
     connect(addButton(QStringLiteral("cancel.png"), QRect(340, 230, 50, 25), tr("Cancel")),
             &myLabel::labelClick, this, &Advanced::on_cancel_click);
 

@@ -1,5 +1,6 @@
 #include "wall/wall_look.h"
 
+#include "platform/player/index_attributes.h"
 #include "wall/folders.h"
 
 #include <QFile>
@@ -15,12 +16,8 @@ QString colourDigits(const QString& colourName) {
     return digits;
 }
 
-QString attribute(const char* name, const QString& value) {
-    return QStringLiteral("%1=\"%2\" ").arg(QLatin1String(name), value);
-}
-
-QString flag(const char* name, bool shown) {
-    return attribute(name, shown ? QStringLiteral("1") : QStringLiteral("0"));
+QString flag(bool shown) {
+    return shown ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 bool isSameFile(const QString& a, const QString& b) {
@@ -99,23 +96,55 @@ QString backgroundValue(const WallLook& look) {
         .arg(xmlEscaped(backgroundPath(look.backgroundFile)), positionKeyword(look.position));
 }
 
+namespace {
+
+// The value the wall writes for one attribute of the start tag; free text is escaped so that the
+// index stays well-formed and shows as typed.
+QString attributeValue(murano::player::IndexAttributeId id, const WallLook& look) {
+    using Id = murano::player::IndexAttributeId;
+    switch (id) {
+    case Id::ImagesFolder:
+        return QStringLiteral("wallimages/");
+    case Id::ThumbnailsFolder:
+        return QStringLiteral("wallimages/thumbs/");
+    case Id::Background:
+        return backgroundValue(look);
+    case Id::LogoVisible:
+        return flag(!look.logoHidden);
+    case Id::LogoImage:
+        return xmlEscaped(logoPath(look.logoFile));
+    case Id::LogoLink:
+        return xmlEscaped(look.logoLink);
+    case Id::FullScreenButton:
+    case Id::ReloadButton:
+        return flag(false);
+    case Id::ShareButton:
+        return flag(!look.shareHidden);
+    case Id::InfoButton:
+        return flag(!look.infoHidden);
+    case Id::BookTitle:
+        return xmlEscaped(look.bookTitle);
+    case Id::Email:
+        return xmlEscaped(look.email);
+    case Id::Website:
+        return xmlEscaped(look.webSite);
+    case Id::DisplayName:
+        return xmlEscaped(look.displayName);
+    case Id::Description:
+        return xmlEscaped(look.description);
+    }
+    return {};
+}
+
+} // namespace
+
+// Every attribute the player reads, in the order of the shared attribute table.
 QString galleryStartTag(const WallLook& look) {
     QString tag = QStringLiteral("<gallery ");
-    tag += attribute("imagesFolder", QStringLiteral("wallimages/"));
-    tag += attribute("thumbnailsFolder", QStringLiteral("wallimages/thumbs/"));
-    tag += attribute("back_ground", backgroundValue(look));
-    tag += flag("logo_visible", !look.logoHidden);
-    tag += attribute("logo_img", xmlEscaped(logoPath(look.logoFile)));
-    tag += attribute("logo_link", xmlEscaped(look.logoLink));
-    tag += flag("btn_fullscreen", false);
-    tag += flag("btn_share", !look.shareHidden);
-    tag += flag("btn_reload", false);
-    tag += flag("btn_info", !look.infoHidden);
-    tag += attribute("book_title", xmlEscaped(look.bookTitle));
-    tag += attribute("email", xmlEscaped(look.email));
-    tag += attribute("website", xmlEscaped(look.webSite));
-    tag += attribute("display_name", xmlEscaped(look.displayName));
-    tag += attribute("description", xmlEscaped(look.description));
+    for (const auto& attribute : murano::player::kIndexAttributes) {
+        tag += QStringLiteral("%1=\"%2\" ")
+                   .arg(QLatin1String(attribute.name), attributeValue(attribute.id, look));
+    }
     tag += QLatin1Char('>');
     return tag;
 }

@@ -325,8 +325,10 @@ void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
     connect(&chooser, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             caption = dialog->windowTitle();
-            dialog->selectFile(icon);
-            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+            // Typed as a user would: the dialog lists its folder in the background, so a
+            // selection made before the listing arrives would be lost.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(icon);
+            QMetaObject::invokeMethod(dialog, "accept");
         }
     });
     chooser.start(50);

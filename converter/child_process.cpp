@@ -1,9 +1,12 @@
 #include "converter/child_process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -23,9 +26,15 @@ void closeInheritedFiles() {
     }
 }
 
-[[noreturn]] void execQuietly(char* const* argv, bool detached) {
+[[noreturn]] void execQuietly(char* const* argv, bool detached, pid_t parent) {
     if (detached) {
         ::setsid();
+    } else {
+        // A helper working for the run ends with it, however the converter ends.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
     }
     sigset_t none;
     ::sigemptyset(&none);
@@ -49,14 +58,11 @@ pid_t startQuietly(const std::vector<std::string>& words, bool detached) {
         return -1;
     }
     std::vector<std::string> copy = words;
-    std::vector<char*> argv;
-    for (std::string& word : copy) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = posix::argumentVector(copy);
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
-        execQuietly(argv.data(), detached);
+        execQuietly(argv.data(), detached, parent);
     }
     return child < 0 ? -1 : child;
 }

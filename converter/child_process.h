@@ -8,7 +8,8 @@
 #include <sys/types.h>
 
 // Starts words[0] (looked up on the PATH) with the other words as its arguments and /dev/null as
-// its standard streams; in a session of its own when `detached`. Returns its id, or -1.
+// its standard streams; in a session of its own when `detached` (it then outlives the converter),
+// else killed when the converter ends. Returns its id, or -1.
 pid_t startQuietly(const std::vector<std::string>& words, bool detached);
 
 // Waits for the child to end, at most timeoutMs milliseconds (a negative time waits for as long as

@@ -1,11 +1,12 @@
 #include "converter/console.h"
 
-#include "converter/options.h"
-
+#include <atomic>
 #include <cstdarg>
 #include <string>
 
 namespace {
+
+std::atomic<bool> debugMessages{false};
 
 std::string formatText(const char* format, va_list args) {
     va_list measure;
@@ -47,8 +48,12 @@ void Print(std::FILE* stream, const char* format, ...) {
     va_end(args);
 }
 
+void setDebugMessages(bool on) {
+    debugMessages = on;
+}
+
 void Message(const char* format, ...) {
-    if (!converterOptions().debug) {
+    if (!debugMessages) {
         return;
     }
     va_list args;

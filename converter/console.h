@@ -12,5 +12,9 @@ void Print(std::FILE* stream, const char* format, ...) LANTREL_PRINTF(2, 3);
 
 void PrintV(std::FILE* stream, const char* format, va_list args);
 
-// The debug printer: silent unless -debug is set; otherwise writes to standard output and flushes.
+// The debug printer: silent unless switched on (by -debug); otherwise writes to standard output
+// and flushes.
 void Message(const char* format, ...) LANTREL_PRINTF(1, 2);
+
+// Switches the debug printer on or off for the rest of the process.
+void setDebugMessages(bool on);

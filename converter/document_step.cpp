@@ -4,11 +4,16 @@
 #include "converter/backends.h"
 #include "converter/child_process.h"
 #include "converter/console.h"
+#include "converter/driver.h"
+#include "converter/file_utils.h"
 #include "converter/loading_watchdog.h"
-#include "platform/office/murano_office.h"
 #include "converter/paths.h"
 #include "converter/pdf_settings.h"
+#include "converter/stop_handler.h"
+#include "platform/office/murano_office.h"
 
+#include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -28,9 +33,29 @@ bool isPdf(const std::string& path) {
     return read && std::memcmp(head, "%PDF-", 5) == 0;
 }
 
-// Runs a program with its output on /dev/null; true when it exits with 0.
-bool runQuietly(const std::vector<std::string>& words) {
-    return waitForExit(startQuietly(words, false), -1) == 0;
+// A PostScript file is complete when its last line is the end-of-file comment; a renderer that
+// meets a full disk may stop short of it and still exit with 0.
+bool endsWithEofComment(const std::string& path) {
+    std::string tail = fileTail(path, 64);
+    while (!tail.empty() && std::isspace(static_cast<unsigned char>(tail.back()))) {
+        tail.pop_back();
+    }
+    const std::string comment = "\n%%EOF";
+    return tail.size() >= comment.size() &&
+           tail.compare(tail.size() - comment.size(), comment.size(), comment) == 0;
+}
+
+// Runs a renderer with its output on /dev/null; true when it exits with 0 and `output` is
+// complete. A stop ends the renderer and removes its partial output.
+bool renderQuietly(const std::vector<std::string>& words, const std::string& output) {
+    const pid_t renderer = startQuietly(words, false);
+    const StopAction stop([renderer, output] {
+        if (renderer > 0) {
+            ::kill(renderer, SIGKILL);
+        }
+        ::unlink(output.c_str());
+    });
+    return waitForExit(renderer, -1) == 0 && endsWithEofComment(output);
 }
 
 bool finish(const std::string& partial, const std::string& destination, bool written) {
@@ -45,7 +70,7 @@ int postScriptFromPdf(const std::string& source, const std::string& destination,
                       const ConverterOptions& options) {
     if (!isPdf(source)) {
         Message("[ERROR] '%s' is not a PDF file...\n", source.c_str());
-        return -2;
+        return kConversionFailed;
     }
     const std::string partial = destination + ".partial";
     std::vector<std::string> pdftops = {"pdftops", "-origpagesizes"};
@@ -59,33 +84,35 @@ int postScriptFromPdf(const std::string& source, const std::string& destination,
     }
     pdftops.insert(pdftops.end(), {source, partial});
     ghostscript.insert(ghostscript.end(), {"-sOutputFile=" + partial, source});
-    const bool written = runQuietly(pdftops) || runQuietly(ghostscript);
+    const bool written = renderQuietly(pdftops, partial) || renderQuietly(ghostscript, partial);
     if (!finish(partial, destination, written)) {
         Message("[ERROR] Can't convert '%s' to PostScript...\n", source.c_str());
-        return -2;
+        return kConversionFailed;
     }
-    return 0;
+    return kConverted;
 }
 
 int pdfFromPresentation(const std::string& source, const std::string& destination,
-                        const ConverterOptions& options) {
+                        ConverterOptions& options) {
     std::string error;
     std::unique_ptr<office::Instance> instance;
     std::unique_ptr<office::Presentation> deck;
+    const std::string partial = destination + ".partial";
+    const StopAction stop([partial] { ::unlink(partial.c_str()); });
+    office::prepareProfileTemplate();
     {
-        ShutdownWatchdog watchdog(converterOptions());
+        ShutdownWatchdog watchdog(options);
         instance = office::Instance::start(error);
         if (instance) {
             deck = instance->open(source, error);
         }
     }
-    int result = !instance ? -1 : !deck ? -2 : 0;
+    int result = !instance ? kOfficeNotStarted : !deck ? kConversionFailed : kConverted;
     if (deck) {
-        const std::string partial = destination + ".partial";
         const bool written = deck->exportPdf(partial, pdfSettingsFrom(options), error);
         deck.reset();
         if (!finish(partial, destination, written)) {
-            result = -2;
+            result = kConversionFailed;
         }
     }
     instance.reset();
@@ -98,7 +125,7 @@ int pdfFromPresentation(const std::string& source, const std::string& destinatio
 } // namespace
 
 int DocumentStep(const std::string& source, const std::string& destination,
-                 const ConverterOptions& options) {
+                 ConverterOptions& options) {
     if (::strcasecmp(extensionOf(destination).c_str(), ".ps") == 0) {
         return postScriptFromPdf(source, destination, options);
     }

@@ -4,11 +4,14 @@
 #include "converter/child_process.h"
 #include "converter/console.h"
 #include "converter/paths.h"
+#include "converter/stop_handler.h"
+#include "platform/posix/posix_files.h"
 
 #include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -30,17 +33,26 @@ const OutputKindRow kOutputKinds[] = {
     {kEmf, ".emf", "EMF"},       {kRtf, ".rtf", "RTF"},
 };
 
+// Whether two paths name the same file (through links too).
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 long long millisecondTicks() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int convertToPostScript(const ConverterOptions& options) {
+int convertToPostScript(ConverterOptions& options) {
     const std::string pdf = TempName(nullptr);
     if (pdf.empty()) {
         Message("Can't reserve a temporary file name for \"%s\".\n", options.output.c_str());
-        return -2;
+        return kConversionFailed;
     }
+    const StopAction removeTemporary([pdf] { ::unlink(pdf.c_str()); });
     int result = DocumentStep(options.input, pdf, options);
     if (result == 0) {
         Message("Convert to \"%s\" file...[95%%]\n", options.output.c_str());
@@ -50,29 +62,29 @@ int convertToPostScript(const ConverterOptions& options) {
     return result;
 }
 
-int routeToBackEnd(int kind, const ConverterOptions& options) {
+int routeToBackEnd(int kind, ConverterOptions& options) {
     switch (kind) {
     case kPostScript:
         return convertToPostScript(options);
     case kPdf:
         return DocumentStep(options.input, options.output, options);
     case kSwf:
-        return SwfBridge(options.input, options.output, options) ? 0 : 1;
+        return SwfBridge(options.input, options.output, options);
     default: {
         std::vector<std::string> files;
-        return ExportSession(options.input, options.output, kind, files);
+        return ExportSession(options.input, options.output, kind, options, files);
     }
     }
 }
 
 // Shows the result: the output file when there is one, else the folder an export produced.
 void viewResult(const std::string& output) {
-    if (isRegularFile(output)) {
+    if (posix::isFile(output)) {
         ShellOpener(output);
         return;
     }
     const std::string folder = withoutExtension(output);
-    if (isFolder(folder)) {
+    if (posix::isFolder(folder)) {
         ShellOpener(folder);
     }
 }
@@ -100,11 +112,16 @@ int Run(ConverterOptions& options) {
     const int kind = Classify(options.output);
     if (kind == kUnknownOutput) {
         Message("Unknown output file format.\n");
-        return -2;
+        return kUnknownOutputFormat;
     }
-    if (!pathExists(options.input)) {
+    if (!posix::exists(options.input)) {
         Message("\"%s\" file doesn't exist.\n", options.input.c_str());
-        return -3;
+        return kInputMissing;
+    }
+    if (sameFile(options.input, options.output)) {
+        Print(stderr, "lantrel: the output \"%s\" is the input file; it is left as it is.\n",
+              options.output.c_str());
+        return kOutputIsInput;
     }
     const long long start = millisecondTicks();
     const int result = routeToBackEnd(kind, options);
@@ -119,7 +136,7 @@ int Run(ConverterOptions& options) {
 }
 
 std::string TempName(const char* suffix) {
-    const std::string folder = privateStateFolder();
+    const std::string folder = posix::privateStateFolder();
     if (folder.empty()) {
         return {};
     }

@@ -7,11 +7,13 @@
 #include "converter/file_utils.h"
 #include "converter/image_resizer.h"
 #include "converter/loading_watchdog.h"
-#include "platform/office/murano_office.h"
 #include "converter/outline_rtf.h"
 #include "converter/paths.h"
 #include "converter/slide_files.h"
+#include "converter/stop_handler.h"
 #include "converter/web_pages.h"
+#include "platform/office/murano_office.h"
+#include "platform/posix/posix_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,11 +42,45 @@ const SlideFormatRow* slideFormatOf(int kind) {
     return nullptr;
 }
 
+// The file ends as a complete file of its format does. The office suite may report a slide
+// written that a full disk cut short.
+bool looksComplete(const std::string& path, office::SlideFormat format) {
+    const std::string tail = fileTail(path, 8);
+    const auto endsWith = [&tail](const std::string& trailer) {
+        return tail.size() >= trailer.size() &&
+               tail.compare(tail.size() - trailer.size(), trailer.size(), trailer) == 0;
+    };
+    switch (format) {
+    case office::SlideFormat::Jpeg:
+        return endsWith("\xFF\xD9");
+    case office::SlideFormat::Png:
+        return endsWith(std::string("IEND\xAE\x42\x60\x82", 8));
+    case office::SlideFormat::Gif:
+        return endsWith(";");
+    default:
+        return !tail.empty();
+    }
+}
+
+// Removes what a failed export wrote: its slide files, and its folder when it made it.
+void discardSlides(const std::string& output, std::vector<std::string>& written, bool madeFolder) {
+    for (const std::string& file : written) {
+        ::unlink(file.c_str());
+    }
+    written.clear();
+    if (madeFolder) {
+        ::rmdir(withoutExtension(output).c_str());
+    }
+}
+
 // One file per slide, Slide1.JPG, Slide2.JPG, ..., at the slide's size at 96 dpi, in the folder
-// named after the output path without its extension.
-bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row) {
+// named after the output path without its extension. `written` receives each file as it is
+// written, in slide order; nothing else in the folder is this run's business.
+bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row,
+                std::vector<std::string>& written) {
     const std::string folder = withoutExtension(output);
-    if (!isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+    const bool madeFolder = !posix::isFolder(folder);
+    if (madeFolder && ::mkdir(folder.c_str(), 0755) != 0) {
         return false;
     }
     const office::SlideSize size = deck.slideSize();
@@ -54,9 +90,15 @@ bool saveSlides(office::Presentation& deck, const std::string& output, const Sli
     std::string error;
     for (int i = 0; i < count; ++i) {
         const std::string path = folder + "/Slide" + std::to_string(i + 1) + "." + row.extension;
-        if (!deck.exportSlide(i, path, row.format, width, height, true, error)) {
+        written.push_back(path);
+        if (!deck.exportSlide(i, path, row.format, width, height, true, error) ||
+            !looksComplete(path, row.format)) {
+            discardSlides(output, written, madeFolder);
             return false;
         }
+    }
+    if (count == 0) {
+        discardSlides(output, written, madeFolder);
     }
     return count > 0;
 }
@@ -85,13 +127,14 @@ bool saveWebPage(office::Presentation& deck, const std::string& output, bool sin
         saved = singleFile ? writeMhtml(staging, pageName, output)
                            : placeHtmlExport(staging, pageName, output);
     }
-    removeTree(staging);
+    posix::removeTree(staging);
     return saved;
 }
 
-bool saveAs(office::Presentation& deck, const std::string& output, int format) {
+bool saveAs(office::Presentation& deck, const std::string& output, int format,
+            std::vector<std::string>& written) {
     if (const SlideFormatRow* row = slideFormatOf(format)) {
-        return saveSlides(deck, output, *row);
+        return saveSlides(deck, output, *row, written);
     }
     switch (format) {
     case kRtf:
@@ -105,12 +148,15 @@ bool saveAs(office::Presentation& deck, const std::string& output, int format) {
     }
 }
 
-// Starts the instance, loads and saves; the watchdog covers starting and loading. The instance is
-// handed back running, to be ended at its place in the session. Returns -1 when the instance
-// cannot be created, 0 when a step failed, 1 on success.
+// Starts the instance, loads and saves; the watchdog covers starting and loading (the profile
+// template is made before, outside its time). The instance is handed back running, to be ended at
+// its place in the session. Returns -1 when the instance cannot be created, 0 when a step failed,
+// 1 on success.
 int automate(const std::string& input, const std::string& output, int format,
-             std::unique_ptr<office::Instance>& instance) {
-    ShutdownWatchdog watchdog(converterOptions());
+             ConverterOptions& options, std::unique_ptr<office::Instance>& instance,
+             std::vector<std::string>& written) {
+    office::prepareProfileTemplate();
+    ShutdownWatchdog watchdog(options);
     std::string error;
     instance = office::Instance::start(error);
     if (!instance) {
@@ -123,35 +169,39 @@ int automate(const std::string& input, const std::string& output, int format,
         return 0;
     }
     Message("Export file(s)...[50%%]\n");
-    const bool saved = saveAs(*deck, output, format);
+    const bool saved = saveAs(*deck, output, format, written);
     deck->close();
     return saved ? 1 : 0;
 }
 
-int collectOutput(const std::string& output, int format, std::vector<std::string>& files) {
+// Checks the output and resizes the slide files this run wrote (`files`, in slide order); a
+// failed resize leaves none of them.
+int collectOutput(const std::string& output, int format, const ConverterOptions& options,
+                  std::vector<std::string>& files) {
     Message("[INFO] Process output files continue...[75%%]\n");
-    if (isRegularFile(output)) {
+    if (posix::isFile(output)) {
         return 1;
     }
     const std::string folder = withoutExtension(output);
-    if (!pathExists(folder)) {
+    if (!posix::exists(folder)) {
         Message("[ERROR] '%s' is not exist...\n", folder.c_str());
-        return -3;
+        return kExportFolderMissing;
     }
-    if (!isFolder(folder)) {
+    if (!posix::isFolder(folder)) {
         Message("[ERROR] '%s' is not a folder...\n", folder.c_str());
-        return -4;
+        return kExportNotAFolder;
     }
-    files = listInSlideOrder(folder);
     if (files.empty()) {
-        return -5;
+        return kExportFolderEmpty;
     }
-    const ConverterOptions& options = converterOptions();
     if (shouldResize(format, options.width, options.height)) {
         for (const std::string& file : files) {
             Print(stdout, "Resize '%s' file to %dx%d...\n", file.c_str(), options.width,
                   options.height);
-            ImageResizer(file, options.width, options.height);
+            if (ImageResizer(file, options.width, options.height) != 0) {
+                discardSlides(output, files, false);
+                return kConversionFailed;
+            }
         }
     }
     Message("[OK] Convert PPT file to other formats correctly...[100%%]\n");
@@ -161,14 +211,14 @@ int collectOutput(const std::string& output, int format, std::vector<std::string
 } // namespace
 
 int ExportSession(const std::string& input, const std::string& output, int format,
-                  std::vector<std::string>& files) {
+                  ConverterOptions& options, std::vector<std::string>& files) {
     files.clear();
     std::unique_ptr<office::Instance> instance;
-    const int automated = automate(input, output, format, instance);
+    const int automated = automate(input, output, format, options, instance, files);
     if (automated < 0) {
         Message("Can't create an instance for PowerPoint.Application.\n");
         PresentationKiller();
-        return -1;
+        return kOfficeNotStarted;
     }
     if (automated == 0) {
         Message("[ERROR] Something is wrong during PowerPoint converting...[55%%]\n");
@@ -181,14 +231,18 @@ int ExportSession(const std::string& input, const std::string& output, int forma
     Message("[INFO] ReleaseDispatch for PowerPoint Application...[70%%]\n");
     if (automated == 0) {
         Message("[ERROR] Something is wrong during conversion, we have to return now...[73%%]\n");
-        return -2;
+        return kConversionFailed;
     }
-    return collectOutput(output, format, files);
+    return collectOutput(output, format, options, files);
 }
 
 // On the main thread this is a step of the run. From any other thread (the loading watchdog, a
-// stop signal) the process ends right afterwards: the run's interrupted office calls then never
-// return, so that it reports nothing more before the end.
+// stop signal) the process ends right afterwards: the work in flight is undone first, and the
+// run's interrupted office calls never return, so that it reports nothing more before the end.
 void PresentationKiller() {
-    office::endStartedInstances(::gettid() != ::getpid());
+    const bool ending = ::gettid() != ::getpid();
+    if (ending) {
+        runStopActions();
+    }
+    office::endStartedInstances(ending);
 }

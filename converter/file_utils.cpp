@@ -1,19 +1,9 @@
 #include "converter/file_utils.h"
 
-#include "converter/paths.h"
+#include "platform/posix/posix_files.h"
 
 #include <cstdio>
-#include <ftw.h>
 #include <unistd.h>
-
-namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
-
-} // namespace
 
 bool copyFile(const std::string& from, const std::string& to) {
     std::string content;
@@ -50,6 +40,20 @@ bool replaceFileContent(const std::string& path, const void* data, std::size_t s
     return true;
 }
 
+std::string fileTail(const std::string& path, std::size_t count) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        return {};
+    }
+    std::string tail(count, '\0');
+    if (std::fseek(in, -static_cast<long>(count), SEEK_END) != 0) {
+        std::rewind(in);
+    }
+    tail.resize(std::fread(tail.data(), 1, count, in));
+    std::fclose(in);
+    return tail;
+}
+
 bool moveFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) == 0) {
         return true;
@@ -62,16 +66,10 @@ bool moveFile(const std::string& from, const std::string& to) {
 }
 
 std::string makeTemporaryFolder() {
-    const std::string base = privateStateFolder();
+    const std::string base = posix::privateStateFolder();
     if (base.empty()) {
         return {};
     }
     std::string folder = base + "/exportXXXXXX";
     return ::mkdtemp(folder.data()) ? folder : std::string();
-}
-
-void removeTree(const std::string& folder) {
-    if (!folder.empty()) {
-        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-    }
 }

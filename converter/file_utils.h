@@ -14,11 +14,11 @@ bool readWholeFile(const std::string& path, std::string& content);
 // complete. Returns false (and leaves nothing behind) on failure.
 bool replaceFileContent(const std::string& path, const void* data, std::size_t size);
 
+// The last `count` bytes of a file (all of a shorter one); "" when it cannot be read.
+std::string fileTail(const std::string& path, std::size_t count);
+
 // Moves a file, across file systems too.
 bool moveFile(const std::string& from, const std::string& to);
 
 // A new private (0700) folder in the user's private state folder; "" when it cannot be made.
 std::string makeTemporaryFolder();
-
-// Removes a folder and everything in it; ignores what cannot be removed.
-void removeTree(const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include "converter/backends.h"
 #include "converter/console.h"
+#include "converter/driver.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -39,7 +40,7 @@ void ShutdownWatchdog::watch() {
         if (options_.ppttimeout < elapsed) {
             Message("We have to kill EXE processes...\n");
             PresentationKiller();
-            std::_Exit(-88);
+            std::_Exit(kLoadingTimedOut);
         }
         wake_.wait_for(lock, seconds(1), [this] { return options_.loaded.load(); });
     }

@@ -9,19 +9,21 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    ConverterOptions& options = converterOptions();
+    // The one option record of the run; every part receives it from here.
+    static ConverterOptions options;
     setDefaultOptions(options);
     const std::vector<OptionEntry> table = optionTable(options);
     const char* invokedAs = argv[0];
     const bool parsed = Parse(table.data(), argc, argv);
     if (!parsed || argc < 2 || argc > 3 || options.version || options.help) {
         PrintUsageScreen(invokedAs, table.data());
-        return -1;
+        return kUsageShown;
     }
     options.input = argv[1];
     if (options.input.empty()) {
-        return -1;
+        return kUsageShown;
     }
+    setDebugMessages(options.debug != 0);
     options.output = argc == 3 ? argv[2] : defaultOutputPath(options.input);
     // A write to a connection the office suite has already closed must fail, not end the run.
     std::signal(SIGPIPE, SIG_IGN);

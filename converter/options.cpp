@@ -241,11 +241,6 @@ template <std::size_t N> void printExamples(const char* program, const char* con
 
 } // namespace
 
-ConverterOptions& converterOptions() {
-    static ConverterOptions options;
-    return options;
-}
-
 void setDefaultOptions(ConverterOptions& o) {
     o.width = 720;
     o.height = 540;

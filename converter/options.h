@@ -34,9 +34,6 @@ struct ConverterOptions {
     std::atomic<bool> loaded;
 };
 
-// The one option record of the process.
-ConverterOptions& converterOptions();
-
 // Zeroes every field, then sets the defaults of the option table.
 void setDefaultOptions(ConverterOptions& options);
 

@@ -16,13 +16,5 @@ std::string fileNameOf(const std::string& path);
 // The folder part of a path, without a trailing separator ("" for a bare name).
 std::string folderOf(const std::string& path);
 
-bool pathExists(const std::string& path);
-bool isFolder(const std::string& path);
-bool isRegularFile(const std::string& path);
-
 // The full path of the running executable.
 std::string executablePath();
-
-// The user's private state folder (mode 0700), created when missing: $XDG_STATE_HOME/quorvex, by
-// default ~/.local/state/quorvex. Returns "" when it cannot be made.
-std::string privateStateFolder();

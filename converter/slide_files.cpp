@@ -3,8 +3,6 @@
 #include "converter/driver.h"
 
 #include <cctype>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -45,24 +43,6 @@ void insertInSlideOrder(std::vector<std::string>& files, const std::string& path
         ++position;
     }
     files.insert(position, path);
-}
-
-std::vector<std::string> listInSlideOrder(const std::string& folder) {
-    std::vector<std::string> files;
-    DIR* listing = ::opendir(folder.c_str());
-    if (!listing) {
-        return files;
-    }
-    const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string path = prefix + entry->d_name;
-        struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-            insertInSlideOrder(files, path);
-        }
-    }
-    ::closedir(listing);
-    return files;
 }
 
 bool shouldResize(int format, int width, int height) {

@@ -11,9 +11,6 @@ int slideOrderKey(const std::string& path);
 // Inserts `path` before the first listed file with a greater key; equal keys keep their order.
 void insertInSlideOrder(std::vector<std::string>& files, const std::string& path);
 
-// Every file (not folder) directly in `folder`, in slide order. Names are `folder` + "/" + name.
-std::vector<std::string> listInSlideOrder(const std::string& folder);
-
 // Whether the exported files of a save format are resized to width x height: only raster formats,
 // only for a positive size other than the default 720 x 540.
 bool shouldResize(int format, int width, int height);

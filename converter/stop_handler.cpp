@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <mutex>
 #include <pthread.h>
 #include <thread>
 #include <unistd.h>
@@ -12,6 +13,9 @@
 namespace {
 
 std::atomic<bool> stopping{false};
+
+std::mutex actionsMutex;
+std::list<std::function<void()>> actions;
 
 sigset_t stopSignals() {
     sigset_t set;
@@ -42,4 +46,21 @@ int resultUnlessStopping(int result) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     return result;
+}
+
+StopAction::StopAction(std::function<void()> action) {
+    const std::lock_guard<std::mutex> lock(actionsMutex);
+    entry_ = actions.insert(actions.end(), std::move(action));
+}
+
+StopAction::~StopAction() {
+    const std::lock_guard<std::mutex> lock(actionsMutex);
+    actions.erase(entry_);
+}
+
+void runStopActions() {
+    const std::lock_guard<std::mutex> lock(actionsMutex);
+    for (const std::function<void()>& action : actions) {
+        action();
+    }
 }

@@ -2,11 +2,19 @@
 #include "converter/backends.h"
 #include "converter/console.h"
 #include "converter/driver.h"
+#include "converter/loading_watchdog.h"
 #include "converter/paths.h"
+#include "converter/stop_handler.h"
+#include "converter/web_pages.h"
 #include "platform/korrind/swf_library.h"
+#include "platform/office/murano_office.h"
+#include "platform/posix/posix_files.h"
 
+#include <atomic>
+#include <cstdio>
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #ifndef LANTREL_PLAYER_CABINET_HOST
 #define LANTREL_PLAYER_CABINET_HOST "http://download.flashplayer.invalid"
@@ -25,13 +33,20 @@ struct SwfLibrary {
     SetLinkMoviesFn setLinkMovies;
     ConvertPPt2SwfFn convert;
     CancelConvertFn cancel;
+    AbortConvertFn abort;
 };
 
 int slideTotal = 0;
+// The watchdog of the conversion in progress: the library reports the slide total once the
+// presentation is open, which ends the loading time.
+std::atomic<ShutdownWatchdog*> loadingWatchdog{nullptr};
 
 void onBarMax(std::int32_t flag, std::int32_t value) {
     if (flag == 0) {
         slideTotal = value;
+        if (ShutdownWatchdog* watchdog = loadingWatchdog.load()) {
+            watchdog->loaded();
+        }
     }
 }
 
@@ -64,84 +79,111 @@ bool loadLibrary(const std::string& path, SwfLibrary& library) {
            resolve(handle, "InitParams", library.initParams) &&
            resolve(handle, "SetLinkMovies", library.setLinkMovies) &&
            resolve(handle, "ConvertPPt2Swf", library.convert) &&
-           resolve(handle, "CancelConvert", library.cancel);
+           resolve(handle, "CancelConvert", library.cancel) &&
+           resolve(handle, "AbortConvert", library.abort);
 }
 
-void convert(const SwfLibrary& library, const std::string& input, const std::string& folder,
-             const ConverterOptions& o) {
-    if (!pathExists(input)) {
-        return;
-    }
-    if (!pathExists(folder)) {
+// Runs the library's conversion under the loading watchdog. The library's office instances are
+// its own (it keeps its symbols to itself): a stop or the watchdog ends them through its abort
+// call. Returns the library's result, 0 on success.
+int convertWatched(const SwfLibrary& library, const std::string& input, const std::string& folder,
+                   ConverterOptions& options) {
+    office::prepareProfileTemplate();
+    const AbortConvertFn abort = library.abort;
+    const StopAction stop([abort] { abort(); });
+    ShutdownWatchdog watchdog(options);
+    loadingWatchdog = &watchdog;
+    ConverterLog("Begin \"%s\"\n", input.c_str());
+    const int result = library.convert(nullptr, input.c_str(), folder.c_str());
+    ConverterLog("End \"%s\"\n\n", input.c_str());
+    loadingWatchdog = nullptr;
+    return result;
+}
+
+int convert(const SwfLibrary& library, const std::string& input, const std::string& folder,
+            ConverterOptions& o) {
+    const bool madeFolder = !posix::exists(folder);
+    if (madeFolder) {
         ::mkdir(folder.c_str(), 0755);
     } else if (o.skip) {
-        return;
+        return kConverted;
     }
     library.initParams(o.swfrate, o.width, o.height, o.swfanmi, o.swftrans, o.swfmaster, o.swfdelay,
                        o.swfmouse);
     if (o.mergeall) {
         library.setLinkMovies(o.swfloop, o.swfloadbar, o.swfctrolbar);
     }
-    ConverterLog("Begin \"%s\"\n", input.c_str());
-    library.convert(nullptr, input.c_str(), folder.c_str());
-    ConverterLog("End \"%s\"\n\n", input.c_str());
-
-    const std::string base = fileNameOf(folder);
-    const std::string movie = folder + "/" + base + ".swf";
-    if (isRegularFile(movie) && HtmlWrapperWriter(movie, o.width, o.height) && o.view) {
-        ShellOpener(withoutExtension(movie) + ".html");
+    const std::string movie = folder + "/" + fileNameOf(folder) + ".swf";
+    const int converted = convertWatched(library, input, folder, o);
+    if (converted == 0 && posix::isFile(movie) && HtmlWrapperWriter(movie, o.width, o.height)) {
+        if (o.view) {
+            ShellOpener(withoutExtension(movie) + ".html");
+        }
+        return kConverted;
     }
+    Message("[FAILED] The movie \"%s\" was not written (%d).\n", movie.c_str(), converted);
+    if (madeFolder) {
+        posix::removeTree(folder);
+    }
+    return kConversionFailed;
 }
 
 } // namespace
 
 bool HtmlWrapperWriter(const std::string& moviePath, int width, int height) {
-    std::FILE* page = std::fopen((withoutExtension(moviePath) + ".html").c_str(), "w");
+    const std::string pagePath = withoutExtension(moviePath) + ".html";
+    std::FILE* page = std::fopen(pagePath.c_str(), "w");
     if (!page) {
         return false;
     }
-    const std::string name = withoutExtension(fileNameOf(moviePath));
-    const std::string extension = extensionOf(moviePath);
-    const char* n = name.c_str();
-    const char* e = extension.c_str();
+    // The movie's name is the user's text: escaped where it stands as text, percent-encoded where
+    // it is an address.
+    const std::string fileName = fileNameOf(moviePath);
+    const std::string textName = htmlEscaped(fileName);
+    const std::string address = htmlEscaped(posix::percentEncoded(fileName));
+    const char* n = textName.c_str();
+    const char* a = address.c_str();
     Print(page,
-          "<HTML>\n<HEAD>\n<TITLE>%s%s</TITLE>\n</HEAD>\n<BODY leftmargin=\"0\" "
+          "<HTML>\n<HEAD>\n<TITLE>%s</TITLE>\n</HEAD>\n<BODY leftmargin=\"0\" "
           "topmargin=\"0\">\n<!-- Flash movie tag-->\n",
-          n, e);
+          n);
     Print(page, "<OBJECT classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\"\n");
     Print(page, "codebase=\"%s\"\n",
           LANTREL_PLAYER_CABINET_HOST "/pub/shockwave/cabs/flash/swflash.cab#version=6,0,0,0");
-    Print(page, "WIDTH=\"%d\" HEIGHT=\"%d\" id=\"%s%s\" ALIGN=\"\">\n", width, height, n, e);
-    Print(page, "<PARAM NAME=movie VALUE=\"%s%s\">\n", n, e);
+    Print(page, "WIDTH=\"%d\" HEIGHT=\"%d\" id=\"%s\" ALIGN=\"\">\n", width, height, n);
+    Print(page, "<PARAM NAME=movie VALUE=\"%s\">\n", a);
     Print(page, "<PARAM NAME=quality VALUE=high>\n");
     Print(page, "<PARAM NAME=bgcolor VALUE=#ffffff>\n");
-    Print(page, "<EMBED src=\"%s%s\" quality=high bgcolor=#13a  WIDTH=\"%d\" HEIGHT=\"%d\" ", n, e,
+    Print(page, "<EMBED src=\"%s\" quality=high bgcolor=#13a  WIDTH=\"%d\" HEIGHT=\"%d\" ", a,
           width, height);
     Print(page,
-          "NAME=\"%s%s\" ALIGN=\"\" TYPE=\"application/x-shockwave-flash\" PLUGINSPAGE=\"%s\">\n",
-          n, e, LANTREL_PLAYER_DOWNLOAD_HOST "/go/getflashplayer");
+          "NAME=\"%s\" ALIGN=\"\" TYPE=\"application/x-shockwave-flash\" PLUGINSPAGE=\"%s\">\n", n,
+          LANTREL_PLAYER_DOWNLOAD_HOST "/go/getflashplayer");
     Print(page, "</EMBED>\n</OBJECT>\n</BODY>\n</HTML>\n");
-    return std::fclose(page) == 0;
+    const bool written = std::ferror(page) == 0;
+    if (std::fclose(page) != 0 || !written) {
+        ::unlink(pagePath.c_str());
+        return false;
+    }
+    return true;
 }
 
-bool SwfBridge(const std::string& input, const std::string& output,
-               const ConverterOptions& options) {
+int SwfBridge(const std::string& input, const std::string& output, ConverterOptions& options) {
     const std::string path = folderOf(executablePath()) + "/korrind.so";
     SwfLibrary library{};
     if (!loadLibrary(path, library)) {
         Message("Can't load \"%s\" file.\n", path.c_str());
-        return false;
+        return kConversionFailed;
     }
     library.setBarMax(onBarMax);
     library.setBarPos(onBarPos);
     library.setCaption(onCaption);
-
-    const std::string folder = withoutExtension(output);
+    int result = kConversionFailed;
     try {
-        convert(library, input, folder, options);
+        result = convert(library, input, withoutExtension(output), options);
     } catch (...) {
         Message("[FAILED] Something is wrong during conversion...\n");
     }
     PresentationKiller();
-    return isFolder(folder);
+    return result;
 }

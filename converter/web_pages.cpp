@@ -3,6 +3,7 @@
 #include "converter/file_utils.h"
 #include "converter/paths.h"
 #include "converter/slide_files.h"
+#include "platform/posix/posix_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,7 +27,7 @@ std::vector<std::string> exportedFiles(const std::string& folder, const std::str
     }
     while (const dirent* entry = ::readdir(listing)) {
         const std::string name = entry->d_name;
-        if (name != pageName && isRegularFile(folder + "/" + name)) {
+        if (name != pageName && posix::isFile(folder + "/" + name)) {
             names.push_back(name);
         }
     }
@@ -112,21 +113,6 @@ std::string boundary() {
 
 } // namespace
 
-std::string urlEncoded(const std::string& name) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string url;
-    for (unsigned char c : name) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
-}
-
 bool placeHtmlExport(const std::string& staging, const std::string& pageName,
                      const std::string& output) {
     std::string page;
@@ -135,10 +121,10 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
     }
     const std::string folderName = fileNameOf(withoutExtension(output)) + "_files";
     const std::string folder = withoutExtension(output) + "_files";
-    if (!isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+    if (!posix::isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
         return false;
     }
-    const std::string prefix = urlEncoded(folderName) + "/";
+    const std::string prefix = posix::percentEncoded(folderName) + "/";
     for (const std::string& name : exportedFiles(staging, pageName)) {
         // Sub-pages link back to the page by name, so it stays in the folder as well.
         if (!copyFile(staging + "/" + name, folder + "/" + name)) {
@@ -149,7 +135,7 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
     return replaceFileContent(output, page.data(), page.size());
 }
 
-namespace {
+namespace {} // namespace
 
 std::string htmlEscaped(const std::string& text) {
     std::string escaped;
@@ -167,14 +153,15 @@ std::string htmlEscaped(const std::string& text) {
         case '"':
             escaped += "&quot;";
             break;
+        case '\'':
+            escaped += "&#39;";
+            break;
         default:
             escaped += c;
         }
     }
     return escaped;
 }
-
-} // namespace
 
 bool writeMhtml(const std::string& staging, const std::string& pageName,
                 const std::string& output) {
@@ -192,8 +179,8 @@ bool writeMhtml(const std::string& staging, const std::string& pageName,
                        "img{display:block;margin:8px auto;max-width:100%;height:auto;"
                        "box-shadow:0 2px 10px rgba(0,0,0,.6)}</style>\n</head>\n<body>\n";
     for (std::size_t i = 0; i < images.size(); ++i) {
-        page += "<img src=\"" + urlEncoded(images[i]) + "\" alt=\"Slide " + std::to_string(i + 1) +
-                "\">\n";
+        page += "<img src=\"" + posix::percentEncoded(images[i]) + "\" alt=\"Slide " +
+                std::to_string(i + 1) + "\">\n";
     }
     page += "</body>\n</html>\n";
 
@@ -211,8 +198,8 @@ bool writeMhtml(const std::string& staging, const std::string& pageName,
         document += "--" + separator + "\r\n";
         document += "Content-Type: " + contentTypeOf(name) + "\r\n";
         document += "Content-Transfer-Encoding: base64\r\n";
-        document +=
-            "Content-Location: " + std::string(kPartLocation) + urlEncoded(name) + "\r\n\r\n";
+        document += "Content-Location: " + std::string(kPartLocation) +
+                    posix::percentEncoded(name) + "\r\n\r\n";
         document += base64Lines(content) + "\r\n";
     };
     appendPart(pageName, page);

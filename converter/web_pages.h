@@ -14,5 +14,5 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
 // slide image of the HTML export one below the other, and those images.
 bool writeMhtml(const std::string& staging, const std::string& pageName, const std::string& output);
 
-// A path component percent-encoded for use in a URL.
-std::string urlEncoded(const std::string& name);
+// Text with the characters that mean markup in HTML (& < > " ') written as references.
+std::string htmlEscaped(const std::string& text);

@@ -1,5 +1,7 @@
 #include "wall/folders.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,37 +14,6 @@ namespace {
 
 constexpr int kFolderAttempts = 5;
 constexpr int kFolderRetryMs = 100;
-
-// Every entry of a folder, hidden ones included, without "." and "..".
-QFileInfoList allEntries(const QString& folder) {
-    return QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                      QDir::NoDotAndDotDot);
-}
-
-// Gives the owner the rights needed to list and empty a folder; a folder copied from a read-only
-// installation would otherwise keep its entries forever.
-void openForRemoval(const QString& folder) {
-    const QFileDevice::Permissions owner =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    const QFileDevice::Permissions now = QFile::permissions(folder);
-    if ((now & owner) != owner) {
-        QFile::setPermissions(folder, now | owner);
-    }
-}
-
-// Removes the contents of a folder, depth first. Each entry is visited once, so the walk ends
-// even when some of them resist.
-void removeContents(const QString& folder) {
-    openForRemoval(folder);
-    for (const QFileInfo& entry : allEntries(folder)) {
-        if (entry.isDir() && !entry.isSymLink()) {
-            removeContents(entry.filePath());
-            QDir().rmdir(entry.filePath());
-        } else {
-            QFile::remove(entry.filePath());
-        }
-    }
-}
 
 void makeOwnerWritable(const QString& file) {
     const QFileDevice::Permissions now = QFile::permissions(file);
@@ -60,15 +31,7 @@ QString toNativePath(const QString& path) {
 }
 
 bool removeTree(const QString& folder) {
-    const QFileInfo info(folder);
-    if (!info.exists() || !info.isDir()) {
-        return false;
-    }
-    if (info.isSymLink()) {
-        return QFile::remove(info.absoluteFilePath());
-    }
-    removeContents(folder);
-    return QDir().rmdir(folder);
+    return posix::removeTree(QFile::encodeName(folder).toStdString());
 }
 
 void copyTree(const QString& source, const QString& destination) {

@@ -2,12 +2,12 @@
 
 #include "platform/korrind/jpeg_frames.h"
 #include "platform/korrind/slide_movie.h"
+#include "platform/posix/posix_files.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -15,16 +15,6 @@
 namespace korrind {
 
 namespace {
-
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
@@ -48,20 +38,7 @@ public:
             path_ = pattern;
         }
     }
-    ~ScratchFolder() {
-        if (path_.empty()) {
-            return;
-        }
-        if (DIR* folder = ::opendir(path_.c_str())) {
-            while (const dirent* entry = ::readdir(folder)) {
-                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-                    ::unlink((path_ + "/" + entry->d_name).c_str());
-                }
-            }
-            ::closedir(folder);
-        }
-        ::rmdir(path_.c_str());
-    }
+    ~ScratchFolder() { posix::removeTree(path_); }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
@@ -95,13 +72,13 @@ public:
         if (input.empty() || folder.empty()) {
             return BadArguments;
         }
-        if (!isRegularFile(input)) {
+        if (!posix::isFile(input)) {
             return fail(InputMissing, "Cannot find the presentation \"" + input + "\".");
         }
         if (const std::string problem = settingsProblem(settings_); !problem.empty()) {
             return fail(BadSettings, problem);
         }
-        if (!isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+        if (!posix::isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
             return fail(CannotWrite, "Cannot create the folder \"" + folder +
                                          "\": " + std::strerror(errno) + ".");
         }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/korrind/movie_settings.h"
-#include "platform/korrind/swf_tags.h"
+#include "platform/swf/swf_tags.h"
 
 #include <atomic>
 #include <functional>
@@ -11,6 +11,8 @@
 #include <string>
 
 namespace korrind {
+
+using namespace murano::swf; // the movie records
 
 // Renders the slides of one presentation as JPEG images.
 class SlideRenderer {

@@ -2,12 +2,14 @@
 // SWF 6 movies decodes: the office suite writes progressive JPEG files.
 #pragma once
 
-#include "platform/korrind/swf_tags.h"
+#include "platform/swf/swf_tags.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace korrind {
+
+using namespace murano::swf; // the movie records
 
 struct JpegFrame {
     int width = 0;

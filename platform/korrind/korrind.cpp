@@ -114,6 +114,13 @@ KORRIND_EXPORT void CancelConvert() {
     state().cancel = true;
 }
 
+// Ends the office instances of the conversion in progress at once, for a caller that ends its
+// process right afterwards (a stop signal, a watchdog): the interrupted conversion never returns.
+// The library's instances are invisible to the caller's own office layer.
+KORRIND_EXPORT void AbortConvert() {
+    office::endStartedInstances(true);
+}
+
 // The exports keep exactly the types the converter resolves them as.
 static_assert(std::is_same_v<decltype(&SetSetBarMax), SetSetBarMaxFn>);
 static_assert(std::is_same_v<decltype(&SetSetBarPos), SetSetBarPosFn>);
@@ -122,3 +129,4 @@ static_assert(std::is_same_v<decltype(&InitParams), InitParamsFn>);
 static_assert(std::is_same_v<decltype(&SetLinkMovies), SetLinkMoviesFn>);
 static_assert(std::is_same_v<decltype(&ConvertPPt2Swf), ConvertPPt2SwfFn>);
 static_assert(std::is_same_v<decltype(&CancelConvert), CancelConvertFn>);
+static_assert(std::is_same_v<decltype(&AbortConvert), AbortConvertFn>);

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "platform/korrind/movie_settings.h"
-#include "platform/korrind/swf_tags.h"
+#include "platform/swf/swf_tags.h"
 
 #include <vector>
 
 namespace korrind {
+
+using namespace murano::swf; // the movie records
 
 struct SlideImage {
     Bytes jpeg; // a whole JPEG file

@@ -19,4 +19,5 @@ typedef void (*SetLinkMoviesFn)(std::int32_t loop, std::int32_t loadingBar,
                                 std::int32_t controlBar);
 typedef std::int32_t (*ConvertPPt2SwfFn)(void* window, const char* input, const char* outputFolder);
 typedef void (*CancelConvertFn)(void);
+typedef void (*AbortConvertFn)(void);
 }

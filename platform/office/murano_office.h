@@ -13,7 +13,10 @@
 //
 // Every instance is also recorded in a registry of this copy of the layer (each binary that links
 // the layer statically has its own), so that endStartedInstances() can end them from any thread,
-// for example from a watchdog while the main thread is blocked inside a call.
+// for example from a watchdog while the main thread is blocked inside a call. A library that links
+// its own copy offers its callers a call of its own that ends its instances. Should the process die
+// without ending an instance (kill -9), a guardian process ends it, and the next start sweeps the
+// profiles and pipe files that dead processes left.
 #pragma once
 
 #include <memory>
@@ -129,14 +132,19 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Ends every instance started in this process and not ended yet, by this copy of the layer and
-// by every other copy loaded in the process (a library that links the layer too): kills each
-// process group, reaps it and removes its profile. Safe from any thread, while other calls are in
-// flight.
+// Ends every instance started by this copy of the layer and not ended yet: kills each process
+// group, reaps it and removes its profile. Safe from any thread, while other calls are in flight.
 //
 // With `haltInterruptedCalls`, meant for a thread that ends the whole process right afterwards (a
 // watchdog, a stop signal), calls into the layer that the end interrupts on other threads never
 // return: the interrupted work reports nothing before the process is gone.
 void endStartedInstances(bool haltInterruptedCalls = false);
+
+// Makes the cached profile template that every instance's private profile is copied from, when it
+// is missing: one office session, once per office version, one process at a time (others wait for
+// it and use its template). Call it before timing a start: the first one takes many seconds.
+// Partial templates of failed or killed builds are removed. Without it Instance::start() makes the
+// template itself.
+void prepareProfileTemplate();
 
 } // namespace office

@@ -13,17 +13,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <dlfcn.h>
-#include <link.h>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
-
-extern "C" __attribute__((visibility("default"))) void murano_office_end_own_instances(int halt) {
-    if (halt) {
-        office::detail::markEnding();
-    }
-    office::detail::endAllOffices();
-}
 
 namespace office {
 namespace {
@@ -113,6 +105,12 @@ std::unique_ptr<Presentation> Instance::open(const std::string& path, std::strin
         error = "the office instance has ended";
         return nullptr;
     }
+    // The office suite opens an empty file as a new, empty presentation of one blank slide.
+    struct stat file {};
+    if (::stat(path.c_str(), &file) == 0 && file.st_size == 0) {
+        error = "the file is empty";
+        return nullptr;
+    }
     const css::beans::PropertyValue arguments[] = {
         property("Hidden", css::uno::Any(true)),
         property("ReadOnly", css::uno::Any(true)),
@@ -159,45 +157,11 @@ int Instance::processGroup() const {
     return impl_->processGroup;
 }
 
-namespace {
-
-// Every copy of the layer exports this under its C name, so that a copy can find the others
-// loaded in the same process.
-using EndOwnInstancesFn = void (*)(int);
-
-struct OtherCopies {
-    EndOwnInstancesFn self;
-    std::vector<EndOwnInstancesFn> found;
-};
-
-int collectOtherCopy(struct dl_phdr_info* info, std::size_t, void* data) {
-    auto* copies = static_cast<OtherCopies*>(data);
-    if (!info->dlpi_name || !*info->dlpi_name) {
-        return 0; // the executable: its copy is not exported, and is `self` when it has one
-    }
-    void* handle = ::dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD);
-    if (!handle) {
-        return 0;
-    }
-    const auto end =
-        reinterpret_cast<EndOwnInstancesFn>(::dlsym(handle, "murano_office_end_own_instances"));
-    if (end && end != copies->self &&
-        std::find(copies->found.begin(), copies->found.end(), end) == copies->found.end()) {
-        copies->found.push_back(end);
-    }
-    ::dlclose(handle);
-    return 0;
-}
-
-} // namespace
-
 void endStartedInstances(bool haltInterruptedCalls) {
-    OtherCopies copies{&murano_office_end_own_instances, {}};
-    ::dl_iterate_phdr(collectOtherCopy, &copies);
-    for (EndOwnInstancesFn end : copies.found) {
-        end(haltInterruptedCalls ? 1 : 0);
+    if (haltInterruptedCalls) {
+        markEnding();
     }
-    murano_office_end_own_instances(haltInterruptedCalls ? 1 : 0);
+    endAllOffices();
 }
 
 } // namespace office

@@ -5,7 +5,10 @@
 // needs it).
 // The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
 // simply starts empty.
+#include "platform/office/murano_office.h"
 #include "platform/office/office_process.h"
+
+#include "platform/posix/posix_files.h"
 
 #include <cctype>
 #include <cerrno>
@@ -16,6 +19,7 @@
 #include <ftw.h>
 #include <mutex>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -24,6 +28,8 @@ namespace office::detail {
 namespace {
 
 constexpr auto kTemplateBuildLimit = std::chrono::seconds(90);
+const char* const kBuildPrefix = "office-profile-build-";
+const char* const kWorkPrefix = "office-profile-work-";
 
 bool makeFolder(const std::string& path, mode_t mode) {
     return ::mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
@@ -99,8 +105,8 @@ bool disableJava(const std::string& profile) {
 // text file, so that it also records its extension synchronisation and ends cleanly), then moves
 // the profile into place as the template. Two converters building at once: the first rename wins.
 bool buildTemplate(const std::string& cache, const std::string& templateFolder) {
-    std::string build = cache + "/office-profile-build-XXXXXX";
-    std::string work = cache + "/office-profile-work-XXXXXX";
+    std::string build = ownedName(cache + "/" + kBuildPrefix) + "-XXXXXX";
+    std::string work = ownedName(cache + "/" + kWorkPrefix) + "-XXXXXX";
     if (!::mkdtemp(build.data())) {
         return false;
     }
@@ -114,9 +120,56 @@ bool buildTemplate(const std::string& cache, const std::string& templateFolder) 
             endOffice(group); // whatever is left of it; removes the build folder if not moved
         }
     }
-    removeTree(work);
-    removeTree(build);
+    posix::removeTree(work);
+    posix::removeTree(build);
     return built;
+}
+
+// Holds the cache's build lock: one template build at a time across processes. The lock goes with
+// the process, however it ends.
+class BuildLock {
+public:
+    explicit BuildLock(const std::string& cache)
+        : fd_(::open((cache + "/office-profile.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC,
+                     0600)) {
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~BuildLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    BuildLock(const BuildLock&) = delete;
+    BuildLock& operator=(const BuildLock&) = delete;
+
+private:
+    int fd_;
+};
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::string templateFolderIn(const std::string& cache) {
+    return cache + "/office-profile-" + versionKey();
+}
+
+// Makes the template unless it exists; one process at a time, the others wait and find it made.
+// What killed builds left is swept first.
+bool ensureTemplate(const std::string& cache) {
+    const std::string templateFolder = templateFolderIn(cache);
+    if (exists(templateFolder)) {
+        return true;
+    }
+    const BuildLock lock(cache);
+    if (exists(templateFolder)) {
+        return true;
+    }
+    sweepFolder(cache, kBuildPrefix);
+    sweepFolder(cache, kWorkPrefix);
+    return buildTemplate(cache, templateFolder);
 }
 
 std::string copyTarget;
@@ -173,26 +226,28 @@ bool copyTemplate(const std::string& templateFolder, const std::string& folder) 
 
 void prepareProfile(const std::string& folder) {
     const std::string cache = cacheFolder();
-    const std::string templateFolder = cache + "/office-profile-" + versionKey();
-    const auto exists = [](const std::string& path) {
-        struct stat info {};
-        return ::stat(path.c_str(), &info) == 0;
-    };
-    if (!cache.empty() && !exists(templateFolder)) {
-        // Another converter building at the same time may win the race: its template serves too.
-        buildTemplate(cache, templateFolder);
-    }
-    if (cache.empty() || !exists(templateFolder)) {
+    const std::string templateFolder = templateFolderIn(cache);
+    if (cache.empty() || !ensureTemplate(cache)) {
         disableJava(folder);
         return;
     }
     if (!copyTemplate(templateFolder, folder)) {
         // A damaged template is rebuilt next time; this start goes without it.
-        removeTree(templateFolder);
-        removeTree(folder);
+        posix::removeTree(templateFolder);
+        posix::removeTree(folder);
         makeFolder(folder, 0700);
         disableJava(folder);
     }
 }
 
 } // namespace office::detail
+
+namespace office {
+
+void prepareProfileTemplate() {
+    if (const std::string cache = detail::cacheFolder(); !cache.empty()) {
+        detail::ensureTemplate(cache);
+    }
+}
+
+} // namespace office

@@ -1,5 +1,7 @@
 #include "platform/office/office_process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -11,7 +13,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <ftw.h>
 #include <map>
 #include <mutex>
 #include <random>
@@ -29,14 +30,11 @@ extern char** environ;
 namespace office::detail {
 namespace {
 
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    ::remove(path);
-    return 0;
-}
-
 struct Record {
     int processGroup;
     std::string profileFolder;
+    int guardian;     // the guardian's process id, or -1
+    int guardianPipe; // the write end of the guardian's pipe, or -1
 };
 
 // Held while an instance is launched or ended, so that an end requested from another thread never
@@ -45,6 +43,10 @@ std::mutex registryMutex;
 std::vector<Record> registry;
 
 const char* kLauncher = "soffice";
+// Profile folders and pipe names carry the id of the process that made them, so that what a dead
+// process left behind can be told from what a live one uses.
+const char* const kProfilePrefix = "murano-office-";
+const char* const kPipePrefix = "murano_office_";
 const char* kLauncherFallback = MURANO_OFFICE_PROGRAM_DIR "/soffice";
 
 bool writableFolder(const char* path) {
@@ -71,7 +73,7 @@ std::string uniquePipeName() {
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     char name[96];
-    std::snprintf(name, sizeof name, "murano_office_%d_%u_%08x", static_cast<int>(::getpid()),
+    std::snprintf(name, sizeof name, "%s%d_%u_%08x", kPipePrefix, static_cast<int>(::getpid()),
                   counter++, static_cast<unsigned>(random()));
     return name;
 }
@@ -99,37 +101,54 @@ void killGroup(int processGroup) {
     }
 }
 
+// An instance ended here needs no guardian any more: it goes first, so that it never acts on a
+// process group that is already gone.
+void dismissGuardian(const Record& record) {
+    if (record.guardian > 0) {
+        ::kill(record.guardian, SIGKILL);
+        ::waitpid(record.guardian, nullptr, 0);
+    }
+    if (record.guardianPipe >= 0) {
+        ::close(record.guardianPipe);
+    }
+}
+
 void endLocked(std::vector<Record>::iterator record) {
+    dismissGuardian(*record);
     killGroup(record->processGroup);
-    removeTree(record->profileFolder);
+    posix::removeTree(record->profileFolder);
     registry.erase(record);
 }
 
-std::vector<char*> pointersTo(std::vector<std::string>& words) {
-    std::vector<char*> pointers;
-    for (std::string& word : words) {
-        pointers.push_back(word.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
+// The guardian of an office instance: a shell in a process group of its own that reads the
+// instance's process group from its pipe, then waits for the pipe's end. The end comes when every
+// holder of the write end is gone: the launcher drops it when it starts the office suite, this
+// process when it ends in any way, kill -9 included. Then the guardian kills the group and
+// removes the profile and the pipe file. Stop signals meant for the converter do not reach it.
+const char* const kGuardianScript =
+    "trap '' HUP INT TERM QUIT\n"
+    "read -r group || group=\n"
+    "while read -r _; do :; done\n"
+    "case \"$group\" in ''|*[!0-9]*|0|1) ;; *) kill -9 \"-$group\" 2>/dev/null ;; esac\n"
+    "rm -rf -- \"$1\"\n"
+    "if [ -n \"$2\" ]; then rm -f /tmp/OSL_PIPE_*_\"$2\" /var/tmp/OSL_PIPE_*_\"$2\"; fi\n";
 
-// Only async-signal-safe calls between fork and exec: the parent may have other threads.
-[[noreturn]] void execLauncher(char* const* argv, char* const* envp) {
-    ::setpgid(0, 0);
-    // Signals the caller blocks for its own handling are not the office suite's business.
+// Between fork and exec of a child: standard streams on /dev/null (standard input on `input` when
+// it is given), no signal blocked, no descriptor of the caller left open. Descriptors of the
+// caller (pipes to its own parent, for one) must not be kept open, or a reader waiting for the
+// caller's end of file would wait for the child too. Only async-signal-safe calls: the parent may
+// have other threads.
+void prepareChild(int input) {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::signal(SIGPIPE, SIG_DFL);
     const int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
-        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(input >= 0 ? input : devNull, STDIN_FILENO);
         ::dup2(devNull, STDOUT_FILENO);
         ::dup2(devNull, STDERR_FILENO);
     }
-    // Descriptors of the caller (pipes to its own parent, for one) must not be kept open by the
-    // office suite, or a reader waiting for the caller's end of file would wait for ours too.
     if (::close_range(STDERR_FILENO + 1, ~0U, 0) != 0) {
         struct rlimit limit {};
         const int highest = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
@@ -139,6 +158,35 @@ std::vector<char*> pointersTo(std::vector<std::string>& words) {
             ::close(fd);
         }
     }
+}
+
+[[noreturn]] void execGuardian(int pipeReadEnd, char* const* argv) {
+    ::setpgid(0, 0);
+    prepareChild(pipeReadEnd);
+    ::execv("/bin/sh", argv);
+    ::_exit(127);
+}
+
+// Tells the guardian the process group (this child's own id) in decimal, one line.
+void announceGroup(int guardianPipe) {
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    *--at = '\n';
+    for (pid_t pid = ::getpid(); pid > 0; pid /= 10) {
+        *--at = static_cast<char>('0' + pid % 10);
+    }
+    [[maybe_unused]] const ssize_t written =
+        ::write(guardianPipe, at, static_cast<std::size_t>(end - at));
+}
+
+[[noreturn]] void execLauncher(char* const* argv, char* const* envp, int guardianPipe) {
+    ::setpgid(0, 0);
+    if (guardianPipe >= 0) {
+        announceGroup(guardianPipe);
+    }
+    // Signals the caller blocks for its own handling are not the office suite's business.
+    prepareChild(-1);
     ::execvpe(kLauncher, argv, envp);
     ::execve(kLauncherFallback, argv, envp);
     ::_exit(127);
@@ -224,31 +272,75 @@ std::vector<std::string> pipeFilesOf(int processGroup) {
     return files;
 }
 
-void removeTree(const std::string& folder) {
-    if (!folder.empty()) {
-        ::nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+std::string ownedName(const std::string& prefix) {
+    return prefix + std::to_string(::getpid());
+}
+
+bool ownerGone(const std::string& name, const std::string& prefix) {
+    if (name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
     }
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t digits = rest.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string::npos ||
+        (rest[digits] != '-' && rest[digits] != '_')) {
+        return true; // made before names carried their owner
+    }
+    const long owner = std::strtol(rest.c_str(), nullptr, 10);
+    return owner <= 0 || (::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH);
+}
+
+void sweepFolder(const std::string& folder, const std::string& prefix) {
+    for (const std::string& name : posix::folderEntries(folder)) {
+        if (ownerGone(name, prefix)) {
+            const std::string path = folder + "/" + name;
+            if (!posix::removeTree(path)) {
+                ::unlink(path.c_str());
+            }
+        }
+    }
+}
+
+void sweepLeftovers(const std::string& profileBase) {
+    sweepFolder(profileBase, kProfilePrefix);
+    const std::string pipePrefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipePrefix;
+    sweepFolder("/tmp", pipePrefix);
 }
 
 std::string fileUrlOf(const std::string& absolutePath) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : absolutePath) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '_' || c == '.' ||
-                           c == '~';
-        if (plain) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
+    return "file://" + posix::percentEncoded(absolutePath, "/");
 }
 
-int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments) {
+namespace {
+
+// Starts the guardian of an instance about to be launched; fills `writeEnd` with the pipe end
+// this process keeps. Returns its process id, or -1 (the instance then goes without).
+int startGuardian(const std::string& profileFolder, const std::string& pipeName, int& writeEnd) {
+    writeEnd = -1;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return -1;
+    }
+    std::vector<std::string> words = {
+        "sh", "-c", kGuardianScript, "murano-office-guardian", profileFolder, pipeName};
+    const std::vector<char*> argv = posix::argumentVector(words);
+    const pid_t guardian = ::fork();
+    if (guardian == 0) {
+        execGuardian(ends[0], argv.data());
+    }
+    ::close(ends[0]);
+    if (guardian < 0) {
+        ::close(ends[1]);
+        return -1;
+    }
+    writeEnd = ends[1];
+    return guardian;
+}
+
+} // namespace
+
+int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments,
+                const std::string& pipeName) {
     // Orphaned office processes come back to us, so that ending an instance can reap all of it.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 
@@ -270,24 +362,28 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
             environment.push_back(*variable);
         }
     }
-    const std::vector<char*> argv = pointersTo(words);
-    const std::vector<char*> envp = pointersTo(environment);
+    const std::vector<char*> argv = posix::argumentVector(words);
+    const std::vector<char*> envp = posix::argumentVector(environment);
 
     std::lock_guard<std::mutex> lock(registryMutex);
+    int guardianPipe = -1;
+    const int guardian = startGuardian(profileFolder, pipeName, guardianPipe);
     const pid_t child = ::fork();
+    if (child == 0) {
+        execLauncher(argv.data(), envp.data(), guardianPipe);
+    }
     if (child < 0) {
+        dismissGuardian({-1, profileFolder, guardian, guardianPipe});
         return -1;
     }
-    if (child == 0) {
-        execLauncher(argv.data(), envp.data());
-    }
     ::setpgid(child, child);
-    registry.push_back({child, profileFolder});
+    registry.push_back({child, profileFolder, guardian, guardianPipe});
     return child;
 }
 
 bool launchOffice(LaunchedOffice& launched, std::string& error) {
-    std::string folder = temporaryBase() + "/murano-office-XXXXXX";
+    sweepLeftovers(temporaryBase());
+    std::string folder = ownedName(temporaryBase() + "/" + kProfilePrefix) + "-XXXXXX";
     if (!::mkdtemp(folder.data())) {
         error = "cannot create a private office profile folder";
         return false;
@@ -296,9 +392,10 @@ bool launchOffice(LaunchedOffice& launched, std::string& error) {
     launched.profileFolder = folder;
     launched.pipeName = uniquePipeName();
     launched.processGroup = spawnOffice(
-        folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"});
+        folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"},
+        launched.pipeName);
     if (launched.processGroup < 0) {
-        removeTree(folder);
+        posix::removeTree(folder);
         error = "cannot start the office suite";
         return false;
     }

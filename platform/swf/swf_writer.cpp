@@ -164,6 +164,17 @@ void encodeStraightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy) {
     bits.signedBits(dy, count);
 }
 
+void encodeStyleChangeMove(BitWriter& bits, std::int32_t x, std::int32_t y, std::uint32_t fillStyle,
+                           int fillBits) {
+    bits.unsignedBits(0, 1);       // style change record
+    bits.unsignedBits(0b00101, 5); // new styles, line style, fill 1, fill 0, move to
+    const int moveBits = std::max(BitWriter::bitsForSigned(x), BitWriter::bitsForSigned(y));
+    bits.unsignedBits(static_cast<std::uint32_t>(moveBits), 5);
+    bits.signedBits(x, moveBits);
+    bits.signedBits(y, moveBits);
+    bits.unsignedBits(fillStyle, fillBits);
+}
+
 void Movie::addTag(TagCode code, const Bytes& body) {
     tags_.append(encodeTag(code, body));
     if (code == TagCode::ShowFrame) {
@@ -216,15 +227,7 @@ void Movie::defineBitmapRectangle(std::uint16_t shapeId, std::uint16_t bitmapId,
     BitWriter shape;
     shape.unsignedBits(1, 4); // fill style index bits
     shape.unsignedBits(0, 4); // line style index bits
-    // Style change: move to the top-left corner and select fill style 1.
-    shape.unsignedBits(0, 1);
-    shape.unsignedBits(0b00101, 5); // new styles, line style, fill 1, fill 0, move to
-    const int moveBits =
-        std::max(BitWriter::bitsForSigned(bounds.xMin), BitWriter::bitsForSigned(bounds.yMin));
-    shape.unsignedBits(static_cast<std::uint32_t>(moveBits), 5);
-    shape.signedBits(bounds.xMin, moveBits);
-    shape.signedBits(bounds.yMin, moveBits);
-    shape.unsignedBits(1, 1);
+    encodeStyleChangeMove(shape, bounds.xMin, bounds.yMin, 1, 1);
     encodeStraightEdge(shape, width, 0);
     encodeStraightEdge(shape, 0, height);
     encodeStraightEdge(shape, -width, 0);

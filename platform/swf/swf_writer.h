@@ -95,6 +95,11 @@ Bytes encodeTag(TagCode code, const Bytes& body);
 // becomes several in a row.
 void encodeStraightEdge(BitWriter& bits, std::int32_t dx, std::int32_t dy);
 
+// A style change record that moves the pen to x, y (twips) and selects fill style `fillStyle`,
+// written in `fillBits` bits.
+void encodeStyleChangeMove(BitWriter& bits, std::int32_t x, std::int32_t y, std::uint32_t fillStyle,
+                           int fillBits);
+
 Bytes encodeRect(const Rect& rect);
 Bytes encodeMatrix(const Matrix& matrix);
 

@@ -3,6 +3,7 @@
 #include "converter/backends.h"
 #include "converter/driver.h"
 #include "converter/paths.h"
+#include "platform/posix/posix_files.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ TEST_F(PrivateStateTest, TempNameReservesAUniqueNameInThePrivateFolder) {
     ASSERT_FALSE(first.empty());
     EXPECT_EQ(folderOf(first), folder);
     EXPECT_EQ(fileNameOf(first).rfind("pdf", 0), 0u);
-    EXPECT_FALSE(pathExists(first)) << "only the name is reserved";
+    EXPECT_FALSE(posix::exists(first)) << "only the name is reserved";
     EXPECT_EQ(extensionOf(second), ".pdf");
     EXPECT_NE(withoutExtension(second), first);
 

@@ -1,5 +1,6 @@
 // A stand-in SWF conversion library for the bridge tests: it records every call in the file named
-// by FAKE_KORRIND_LOG, reports four slides through the callbacks and writes a movie file.
+// by FAKE_KORRIND_LOG, reports four slides through the callbacks and writes a movie file (none with
+// FAKE_KORRIND_WRITES_NOTHING), returning FAKE_KORRIND_RESULT (0 when unset).
 #include "platform/korrind/swf_library.h"
 
 #include <cstdio>
@@ -79,10 +80,15 @@ __attribute__((visibility("default"))) std::int32_t ConvertPPt2Swf(void* window,
             std::fclose(movie);
         }
     }
-    return 0;
+    const char* result = std::getenv("FAKE_KORRIND_RESULT");
+    return result ? std::atoi(result) : 0;
 }
 
 __attribute__((visibility("default"))) void CancelConvert() {
     record("CancelConvert");
+}
+
+__attribute__((visibility("default"))) void AbortConvert() {
+    record("AbortConvert");
 }
 }

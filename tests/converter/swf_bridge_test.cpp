@@ -1,4 +1,5 @@
 // The SWF path of the converter against stand-in libraries placed beside a copy of it.
+#include "platform/posix/posix_files.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,6 @@ const std::string kTestBin = MURANO_TEST_BIN_DIR;
 
 bool copyFile(const std::string& from, const std::string& to) {
     return std::system(("cp '" + from + "' '" + to + "'").c_str()) == 0;
-}
-
-bool isFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 class SwfBridgeTest : public ::testing::Test {
@@ -102,21 +98,41 @@ TEST_F(SwfBridgeTest, SkipLeavesAnExistingOutputFolderAlone) {
     EXPECT_EQ(second.out.find("Processing slide"), std::string::npos);
 }
 
-TEST_F(SwfBridgeTest, AnEmptyOutputFolderStillCountsAsDoneButGetsNoPage) {
+TEST_F(SwfBridgeTest, AConversionWithoutAMovieFailsAndLeavesNoFolderBehind) {
     installLibrary("fake_korrind");
-    const ProcessResult result =
-        run({deck, work.file("out.swf")}, {{"FAKE_KORRIND_WRITES_NOTHING", "1"}});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(isFolder(work.file("out")));
-    EXPECT_EQ(folderEntries(work.file("out")), std::vector<std::string>{});
+    const std::map<std::string, std::string> failures[] = {
+        {{"FAKE_KORRIND_WRITES_NOTHING", "1"}},
+        {{"FAKE_KORRIND_RESULT", "-4"}}, // a movie file, but the library reports a failure
+    };
+    for (const auto& failure : failures) {
+        const ProcessResult result = run({deck, work.file("out.swf")}, failure);
+        EXPECT_EQ(result.status, 254) << failure.begin()->first;
+        EXPECT_FALSE(posix::exists(work.file("out"))) << failure.begin()->first;
+    }
+}
+
+TEST_F(SwfBridgeTest, TheMovieNameIsTextInThePageNeverMarkup) {
+    installLibrary("fake_korrind");
+    const std::string name = "a\"><img src=x onerror=alert(1)>'";
+    EXPECT_EQ(run({deck, work.file(name + ".swf")}).status, 0);
+    const std::string page = readFile(work.file(name + "/" + name + ".html"));
+    ASSERT_FALSE(page.empty());
+    EXPECT_EQ(page.find("<img"), std::string::npos) << page;
+    EXPECT_EQ(page.find("\"><"), std::string::npos) << page;
+    EXPECT_NE(page.find("<TITLE>a&quot;&gt;&lt;img src=x onerror=alert(1)&gt;&#39;.swf</TITLE>"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("VALUE=\"a%22%3E%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E%27.swf\""),
+              std::string::npos)
+        << page;
 }
 
 TEST_F(SwfBridgeTest, ALibraryWithoutTheExportsCountsAsMissing) {
     installLibrary("fake_korrind_incomplete");
     const ProcessResult result = run({"-debug", deck, work.file("out.swf")});
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.status, 254);
     EXPECT_EQ(result.out.rfind("Can't load \"" + tool.file("korrind.so") + "\" file.\r\n", 0), 0u);
-    EXPECT_FALSE(isFolder(work.file("out")));
+    EXPECT_FALSE(posix::isFolder(work.file("out")));
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 // progress reports, cancelling between slides and failures that must leave no movie behind.
 #include "platform/korrind/conversion.h"
 #include "platform/korrind/jpeg_frames.h"
+#include "tests/korrind/test_jpegs.h"
 #include "tests/support/process.h"
-#include "tests/korrind/swf_reading.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace {
 
 using namespace korrind;
-namespace kt = korrind_test;
+namespace kt = swf_test;
 
 struct RendererLog {
     int opened = 0;

@@ -1,6 +1,6 @@
 // JPEG frame headers, and progressive office output rewritten as sequential files without loss.
 #include "platform/korrind/jpeg_frames.h"
-#include "tests/korrind/swf_reading.h"
+#include "tests/korrind/test_jpegs.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 namespace {
 
 using namespace korrind;
-namespace kt = korrind_test;
+namespace kt = swf_test;
 
 std::vector<unsigned char> decode(const Bytes& jpeg) {
     jpeg_decompress_struct info{};

@@ -1,8 +1,8 @@
 // The built korrind.so on a generated four-slide deck with the real office suite: loaded directly
 // through its C interface, and driven by the real converter placed beside it.
-#include "tests/support/process.h"
 #include "platform/korrind/swf_library.h"
-#include "tests/korrind/swf_reading.h"
+#include "tests/korrind/test_jpegs.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-namespace kt = korrind_test;
+namespace kt = swf_test;
 
 const std::string kBinDir = MURANO_BIN_DIR;
 const std::string kDeck = KORRIND_TEST_DECK;

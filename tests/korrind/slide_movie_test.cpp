@@ -1,7 +1,7 @@
 // The slide movie's timeline: frames laid out from the settings, then the movie played back on a
 // small display list to see what each frame shows and what its scripts do.
 #include "platform/korrind/slide_movie.h"
-#include "tests/korrind/swf_reading.h"
+#include "tests/korrind/test_jpegs.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 namespace {
 
 using namespace korrind;
-namespace kt = korrind_test;
+namespace kt = swf_test;
 
 struct Shown {
     std::uint16_t character = 0;

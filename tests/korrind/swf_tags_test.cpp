@@ -1,13 +1,13 @@
 // The record builders of the slide movies, read back field by field.
-#include "tests/korrind/swf_reading.h"
-#include "platform/korrind/swf_tags.h"
+#include "platform/swf/swf_tags.h"
+#include "tests/korrind/test_jpegs.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace korrind;
-namespace kt = korrind_test;
+using namespace murano::swf;
+namespace kt = swf_test;
 
 std::uint16_t u16At(const Bytes& bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));

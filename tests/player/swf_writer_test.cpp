@@ -1,8 +1,8 @@
-// The SWF writer's output read back by a small independent reader of the format.
+// The SWF writer's output read back by the tests' independent reader of the format.
 #include "platform/swf/swf_writer.h"
+#include "tests/support/swf_reading.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,135 +12,19 @@ using namespace murano::swf;
 
 namespace {
 
-// Reads bits most significant first, and little-endian bytes, from a byte vector.
-class Reader {
-public:
-    explicit Reader(Bytes bytes, std::size_t start = 0) : bytes_(std::move(bytes)), byte_(start) {}
-    std::uint32_t ub(int count) {
-        std::uint32_t value = 0;
-        for (int i = 0; i < count; ++i) {
-            const int bit = (bytes_.at(byte_) >> (7 - bit_)) & 1;
-            value = (value << 1) | static_cast<std::uint32_t>(bit);
-            if (++bit_ == 8) {
-                bit_ = 0;
-                ++byte_;
-            }
-        }
-        return value;
-    }
-    std::int32_t sb(int count) {
-        if (count == 0) {
-            return 0;
-        }
-        const std::uint32_t raw = ub(count);
-        const std::uint32_t sign = 1u << (count - 1);
-        return static_cast<std::int32_t>((raw ^ sign)) - static_cast<std::int32_t>(sign);
-    }
-    void align() {
-        if (bit_ != 0) {
-            bit_ = 0;
-            ++byte_;
-        }
-    }
-    std::uint8_t u8() { return bytes_.at(byte_++); }
-    std::uint16_t u16() { return static_cast<std::uint16_t>(u8() | (u8() << 8)); }
-    std::uint32_t u32() { return u16() | (static_cast<std::uint32_t>(u16()) << 16); }
-    Bytes take(std::size_t count) {
-        Bytes out(bytes_.begin() + static_cast<long>(byte_),
-                  bytes_.begin() + static_cast<long>(byte_ + count));
-        byte_ += count;
-        return out;
-    }
-    bool atEnd() const { return byte_ >= bytes_.size(); }
-    std::size_t position() const { return byte_; }
+using swf_test::BitReader;
+using swf_test::MovieFile;
+using swf_test::readMatrix;
+using swf_test::readRect;
 
-private:
-    Bytes bytes_;
-    std::size_t byte_ = 0;
-    int bit_ = 0;
-};
-
-Rect readRect(Reader& in) {
-    const int bits = static_cast<int>(in.ub(5));
-    Rect rect;
-    rect.xMin = in.sb(bits);
-    rect.xMax = in.sb(bits);
-    rect.yMin = in.sb(bits);
-    rect.yMax = in.sb(bits);
-    in.align();
-    return rect;
+MovieFile parse(const Bytes& file) {
+    return swf_test::readMovie(file);
 }
 
-Matrix readMatrix(Reader& in) {
-    Matrix m;
-    const auto fixed = [](std::int32_t v) { return v / 65536.0; };
-    if (in.ub(1)) {
-        const int bits = static_cast<int>(in.ub(5));
-        m.scaleX = fixed(in.sb(bits));
-        m.scaleY = fixed(in.sb(bits));
-    }
-    if (in.ub(1)) {
-        const int bits = static_cast<int>(in.ub(5));
-        m.rotateSkew0 = fixed(in.sb(bits));
-        m.rotateSkew1 = fixed(in.sb(bits));
-    }
-    const int bits = static_cast<int>(in.ub(5));
-    m.translateX = in.sb(bits);
-    m.translateY = in.sb(bits);
-    in.align();
-    return m;
-}
-
-struct Tag {
-    std::uint16_t code;
-    Bytes body;
-};
-
-struct ParsedMovie {
-    char signature[4] = {};
-    int version = 0;
-    std::uint32_t fileLength = 0;
-    std::size_t uncompressedSize = 0;
-    Rect frameSize;
-    double frameRate = 0;
-    int frameCount = 0;
-    std::vector<Tag> tags;
-};
-
-ParsedMovie parse(const Bytes& file) {
-    ParsedMovie movie;
-    std::copy(file.begin(), file.begin() + 3, movie.signature);
-    movie.version = file.at(3);
-    movie.fileLength = Reader(file, 4).u32();
-    Bytes body(file.begin() + 8, file.end());
-    if (movie.signature[0] == 'C') {
-        Bytes plain(movie.fileLength - 8);
-        uLongf size = static_cast<uLongf>(plain.size());
-        EXPECT_EQ(uncompress(plain.data(), &size, body.data(), static_cast<uLong>(body.size())),
-                  Z_OK);
-        plain.resize(size);
-        body = plain;
-    }
-    movie.uncompressedSize = 8 + body.size();
-    Reader in(body);
-    movie.frameSize = readRect(in);
-    movie.frameRate = in.u16() / 256.0;
-    movie.frameCount = in.u16();
-    while (!in.atEnd()) {
-        const std::uint16_t header = in.u16();
-        std::uint32_t length = header & 0x3f;
-        if (length == 0x3f) {
-            length = in.u32();
-        }
-        movie.tags.push_back({static_cast<std::uint16_t>(header >> 6), in.take(length)});
-    }
-    return movie;
-}
-
-std::vector<std::uint16_t> codes(const ParsedMovie& movie) {
+std::vector<std::uint16_t> codes(const MovieFile& movie) {
     std::vector<std::uint16_t> out;
-    for (const Tag& tag : movie.tags) {
-        out.push_back(tag.code);
+    for (const swf_test::Tag& tag : movie.tags) {
+        out.push_back(static_cast<std::uint16_t>(tag.code));
     }
     return out;
 }
@@ -157,10 +41,10 @@ TEST(SwfWriter, MinimalMovieHasHeaderBackgroundOneFrameAndEnd) {
     movie.showFrame();
     const Bytes file = movie.finish();
 
-    const ParsedMovie parsed = parse(file);
+    const MovieFile parsed = parse(file);
     EXPECT_EQ(std::string(parsed.signature, 3), "FWS");
     EXPECT_EQ(parsed.version, 10);
-    EXPECT_EQ(parsed.fileLength, file.size());
+    EXPECT_EQ(parsed.declaredLength, file.size());
     EXPECT_EQ(parsed.frameSize.xMin, 0);
     EXPECT_EQ(parsed.frameSize.xMax, 855 * 20);
     EXPECT_EQ(parsed.frameSize.yMax, 532 * 20);
@@ -178,7 +62,7 @@ TEST(SwfWriter, OldVersionsHaveNoFileAttributesAndEndIsWrittenOnce) {
     movie.showFrame();
     movie.showFrame();
     movie.end();
-    const ParsedMovie parsed = parse(movie.finish());
+    const MovieFile parsed = parse(movie.finish());
     EXPECT_EQ(codes(parsed), (std::vector<std::uint16_t>{1, 1, 0}));
     EXPECT_EQ(parsed.frameCount, 2);
 }
@@ -195,9 +79,9 @@ TEST(SwfWriter, CompressedMovieInflatesToTheSameTagsAndDeclaresPlainLength) {
     };
     const Bytes plain = build(Compression::None);
     const Bytes packed = build(Compression::Zlib);
-    const ParsedMovie parsed = parse(packed);
+    const MovieFile parsed = parse(packed);
     EXPECT_EQ(std::string(parsed.signature, 3), "CWS");
-    EXPECT_EQ(parsed.fileLength, plain.size());
+    EXPECT_EQ(parsed.declaredLength, plain.size());
     EXPECT_EQ(parsed.uncompressedSize, plain.size());
     EXPECT_LT(packed.size(), plain.size());
     EXPECT_EQ(codes(parsed), codes(parse(plain)));
@@ -218,41 +102,41 @@ TEST(SwfWriter, JpegBitmapShapeAndPlacementReadBack) {
     place.scaleY = 2.0;
     movie.placeObject2(1, 8, place);
     movie.showFrame();
-    const ParsedMovie parsed = parse(movie.finish());
+    const MovieFile parsed = parse(movie.finish());
     ASSERT_EQ(codes(parsed), (std::vector<std::uint16_t>{69, 21, 2, 26, 1, 0}));
 
-    Reader bitmap(parsed.tags[1].body);
+    BitReader bitmap(parsed.tags[1].body);
     EXPECT_EQ(bitmap.u16(), 7);
     EXPECT_EQ(bitmap.take(jpeg.size()), jpeg);
 
-    Reader shape(parsed.tags[2].body);
+    BitReader shape(parsed.tags[2].body);
     EXPECT_EQ(shape.u16(), 8);
-    const Rect shapeBounds = readRect(shape);
+    const auto shapeBounds = readRect(shape);
     EXPECT_EQ(shapeBounds.xMax, twips(960));
     EXPECT_EQ(shapeBounds.yMax, twips(720));
     EXPECT_EQ(shape.u8(), 1);    // one fill style
     EXPECT_EQ(shape.u8(), 0x41); // clipped bitmap
     EXPECT_EQ(shape.u16(), 7);
-    const Matrix fill = readMatrix(shape);
+    const auto fill = readMatrix(shape);
     EXPECT_DOUBLE_EQ(fill.scaleX, 40.0); // 960 px in twips over 480 bitmap pixels
     EXPECT_DOUBLE_EQ(fill.scaleY, 40.0);
     EXPECT_EQ(shape.u8(), 0); // no line styles
-    EXPECT_EQ(shape.ub(4), 1u);
-    EXPECT_EQ(shape.ub(4), 0u);
+    EXPECT_EQ(shape.bits(4), 1u);
+    EXPECT_EQ(shape.bits(4), 0u);
     // Move to the corner with fill style 1, then four edges that close the rectangle.
-    EXPECT_EQ(shape.ub(6), 0b000101u);
-    const int moveBits = static_cast<int>(shape.ub(5));
-    EXPECT_EQ(shape.sb(moveBits), 0);
-    EXPECT_EQ(shape.sb(moveBits), 0);
-    EXPECT_EQ(shape.ub(1), 1u);
+    EXPECT_EQ(shape.bits(6), 0b000101u);
+    const int moveBits = static_cast<int>(shape.bits(5));
+    EXPECT_EQ(shape.signedBits(moveBits), 0);
+    EXPECT_EQ(shape.signedBits(moveBits), 0);
+    EXPECT_EQ(shape.bits(1), 1u);
     std::int32_t x = 0;
     std::int32_t y = 0;
     for (int edge = 0; edge < 4; ++edge) {
-        ASSERT_EQ(shape.ub(2), 0b11u);
-        const int bits = static_cast<int>(shape.ub(4)) + 2;
-        ASSERT_EQ(shape.ub(1), 1u);
-        const std::int32_t dx = shape.sb(bits);
-        const std::int32_t dy = shape.sb(bits);
+        ASSERT_EQ(shape.bits(2), 0b11u);
+        const int bits = static_cast<int>(shape.bits(4)) + 2;
+        ASSERT_EQ(shape.bits(1), 1u);
+        const std::int32_t dx = shape.signedBits(bits);
+        const std::int32_t dy = shape.signedBits(bits);
         EXPECT_TRUE(dx == 0 || dy == 0);
         x += dx;
         y += dy;
@@ -263,13 +147,13 @@ TEST(SwfWriter, JpegBitmapShapeAndPlacementReadBack) {
     }
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
-    EXPECT_EQ(shape.ub(6), 0u);
+    EXPECT_EQ(shape.bits(6), 0u);
 
-    Reader placement(parsed.tags[3].body);
+    BitReader placement(parsed.tags[3].body);
     EXPECT_EQ(placement.u8(), 0x06);
     EXPECT_EQ(placement.u16(), 1);
     EXPECT_EQ(placement.u16(), 8);
-    const Matrix placed = readMatrix(placement);
+    const auto placed = readMatrix(placement);
     EXPECT_DOUBLE_EQ(placed.scaleX, 0.5);
     EXPECT_DOUBLE_EQ(placed.scaleY, 2.0);
     EXPECT_EQ(placed.translateX, -200);
@@ -283,9 +167,10 @@ TEST(SwfWriter, SignedFieldsRoundTripAtTheirBitWidths) {
         const int count = std::max(1, BitWriter::bitsForSigned(value));
         bits.unsignedBits(0b101, 3); // misalign on purpose
         bits.signedBits(value, count);
-        Reader in(bits.take());
-        EXPECT_EQ(in.ub(3), 0b101u);
-        EXPECT_EQ(in.sb(count), value) << value;
+        const Bytes written = bits.take();
+        BitReader in(written);
+        EXPECT_EQ(in.bits(3), 0b101u);
+        EXPECT_EQ(in.signedBits(count), value) << value;
         if (count > 1) {
             // The width is the smallest: one bit fewer cannot hold the value.
             const std::int64_t limit = std::int64_t{1} << (count - 2);
@@ -301,17 +186,18 @@ TEST(SwfWriter, SignedFieldsRoundTripAtTheirBitWidths) {
 TEST(SwfWriter, EdgesTooLongForOneRecordAreSplit) {
     BitWriter bits;
     encodeStraightEdge(bits, 80000, -3);
-    Reader in(bits.take());
+    const Bytes written = bits.take();
+    BitReader in(written);
     std::int64_t x = 0;
     std::int64_t y = 0;
     int records = 0;
-    while (in.ub(1) == 1) { // edge records until the padding
-        ASSERT_EQ(in.ub(1), 1u) << "straight";
-        const int count = static_cast<int>(in.ub(4)) + 2;
-        ASSERT_EQ(in.ub(1), 1u) << "general line";
+    while (in.bits(1) == 1) { // edge records until the padding
+        ASSERT_EQ(in.bits(1), 1u) << "straight";
+        const int count = static_cast<int>(in.bits(4)) + 2;
+        ASSERT_EQ(in.bits(1), 1u) << "general line";
         EXPECT_LE(count, 17);
-        x += in.sb(count);
-        y += in.sb(count);
+        x += in.signedBits(count);
+        y += in.signedBits(count);
         ++records;
     }
     EXPECT_EQ(records, 2);
@@ -323,8 +209,8 @@ TEST(SwfWriter, TemplateMovieOnDiskIsAGenuineOneFrameMovie) {
     std::ifstream in(MURANO_BIN_DIR "/flash/main.swf", std::ios::binary);
     ASSERT_TRUE(in.good());
     const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const ParsedMovie parsed = parse(file);
-    EXPECT_EQ(parsed.fileLength, file.size());
+    const MovieFile parsed = parse(file);
+    EXPECT_EQ(parsed.declaredLength, file.size());
     EXPECT_EQ(parsed.frameCount, 1);
     EXPECT_GT(parsed.frameSize.xMax, 0);
     const auto tagCodes = codes(parsed);

@@ -1,5 +1,7 @@
 #include "tests/support/process.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -8,7 +10,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <ftw.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
@@ -36,19 +37,6 @@ std::vector<std::string> mergedEnvironment(const std::map<std::string, std::stri
     return merged;
 }
 
-std::vector<char*> pointersTo(std::vector<std::string>& words) {
-    std::vector<char*> pointers;
-    for (std::string& word : words) {
-        pointers.push_back(word.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    return ::remove(path);
-}
-
 } // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -66,8 +54,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> words = arguments;
     std::vector<std::string> env = mergedEnvironment(environment);
-    std::vector<char*> argv = pointersTo(words);
-    std::vector<char*> envp = pointersTo(env);
+    std::vector<char*> argv = posix::argumentVector(words);
+    std::vector<char*> envp = posix::argumentVector(env);
 
     ProcessResult result;
     pid_t child = 0;
@@ -97,7 +85,7 @@ TemporaryFolder::TemporaryFolder() {
 }
 
 TemporaryFolder::~TemporaryFolder() {
-    ::nftw(path_.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    posix::removeTree(path_);
 }
 
 std::string readFile(const std::string& path) {
@@ -112,18 +100,7 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 std::vector<std::string> folderEntries(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return posix::folderEntries(path);
 }
 
 RunningProcess::RunningProcess(const std::string& program,
@@ -141,8 +118,8 @@ RunningProcess::RunningProcess(const std::string& program,
     posix_spawn_file_actions_addclose(&actions, fds[1]);
     std::vector<std::string> words = arguments;
     std::vector<std::string> env = mergedEnvironment(environment);
-    std::vector<char*> argv = pointersTo(words);
-    std::vector<char*> envp = pointersTo(env);
+    std::vector<char*> argv = posix::argumentVector(words);
+    std::vector<char*> envp = posix::argumentVector(env);
     pid_t child = 0;
     if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         pid_ = child;
@@ -203,25 +180,44 @@ int RunningProcess::wait(int timeoutMs) {
     return -2;
 }
 
+namespace {
+
+// The fields of /proc/<pid>/stat after the command name: state, parent, process group.
+struct ProcessStat {
+    char state = 0;
+    int parent = -1;
+    int group = -1;
+};
+
+bool readProcessStat(const std::string& pid, ProcessStat& fields) {
+    const std::string stat = readFile("/proc/" + pid + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return close != std::string::npos &&
+           std::sscanf(stat.c_str() + close + 1, " %c %d %d", &fields.state, &fields.parent,
+                       &fields.group) == 3;
+}
+
+std::vector<std::string> processIds() {
+    std::vector<std::string> ids;
+    for (const std::string& name : folderEntries("/proc")) {
+        if (name.find_first_not_of("0123456789") == std::string::npos) {
+            ids.push_back(name);
+        }
+    }
+    return ids;
+}
+
+} // namespace
+
 std::vector<int> descendantsOf(int pid) {
     std::vector<int> found;
     std::vector<int> parents{pid};
     while (!parents.empty()) {
         const int parent = parents.back();
         parents.pop_back();
-        for (const std::string& name : folderEntries("/proc")) {
-            if (name.find_first_not_of("0123456789") != std::string::npos) {
-                continue;
-            }
-            const std::string stat = readFile("/proc/" + name + "/stat");
-            const std::size_t close = stat.rfind(')');
-            if (close == std::string::npos) {
-                continue;
-            }
-            int ppid = 0;
-            char state = 0;
-            if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 &&
-                ppid == parent) {
+        for (const std::string& name : processIds()) {
+            ProcessStat fields;
+            if (readProcessStat(name, fields) && fields.parent == parent) {
                 found.push_back(std::stoi(name));
                 parents.push_back(std::stoi(name));
             }
@@ -231,8 +227,22 @@ std::vector<int> descendantsOf(int pid) {
 }
 
 bool processAlive(int pid) {
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
+    ProcessStat fields;
     // A zombie has ended; only its parent has not reaped it yet.
-    return close != std::string::npos && stat.size() > close + 2 && stat[close + 2] != 'Z';
+    return readProcessStat(std::to_string(pid), fields) && fields.state != 'Z';
+}
+
+int processGroupOf(int pid) {
+    ProcessStat fields;
+    return readProcessStat(std::to_string(pid), fields) ? fields.group : -1;
+}
+
+bool groupAlive(int group) {
+    for (const std::string& name : processIds()) {
+        ProcessStat fields;
+        if (readProcessStat(name, fields) && fields.group == group && fields.state != 'Z') {
+            return true;
+        }
+    }
+    return false;
 }

@@ -44,6 +44,10 @@ private:
 // The ids of every process below `pid` (children, grandchildren, ...), read from /proc.
 std::vector<int> descendantsOf(int pid);
 bool processAlive(int pid);
+// The process group of a process, or -1 when there is no such process.
+int processGroupOf(int pid);
+// Whether a process group has a live member (zombies do not count).
+bool groupAlive(int group);
 
 // A fresh, empty folder under the system's temporary folder, removed with everything in it when
 // the object goes away.

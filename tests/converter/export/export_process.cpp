@@ -1,5 +1,6 @@
 #include "tests/converter/export/export_process.h"
 
+#include "platform/posix/posix_files.h"
 #include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +41,6 @@ std::vector<std::string> environmentFor(const std::string& sandbox,
     return variables;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& words) {
-    std::vector<char*> result;
-    for (std::string& word : words) {
-        result.push_back(word.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
 } // namespace
 
 LantrelRun runLantrel(const std::vector<std::string>& arguments, const std::string& sandbox,
@@ -60,8 +52,8 @@ LantrelRun runLantrel(const std::vector<std::string>& arguments, const std::stri
     std::vector<std::string> words = {MURANO_BIN_DIR "/lantrel"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<std::string> environment = environmentFor(sandbox, environmentOverrides);
-    std::vector<char*> argv = pointers(words);
-    std::vector<char*> envp = pointers(environment);
+    std::vector<char*> argv = posix::argumentVector(words);
+    std::vector<char*> envp = posix::argumentVector(environment);
 
     const pid_t child = ::fork();
     if (child == 0) {
@@ -137,11 +129,6 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool isFolderPath(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string commandOutput(const std::string& command) {

@@ -31,8 +31,5 @@ std::string deckPath(const std::string& name);
 // Names in a folder (without . and ..), sorted.
 std::vector<std::string> folderEntries(const std::string& folder);
 
-// Whether a path is an existing folder.
-bool isFolderPath(const std::string& path);
-
 // What a shell command writes on its standard output.
 std::string commandOutput(const std::string& command);

@@ -1,8 +1,9 @@
 // The real lantrel on real generated presentations: every save format, the resize rules, the
 // loading watchdog, bad input, and the office processes it starts and ends.
-#include "tests/converter/export/export_process.h"
-#include "platform/office/office_process.h"
 #include "converter/paths.h"
+#include "platform/office/office_process.h"
+#include "platform/posix/posix_files.h"
+#include "tests/converter/export/export_process.h"
 #include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
@@ -208,7 +209,7 @@ TEST_F(LantrelExport, RtfIsOneFileWithTheOutlineInSlideOrder) {
         EXPECT_NE(rtf.find("Point " + std::to_string(slide) + " in ", found), std::string::npos);
         at = found;
     }
-    EXPECT_FALSE(isFolderPath(out("Outline \xC3\xBC")));
+    EXPECT_FALSE(posix::isFolder(out("Outline \xC3\xBC")));
 }
 
 TEST_F(LantrelExport, HtmlPageWithItsImagesInAFolderBeside) {
@@ -252,7 +253,7 @@ TEST_F(LantrelExport, MhtmlIsOneSelfContainedFile) {
                   std::string::npos)
             << image;
     }
-    EXPECT_FALSE(isFolderPath(out("deck_files")));
+    EXPECT_FALSE(posix::isFolder(out("deck_files")));
 }
 
 TEST_F(LantrelExport, PdfHonoursMetadataPasswordsAndRestrictions) {
@@ -325,7 +326,7 @@ TEST_F(LantrelExport, LoadingSlowerThanTheTimeoutEndsTheProcess) {
     expectWatchdogLines(result, deckPath("huge.pptx"));
     EXPECT_GE(elapsed, std::chrono::seconds(1));
     EXPECT_LT(elapsed, std::chrono::seconds(30));
-    EXPECT_FALSE(isFolderPath(out("deck")));
+    EXPECT_FALSE(posix::isFolder(out("deck")));
 }
 
 TEST_F(LantrelExport, AnOfficeSuiteThatNeverAnswersIsEndedByTheWatchdog) {

@@ -29,21 +29,6 @@ TEST(SlideFileOrder, InsertsNumericallyAndKeepsListingOrderForEqualKeys) {
     EXPECT_EQ(files, expected);
 }
 
-TEST(SlideFileOrder, ListsOnlyTheFilesOfAFolderInSlideOrder) {
-    const std::string folder = makeScratchFolder();
-    for (int slide : {3, 12, 1, 2, 10}) {
-        std::ofstream(folder + "/Slide" + std::to_string(slide) + ".PNG") << "x";
-    }
-    ::mkdir((folder + "/Slide5.PNG.d").c_str(), 0755);
-    const std::vector<std::string> expected = {folder + "/Slide1.PNG", folder + "/Slide2.PNG",
-                                               folder + "/Slide3.PNG", folder + "/Slide10.PNG",
-                                               folder + "/Slide12.PNG"};
-    EXPECT_EQ(listInSlideOrder(folder), expected);
-    EXPECT_EQ(listInSlideOrder(folder + "/"), expected);
-    EXPECT_TRUE(listInSlideOrder(folder + "/missing").empty());
-    removeScratchFolder(folder);
-}
-
 TEST(ResizeRule, OnlyRasterFormatsAtAPositiveSizeOtherThanTheDefault) {
     for (int format : {kGif, kJpg, kPng, kBmp, kTiff}) {
         EXPECT_TRUE(shouldResize(format, 800, 540)) << format;

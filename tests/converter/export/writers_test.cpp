@@ -1,8 +1,9 @@
 #include "converter/options.h"
 #include "converter/outline_rtf.h"
 #include "converter/pdf_settings.h"
-#include "tests/converter/export/test_images.h"
 #include "converter/web_pages.h"
+#include "platform/posix/posix_files.h"
+#include "tests/converter/export/test_images.h"
 
 #include <gtest/gtest.h>
 
@@ -186,9 +187,9 @@ TEST_F(WebPages, MhtmlIsAPageOfAllSlideImagesWithTheImagesAsParts) {
 }
 
 TEST(WebPageNames, UrlEncodingKeepsOnlyUnreservedCharacters) {
-    EXPECT_EQ(urlEncoded("a b_c-d.e~f"), "a%20b_c-d.e~f");
-    EXPECT_EQ(urlEncoded("x/y?#%"), "x%2Fy%3F%23%25");
-    EXPECT_EQ(urlEncoded("\xC3\xA9"), "%C3%A9");
+    EXPECT_EQ(posix::percentEncoded("a b_c-d.e~f"), "a%20b_c-d.e~f");
+    EXPECT_EQ(posix::percentEncoded("x/y?#%"), "x%2Fy%3F%23%25");
+    EXPECT_EQ(posix::percentEncoded("\xC3\xA9"), "%C3%A9");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// The SWF records the slide movies need beyond the basic writer: frame scripts (stop, play, go to a
-// frame, wait for loading, a toggle variable), placement with colour transforms and names, removal,
-// shapes of solid-filled polygons, buttons with actions and small sprites. Each builder returns a
-// tag body for Movie::addTag, so that it can be read back and checked on its own.
+// The SWF records of animated movies, beyond the basic ones of swf_writer.h: frame scripts (stop,
+// play, go to a frame, wait for loading, a toggle variable), placement with colour transforms and
+// names, removal, shapes of solid-filled polygons, buttons with actions and small sprites. Each
+// builder returns a tag body for Movie::addTag, so that it can be read back and checked on its own.
 #pragma once
 
 #include "platform/swf/swf_writer.h"
@@ -11,13 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace korrind {
-
-using murano::swf::Bytes;
-using murano::swf::encodeTag; // whole tag records, as sprites hold their own tag streams
-using murano::swf::Matrix;
-using murano::swf::Rect;
-using murano::swf::TagCode;
+namespace murano::swf {
 
 // Tag codes the basic writer does not name.
 namespace tags {
@@ -151,4 +145,4 @@ Bytes defineSpriteBody(std::uint16_t spriteId, const std::vector<Bytes>& frames)
 // A rectangle as the four corners of a clockwise polygon.
 std::vector<Point> rectanglePoints(const Rect& rect);
 
-} // namespace korrind
+} // namespace murano::swf

@@ -1,13 +1,10 @@
-#include "platform/korrind/swf_tags.h"
+#include "platform/swf/swf_tags.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace korrind {
-
-using murano::swf::BitWriter;
-using murano::swf::ByteWriter;
+namespace murano::swf {
 
 namespace {
 
@@ -58,17 +55,6 @@ Rect boundsOf(const std::vector<FilledPolygon>& polygons) {
         }
     }
     return any ? bounds : Rect{};
-}
-
-void moveTo(BitWriter& bits, const Point& point, int fillBits, std::uint32_t fillStyle) {
-    bits.unsignedBits(0, 1);       // style change record
-    bits.unsignedBits(0b00101, 5); // new styles, line style, fill 1, fill 0, move to
-    const int moveBits =
-        std::max(BitWriter::bitsForSigned(point.x), BitWriter::bitsForSigned(point.y));
-    bits.unsignedBits(static_cast<std::uint32_t>(moveBits), 5);
-    bits.signedBits(point.x, moveBits);
-    bits.signedBits(point.y, moveBits);
-    bits.unsignedBits(fillStyle, fillBits);
 }
 
 } // namespace
@@ -277,7 +263,8 @@ Bytes defineShape3Body(std::uint16_t shapeId, const std::vector<FilledPolygon>& 
         if (points.size() < 3) {
             continue;
         }
-        moveTo(shape, points.front(), fillBits, static_cast<std::uint32_t>(i + 1));
+        encodeStyleChangeMove(shape, points.front().x, points.front().y,
+                              static_cast<std::uint32_t>(i + 1), fillBits);
         for (std::size_t p = 0; p < points.size(); ++p) {
             const Point& from = points[p];
             const Point& to = points[(p + 1) % points.size()];
@@ -342,4 +329,4 @@ std::vector<Point> rectanglePoints(const Rect& rect) {
             {rect.xMin, rect.yMax}};
 }
 
-} // namespace korrind
+} // namespace murano::swf

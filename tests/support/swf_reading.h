@@ -1,11 +1,12 @@
-// Reads back what the movie builders write: bit fields, tag streams and compressed movie files.
+// An independent reader of SWF files for the tests: bit fields, tag streams, compressed movies and
+// the records the writers produce.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace korrind_test {
+namespace swf_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -20,6 +21,8 @@ public:
     std::uint8_t u8();
     std::uint16_t u16();
     std::uint32_t u32();
+    // The next `count` whole bytes (fewer at the end).
+    Bytes take(std::size_t count);
     std::string cString();
     std::size_t position() const { return byte_; }
     bool atEnd() const { return byte_ >= bytes_.size(); }
@@ -38,10 +41,15 @@ struct Tag {
 // Splits a tag stream (as a movie or a sprite holds it) up to and including the End tag.
 std::vector<Tag> readTags(const Bytes& stream, std::size_t start = 0);
 
+struct Rect {
+    std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+};
 struct MovieFile {
     char signature[4] = {};
     int version = 0;
     std::uint32_t declaredLength = 0;
+    std::size_t uncompressedSize = 0; // the header and everything after it, inflated
+    Rect frameSize;
     std::int32_t widthTwips = 0;
     std::int32_t heightTwips = 0;
     double frameRate = 0;
@@ -53,13 +61,11 @@ struct MovieFile {
 // Inflates a "CWS" movie (or takes an "FWS" one as it is) and splits it into its tags.
 MovieFile readMovie(const Bytes& file);
 
-struct Rect {
-    std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
-};
 Rect readRect(BitReader& reader);
 
 struct Matrix {
     double scaleX = 1, scaleY = 1;
+    double rotateSkew0 = 0, rotateSkew1 = 0;
     std::int32_t translateX = 0, translateY = 0;
 };
 Matrix readMatrix(BitReader& reader);
@@ -79,10 +85,4 @@ struct Action {
 // Splits an action list up to (not including) the end flag.
 std::vector<Action> readActions(const Bytes& bytes, std::size_t start = 0);
 
-// A minimal JPEG file of the given size: only the markers up to the frame header.
-Bytes fakeJpeg(int width, int height);
-
-// A real JPEG file of a colour gradient, progressive (as the office suite writes them) or not.
-Bytes gradientJpeg(int width, int height, bool progressive);
-
-} // namespace korrind_test
+} // namespace swf_test

@@ -1,15 +1,14 @@
-#include "tests/korrind/swf_reading.h"
+#include "tests/support/swf_reading.h"
 
 #include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
-
+#include <algorithm>
 #include <cstring>
 
-namespace korrind_test {
+namespace swf_test {
 
 std::uint32_t BitReader::bits(int count) {
     std::uint32_t value = 0;
@@ -53,6 +52,15 @@ std::uint16_t BitReader::u16() {
 std::uint32_t BitReader::u32() {
     const std::uint32_t low = u16();
     return low | (static_cast<std::uint32_t>(u16()) << 16);
+}
+
+Bytes BitReader::take(std::size_t count) {
+    align();
+    const std::size_t end = std::min(byte_ + count, bytes_.size());
+    Bytes taken(bytes_.begin() + static_cast<std::ptrdiff_t>(byte_),
+                bytes_.begin() + static_cast<std::ptrdiff_t>(end));
+    byte_ = end;
+    return taken;
 }
 
 std::string BitReader::cString() {
@@ -117,9 +125,10 @@ MovieFile readMovie(const Bytes& file) {
         rest.assign(file.begin() + 8, file.end());
     }
     BitReader reader(rest);
-    const Rect frame = readRect(reader);
-    movie.widthTwips = frame.xMax - frame.xMin;
-    movie.heightTwips = frame.yMax - frame.yMin;
+    movie.frameSize = readRect(reader);
+    movie.widthTwips = movie.frameSize.xMax - movie.frameSize.xMin;
+    movie.heightTwips = movie.frameSize.yMax - movie.frameSize.yMin;
+    movie.uncompressedSize = 8 + rest.size();
     movie.frameRate = reader.u16() / 256.0;
     movie.frameCount = reader.u16();
     movie.tags = readTags(rest, reader.position());
@@ -147,8 +156,8 @@ Matrix readMatrix(BitReader& reader) {
     }
     if (reader.bits(1)) {
         const int count = static_cast<int>(reader.bits(5));
-        reader.signedBits(count);
-        reader.signedBits(count);
+        matrix.rotateSkew0 = reader.signedBits(count) / 65536.0;
+        matrix.rotateSkew1 = reader.signedBits(count) / 65536.0;
     }
     const int count = static_cast<int>(reader.bits(5));
     matrix.translateX = reader.signedBits(count);
@@ -193,66 +202,4 @@ std::vector<Action> readActions(const Bytes& bytes, std::size_t start) {
     return actions;
 }
 
-Bytes fakeJpeg(int width, int height) {
-    return {0xff,
-            0xd8, // start of image
-            0xff,
-            0xe0,
-            0x00,
-            0x04,
-            0x4a,
-            0x46, // an application segment
-            0xff,
-            0xc0,
-            0x00,
-            0x0b,
-            0x08, // baseline frame header
-            static_cast<std::uint8_t>(height >> 8),
-            static_cast<std::uint8_t>(height & 0xff),
-            static_cast<std::uint8_t>(width >> 8),
-            static_cast<std::uint8_t>(width & 0xff),
-            0x01,
-            0x01,
-            0x11,
-            0x00,
-            0xff,
-            0xd9};
-}
-
-Bytes gradientJpeg(int width, int height, bool progressive) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* output = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &output, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 85, TRUE);
-    if (progressive) {
-        jpeg_simple_progression(&info);
-    }
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-    while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < width; ++x) {
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(x * 255 / width);
-            row[static_cast<std::size_t>(x) * 3 + 1] =
-                static_cast<unsigned char>(info.next_scanline * 255 / info.image_height);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>((x * 7) % 256);
-        }
-        JSAMPROW rows[] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes bytes(output, output + size);
-    std::free(output);
-    return bytes;
-}
-
-} // namespace korrind_test
+} // namespace swf_test

@@ -1,15 +1,12 @@
 // The main window: a frameless, rounded window with the home page of commands and the settings
 // page of the wall's look, the live preview of the wall below them, and the title-bar buttons. It
-// owns every dialog of the program, the work folder and the gallery index, and turns every change
-// of look into the index and the preview through Apply.
+// wires the pieces together: the wall (WallProject) that the settings page and the dialogs edit,
+// the dialog host that opens and closes every dialog, and the preview that plays the work folder.
 #pragma once
 
-#include "wall/gallery_index.h"
-#include "wall/wall_parts.h"
+#include "app/frameless_window.h"
+#include "wall/wall_project.h"
 
-#include <QColor>
-#include <QMainWindow>
-#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -23,27 +20,25 @@ class Buttons;
 class DialogHost;
 class FramelessDialog;
 class Import;
+class MymessgeBox;
+class PageSlider;
 class PreviewControl;
 class Publish;
-class QAction;
-class QLineEdit;
 class QMenuBar;
 class QTimer;
 class QToolButton;
+class SettingPage;
 class Template;
 class myLabel;
 class upLoad;
 struct ImportedSlides;
 
-class Home : public QMainWindow {
+class Home : public FramelessWindow {
     Q_OBJECT
 
 public:
     explicit Home(QWidget* parent = nullptr);
     ~Home() override;
-
-    // Starts the fade-in; the caller sets the opacity to 0 and shows the window first.
-    void fadeIn();
 
     static constexpr int kWidth = 868;
     static constexpr int kHeight = 661;
@@ -52,14 +47,17 @@ public:
     static constexpr int kFrame = 10;
 
     // The pages: 0 home, 1 settings.
-    int currentPage() const { return page_; }
+    int currentPage() const;
     bool isPreviewFullScreen() const { return previewFullScreen_; }
     bool isMaximised() const { return maximised_; }
     // The background mode of the settings panel: 0 image, 1 pure colour, 2 gradient.
-    int backgroundMode() const { return backgroundMode_; }
+    int backgroundMode() const;
     // The preview control, or null while none exists.
     PreviewControl* preview() const { return preview_; }
-    QMenuBar* modeMenu() const { return modeMenu_; }
+    QMenuBar* modeMenu() const;
+    SettingPage* settingPage() const;
+    // The wall this window shows and edits.
+    WallProject& project() { return project_; }
     // The work folder this window plays, ending in "/".
     QString workFolderPath() const { return flashPath_; }
 
@@ -76,12 +74,19 @@ public:
     static QString normalStyle();
     static QString blinkStyle();
 
-public slots:
-    void on_toolButton_about_clicked();
+    // The settings page's pickers, under the window's names for them. Plain members: the page's
+    // own form connects its buttons to the page.
     void on_toolButton_file_clicked();
     void on_toolButton_color_clicked();
     void on_toolButton_startColor_clicked();
     void on_toolButton_endColor_clicked();
+    void on_browseLogo_click();
+    void imageAction();
+    void pureAction();
+    void gradientAction();
+
+public slots:
+    void on_toolButton_about_clicked();
     void on_close_click();
     void on_mini_click();
     void on_max_click();
@@ -97,12 +102,8 @@ public slots:
     void on_save_click();
     void on_open_click();
     void on_apply_click();
-    void on_browseLogo_click();
     void getCurrentTemplate(QString currentTemplate);
     void setImage(const ImportedSlides& slides);
-    void imageAction();
-    void pureAction();
-    void gradientAction();
     void opacityShowSlot();
     void pageShowSlot();
     void flashCallSLOT(QString callMessge);
@@ -116,41 +117,25 @@ public slots:
     void aboutCloseSlot();
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool canResize() const override { return !maximised_ && !previewFullScreen_; }
+    void edgeMoved() override { relayout(); }
 
 private:
     // Construction steps.
     void initLabel();
     void initStyle();
     void initDialogs();
-    void dialogOpened(FramelessDialog* dialog);
-    void dialogClosing(FramelessDialog* dialog);
-    void initModeMenu();
     void initSetting();
     void initFlash();
+    void dialogOpened(FramelessDialog* dialog);
+    void dialogClosing(FramelessDialog* dialog);
 
-    // The work folder's files.
+    void reportProblems(const QStringList& problems);
     void repairWork();
-    QString indexPath() const;
     void setFullScreenButton(bool shown);
-
-    // The user settings file (home_settings.cpp): restored into the form at start-up, saved
-    // from it at every Apply.
-    void restoreSettings();
-    void saveSettings() const;
-    void showSwatch(QLineEdit* swatch, const QColor& colour);
-    // The look of the wall (home_look.cpp): the background and logo copies, the start tag, the
-    // index and its script twin.
-    void applyLook();
-
-    // Background mode and colours.
-    void setBackgroundMode(int mode);
-    bool pickColour(QColor& colour, QLineEdit* swatch);
 
     // The preview.
     bool loadPreview();
@@ -158,16 +143,14 @@ private:
     void reloadPreview();
     QRect previewRect() const;
 
-    // Pages, dialogs, layout.
+    // Pages and layout.
     void switchPage(int page);
-    void selectButton(QToolButton* button, bool selected);
     void relayout();
     void toggleMaximised();
-    void centreOnScreen();
-    bool resizeByEdge(const QPoint& globalPos);
 
     std::unique_ptr<Ui::Home> ui_;
 
+    PageSlider* pages_ = nullptr;
     DialogHost* dialogs_ = nullptr;
     About* about_ = nullptr;
     Import* import_ = nullptr;
@@ -177,53 +160,22 @@ private:
     Template* template_ = nullptr;
     upLoad* upload_ = nullptr;
 
+    MymessgeBox* messageBox_ = nullptr;
     myLabel* close_ = nullptr;
     myLabel* max_ = nullptr;
     myLabel* mini_ = nullptr;
     myLabel* info_ = nullptr;
-    myLabel* browseLogo_ = nullptr;
-    QMenuBar* modeMenu_ = nullptr;
-    QAction* imageEntry_ = nullptr;
-    QAction* pureEntry_ = nullptr;
-    QAction* gradientEntry_ = nullptr;
 
-    QTimer* opacityTimer_ = nullptr;
-    QTimer* pageTimer_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
-    double opacity_ = 0.0;
-
-    // Edge resizing: which edge is held, and where the pointer was pressed inside the window.
-    enum class Edge { None, Left, Right, Top, Bottom };
-    Edge edge_ = Edge::None;
-    QPoint edgePress_;
 
     bool maximised_ = false;
     bool previewFullScreen_ = false;
     bool blinkPhase_ = false;
-    int page_ = 0;
-    int homeWidth_ = 0;
-    int settingWidth_ = 0;
-    int homeFullWidth_ = 0;
-    int settingFullWidth_ = 0;
 
-    int backgroundMode_ = 1;
-    QColor pureColour_ = Qt::black;
-    QColor startColour_;
-    QColor endColour_;
-    BookDetails book_;
-    HiddenButtons hiddenButtons_;
-
-    QString lastLogoFolder_;
-    QString lastBackgroundFolder_ = QStringLiteral("../");
     QString lastOpenFolder_ = QStringLiteral("../");
-    QString lastLogoFile_;
-    QString lastBackgroundFile_;
     QString lastProjectFile_ = QStringLiteral("../");
-    QString appPath_;
-    QString tempPath_;
     QString flashPath_;
-    QString imagePath_;
 
-    GalleryIndex index_;
+    WallProject project_;
     PreviewControl* preview_ = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "app/mymessgebox.h"
 
 #include "app/mylabel.h"
-#include "ui_mymessgebox.h"
 #include "app/window_chrome.h"
+#include "ui_mymessgebox.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,8 +1,10 @@
 #include "app/preview_control.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPalette>
 #include <QVBoxLayout>
 #include <QWebChannel>
@@ -112,4 +114,36 @@ void PreviewControl::loadMovie(const QString& moviePath) {
     }
     pageUrl_ = page;
     view_->load(page);
+}
+
+namespace {
+
+// Where a user whose system lacks the browser engine learns how to install it.
+const char* const kEngineHelpUrl = "https://packages.debian.org/search?keywords=qt6-webengine";
+
+} // namespace
+
+bool PreviewControl::playOrAsk(const QString& moviePath) {
+    for (;;) {
+        if (setControl()) {
+            loadMovie(moviePath);
+            return true;
+        }
+        QMessageBox question(QMessageBox::Critical, tr("Quorvex Murano"),
+                             tr("Your system hasn't the wall player engine installed."),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Retry);
+        question.setInformativeText(tr("Do you want to download and install the wall player "
+                                       "engine now?"));
+        question.setDefaultButton(QMessageBox::Yes);
+        switch (question.exec()) {
+        case QMessageBox::Yes:
+            QDesktopServices::openUrl(QUrl(QString::fromLatin1(kEngineHelpUrl)));
+            break;
+        case QMessageBox::Retry:
+            break;
+        default:
+            return false;
+        }
+        clear();
+    }
 }

@@ -44,6 +44,10 @@ public:
 
     // Plays the wall of the movie's folder: <folder>/main.swf plays <folder>/index.html.
     void loadMovie(const QString& moviePath);
+    // Creates the engine view and plays the movie. Without an engine it asks the user whether to
+    // open the engine's help page (Yes), try again (Retry) or go on without a preview (No, which
+    // returns false).
+    bool playOrAsk(const QString& moviePath);
     // The page the control shows, empty before a movie is loaded.
     QUrl pageUrl() const { return pageUrl_; }
     QWebEngineView* view() const { return view_; }

@@ -1,14 +1,16 @@
 #include "app/window_chrome.h"
 
-#include "wall/locations.h"
 #include "app/mylabel.h"
+#include "wall/locations.h"
 
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -48,6 +50,13 @@ void makeFrameless(QWidget* window, bool modal) {
     window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     window->setAttribute(Qt::WA_ShowModal, modal);
+}
+
+void allowLongText(QWidget* window) {
+    const QList<QLineEdit*> fields = window->findChildren<QLineEdit*>();
+    for (QLineEdit* field : fields) {
+        field->setMaxLength(std::numeric_limits<int>::max());
+    }
 }
 
 QString skinPath(const QString& name) {

@@ -26,6 +26,10 @@ void applyRoundedMask(QWidget* window, int radius);
 // get Qt::WA_ShowModal, which makes them application-modal whenever they are shown.
 void makeFrameless(QWidget* window, bool modal = true);
 
+// Lets every line edit of a window hold text of any length: a value carried from the settings file
+// must come back as long as it was written, not cut at the fields' usual 32,767 characters.
+void allowLongText(QWidget* window);
+
 // The path of a skin picture: the skin folder + name.
 QString skinPath(const QString& name);
 

@@ -2,6 +2,7 @@
 
 #include "app/dialog_look.h"
 #include "app/mylabel.h"
+#include "app/window_chrome.h"
 #include "ui_bookinfo.h"
 
 #include <QDebug>
@@ -9,6 +10,7 @@
 BookInfo::BookInfo(QWidget* parent)
     : FramelessDialog(Motion::Roll, kRollPeriodMs, parent), ui_(std::make_unique<Ui::BookInfo>()) {
     ui_->setupUi(this);
+    chrome::allowLongText(this);
     dressDialog(this, ui_->label_bg, ui_->label_icon, ui_->label_11, QStringLiteral("Aboutbg.png"));
     setUpFrame({kRadius, ui_->label_bg, QRect(370, 0, 25, 25)});
     myLabel* ok = addButton(QStringLiteral("OK.png"), QRect(243, 270, 60, 25), tr("OK"));

@@ -1,7 +1,7 @@
 #include "import/image_intake.h"
 
-#include "wall/folders.h"
 #include "import/page_range.h"
+#include "wall/folders.h"
 
 #include <QColor>
 #include <QDebug>

@@ -15,8 +15,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QThread>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -46,26 +44,18 @@ Import::Import(QWidget* parent)
     ui->label->setEnabled(false);
     buildChrome();
 
-    connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            [this](int code, QProcess::ExitStatus) { pptToImageFinished(code); });
-    connect(&converter_, &QProcess::readyReadStandardOutput, this, &Import::readProcess);
-    connect(&converter_, &QProcess::errorOccurred, this, &Import::onProcessError);
+    connect(&job_, &ImportJob::progress, this, &Import::showProgress);
+    connect(&job_, &ImportJob::intakeProgress, this, &Import::showIntakeProgress);
+    connect(&job_, &ImportJob::failed, this, &Import::showFailure);
+    connect(&job_, &ImportJob::finished, this, &Import::takeSlides);
+    connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
 
     barWidth_ = ui->label_ratBar->width();
     applicationFolder_ = applicationFolder();
     buildMessageBox();
 }
 
-Import::~Import() {
-    if (converter_.state() != QProcess::NotRunning) {
-        converter_.disconnect(this);
-        converter_.kill();
-        converter_.waitForFinished(3000);
-    }
-    if (intake_) {
-        intake_->wait();
-    }
-}
+Import::~Import() = default;
 
 void Import::buildChrome() {
     ui->label_bg->setPixmap(QPixmap(chrome::skinPath("Aboutbg.png")));
@@ -108,10 +98,6 @@ void Import::setFlashPath(const QString& homeFile) {
 
 bool Import::isAllPages() const {
     return ui->radioButton_allPages->isChecked();
-}
-
-bool Import::isBusy() const {
-    return converter_.state() != QProcess::NotRunning || intake_;
 }
 
 void Import::setCustomMode(bool custom) {
@@ -185,9 +171,7 @@ void Import::on_import_click() {
         return;
     }
     rangeError_ = false;
-    cancelled_ = false;
-    resultRead_ = false;
-    imageCount_ = 0;
+    slides_ = ImportedSlides();
     importButton_->setActive(true);
 
     const QString converterPath = applicationFolder_ + QStringLiteral("lantrel.dll");
@@ -208,13 +192,9 @@ void Import::on_import_click() {
     ui->label_ratInfo->setText(QStringLiteral("processing, please wait..."));
     ui->label_ratInfo->show();
 
-    // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(workFolder_ + QStringLiteral(".laq"));
-    reader_ = ConverterOutputReader();
-    const QStringList arguments = converterArguments(ui->lineEdit_srcFile->text(), workFolder_);
-    qDebug() << "cmd" << converterPath << arguments;
-    converter_.start(converterPath, arguments, QIODevice::ReadWrite);
     importButton_->setActive(false);
+    job_.start({converterPath, ui->lineEdit_srcFile->text(), workFolder_, isAllPages(),
+                isAllPages() ? QStringList() : chooesPage_});
     rememberInputs();
 }
 
@@ -225,87 +205,30 @@ void Import::rememberInputs() {
     values.save(homeFile_);
 }
 
-void Import::readProcess() {
-    applyReading(reader_.read(converter_.readAllStandardOutput()));
-}
-
-void Import::applyReading(const ConverterOutputReader::Reading& reading) {
-    if (cancelled_) {
-        return; // what a cancelled or failed run still prints changes nothing
-    }
-    if (reading.percent) {
-        showProgress(*reading.percent);
-    }
-    if (reading.imageCount) {
-        resultRead_ = true;
-        imageCount_ = *reading.imageCount;
-        if (imageCount_ < 1) {
-            cancelled_ = true;
-            QMessageBox::critical(this, windowTitle(), QString::fromLatin1(kConversionFailed));
-        }
-    }
-}
-
 void Import::showProgress(double percent) {
     ui->label_ratBar->resize(progressWidth(percent, barWidth_), 10);
     ui->label_ratInfo->setText(progressCaption(percent));
 }
 
-void Import::pptToImageFinished(int code) {
-    qDebug() << "pptToImageFinished" << code;
-    applyReading(reader_.finish());
-    if (!cancelled_ && !resultRead_) {
-        // The converter ended without a result line (killed, crashed): the wall stays as it is.
-        cancelled_ = true;
-        QMessageBox::critical(this, windowTitle(), QString::fromLatin1(kConversionFailed));
-    }
-    if (cancelled_) {
-        resetRunState();
-        return;
-    }
-    firstIndex_ = 0;
-    lastIndex_ = imageCount_;
-    startIntake();
-}
-
-void Import::startIntake() {
-    IntakeRequest request;
-    request.workFolder = workFolder_;
-    request.allPages = isAllPages();
-    request.imageCount = imageCount_;
-    request.firstIndex = firstIndex_;
-    request.lastIndex = lastIndex_;
-    request.chooesPage = chooesPage_;
-    request.chooesPageNum = chooesPageNum();
-    cancelButton_->setActive(false);
-
-    auto result = std::make_shared<IntakeResult>();
-    intake_ = QThread::create([this, request, result] {
-        *result = runImageIntake(request, [this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showIntakeProgress(done, total); },
-                Qt::QueuedConnection);
-        });
-    });
-    connect(intake_, &QThread::finished, this, [this, result] { finishIntake(*result); });
-    intake_->start();
-}
-
 void Import::showIntakeProgress(int done, int total) {
+    cancelButton_->setActive(false); // the slides are going into the wall: nothing to cancel
     if (total > 0) {
         ui->label_ratBar->resize(barWidth_ * done / total, 10);
     }
     ui->label_ratInfo->setText(QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
 }
 
-void Import::finishIntake(const IntakeResult& result) {
-    intake_->deleteLater();
-    intake_ = nullptr;
-    pixSize_ = result.pixSize;
-    emit saveImageOK(
-        {isAllPages(), imageCount_, firstIndex_, chooesPage_, chooesPageNum(), pixSize_});
+void Import::showFailure(ImportJob::Failure failure, const QString& detail) {
+    QMessageBox::critical(this, windowTitle(),
+                          failure == ImportJob::Failure::CannotStart
+                              ? detail
+                              : QString::fromLatin1(kConversionFailed));
+}
+
+void Import::takeSlides(const ImportedSlides& slides) {
+    slides_ = slides;
+    emit saveImageOK(slides);
     on_close_click();
-    resetRunState();
 }
 
 void Import::resetRunState() {
@@ -316,31 +239,13 @@ void Import::resetRunState() {
 }
 
 void Import::on_cancel_click() {
-    if (intake_) {
+    if (job_.isTakingIn()) {
         return; // the slides are being taken into the wall; that finishes on its own
     }
-    cancelled_ = true;
+    job_.cancel();
     cancelButton_->setActive(true);
-    if (converter_.state() != QProcess::NotRunning) {
-        // A polite stop first, so the converter can end its office instance; then a hard one.
-        converter_.terminate();
-        if (!converter_.waitForFinished(3000)) {
-            converter_.kill();
-            converter_.waitForFinished(30000);
-        }
-    }
     ui->label_ratBar->resize(0, 10);
     ui->label_ratInfo->hide();
     startClosing();
     emit importClose();
-}
-
-void Import::onProcessError(QProcess::ProcessError error) {
-    if (error != QProcess::FailedToStart) {
-        return; // a crash or a kill ends in pptToImageFinished
-    }
-    QMessageBox::critical(this, windowTitle(),
-                          QStringLiteral("Can NOT start \"%1\": %2")
-                              .arg(converter_.program(), converter_.errorString()));
-    resetRunState();
 }

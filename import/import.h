@@ -1,13 +1,10 @@
-// The import dialog: the user picks a presentation and a page range, the converter turns the
-// slides into JPEGs behind a progress strip, and the slides are taken into the wall.
+// The import dialog: the user picks a presentation and a page range, and watches an ImportJob turn
+// the slides into JPEGs behind a progress strip and take them into the wall.
 #pragma once
 
 #include "app/frameless_dialog.h"
-#include "import/converter_job.h"
-#include "import/image_intake.h"
-#include "import/imported_slides.h"
+#include "import/import_job.h"
 
-#include <QProcess>
 #include <QStringList>
 
 #include <memory>
@@ -16,7 +13,6 @@ namespace Ui {
 class Import;
 }
 class MymessgeBox;
-class QThread;
 class myLabel;
 
 class Import : public FramelessDialog {
@@ -30,18 +26,19 @@ public:
     // The work folder is the folder of that file.
     void setFlashPath(const QString& homeFile);
 
-    // What the last import produced, read by the main window after saveImageOK().
+    // What the last import produced (also handed over with saveImageOK()).
     bool isAllPages() const;
-    int imageCount() const { return imageCount_; }
-    int firstIndex() const { return firstIndex_; }
-    int lastIndex() const { return lastIndex_; }
+    int imageCount() const { return slides_.imageCount; }
+    int firstIndex() const { return slides_.firstIndex; }
+    int lastIndex() const { return slides_.imageCount; }
     const QStringList& chooesPage() const { return chooesPage_; }
     int chooesPageNum() const { return static_cast<int>(chooesPage_.size()); }
     // Size of the first converted slide image; (-1, -1) until known.
-    QSize pixSize() const { return pixSize_; }
+    QSize pixSize() const { return slides_.pixSize; }
 
-    // True while a conversion or an intake is running.
-    bool isBusy() const;
+    // True while a conversion or an intake is running, or a cancelled converter is ending.
+    bool isBusy() const { return job_.isBusy(); }
+    ImportJob& job() { return job_; }
 
 signals:
     void saveImageOK(const ImportedSlides& slides);
@@ -50,8 +47,6 @@ signals:
 public slots:
     void on_radioButton_allPages_clicked(bool checked);
     void on_radioButton_customRange_clicked(bool checked);
-    void pptToImageFinished(int code);
-    void readProcess();
 
 public:
     // The image buttons' clicks. Plain members rather than slots, so that the form's
@@ -71,11 +66,9 @@ private:
     void rememberInputs();
     void showProgress(double percent);
     void showIntakeProgress(int done, int total);
-    void startIntake();
-    void finishIntake(const IntakeResult& result);
+    void showFailure(ImportJob::Failure failure, const QString& detail);
+    void takeSlides(const ImportedSlides& slides);
     void resetRunState();
-    void onProcessError(QProcess::ProcessError error);
-    void applyReading(const ConverterOutputReader::Reading& reading);
 
     std::unique_ptr<Ui::Import> ui;
     myLabel* importButton_ = nullptr;
@@ -89,17 +82,10 @@ private:
     QString homeFile_;
     QString lastFolder_ = QStringLiteral("../");
     QString sourcePath_;
-    QProcess converter_;
-    ConverterOutputReader reader_;
-    QThread* intake_ = nullptr;
+    ImportJob job_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;
-    int imageCount_ = 0;
-    int firstIndex_ = 0;
-    int lastIndex_ = 0;
-    bool cancelled_ = false;
-    bool resultRead_ = false;
+    ImportedSlides slides_;
     bool rangeError_ = false;
-    QSize pixSize_{-1, -1};
 };

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -12,12 +13,18 @@ const QString kDeclaration = QStringLiteral("<?xml version=\"1.0\" encoding=\"ut
 const QString kClosingTag = QStringLiteral("</gallery>");
 
 bool readWhole(const QString& path, QByteArray& content) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    content = file.readAll();
-    return true;
+    const std::optional<QByteArray> read = readRegularFile(path, kTextFileLimit);
+    content = read.value_or(QByteArray());
+    return read.has_value();
+}
+
+// One element per line: an index written all on one line (or with several tags on a line) is
+// split between its tags, so that the start tag and every image keep a line of their own.
+QStringList indexLines(const QByteArray& content) {
+    static const QRegularExpression betweenTags(QStringLiteral(">[ \t\r]*<"));
+    QString text = QString::fromUtf8(content);
+    text.replace(betweenTags, QStringLiteral(">\n<"));
+    return text.split(QLatin1Char('\n'));
 }
 
 bool writeWhole(const QString& path, const QByteArray& content) {
@@ -35,14 +42,19 @@ bool GalleryIndex::load(const QString& path) {
     lines_.clear();
     QByteArray content;
     const bool readable = readWhole(path, content);
-    // The table holds every line up to and including the first empty one; it has no upper bound,
-    // so a wall of any size survives a load and a write.
-    const QStringList sections = QString::fromUtf8(content).split(QLatin1Char('\n'));
-    for (const QString& line : sections) {
-        lines_.append(line);
-        if (line.isEmpty()) {
-            break;
+    // The table holds every line that is not blank, and one empty line at the end when the file
+    // had any; a blank line between image lines loses none of them. It has no upper bound, so a
+    // wall of any size survives a load and a write.
+    bool blank = false;
+    for (const QString& line : indexLines(content)) {
+        if (line.trimmed().isEmpty()) {
+            blank = true;
+        } else {
+            lines_.append(line);
         }
+    }
+    if (blank) {
+        lines_.append(QString());
     }
     return readable;
 }

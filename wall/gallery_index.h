@@ -8,8 +8,8 @@
 
 class GalleryIndex {
 public:
-    // Reads the file line by line, stopping after the first empty line (which is kept). An
-    // unreadable file gives an empty table and false.
+    // Reads the file line by line, one element per line, skipping blank lines (one empty line is
+    // kept at the end when the file had any). An unreadable file gives an empty table and false.
     bool load(const QString& path);
 
     // Replaces everything after the start tag with one image line per number and the closing tag.

@@ -1,6 +1,7 @@
 #include "wall/locations.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +29,12 @@ QString stateBase() {
     return QDir::homePath() + "/.local/state";
 }
 
+// Keeps the folder at mode 0700. A path that is no folder is never touched: it is reported.
 void makePrivate(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) {
+        qWarning().noquote() << "The state folder" << folder << "is not a folder.";
+        return;
+    }
     constexpr QFileDevice::Permissions owner =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
     constexpr QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |

@@ -1,14 +1,30 @@
 #include "wall/text_lines.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
-std::optional<QStringList> readTextLines(const QString& path) {
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit) {
+    if (!QFileInfo(path).isFile()) {
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    QString text = QString::fromUtf8(file.readAll());
+    QByteArray content = file.read(limit + 1);
+    if (content.size() > limit) {
+        return std::nullopt;
+    }
+    return content;
+}
+
+std::optional<QStringList> readTextLines(const QString& path) {
+    const std::optional<QByteArray> content = readRegularFile(path, kTextFileLimit);
+    if (!content) {
+        return std::nullopt;
+    }
+    QString text = QString::fromUtf8(*content);
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1); // a byte-order mark left by an editor is no part of the first value
     }

@@ -114,7 +114,7 @@ void restoreHidden(const SlotLines& lines, int slot, bool& hidden) {
     }
 }
 
-void restoreModeAndPosition(const SlotLines& lines, UserSettings& values) {
+void restoreModeAndPosition(const SlotLines& lines, WallLook& values) {
     const QString digits = lines.at(ModeAndPosition);
     values.position = 0;
     if (digits.isEmpty()) {
@@ -126,7 +126,7 @@ void restoreModeAndPosition(const SlotLines& lines, UserSettings& values) {
     values.position = std::max(smallIndex(digits.back()), 0);
 }
 
-UserSettings restoredFrom(const SlotLines& lines, UserSettings values) {
+WallLook restoredFrom(const SlotLines& lines, WallLook values) {
     restoreText(lines, BackgroundFile, values.backgroundFile);
     if (lines.at(LogoShownMarker) == QLatin1String("0")) {
         values.logoHidden = false;
@@ -155,7 +155,7 @@ UserSettings restoredFrom(const SlotLines& lines, UserSettings values) {
 
 // Slots 2 to 19, the part every write shares; saved says whether this is an Apply's save (slot 6
 // "1", the buttons as they stand) or the first start (slots 6 to 9 all "0").
-QStringList leadingLines(const UserSettings& values, bool saved) {
+QStringList leadingLines(const WallLook& values, bool saved) {
     return {onOneLine(values.backgroundFile),
             QStringLiteral("0"),
             onOneLine(values.logoFile),
@@ -180,18 +180,7 @@ QStringList leadingLines(const UserSettings& values, bool saved) {
 
 } // namespace
 
-bool UserSettings::operator==(const UserSettings& other) const {
-    return backgroundFile == other.backgroundFile && logoFile == other.logoFile &&
-           logoLink == other.logoLink && shareHidden == other.shareHidden &&
-           infoHidden == other.infoHidden && bookTitle == other.bookTitle && email == other.email &&
-           webSite == other.webSite && displayName == other.displayName &&
-           description == other.description && pureColor == other.pureColor &&
-           gradientStart == other.gradientStart && gradientEnd == other.gradientEnd &&
-           angle == other.angle && mode == other.mode && position == other.position &&
-           logoHidden == other.logoHidden;
-}
-
-UserSettingsStart restoreUserSettings(const QString& path, const UserSettings& formValues) {
+UserSettingsStart restoreUserSettings(const QString& path, const WallLook& formValues) {
     if (!QFileInfo::exists(path)) {
         return {UserSettingsSource::FirstStart, formValues};
     }
@@ -202,8 +191,8 @@ UserSettingsStart restoreUserSettings(const QString& path, const UserSettings& f
     return {UserSettingsSource::Restored, restoredFrom(SlotLines(*lines), formValues)};
 }
 
-UserSettings firstStartSettings(const QString& applicationFolder, const UserSettings& formValues) {
-    UserSettings values = formValues;
+WallLook firstStartSettings(const QString& applicationFolder, const WallLook& formValues) {
+    WallLook values = formValues;
     values.backgroundFile = applicationFolder + "flash/background/background.jpg";
     values.logoFile = applicationFolder + "flash/logo/logo.png";
     values.logoLink = kDefaultLogoLink;
@@ -219,7 +208,7 @@ UserSettings firstStartSettings(const QString& applicationFolder, const UserSett
 }
 
 UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
-                                    const UserSettings& formValues) {
+                                    const WallLook& formValues) {
     UserSettingsStart start = restoreUserSettings(path, formValues);
     if (start.source == UserSettingsSource::FirstStart) {
         start.values = firstStartSettings(applicationFolder, formValues);
@@ -228,7 +217,7 @@ UserSettingsStart startUserSettings(const QString& path, const QString& applicat
     return start;
 }
 
-bool saveUserSettings(const QString& path, const UserSettings& values) {
+bool saveUserSettings(const QString& path, const WallLook& values) {
     QStringList lines = leadingLines(values, true);
     lines.append(flag(values.logoHidden));
     return writeTextLines(path, lines);

@@ -29,14 +29,45 @@ bool isSameFile(const QString& a, const QString& b) {
 
 } // namespace
 
-QString positionKeyword(const QString& positionText) {
-    if (positionText == QLatin1String("Center")) {
+BookDetails WallLook::book() const {
+    return {bookTitle, email, webSite, displayName, description};
+}
+
+void WallLook::setBook(const BookDetails& book) {
+    bookTitle = book.title;
+    email = book.email;
+    webSite = book.webSite;
+    displayName = book.displayName;
+    description = book.description;
+}
+
+HiddenButtons WallLook::hiddenButtons() const {
+    return {infoHidden, shareHidden};
+}
+
+void WallLook::setHiddenButtons(const HiddenButtons& hidden) {
+    infoHidden = hidden.info;
+    shareHidden = hidden.share;
+}
+
+bool WallLook::operator==(const WallLook& other) const {
+    return backgroundFile == other.backgroundFile && logoFile == other.logoFile &&
+           logoLink == other.logoLink && hiddenButtons() == other.hiddenButtons() &&
+           book() == other.book() && pureColor == other.pureColor &&
+           gradientStart == other.gradientStart && gradientEnd == other.gradientEnd &&
+           angle == other.angle && mode == other.mode && position == other.position &&
+           logoHidden == other.logoHidden;
+}
+
+QString positionKeyword(int position) {
+    switch (position) {
+    case 0:
         return QStringLiteral("center");
-    }
-    if (positionText == QLatin1String("Tile")) {
+    case 2:
         return QStringLiteral("titl");
+    default:
+        return QStringLiteral("stretch");
     }
-    return QStringLiteral("stretch");
 }
 
 QString fileExtension(const QString& path) {
@@ -56,10 +87,10 @@ QString backgroundPath(const QString& backgroundFile) {
 QString backgroundValue(const WallLook& look) {
     switch (look.mode) {
     case BackgroundMode::PureColor:
-        return QStringLiteral("0{0x%1}").arg(colourDigits(look.pureColour));
+        return QStringLiteral("0{0x%1}").arg(colourDigits(look.pureColor));
     case BackgroundMode::Gradient:
         return QStringLiteral("1{0x%1,0x%2,%3}")
-            .arg(colourDigits(look.startColour), colourDigits(look.endColour),
+            .arg(colourDigits(look.gradientStart), colourDigits(look.gradientEnd),
                  xmlEscaped(look.angle));
     case BackgroundMode::Image:
         break;
@@ -73,16 +104,16 @@ QString galleryStartTag(const WallLook& look) {
     tag += attribute("imagesFolder", QStringLiteral("wallimages/"));
     tag += attribute("thumbnailsFolder", QStringLiteral("wallimages/thumbs/"));
     tag += attribute("back_ground", backgroundValue(look));
-    tag += flag("logo_visible", !look.hideLogo);
+    tag += flag("logo_visible", !look.logoHidden);
     tag += attribute("logo_img", xmlEscaped(logoPath(look.logoFile)));
-    tag += attribute("logo_link", xmlEscaped(look.link));
+    tag += attribute("logo_link", xmlEscaped(look.logoLink));
     tag += flag("btn_fullscreen", false);
-    tag += flag("btn_share", !look.hideShare);
+    tag += flag("btn_share", !look.shareHidden);
     tag += flag("btn_reload", false);
-    tag += flag("btn_info", !look.hideInfo);
+    tag += flag("btn_info", !look.infoHidden);
     tag += attribute("book_title", xmlEscaped(look.bookTitle));
     tag += attribute("email", xmlEscaped(look.email));
-    tag += attribute("website", xmlEscaped(look.website));
+    tag += attribute("website", xmlEscaped(look.webSite));
     tag += attribute("display_name", xmlEscaped(look.displayName));
     tag += attribute("description", xmlEscaped(look.description));
     tag += QLatin1Char('>');
@@ -142,7 +173,10 @@ QString xmlEscaped(const QString& text) {
             escaped += QLatin1String("&#9;");
             break;
         default:
-            escaped += c;
+            // Other control characters have no place in an XML document, not even as references.
+            if (c.unicode() >= 0x20) {
+                escaped += c;
+            }
         }
     }
     return escaped;

@@ -1,30 +1,43 @@
-// The player settings of a wall: the look chosen in the settings panel and the side dialogs, turned
-// into the attributes of the gallery index's start tag, and the background and logo files that go
-// with them in the work folder.
+// The look of a wall: everything the settings panel and the side dialogs choose, which the user
+// settings file carries from one run to the next and the gallery index's start tag hands to the
+// player, and the background and logo files that go with it in the work folder.
 #pragma once
 
 #include "wall/background_mode.h"
+#include "wall/wall_parts.h"
 
 #include <QString>
 
 struct WallLook {
-    BackgroundMode mode = BackgroundMode::Image;
-    QString pureColour = QStringLiteral("#000000"); // colour names "#rrggbb"
-    QString startColour = QStringLiteral("#000000");
-    QString endColour = QStringLiteral("#ffffff");
-    QString angle = QStringLiteral("90");         // as typed
-    QString backgroundFile;                       // the chosen image
-    QString position = QStringLiteral("Stretch"); // "Center", "Stretch" or "Tile"
-    QString logoFile;
-    bool hideLogo = false;
-    QString link;
-    bool hideShare = false;
-    bool hideInfo = false;
-    QString bookTitle, email, website, displayName, description;
+    QString backgroundFile;   // the chosen background image
+    QString logoFile;         // the chosen logo
+    QString logoLink;         // where the logo links to
+    bool shareHidden = false; // the player's share button is hidden
+    bool infoHidden = false;  // the player's info button is hidden
+    QString bookTitle;        // book information
+    QString email;
+    QString webSite;
+    QString displayName;
+    QString description;           // plain text, may hold line breaks
+    QString pureColor = "#000000"; // colour names: "#" and six lower-case hex digits
+    QString gradientStart = "#000000";
+    QString gradientEnd = "#000000";
+    QString angle = "90"; // the gradient angle, as typed
+    BackgroundMode mode = BackgroundMode::PureColor;
+    int position = 0;        // image position: 0 Center, 1 Stretch, 2 Tile
+    bool logoHidden = false; // "Hide Logo"
+
+    BookDetails book() const;
+    void setBook(const BookDetails& book);
+    HiddenButtons hiddenButtons() const;
+    void setHiddenButtons(const HiddenButtons& hidden);
+
+    bool operator==(const WallLook& other) const;
+    bool operator!=(const WallLook& other) const { return !(*this == other); }
 };
 
-// "center", "stretch" or "titl" (the player's own tile keyword) for a position text.
-QString positionKeyword(const QString& positionText);
+// "center", "stretch" or "titl" (the player's own tile keyword) for a position index.
+QString positionKeyword(int position);
 
 // The extension of a chosen file, from the last "." of its name to the end, dot included; "" when
 // the name has none.
@@ -51,5 +64,6 @@ QString installLogo(const QString& logoFile, const QString& workFolder);
 // names ("background/background.<ext>").
 QString installBackground(const QString& backgroundFile, const QString& workFolder);
 
-// Escapes &, <, >, " and ' as XML entities, and line breaks as character references.
+// Escapes &, <, >, " and ' as XML entities, and line breaks and tabs as character references;
+// drops every other control character, which XML does not allow.
 QString xmlEscaped(const QString& text);

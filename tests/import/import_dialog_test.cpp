@@ -278,9 +278,9 @@ void ImportDialogTest::cancelStopsTheConverterAndLeavesTheWallAsItWas() {
     QElapsedTimer timer;
     timer.start();
     dialog.on_cancel_click();
-    QVERIFY(timer.elapsed() < 10000);
-    QVERIFY(!dialog.isBusy());
+    QVERIFY(timer.elapsed() < 500); // the window never waits for the converter to end
     QCOMPARE(closed.count(), 1);
+    QTRY_VERIFY(!dialog.isBusy());
     catcher.arm();
     QTest::qWait(300);
     QCOMPARE(catcher.text, QString()); // no failure box for a run the user stopped

@@ -53,12 +53,13 @@ TEST_F(GalleryIndexTest, ASecondSmallerImportLeavesOnlyItsOwnLines) {
     EXPECT_EQ(index.lines().size(), 5);
 }
 
-TEST_F(GalleryIndexTest, LoadStopsAfterTheFirstEmptyLineAndKeepsIt) {
+TEST_F(GalleryIndexTest, LoadSkipsBlankLinesAndKeepsOneEmptyLineAtTheEnd) {
     write(file("images.xml"), kDeclaration + "\n<gallery >\n\t<img src=\"0.jpg\" />\n\n"
                                              "\t<img src=\"1.jpg\" />\n</gallery>\n");
     index.load(file("images.xml"));
-    EXPECT_EQ(index.lines(), (QStringList{QString::fromUtf8(kDeclaration), "<gallery >",
-                                          "\t<img src=\"0.jpg\" />", ""}));
+    EXPECT_EQ(index.lines(),
+              (QStringList{QString::fromUtf8(kDeclaration), "<gallery >", "\t<img src=\"0.jpg\" />",
+                           "\t<img src=\"1.jpg\" />", "</gallery>", ""}));
 
     write(file("three.xml"), "a\nb\nc\n");
     index.load(file("three.xml"));

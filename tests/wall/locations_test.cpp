@@ -1,5 +1,5 @@
-#include "wall/locations.h"
 #include "tests/wall/scratch.h"
+#include "wall/locations.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +50,15 @@ TEST_F(LocationsTest, StateFolderIsCreatedPrivateAndTightenedWhenLooser) {
     QFile::setPermissions(state, ownerOnly | groupOther);
     tempLocation();
     EXPECT_EQ(QFile::permissions(state) & (ownerOnly | groupOther), ownerOnly);
+}
+
+TEST_F(LocationsTest, AStatePathThatIsAFileIsNeverMadePrivate) {
+    writeFile(scratch.path() + "/quorvex", "someone's file");
+    QFile::setPermissions(scratch.path() + "/quorvex",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    tempLocation();
+    EXPECT_TRUE(QFile::permissions(scratch.path() + "/quorvex") & QFile::ReadOther);
+    EXPECT_EQ(readFile(scratch.path() + "/quorvex"), "someone's file");
 }
 
 TEST_F(LocationsTest, ARelativeStateHomeIsIgnored) {

@@ -1,5 +1,5 @@
-#include "wall/remembered_values.h"
 #include "tests/wall/scratch.h"
+#include "wall/remembered_values.h"
 
 #include <gtest/gtest.h>
 

@@ -2,22 +2,23 @@
 #include "wall/user_settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
 class UserSettingsTest : public ::testing::Test {
 protected:
     // The widgets as the form starts them.
-    UserSettings form() const {
-        UserSettings values;
+    WallLook form() const {
+        WallLook values;
         values.bookTitle = "My Book";
         values.mode = BackgroundMode::PureColor;
         values.angle = "90";
         return values;
     }
 
-    UserSettings edited() const {
-        UserSettings values = form();
+    WallLook edited() const {
+        WallLook values = form();
         values.backgroundFile = "/pics/sea.png";
         values.logoFile = "/pics/logo.jpg";
         values.logoLink = "https://example.org/";
@@ -75,7 +76,7 @@ TEST_F(UserSettingsTest, EverySaveWritesNineteenLinesThatRestoreTheSameValues) {
 }
 
 TEST_F(UserSettingsTest, DescriptionLineBreaksStayOnTheirLine) {
-    UserSettings values = edited();
+    WallLook values = edited();
     values.description = "a\n\nb\\c\\nd\r";
     saveUserSettings(path, values);
 
@@ -86,7 +87,7 @@ TEST_F(UserSettingsTest, DescriptionLineBreaksStayOnTheirLine) {
 }
 
 TEST_F(UserSettingsTest, LineBreaksInSingleLineFieldsCannotShiftTheFile) {
-    UserSettings values = edited();
+    WallLook values = edited();
     values.bookTitle = "Title\nwith break";
     saveUserSettings(path, values);
     ASSERT_EQ(fileLines(path).size(), 19);
@@ -95,11 +96,11 @@ TEST_F(UserSettingsTest, LineBreaksInSingleLineFieldsCannotShiftTheFile) {
 
 TEST_F(UserSettingsTest, AShortFileKeepsTheFormValuesBeyondItsEnd) {
     writeFile(path, "/bg.jpg\n0\n/logo.png\nhttp://x/\n1\n0\n");
-    UserSettings start = form();
+    WallLook start = form();
     start.logoHidden = true;
     start.infoHidden = true;
 
-    const UserSettings values = restoreUserSettings(path, start).values;
+    const WallLook values = restoreUserSettings(path, start).values;
 
     EXPECT_EQ(values.backgroundFile, "/bg.jpg");
     EXPECT_EQ(values.logoLink, "http://x/");
@@ -118,7 +119,7 @@ TEST_F(UserSettingsTest, ModeAndPositionComeFromFirstAndLastDigit) {
         QStringList lines = fileLines(path);
         lines[17] = QString::fromUtf8(digits);
         writeFile(path, (lines.join('\n') + '\n').toUtf8());
-        UserSettings start = form();
+        WallLook start = form();
         start.position = 1;
         return restoreUserSettings(path, start).values;
     };
@@ -141,7 +142,7 @@ TEST_F(UserSettingsTest, ButtonsAreHiddenByAnyValueButZeroAndMalformedColoursAre
     lines[14] = "#ABCDEF";
     writeFile(path, (lines.join('\n') + '\n').toUtf8());
 
-    const UserSettings values = restoreUserSettings(path, form()).values;
+    const WallLook values = restoreUserSettings(path, form()).values;
     EXPECT_TRUE(values.shareHidden);
     EXPECT_TRUE(values.infoHidden);
     EXPECT_EQ(values.pureColor, form().pureColor);
@@ -154,6 +155,16 @@ TEST_F(UserSettingsTest, AnUnreadableFileChangesNothingAndWritesNothing) {
     EXPECT_EQ(start.source, UserSettingsSource::Unreadable);
     EXPECT_EQ(start.values, form());
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(UserSettingsTest, AFifoOrALinkToAnEndlessDeviceIsNeverReadAndNeverBlocks) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(startUserSettings(path, "/opt/murano/", form()).source,
+              UserSettingsSource::Unreadable);
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    EXPECT_EQ(startUserSettings(path, "/opt/murano/", form()).source,
+              UserSettingsSource::Unreadable);
 }
 
 TEST(ColourSwatch, StyleUsesTheDecimalValuesOfTheHexPairs) {

@@ -12,10 +12,10 @@ namespace {
 TEST(GalleryStartTag, HoldsEveryAttributeInOrderWithOneSpaceEach) {
     WallLook look;
     look.mode = BackgroundMode::PureColor;
-    look.pureColour = "#00FF7F";
+    look.pureColor = "#00FF7F";
     look.logoFile = "/home/ann/Pictures/brand.png";
-    look.link = "http://example.org/";
-    look.hideShare = true;
+    look.logoLink = "http://example.org/";
+    look.shareHidden = true;
     look.bookTitle = "Annual report";
     EXPECT_EQ(galleryStartTag(look),
               "<gallery imagesFolder=\"wallimages/\" thumbnailsFolder=\"wallimages/thumbs/\" "
@@ -27,8 +27,8 @@ TEST(GalleryStartTag, HoldsEveryAttributeInOrderWithOneSpaceEach) {
 
 TEST(GalleryStartTag, HiddenLogoAndInfoButtonGiveZeros) {
     WallLook look;
-    look.hideLogo = true;
-    look.hideInfo = true;
+    look.logoHidden = true;
+    look.infoHidden = true;
     const QString tag = galleryStartTag(look);
     EXPECT_TRUE(tag.contains("logo_visible=\"0\" "));
     EXPECT_TRUE(tag.contains("btn_share=\"1\" "));
@@ -39,18 +39,18 @@ TEST(GalleryStartTag, HiddenLogoAndInfoButtonGiveZeros) {
 TEST(BackgroundValue, HasOneFormPerMode) {
     WallLook look;
     look.mode = BackgroundMode::Gradient;
-    look.startColour = "#102030";
-    look.endColour = "#abcdef";
+    look.gradientStart = "#102030";
+    look.gradientEnd = "#abcdef";
     look.angle = "45";
     EXPECT_EQ(backgroundValue(look), "1{0x102030,0xabcdef,45}");
 
     look.mode = BackgroundMode::Image;
     look.backgroundFile = "/pictures/sea.v2.JPG";
-    look.position = "Tile";
+    look.position = 2;
     EXPECT_EQ(backgroundValue(look), "2{background/background.JPG,titl}");
-    look.position = "Center";
+    look.position = 0;
     EXPECT_EQ(backgroundValue(look), "2{background/background.JPG,center}");
-    look.position = "Stretch";
+    look.position = 1;
     EXPECT_EQ(backgroundValue(look), "2{background/background.JPG,stretch}");
 }
 
@@ -62,7 +62,7 @@ TEST(FileExtension, IsTakenFromTheFileNameOnly) {
 
 TEST(GalleryStartTag, FreeTextKeepsTheIndexWellFormedAndReadsBackAsTyped) {
     WallLook look;
-    look.link = "http://x.org/?a=1&b=\"2\"";
+    look.logoLink = "http://x.org/?a=1&b=\"2\"";
     look.bookTitle = "Tom & Jerry's <b>best</b>";
     look.description = "line one\nline two";
     look.displayName = QString::fromUtf8("\xe5\xbc\xa0\xe4\xb8\x89");
@@ -72,11 +72,11 @@ TEST(GalleryStartTag, FreeTextKeepsTheIndexWellFormedAndReadsBackAsTyped) {
     QXmlStreamReader reader(xml);
     ASSERT_TRUE(reader.readNextStartElement()) << reader.errorString().toStdString();
     const QXmlStreamAttributes attributes = reader.attributes();
-    EXPECT_EQ(attributes.value("logo_link").toString(), look.link);
+    EXPECT_EQ(attributes.value("logo_link").toString(), look.logoLink);
     EXPECT_EQ(attributes.value("book_title").toString(), look.bookTitle);
     EXPECT_EQ(attributes.value("description").toString(), look.description);
     EXPECT_EQ(attributes.value("display_name").toString(), look.displayName);
-    EXPECT_EQ(attributes.value("back_ground").toString(), "1{0x000000,0xffffff,4\"5}");
+    EXPECT_EQ(attributes.value("back_ground").toString(), "1{0x000000,0x000000,4\"5}");
 }
 
 class InstallTest : public ::testing::Test {

@@ -1,0 +1,24 @@
+// The home page of the main window: the commands (import, template, publish, upload, project open
+// and save, about) as toolbar buttons with the skin's icons. The main window wires them.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class HomePage;
+}
+
+class HomePage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit HomePage(QWidget* parent = nullptr);
+    ~HomePage() override;
+
+    const Ui::HomePage& form() const { return *ui_; }
+
+private:
+    std::unique_ptr<Ui::HomePage> ui_;
+};

@@ -1,0 +1,213 @@
+#include "app/setting_page.h"
+
+#include "app/mylabel.h"
+#include "app/toolbar_style.h"
+#include "app/window_chrome.h"
+#include "ui_setting_page.h"
+#include "wall/user_settings.h"
+#include "wall/wall_project.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMenuBar>
+
+namespace {
+
+QString folderOf(const QString& file) {
+    return file.left(file.lastIndexOf(QLatin1Char('/')));
+}
+
+void showSwatch(QLineEdit* swatch, const QColor& colour) {
+    swatch->setStyleSheet(swatchStyle(colour.name()));
+}
+
+} // namespace
+
+SettingPage::SettingPage(QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::SettingPage>()) {
+    ui_->setupUi(this);
+    // The window's style sheet paints the page's panel, as it does a plain widget's.
+    setAttribute(Qt::WA_StyledBackground);
+    chrome::allowLongText(this);
+    const struct {
+        QToolButton* button;
+        const char* icon;
+    } commands[] = {{ui_->toolButton_bookInfo, "book.png"},
+                    {ui_->toolButton_buttons, "button.png"},
+                    {ui_->toolButton_applay, "apply.png"}};
+    for (const auto& entry : commands) {
+        entry.button->setIcon(QIcon(chrome::skinPath(QLatin1String(entry.icon))));
+        entry.button->setStyleSheet(toolbar::normalStyle());
+        entry.button->setCursor(Qt::PointingHandCursor);
+    }
+    browseLogo_ = chrome::addImageButton(ui_->widget_logeSetting, QStringLiteral("browse.png"),
+                                         QRect(232, 7, 22, 22), tr("Browse"));
+    connect(browseLogo_, &myLabel::labelClick, this, &SettingPage::on_browseLogo_click);
+    connect(ui_->comboBox_screen, &QComboBox::currentIndexChanged, this,
+            &SettingPage::screenModeChanged);
+    buildModeMenu();
+}
+
+SettingPage::~SettingPage() = default;
+
+void SettingPage::buildModeMenu() {
+    modeMenu_ = new QMenuBar(ui_->widget_backgroundConfig);
+    modeMenu_->setNativeMenuBar(false);
+    // A fixed size: a restyled menu bar would otherwise grow to show its entries.
+    modeMenu_->setFixedSize(15, 15);
+    modeMenu_->move(18, 47);
+    imageEntry_ = modeMenu_->addAction(tr("Image"));
+    pureEntry_ = modeMenu_->addAction(tr("Pure Color"));
+    gradientEntry_ = modeMenu_->addAction(tr("Gradient Color"));
+    connect(imageEntry_, &QAction::triggered, this, &SettingPage::imageAction);
+    connect(pureEntry_, &QAction::triggered, this, &SettingPage::pureAction);
+    connect(gradientEntry_, &QAction::triggered, this, &SettingPage::gradientAction);
+    // The bar is too small for its entries, so it shows only its overflow button, which drops
+    // the three entries down; the button wears the skin's style picture.
+    if (auto* overflow = modeMenu_->findChild<QToolButton*>()) {
+        overflow->setIcon(QIcon(chrome::skinPath(QStringLiteral("style.png"))));
+        overflow->setIconSize(QSize(15, 15));
+        overflow->setToolTip(tr("Background style"));
+        overflow->setCursor(Qt::PointingHandCursor);
+    }
+    modeMenu_->show();
+}
+
+void SettingPage::setProject(WallProject* project) {
+    project_ = project;
+}
+
+WallLook SettingPage::panelLook() const {
+    WallLook look = project_ ? project_->look() : WallLook();
+    look.backgroundFile = ui_->lineEdit_file->text();
+    look.logoFile = ui_->lineEdit_logoFile->text();
+    look.logoLink = ui_->lineEdit_link->text();
+    look.pureColor = pureColour_.name();
+    look.gradientStart = startColour_.name();
+    look.gradientEnd = endColour_.name();
+    look.angle = ui_->lineEdit_angle->text();
+    look.mode = mode_;
+    look.position = ui_->comboBox_position->currentIndex();
+    look.logoHidden = ui_->checkBox_showLogo->isChecked();
+    return look;
+}
+
+void SettingPage::showLook(const WallLook& look) {
+    ui_->lineEdit_file->setText(look.backgroundFile);
+    ui_->lineEdit_logoFile->setText(look.logoFile);
+    ui_->lineEdit_link->setText(look.logoLink);
+    pureColour_ = QColor(look.pureColor);
+    startColour_ = QColor(look.gradientStart);
+    endColour_ = QColor(look.gradientEnd);
+    showSwatch(ui_->lineEdit_color, pureColour_);
+    showSwatch(ui_->lineEdit_starColor, startColour_);
+    showSwatch(ui_->lineEdit_endColor, endColour_);
+    ui_->lineEdit_angle->setText(look.angle);
+    setBackgroundMode(look.mode);
+    ui_->comboBox_position->setCurrentIndex(look.position);
+    ui_->checkBox_showLogo->setChecked(look.logoHidden);
+}
+
+void SettingPage::commit() {
+    if (project_) {
+        project_->setLook(panelLook());
+    }
+}
+
+void SettingPage::useTemplate(const QString& picture) {
+    setBackgroundMode(BackgroundMode::Image);
+    ui_->comboBox_position->setCurrentIndex(1);
+    ui_->lineEdit_file->setText(picture);
+    emit applyRequested();
+}
+
+bool SettingPage::isWideScreen() const {
+    return ui_->comboBox_screen->currentIndex() == 1;
+}
+
+QToolButton* SettingPage::applyButton() const {
+    return ui_->toolButton_applay;
+}
+
+QToolButton* SettingPage::buttonsButton() const {
+    return ui_->toolButton_buttons;
+}
+
+QToolButton* SettingPage::bookInfoButton() const {
+    return ui_->toolButton_bookInfo;
+}
+
+void SettingPage::placeCommands(int windowWidth) {
+    ui_->toolButton_applay->move(windowWidth - 218, ui_->toolButton_applay->y());
+    ui_->toolButton_buttons->move(windowWidth - 158, ui_->toolButton_buttons->y());
+    ui_->toolButton_bookInfo->move(windowWidth - 98, ui_->toolButton_bookInfo->y());
+}
+
+void SettingPage::setBackgroundMode(BackgroundMode mode) {
+    mode_ = mode;
+    imageEntry_->setEnabled(mode != BackgroundMode::Image);
+    pureEntry_->setEnabled(mode != BackgroundMode::PureColor);
+    gradientEntry_->setEnabled(mode != BackgroundMode::Gradient);
+    QWidget* pages[] = {ui_->page_image, ui_->page_pureColor, ui_->page_gradientColor};
+    ui_->stackedWidget_background->setCurrentWidget(pages[static_cast<int>(mode)]);
+}
+
+void SettingPage::imageAction() {
+    setBackgroundMode(BackgroundMode::Image);
+}
+
+void SettingPage::pureAction() {
+    setBackgroundMode(BackgroundMode::PureColor);
+}
+
+void SettingPage::gradientAction() {
+    setBackgroundMode(BackgroundMode::Gradient);
+}
+
+void SettingPage::on_toolButton_file_clicked() {
+    const QString file = QFileDialog::getOpenFileName(this, tr("open file"), lastBackgroundFolder_,
+                                                      tr("Image (*png *jpg)"));
+    if (file.isEmpty()) {
+        return;
+    }
+    lastBackgroundFile_ = file;
+    lastBackgroundFolder_ = folderOf(file);
+    ui_->lineEdit_file->setText(file);
+    emit applyRequested();
+}
+
+void SettingPage::on_browseLogo_click() {
+    const QString file = QFileDialog::getOpenFileName(this, tr("Open File"), lastLogoFolder_,
+                                                      tr("Loge File (*png *jpg)"));
+    if (file.isEmpty()) {
+        return;
+    }
+    lastLogoFile_ = file;
+    lastLogoFolder_ = folderOf(file);
+    ui_->lineEdit_logoFile->setText(file);
+}
+
+bool SettingPage::pickColour(QColor& colour, QLineEdit* swatch) {
+    const QColor chosen = QColorDialog::getColor(Qt::white, nullptr);
+    if (!chosen.isValid()) {
+        return false;
+    }
+    colour = chosen;
+    showSwatch(swatch, colour);
+    return true;
+}
+
+void SettingPage::on_toolButton_color_clicked() {
+    if (pickColour(pureColour_, ui_->lineEdit_color)) {
+        emit applyRequested();
+    }
+}
+
+void SettingPage::on_toolButton_startColor_clicked() {
+    pickColour(startColour_, ui_->lineEdit_starColor);
+}
+
+void SettingPage::on_toolButton_endColor_clicked() {
+    pickColour(endColour_, ui_->lineEdit_endColor);
+}

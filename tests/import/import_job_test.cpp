@@ -1,0 +1,132 @@
+// An import without windows, driving a scripted stand-in converter that prints what the real one
+// prints and stages prepared slide images: the progress, the intake, the failures and a cancel
+// that never waits for the converter.
+#include "import/import_job.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ImportJobTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "import_job_test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) {
+            new QCoreApplication(argc, argv);
+        }
+    }
+
+    void SetUp() override {
+        QDir().mkpath(work + "wallimages/thumbs");
+        QDir().mkpath(scratch.path() + "/slides");
+        for (int n = 1; n <= 3; ++n) {
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            image.save(scratch.path() + QString("/slides/Slide%1.JPG").arg(n), "JPEG");
+        }
+    }
+
+    // The stand-in converter: its fourth argument is the output path <work>.laq.jpg.
+    QString converter(const QString& body, bool executable = true) {
+        const QString path = scratch.path() + "/lantrel.dll";
+        QFile script(path);
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nout=\"${4%.jpg}\"\nslides=\"" +
+                     (scratch.path() + "/slides").toUtf8() + "\"\n" + body.toUtf8());
+        script.close();
+        script.setPermissions(executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                         : QFile::ReadOwner | QFile::WriteOwner);
+        return path;
+    }
+
+    ImportRequest request(const QString& program) const {
+        return {program, "/decks/talk.pptx", work, true, {}};
+    }
+
+    QStringList wall() const { return QDir(work + "wallimages").entryList(QDir::Files); }
+
+    QTemporaryDir scratch;
+    QString work = scratch.path() + "/Quorvex_Murano/";
+    ImportJob job;
+    QSignalSpy progress{&job, &ImportJob::progress};
+    QSignalSpy failed{&job, &ImportJob::failed};
+    QSignalSpy finished{&job, &ImportJob::finished};
+    QSignalSpy stopped{&job, &ImportJob::stopped};
+    QSignalSpy ended{&job, &ImportJob::ended};
+};
+
+const char* const kConverting =
+    "printf 'Loading file...[20%%]\\r\\nExport file(s)...[50%%]\\r\\n'\n"
+    "mkdir -p \"$out\" && cp \"$slides\"/* \"$out\"/\n"
+    "printf 'Done...[100%%]\\r\\nConversion Finished! Result value = 3\\r\\n'\n";
+
+TEST_F(ImportJobTest, AConversionReportsItsProgressAndTakesTheSlidesIn) {
+    ASSERT_TRUE(job.start(request(converter(kConverting))));
+    EXPECT_TRUE(job.isBusy());
+    EXPECT_FALSE(job.start(request(converter(kConverting)))) << "one run at a time";
+    ASSERT_TRUE(ended.wait(20000));
+    ASSERT_EQ(finished.count(), 1);
+    const auto slides = finished.at(0).at(0).value<ImportedSlides>();
+    EXPECT_EQ(slides.imageCount, 3);
+    EXPECT_EQ(slides.imageNumbers(), (QStringList{"0", "1", "2"}));
+    EXPECT_EQ(slides.pixSize, QSize(64, 48));
+    EXPECT_EQ(progress.last().at(0).toDouble(), 100);
+    EXPECT_EQ(wall().size(), 3);
+    EXPECT_FALSE(QDir(work + ".laq").exists());
+    EXPECT_FALSE(job.isBusy());
+}
+
+TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
+    const struct {
+        const char* script;
+        bool executable;
+        ImportJob::Failure failure;
+    } cases[] = {
+        {"printf 'Conversion Finished! Result value = -2\\r\\n'\nexit 254\n", true,
+         ImportJob::Failure::ConversionFailed},
+        {"printf 'Loading file...[20%%]\\r\\n'\nexit 168\n", true,
+         ImportJob::Failure::ConversionFailed},
+        {"", false, ImportJob::Failure::CannotStart},
+    };
+    for (const auto& c : cases) {
+        failed.clear();
+        ended.clear();
+        ASSERT_TRUE(job.start(request(converter(c.script, c.executable))));
+        ASSERT_TRUE(ended.count() == 1 || ended.wait(20000)) << c.script;
+        ASSERT_EQ(failed.count(), 1) << c.script;
+        EXPECT_EQ(failed.at(0).at(0).value<ImportJob::Failure>(), c.failure) << c.script;
+        EXPECT_FALSE(job.isBusy());
+    }
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_TRUE(wall().isEmpty());
+}
+
+TEST_F(ImportJobTest, CancelNeverWaitsAndKillsAConverterThatIgnoresTheStop) {
+    job.setStopGrace(300);
+    ASSERT_TRUE(job.start(request(converter("trap '' TERM\nprintf 'Loading file...[20%%]\\r\\n'\n"
+                                            "while :; do sleep 1; done\n"))));
+    ASSERT_TRUE(progress.wait(20000));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(job.cancel());
+    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_TRUE(job.isBusy()) << "busy until the converter has ended";
+    ASSERT_TRUE(stopped.wait(10000));
+    EXPECT_GE(timer.elapsed(), 250) << "killed only once the grace has passed";
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(failed.count(), 0);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_FALSE(job.isBusy());
+    EXPECT_FALSE(job.cancel()) << "nothing left to stop";
+}
+
+} // namespace

@@ -2,7 +2,7 @@
 // real 7z; hostile project files made by Python must leave the wall and the disk untouched.
 #include "publish/project_file.h"
 #include "tests/publish/wall_fixture.h"
-#include "wall/gallery_index.h"
+#include "wall/wall_project.h"
 
 #include <gtest/gtest.h>
 
@@ -132,12 +132,12 @@ TEST_F(ProjectFileTest, SavedWallOpensIntoAnotherWallByteForByte) {
     writeBytes(other + "wallimages/stale.jpg", "left from the other wall");
     ASSERT_TRUE(readProject(project, other, opening_).ok());
     EXPECT_EQ(dataFolders(other), dataFolders(work_));
-    GalleryIndex saved;
-    GalleryIndex opened;
-    saved.load(work_ + "xml/images.xml");
-    opened.load(other + "xml/images.xml");
-    EXPECT_EQ(opened.lines(), saved.lines());
-    EXPECT_TRUE(opened.lines().join('\n').contains("Quarterly review"));
+    WallProject saved;
+    WallProject opened;
+    saved.loadIndex(work_);
+    opened.loadIndex(other);
+    EXPECT_EQ(opened.index().lines(), saved.index().lines());
+    EXPECT_TRUE(opened.index().lines().join('\n').contains("Quarterly review"));
     EXPECT_FALSE(QFileInfo::exists(projectExtractionFolder(other)));
     EXPECT_TRUE(QFile::exists(other + "main.swf"));
 }

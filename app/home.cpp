@@ -1,5 +1,6 @@
 #include "app/home.h"
 
+#include "app/background_job.h"
 #include "app/dialog_host.h"
 #include "app/mylabel.h"
 #include "app/mymessgebox.h"
@@ -13,6 +14,7 @@
 #include "dialogs/buttons.h"
 #include "dialogs/template.h"
 #include "import/import.h"
+#include "publish/project_file.h"
 #include "publish/publish.h"
 #include "share/upload.h"
 #include "ui_home.h"
@@ -25,6 +27,7 @@
 
 #include <QDebug>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
@@ -475,10 +478,61 @@ void Home::aboutCloseSlot() {
     dialogs_->closed(about_);
 }
 
-// Project files are written and opened by the project module; the buttons stay until it lands.
-void Home::on_save_click() {}
+void Home::on_save_click() {
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, tr("Save"), lastProjectFile_, tr(kProjectFilter));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    lastProjectFile_ = withProjectSuffix(chosen);
+    const QString file = lastProjectFile_;
+    const QString work = flashPath_;
+    const BookOptions book = publish_->bookOptions();
+    runInBackground(
+        this, tr("Saving the project..."),
+        [file, work, book](const ZipProgress& progress) {
+            return saveProject(file, work, book, progress);
+        },
+        [this, file](const PublishResult& result) {
+            RememberedValues::shared().setValue(SlotLastProjectFile, file);
+            RememberedValues::shared().save(projectValuesFile());
+            reportProblems(result.ok() ? QStringList() : QStringList{result.error});
+        });
+}
 
-void Home::on_open_click() {}
+void Home::on_open_click() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("open file"), lastOpenFolder_, tr(kProjectFilter));
+    if (file.isEmpty()) {
+        return;
+    }
+    lastOpenFolder_ = folderOfFile(file);
+    ProjectOpening opening;
+    opening.archiveTool = findArchiveTool(applicationFolder());
+    opening.templateFolder = templateFolder();
+    const QString work = flashPath_;
+    runInBackground(
+        this, tr("Opening the project..."),
+        [file, work, opening](const ZipProgress& progress) {
+            ProjectOpening withProgress = opening;
+            withProgress.progress = progress;
+            return readProject(file, work, withProgress);
+        },
+        [this](const PublishResult& result) {
+            RememberedValues::shared().setValue(SlotLastProjectFolder, lastOpenFolder_);
+            RememberedValues::shared().save(rememberedValuesFile());
+            // ".home.." is read last at start-up: it must not bring back an older folder.
+            RememberedValues::shared().save(projectValuesFile());
+            if (!result.ok()) {
+                reportProblems({result.error});
+                return;
+            }
+            // Later Apply and imports build on the project's slides, not the ones held before.
+            project_.loadIndex(flashPath_);
+            reloadPreview();
+            relayout();
+        });
+}
 
 // ---------------------------------------------------------------------------------------------
 // The settings page, the wall and Apply.

@@ -1,0 +1,21 @@
+// Long file work of the main window (saving and opening project files) run off the GUI thread,
+// behind a progress dialog that keeps the window from being edited meanwhile.
+#pragma once
+
+#include "publish/zip_writer.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+using BackgroundWork = std::function<PublishResult(const ZipProgress& progress)>;
+using BackgroundDone = std::function<void(const PublishResult& result)>;
+
+// Runs work on a thread of its own; done runs on the GUI thread once it has ended. The progress
+// dialog, modal to parent, appears when the work lasts long enough to need it; progress (0, 0)
+// makes it a busy indicator. Returns false, running nothing, while an earlier job of the same
+// parent is still running.
+bool runInBackground(QWidget* parent, const QString& label, const BackgroundWork& work,
+                     const BackgroundDone& done);

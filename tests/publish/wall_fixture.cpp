@@ -62,6 +62,7 @@ void makeWall(const QString& folder, const WallFixture& wall) {
         numbers << QString::number(i);
     }
     WallLook look;
+    look.mode = BackgroundMode::Image;
     look.logoFile = QStringLiteral("/elsewhere/Logo.PNG");
     look.backgroundFile = QStringLiteral("/elsewhere/Back.JPG");
     look.bookTitle = wall.bookTitle;

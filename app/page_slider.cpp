@@ -7,29 +7,38 @@
 
 PageSlider::PageSlider(QWidget* first, QWidget* second, QRect area, QObject* parent)
     : QObject(parent), pages_{first, second}, area_(area), widths_{area.width(), 0},
-      timer_(new QTimer(this)) {
+      startWidths_{area.width(), 0}, timer_(new QTimer(this)) {
     place();
 }
 
 void PageSlider::switchTo(int page) {
     current_ = page;
+    startWidths_[0] = widths_[0];
+    startWidths_[1] = widths_[1];
+    clock_.start();
     pages_[page]->show();
     timer_->start(kPeriodMs);
 }
 
 bool PageSlider::tick() {
-    int& closing = widths_[1 - current_];
-    int& opening = widths_[current_];
-    if (closing > 0) {
-        closing = std::max(0, closing - kStep);
-    } else if (opening < area_.width()) {
-        opening = std::min(area_.width(), opening + kStep);
-    } else {
-        timer_->stop();
-        return true;
+    if (!timer_->isActive()) {
+        return false;
     }
+    const int full = area_.width();
+    // How far the edge has travelled since the switch: the closing page shuts first, and what is
+    // left of the distance opens the other page.
+    const qint64 travelled = std::max<qint64>(1, clock_.elapsed() * full / kPhaseMs);
+    const int closingStart = startWidths_[1 - current_];
+    widths_[1 - current_] = static_cast<int>(std::max<qint64>(0, closingStart - travelled));
+    widths_[current_] = static_cast<int>(
+        std::min<qint64>(full, startWidths_[current_] +
+                                   std::max<qint64>(0, travelled - closingStart)));
     place();
-    return false;
+    if (widths_[current_] < full) {
+        return false;
+    }
+    timer_->stop();
+    return true;
 }
 
 void PageSlider::setFullWidth(int width) {
@@ -37,6 +46,7 @@ void PageSlider::setFullWidth(int width) {
     for (int page = 0; page < 2; ++page) {
         widths_[page] =
             timer_->isActive() ? std::min(widths_[page], width) : (page == current_ ? width : 0);
+        startWidths_[page] = std::min(startWidths_[page], width);
     }
     place();
 }

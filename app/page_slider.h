@@ -1,8 +1,11 @@
 // The two pages of the main window in one place, one of them shown at a time: switching pages
-// slides the open page shut, 10 pixels a tick, and then slides the other one open to its full
-// width. A switch during a slide reverses it from where it stands.
+// slides the open page shut and then slides the other one open to its full width. The slide is
+// paced by the clock, not by the timer's ticks: each phase takes kPhaseMs however late the ticks
+// come (a busy window or a slow display would otherwise leave a page half open for seconds). A
+// switch during a slide reverses it from where it stands.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
 
@@ -13,8 +16,9 @@ class PageSlider : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kPeriodMs = 5;
-    static constexpr int kStep = 10;
+    static constexpr int kPeriodMs = 10;
+    // How long a page takes to slide across the whole area.
+    static constexpr int kPhaseMs = 150;
 
     // area: where the pages sit (their full width); the first page starts open.
     PageSlider(QWidget* first, QWidget* second, QRect area, QObject* parent);
@@ -34,6 +38,9 @@ private:
     QWidget* pages_[2];
     QRect area_;
     int widths_[2];
+    // The widths when the slide started, and the clock since then.
+    int startWidths_[2];
+    QElapsedTimer clock_;
     int current_ = 0;
     QTimer* timer_;
 };

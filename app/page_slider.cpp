@@ -6,8 +6,9 @@
 #include <algorithm>
 
 PageSlider::PageSlider(QWidget* first, QWidget* second, QRect area, QObject* parent)
-    : QObject(parent), pages_{first, second}, area_(area), widths_{area.width(), 0},
-      startWidths_{area.width(), 0}, timer_(new QTimer(this)) {
+    : QObject(parent), pages_{first, second},
+      area_(area), widths_{area.width(), 0}, startWidths_{area.width(), 0},
+      timer_(new QTimer(this)) {
     place();
 }
 
@@ -30,9 +31,8 @@ bool PageSlider::tick() {
     const qint64 travelled = std::max<qint64>(1, clock_.elapsed() * full / kPhaseMs);
     const int closingStart = startWidths_[1 - current_];
     widths_[1 - current_] = static_cast<int>(std::max<qint64>(0, closingStart - travelled));
-    widths_[current_] = static_cast<int>(
-        std::min<qint64>(full, startWidths_[current_] +
-                                   std::max<qint64>(0, travelled - closingStart)));
+    widths_[current_] = static_cast<int>(std::min<qint64>(
+        full, startWidths_[current_] + std::max<qint64>(0, travelled - closingStart)));
     place();
     if (widths_[current_] < full) {
         return false;

@@ -48,6 +48,9 @@ SettingPage::SettingPage(QWidget* parent)
     connect(browseLogo_, &myLabel::labelClick, this, &SettingPage::on_browseLogo_click);
     connect(ui_->comboBox_screen, &QComboBox::currentIndexChanged, this,
             &SettingPage::screenModeChanged);
+    // The visible twin of the style menu: its entries follow the modes' order.
+    connect(ui_->comboBox_background, &QComboBox::activated, this,
+            [this](int index) { setBackgroundMode(static_cast<BackgroundMode>(index)); });
     buildModeMenu();
 }
 
@@ -58,7 +61,7 @@ void SettingPage::buildModeMenu() {
     modeMenu_->setNativeMenuBar(false);
     // A fixed size: a restyled menu bar would otherwise grow to show its entries.
     modeMenu_->setFixedSize(15, 15);
-    modeMenu_->move(18, 47);
+    modeMenu_->move(46, 11);
     imageEntry_ = modeMenu_->addAction(tr("Image"));
     pureEntry_ = modeMenu_->addAction(tr("Pure Color"));
     gradientEntry_ = modeMenu_->addAction(tr("Gradient Color"));
@@ -156,6 +159,7 @@ void SettingPage::setBackgroundMode(BackgroundMode mode) {
     imageEntry_->setEnabled(mode != BackgroundMode::Image);
     pureEntry_->setEnabled(mode != BackgroundMode::PureColor);
     gradientEntry_->setEnabled(mode != BackgroundMode::Gradient);
+    ui_->comboBox_background->setCurrentIndex(static_cast<int>(mode));
     QWidget* pages[] = {ui_->page_image, ui_->page_pureColor, ui_->page_gradientColor};
     ui_->stackedWidget_background->setCurrentWidget(pages[static_cast<int>(mode)]);
 }

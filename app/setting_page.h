@@ -1,7 +1,7 @@
 // The settings page of the main window: the wall's logo, background (an image with a position, a
-// pure colour or a gradient, chosen from the small style menu) and screen mode, with the Apply,
-// Buttons and Book Info commands. It shows a wall's look and hands its edits back with commit();
-// the files are written by Apply alone.
+// pure colour or a gradient, chosen in the style list or the small style menu) and screen mode,
+// with the Apply, Buttons and Book Info commands. It shows a wall's look and hands its edits back
+// with commit(); the files are written by Apply alone.
 #pragma once
 
 #include "wall/wall_look.h"

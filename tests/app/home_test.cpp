@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QToolButton>
 
 using namespace hometest;
@@ -273,8 +274,15 @@ void HomeTest::panelEditsReachTheWallAtApply() {
     child<QLineEdit>(&home, "lineEdit_link")->setText(QStringLiteral("http://x.example/"));
     home.bookInfoDialog()->setDetails({QStringLiteral("Tom"), {}, {}, {}, {}});
     home.bookInfoDialog()->on_ok_click();
+    // The visible style list and the style menu pick the same mode and follow each other.
+    auto* style = child<QComboBox>(&home, "comboBox_background");
+    style->activated(static_cast<int>(BackgroundMode::PureColor));
+    QCOMPARE(child<QStackedWidget>(&home, "stackedWidget_background")->currentWidget(),
+             child<QWidget>(&home, "page_pureColor"));
+    QVERIFY(!modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
     modeEntry(home, QStringLiteral("Gradient Color"))->trigger();
     QVERIFY(!modeEntry(home, QStringLiteral("Gradient Color"))->isEnabled());
+    QCOMPARE(style->currentText(), QStringLiteral("Gradient"));
     QTest::mouseClick(child<QToolButton>(&home, "toolButton_applay"), Qt::LeftButton);
 
     const WallLook& look = home.project().look();

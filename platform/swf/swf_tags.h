@@ -22,13 +22,6 @@ constexpr TagCode DefineButton2 = static_cast<TagCode>(34);
 constexpr TagCode DefineSprite = static_cast<TagCode>(39);
 } // namespace tags
 
-struct Rgba {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    std::uint8_t alpha = 255;
-};
-
 // A point in twips.
 struct Point {
     std::int32_t x = 0;

@@ -185,7 +185,7 @@ void Movie::addTag(TagCode code, const Bytes& body) {
     }
 }
 
-void Movie::setBackgroundColor(Rgb color) {
+void Movie::setBackgroundColor(Rgba color) {
     addTag(TagCode::SetBackgroundColor, {color.red, color.green, color.blue});
 }
 

@@ -29,10 +29,12 @@ enum class TagCode : std::uint16_t {
     FileAttributes = 69,
 };
 
-struct Rgb {
+// A colour with its opacity; records that take no opacity (the background) leave alpha out.
+struct Rgba {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
+    std::uint8_t alpha = 255;
 };
 
 // An axis-aligned rectangle in twips.
@@ -118,7 +120,7 @@ public:
     explicit Movie(const MovieHeader& header);
 
     void addTag(TagCode code, const Bytes& body);
-    void setBackgroundColor(Rgb color);
+    void setBackgroundColor(Rgba color);
     void showFrame();
     void end();
     // A JPEG bitmap character; jpeg holds a whole JPEG file (SOI to EOI).

@@ -82,7 +82,7 @@ Publish::~Publish() {
 }
 
 void Publish::buildChrome() {
-    convert_ = addButton(QStringLiteral("convert.png"), QRect(370, 230, 60, 30), tr("Convert"));
+    convert_ = addButton(QStringLiteral("convert.png"), QRect(358, 230, 72, 30), tr("Convert"));
     connect(convert_, &myLabel::labelClick, this, &Publish::on_convert_click);
     setMainButton(convert_);
     cancel_ = addButton(QStringLiteral("cancel.png"), QRect(440, 230, 60, 30), tr("Cancel"));

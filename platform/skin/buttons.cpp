@@ -149,7 +149,7 @@ bool drawButtons(const SkinOutput& out) {
         {"ok.png", "OK", 120, 50, palette::accent},
         {"OK.png", "OK", 120, 50, palette::accent},
         {"cancel.png", "Cancel", 120, 52, palette::slate600},
-        {"convert.png", "Convert", 120, 60, palette::accent},
+        {"convert.png", "Convert", 144, 60, palette::accent},
         {"Import_OK.png", "Import", 100, 50, palette::accent},
         {"default.png", "Default", 100, 50, palette::slate600},
         {"openicon.png", "Icon...", 80, 50, palette::slate600},

@@ -49,6 +49,6 @@ PublishResult publishOutput(PublishMode mode, const QString& workFolder, const Q
     case PublishMode::Exe:
         break;
     }
-    return makeExe(outputTarget(folder, book.pageName, mode),
-                   workFolder + book.pageName + ".zip", workFolder, progress);
+    return makeExe(outputTarget(folder, book.pageName, mode), workFolder + book.pageName + ".zip",
+                   workFolder, progress);
 }

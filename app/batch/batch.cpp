@@ -20,9 +20,9 @@
 #include <QSocketNotifier>
 
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace batch {
@@ -68,8 +68,8 @@ Outcome useWorkFolder(const QString& given) {
                                 kUsageError);
     }
     const QDir dir(folder);
-    const bool empty = dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                   QDir::NoDotAndDotDot);
+    const bool empty =
+        dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (info.exists() && !empty && !QFileInfo::exists(folder + "/xml/images.xml") &&
         !QFileInfo::exists(folder + "/main.swf")) {
         return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
@@ -248,8 +248,8 @@ QString progressLabel(PublishMode mode) {
 
 Outcome runPublish(const PublishOptions& options, Progress& progress) {
     const QString folder = QDir::cleanPath(absolute(options.output));
-    const QString target = outputTarget(folder, options.name.isEmpty() ? "index" : options.name,
-                                        options.mode);
+    const QString target =
+        outputTarget(folder, options.name.isEmpty() ? "index" : options.name, options.mode);
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir()) {
         return Outcome::failure(QStringLiteral("\"%1\" is not a folder.").arg(folder));
@@ -265,9 +265,9 @@ Outcome runPublish(const PublishOptions& options, Progress& progress) {
         return Outcome::failure(QStringLiteral("\"%1\" cannot be created.").arg(folder));
     }
     progress.step(progressLabel(options.mode));
-    const PublishResult result =
-        publishOutput(options.mode, workFolder(), folder, options.bookOver(rememberedBookOfTheWall()),
-                      [&progress](int done, int total) { progress.update(done, total); });
+    const PublishResult result = publishOutput(
+        options.mode, workFolder(), folder, options.bookOver(rememberedBookOfTheWall()),
+        [&progress](int done, int total) { progress.update(done, total); });
     progress.finish();
     if (!result.ok()) {
         if (created) {

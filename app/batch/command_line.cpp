@@ -156,12 +156,9 @@ std::vector<Option> applyOptions(CommandLine& line) {
 std::vector<Option> publishOptions(CommandLine& line) {
     PublishOptions& p = line.publish;
     return {
-        text("--output", p.output),
-        text("--name", p.name),
-        text("--meta-title", p.title),
-        text("--keywords", p.keywords),
-        text("--description", p.description),
-        flag("--overwrite", [&p] { p.overwrite = true; }),
+        text("--output", p.output),           text("--name", p.name),
+        text("--meta-title", p.title),        text("--keywords", p.keywords),
+        text("--description", p.description), flag("--overwrite", [&p] { p.overwrite = true; }),
     };
 }
 
@@ -176,7 +173,8 @@ std::vector<Option> projectOptions(CommandLine& line) {
 // "--name=value" are both understood; "--" ends the options. Returns the usage error or "".
 QString readArguments(QStringList arguments, std::vector<Option> options, CommandLine& line,
                       QStringList& plain) {
-    options.push_back({"--work", true, [&line](const QString& value) { return takeWork(value, line); }});
+    options.push_back(
+        {"--work", true, [&line](const QString& value) { return takeWork(value, line); }});
     bool optionsEnded = false;
     while (!arguments.isEmpty()) {
         QString argument = arguments.takeFirst();
@@ -292,9 +290,9 @@ std::vector<Option> selectCommand(QStringList& arguments, CommandLine& line) {
     if (line.topic == QLatin1String("publish")) {
         const int mode = QStringList{"html", "zip", "exe"}.indexOf(kind);
         if (mode < 0) {
-            line.error = kind.isEmpty() ? QStringLiteral("choose html, zip or exe")
-                                        : QStringLiteral("\"%1\" is no output (html, zip or exe)")
-                                              .arg(kind);
+            line.error = kind.isEmpty()
+                             ? QStringLiteral("choose html, zip or exe")
+                             : QStringLiteral("\"%1\" is no output (html, zip or exe)").arg(kind);
             return {};
         }
         arguments.removeFirst();

@@ -59,7 +59,8 @@ struct PublishOptions {
     PublishMode mode = PublishMode::Html;
     QString output;
     QString name;
-    std::optional<QString> title; // the page head; what is not given comes from the remembered values
+    std::optional<QString>
+        title; // the page head; what is not given comes from the remembered values
     std::optional<QString> keywords;
     std::optional<QString> description;
     bool overwrite = false;
@@ -76,9 +77,9 @@ struct ProjectOptions {
 
 struct CommandLine {
     Command command = Command::Help;
-    QString work;      // --work DIR; empty: the user's own wall
-    QString topic;     // the subcommand the line is about ("" for murano itself)
-    QString error;     // a usage error; the command is then not run
+    QString work;  // --work DIR; empty: the user's own wall
+    QString topic; // the subcommand the line is about ("" for murano itself)
+    QString error; // a usage error; the command is then not run
     ImportOptions import;
     ApplyOptions apply;
     PublishOptions publish;

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const QString kMurano = QStringLiteral(MURANO_BIN_DIR "/murano");
@@ -116,15 +115,15 @@ TEST_F(BatchEndToEnd, ApplyWritesTheLookIntoTheStartTagAndTheWallsSettings) {
     QImage logo(64, 32, QImage::Format_RGB32);
     logo.fill(Qt::red);
     ASSERT_TRUE(logo.save(file("logo.png")));
-    const Ran applied = murano({"apply", "--color", "#2A9DF4", "--logo", file("logo.png"),
-                                "--link", "https://example.org/", "--title", "Week 12",
-                                "--author", "Ann & Bo", "--hide-buttons", "share"});
+    const Ran applied = murano({"apply", "--color", "#2A9DF4", "--logo", file("logo.png"), "--link",
+                                "https://example.org/", "--title", "Week 12", "--author",
+                                "Ann & Bo", "--hide-buttons", "share"});
     ASSERT_EQ(applied.status, 0) << applied.err.toStdString();
     const QString tag = startTag(work());
-    for (const char* part : {"back_ground=\"0{0x2a9df4}\"", "logo_img=\"logo/logo.png\"",
-                             "logo_link=\"https://example.org/\"", "btn_share=\"0\"",
-                             "btn_info=\"1\"", "book_title=\"Week 12\"",
-                             "display_name=\"Ann &amp; Bo\""}) {
+    for (const char* part :
+         {"back_ground=\"0{0x2a9df4}\"", "logo_img=\"logo/logo.png\"",
+          "logo_link=\"https://example.org/\"", "btn_share=\"0\"", "btn_info=\"1\"",
+          "book_title=\"Week 12\"", "display_name=\"Ann &amp; Bo\""}) {
         EXPECT_TRUE(tag.contains(QLatin1String(part))) << part << " in " << tag.toStdString();
     }
     EXPECT_EQ(readAll(work() + "/logo/logo.png"), readAll(file("logo.png")));
@@ -133,8 +132,8 @@ TEST_F(BatchEndToEnd, ApplyWritesTheLookIntoTheStartTagAndTheWallsSettings) {
 }
 
 TEST_F(BatchEndToEnd, ZipAndProjectReadBackAndOpeningRestoresTheSameWall) {
-    const Ran zipped = murano({"publish", "zip", "--output", file("out"), "--name", "week12",
-                               "--meta-title", "Week 12"});
+    const Ran zipped = murano(
+        {"publish", "zip", "--output", file("out"), "--name", "week12", "--meta-title", "Week 12"});
     ASSERT_EQ(zipped.status, 0) << zipped.err.toStdString();
     EXPECT_EQ(zipped.out.trimmed(), file("out") + "/week12.zip");
     const QStringList names = zipNames(file("out/week12.zip"));
@@ -176,9 +175,9 @@ TEST_F(BatchEndToEnd, TheExecutablesPayloadUnpacksWithTheStub) {
     }
     const Ran made = murano({"publish", "exe", "--output", file("exe"), "--name", "week12"});
     ASSERT_EQ(made.status, 0) << made.err.toStdString();
-    const Ran unpacked = run(MURANO_BIN_DIR "/book",
-                             {"--open", file("exe/week12.exe"), "--extract", file("unpacked")},
-                             state());
+    const Ran unpacked =
+        run(MURANO_BIN_DIR "/book",
+            {"--open", file("exe/week12.exe"), "--extract", file("unpacked")}, state());
     ASSERT_EQ(unpacked.status, 0) << unpacked.err.toStdString();
     for (const char* name : {"index.html", "book.swf", "xml/images.xml", "wallimages/1.jpg"}) {
         EXPECT_TRUE(QFile::exists(file("unpacked/Book/") + name)) << name;
@@ -206,7 +205,8 @@ TEST_F(BatchEndToEnd, BadInputIsRefusedWithAMessageAndTheWallUnchanged) {
         {{"apply", "--colour", "red"}, 2, "unknown option \"--colour\""},
         {{"publish", "zip", "--output", "/proc/murano-batch", "--name", "w"}, 1, "/proc"},
         {{"publish", "zip", "--output", "/proc", "--name", "w"}, 1, "/proc"},
-        {{"publish", "zip", "--output", scratch_->path(), "--name", "zip-taken"}, 1,
+        {{"publish", "zip", "--output", scratch_->path(), "--name", "zip-taken"},
+         1,
          "exists; add --overwrite"},
         {{"project", "open", hostile + "/climb.mrnp"}, 1, ""},
         {{"project", "open", hostile + "/no-index.mrnp"}, 1, ""},

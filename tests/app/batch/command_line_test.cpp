@@ -166,8 +166,8 @@ TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
     line = parse({"apply", "--background", "sky.jpg", "--position", "Stretch", "--logo", "l.png",
                   "--link", "", "--author", "Ann", "--gradient", "navy,#fff", "--angle", "45"});
     EXPECT_TRUE(line.error.contains("choose one background"));
-    line = parse({"apply", "--gradient", "navy,#fff", "--angle", "45", "--hide-logo",
-                  "--link", "", "--author", "Ann", "--hide-buttons", "none"});
+    line = parse({"apply", "--gradient", "navy,#fff", "--angle", "45", "--hide-logo", "--link", "",
+                  "--author", "Ann", "--hide-buttons", "none"});
     ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
     after = line.apply.appliedTo(before);
     EXPECT_EQ(after.mode, BackgroundMode::Gradient);

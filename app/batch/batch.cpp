@@ -180,8 +180,10 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
     QString failure;
     int stoppedBy = 0;
     QObject::connect(&job, &ImportJob::progress, &loop, [&](double p) { progress.percent(p); });
+    bool preparing = false;
     QObject::connect(&job, &ImportJob::intakeProgress, &loop, [&](int done, int total) {
-        if (done == 0 || done == 1) {
+        if (!preparing) {
+            preparing = true;
             progress.step(QStringLiteral("Preparing slides"));
         }
         progress.update(done, total);

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -233,6 +235,26 @@ TEST_F(BatchEndToEnd, BadInputIsRefusedWithAMessageAndTheWallUnchanged) {
     EXPECT_TRUE(stranger.err.contains("holds no wall"));
     EXPECT_EQ(QDir(file("not-a-wall")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"notes.txt"});
+}
+
+TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {
+    const auto before = folderDigest(work());
+    QProcess import;
+    import.setReadChannel(QProcess::StandardError);
+    import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
+    QByteArray told;
+    while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
+        told += import.readAllStandardError();
+    }
+    ASSERT_TRUE(told.contains("Converting slides"));
+    import.terminate();
+    ASSERT_TRUE(import.waitForFinished(30000));
+    EXPECT_EQ(import.exitCode(), 128 + SIGTERM);
+    EXPECT_TRUE(import.readAllStandardError().contains("Stopped; the wall is left as it was."));
+    // The converter, which stages into <wall>.laq, is gone with its run.
+    EXPECT_NE(QProcess::execute("pgrep", {"-f", work() + "/.laq"}), 0);
+    const auto after = folderDigest(work());
+    EXPECT_TRUE(after == before) << digestDifferences(after, before);
 }
 
 TEST(BatchCommands, WithoutWorkTheUsersOwnWallAndSettingsAreUsed) {

@@ -507,9 +507,7 @@ void Home::on_open_click() {
         return;
     }
     lastOpenFolder_ = folderOfFile(file);
-    ProjectOpening opening;
-    opening.archiveTool = findArchiveTool(applicationFolder());
-    opening.templateFolder = templateFolder();
+    const ProjectOpening opening = programProjectOpening();
     const QString work = flashPath_;
     runInBackground(
         this, tr("Opening the project..."),

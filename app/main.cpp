@@ -1,5 +1,7 @@
-// murano: the desktop program. It takes no options of its own; everything it remembers lives in
-// the user settings file, the remembered-values files and the gallery index.
+// murano: the desktop program. Everything it remembers lives in the user settings file, the
+// remembered-values files and the gallery index. Given a subcommand (import, apply, publish,
+// project), --work, --help or --version it runs without a window instead (app/batch/batch.h).
+#include "app/batch/batch.h"
 #include "app/home.h"
 #include "app/message_log.h"
 #include "import/import.h"
@@ -13,6 +15,9 @@
 #include <unistd.h>
 
 int main(int argc, char* argv[]) {
+    if (batch::wantsBatch(argc, argv)) {
+        return batch::runBatch(argc, argv);
+    }
     // The browser engine refuses to start its sandbox for root; the preview must still play.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

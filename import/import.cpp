@@ -5,9 +5,8 @@
 #include "app/mylabel.h"
 #include "app/mymessgebox.h"
 #include "app/window_chrome.h"
-#include "import/page_range.h"
+#include "import/import_checks.h"
 #include "wall/folders.h"
-#include "wall/locations.h"
 #include "wall/remembered_values.h"
 
 #include <QDebug>
@@ -23,35 +22,6 @@ const char* const kAllPages = "allPage";
 const char* const kCustomRange = "customRange";
 const int kMaskRadius = 8;
 const int kRollPeriodMs = 10;
-
-// What an import failure tells the user, short enough for the message box.
-QString failureText(ImportJob::Failure failure, const QString& deck, const QString& detail) {
-    using Failure = ImportJob::Failure;
-    switch (failure) {
-    case Failure::CannotStart:
-        return detail;
-    case Failure::InputMissing:
-        return Import::tr("\"%1\" does not exist.").arg(deck);
-    case Failure::NotAPresentation:
-        return Import::tr("\"%1\" could not be opened as a presentation.").arg(deck);
-    case Failure::OfficeNotStarted:
-        return Import::tr("LibreOffice could not be started. Check that it is installed, then "
-                          "try again.");
-    case Failure::TimedOut:
-        return Import::tr("LibreOffice took too long to open the presentation. Please try again.");
-    case Failure::NoSlideInRange:
-        return (detail.toInt() == 1 ? Import::tr("The presentation has only 1 slide: the page "
-                                                 "range names none of it.")
-                                    : Import::tr("The presentation has only %1 slides: the page "
-                                                 "range names none of them.")
-                                          .arg(detail)) +
-               Import::tr(" The wall is left as it was.");
-    case Failure::ConversionFailed:
-        break;
-    }
-    return Import::tr("The presentation could not be converted. Save it anew in LibreOffice "
-                      "Impress and import that copy.");
-}
 
 } // namespace
 
@@ -71,7 +41,6 @@ Import::Import(QWidget* parent)
     connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
 
     barWidth_ = ui->label_ratBar->width();
-    applicationFolder_ = applicationFolder();
     buildMessageBox();
 }
 
@@ -171,33 +140,19 @@ void Import::on_open_click() {
 }
 
 bool Import::acceptRange() {
-    const int count = analysisImage(ui->lineEdit_customRange->text(), chooesPage_);
-    if (count < 1) {
-        showMessage(tr("The page range names no page. Use page numbers and ranges separated by "
-                       "commas, for example 1, 3-5, 8."));
-        return false;
+    const QString problem = rangeProblem(ui->lineEdit_customRange->text(), chooesPage_);
+    if (!problem.isEmpty()) {
+        showMessage(problem);
     }
-    if (count >= kTooManyPages) {
-        showMessage(tr("The page range names more than %1 pages or a page above %1. Import at "
-                       "most %1 pages, for example 1-100.")
-                        .arg(kMaxPages));
-        return false;
-    }
-    return true;
+    return problem.isEmpty();
 }
 
-// The deck must be named and exist before an office suite is started for it.
 bool Import::acceptSource() {
-    const QString deck = ui->lineEdit_srcFile->text().trimmed();
-    if (deck.isEmpty()) {
-        showMessage(tr("Choose a presentation to import first."));
-        return false;
+    const QString problem = sourceProblem(ui->lineEdit_srcFile->text().trimmed());
+    if (!problem.isEmpty()) {
+        showMessage(problem);
     }
-    if (!QFileInfo::exists(deck)) {
-        showMessage(failureText(ImportJob::Failure::InputMissing, deck, QString()));
-        return false;
-    }
-    return true;
+    return problem.isEmpty();
 }
 
 void Import::showMessage(const QString& text) {
@@ -217,11 +172,9 @@ void Import::on_import_click() {
     slides_ = ImportedSlides();
     importButton_->setActive(true);
 
-    const QString converterPath = applicationFolder_ + QStringLiteral("lantrel.dll");
-    if (!QFileInfo(converterPath).isReadable()) {
-        showMessage(tr("Can NOT locate \"%1\" file, please reinstall this software to try "
-                       "again.")
-                        .arg(converterPath));
+    const QString converterPath = converterProgram();
+    if (const QString problem = converterProblem(converterPath); !problem.isEmpty()) {
+        showMessage(problem);
         return;
     }
     if (!acceptSource() || (ui->radioButton_customRange->isChecked() && !acceptRange())) {

@@ -80,7 +80,6 @@ private:
     myLabel* browseButton_ = nullptr;
     MymessgeBox* messageBox_ = nullptr;
 
-    QString applicationFolder_;
     QString workFolder_;
     QString homeFile_;
     ImportJob job_;

@@ -122,6 +122,7 @@ void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
     killTimer_->stop();
     apply(reader_.finish());
     if (cancelled_) {
+        removeStagedSlides();
         emit stopped();
         end();
         return;
@@ -137,6 +138,7 @@ void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
         fail(Failure::NoSlideInRange, QString::number(slides_.imageCount));
     }
     if (failed_) {
+        removeStagedSlides();
         end();
         return;
     }
@@ -150,6 +152,11 @@ void ImportJob::onProcessError(QProcess::ProcessError error) {
     fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
                                    .arg(converter_.program(), converter_.errorString()));
     end();
+}
+
+// What a failed or stopped converter exported stays out of the wall: nothing is left behind.
+void ImportJob::removeStagedSlides() {
+    removeTree(request_.workFolder + QStringLiteral(".laq"));
 }
 
 bool ImportJob::rangeMissesTheDeck() const {

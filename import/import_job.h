@@ -86,6 +86,7 @@ private:
     void apply(const ConverterOutputReader::Reading& reading);
     void fail(Failure failure, const QString& detail);
     bool rangeMissesTheDeck() const;
+    void removeStagedSlides();
     void startIntake();
     void finishIntake(const IntakeResult& result);
     void end();

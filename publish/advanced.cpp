@@ -3,6 +3,7 @@
 #include "app/dialog_look.h"
 #include "app/mylabel.h"
 #include "app/window_chrome.h"
+#include "publish/publish_output.h"
 #include "ui_advanced.h"
 #include "wall/remembered_values.h"
 
@@ -58,9 +59,10 @@ void Advanced::readAdvanceSetting(const QString& path) {
     settingsPath_ = path;
     qDebug() << "readAdvanceSetting" << path;
     remembered().load(path);
-    ui_->lineEdit_title->setText(remembered().value(SlotHtmlTitle));
-    ui_->lineEdit_keywords->setText(remembered().value(SlotHtmlKeywords));
-    ui_->lineEdit_description->setText(remembered().value(SlotHtmlDescription));
+    const HtmlMeta meta = rememberedBook(remembered()).meta;
+    ui_->lineEdit_title->setText(meta.title);
+    ui_->lineEdit_keywords->setText(meta.keywords);
+    ui_->lineEdit_description->setText(meta.description);
     ui_->lineEdit_caption->setText(remembered().value(SlotExeCaption));
     ui_->lineEdit_width->setText(remembered().value(SlotExeWidth));
     ui_->lineEdit_height->setText(remembered().value(SlotExeHeight));

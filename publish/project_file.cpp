@@ -3,6 +3,7 @@
 #include "platform/player/gallery_script.h"
 #include "platform/zipread/zipread.h"
 #include "wall/folders.h"
+#include "wall/locations.h"
 #include "wall/work_folder.h"
 
 #include <QDebug>
@@ -316,6 +317,13 @@ QString findArchiveTool(const QString& applicationFolder) {
         return beside.filePath();
     }
     return QStandardPaths::findExecutable("7z");
+}
+
+ProjectOpening programProjectOpening() {
+    ProjectOpening opening;
+    opening.archiveTool = findArchiveTool(applicationFolder());
+    opening.templateFolder = templateFolder();
+    return opening;
 }
 
 PublishResult readProject(const QString& projectFile, const QString& workFolder,

@@ -49,6 +49,10 @@ struct ProjectOpening {
     ZipProgress progress; // entries vetted; then (0, 0) while the tool runs
 };
 
+// How the program opens projects: its archive tool (findArchiveTool of the application folder)
+// and its template folder, with the standard limits.
+ProjectOpening programProjectOpening();
+
 // Opens a project file into workFolder: vets it, unpacks it with the archive tool into the
 // extraction folder, checks the result, replaces the four data folders with the project's (a
 // folder the project lacks ends up empty), repairs the work folder and rewrites the index's

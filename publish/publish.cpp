@@ -34,23 +34,6 @@ const QString kNormalStyle =
                    "QToolButton:hover{background-color:rgba(255,100,100,20);color: rgb(0, 0, "
                    "0);}QToolButton:hover:pressed{background-color:rgba(255,100,100,20);}");
 
-QString extensionOf(PublishMode mode) {
-    switch (mode) {
-    case PublishMode::Zip:
-        return QStringLiteral(".zip");
-    case PublishMode::Exe:
-        return QStringLiteral(".exe");
-    case PublishMode::Html:
-        break;
-    }
-    return QStringLiteral(".html");
-}
-
-// A name that stays inside the output folder, in the folder itself and as an archive entry.
-bool staysInFolder(const QString& name) {
-    return !name.contains('/') && !name.contains(QChar(0)) && name != "." && name != "..";
-}
-
 bool askYesNo(QWidget* parent, const QString& text) {
     return QMessageBox::question(parent, QObject::tr("Question"), text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
@@ -117,7 +100,7 @@ void Publish::loadSettings(const QString& path) {
     settingsPath_ = path;
     RememberedValues::shared().load(path);
     ui_->lineEdit_outPutFolder->setText(RememberedValues::shared().value(SlotOutputFolder));
-    ui_->lineEdit_fileName->setText(RememberedValues::shared().value(SlotOutputName));
+    ui_->lineEdit_fileName->setText(rememberedBook(RememberedValues::shared()).pageName);
     advanced_->readAdvanceSetting(path);
     workFolder_ = workFolder();
 }
@@ -188,7 +171,7 @@ void Publish::showPublishSlot() {
 }
 
 void Publish::applyModeTexts() {
-    ui_->label_back->setText(extensionOf(mode_));
+    ui_->label_back->setText(outputExtension(mode_));
     const bool exe = mode_ == PublishMode::Exe;
     ui_->label_Title->setText(exe ? tr("Caption") : tr("Set HTML Meta Options:"));
     ui_->label_Title->setVisible(!exe);
@@ -238,15 +221,12 @@ void Publish::on_convert_click() {
         return;
     }
     rememberOutput(folder, name);
-    if (!staysInFolder(name)) {
-        QMessageBox::warning(
-            this, tr("Warn"),
-            tr("\"%1\" cannot be a file name: it must not contain \"/\".").arg(name),
-            QMessageBox::Ok);
+    if (const QString problem = outputNameProblem(name); !problem.isEmpty()) {
+        QMessageBox::warning(this, tr("Warn"), problem, QMessageBox::Ok);
         return;
     }
-    const QString extension = extensionOf(mode_);
-    const QString target = folder + "/" + name + extension;
+    const QString extension = outputExtension(mode_);
+    const QString target = outputTarget(folder, name, mode_);
     if (QFileInfo::exists(target) && !confirmOverwrite(folder + "/" + name, extension)) {
         return;
     }
@@ -275,8 +255,12 @@ bool Publish::confirmOverwrite(const QString& targetWithoutExtension, const QStr
 }
 
 void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {
+    exeLayout_ = mode == PublishMode::Exe;
     const BookOptions book = bookOptions();
     const QString work = workFolder_;
+    const auto output = [mode, work, folder, book](const ZipProgress& progress) {
+        return publishOutput(mode, work, folder, book, progress);
+    };
     const auto openWhenAsked = [this, folder](const QString& question) {
         return [this, folder, question] {
             if (askYesNo(this, question)) {
@@ -286,28 +270,21 @@ void Publish::runOutput(PublishMode mode, const QString& folder, const QString& 
     };
     switch (mode) {
     case PublishMode::Html:
-        runJob([work, folder, book](const ZipProgress&) { return copyBook(work, folder, book); },
+        runJob(output,
                openWhenAsked(tr("Finished conversion. Do you want to open the target directory?")));
         return;
     case PublishMode::Zip:
-        runJob(
-            [work, target, book](const ZipProgress& progress) {
-                return ::makeZip(target, work + "/.zapperstab/", work, book, progress);
-            },
-            openWhenAsked(tr("Finished converting. Do you want to open the target directory?")));
+        runJob(output,
+               openWhenAsked(tr("Finished converting. Do you want to open the target directory?")));
         return;
     case PublishMode::Exe:
-        exeLayout_ = true;
-        runJob(
-            [work, target, archive = work + ui_->lineEdit_fileName->text() + ".zip"](
-                const ZipProgress& progress) { return makeExe(target, archive, work, progress); },
-            [this, target] {
-                if (QMessageBox::information(
-                        this, tr("Open the exe file"), tr("Open the file \"") + target + "\"?",
-                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-                    openExe(target);
-                }
-            });
+        runJob(output, [this, target] {
+            if (QMessageBox::information(this, tr("Open the exe file"),
+                                         tr("Open the file \"") + target + "\"?",
+                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+                openExe(target);
+            }
+        });
         return;
     }
 }

@@ -5,6 +5,7 @@
 
 #include "app/frameless_dialog.h"
 #include "publish/book_copy.h"
+#include "publish/publish_output.h"
 #include "publish/zip_writer.h"
 
 #include <QString>
@@ -21,8 +22,6 @@ class QThread;
 class QTimer;
 class QToolButton;
 class myLabel;
-
-enum class PublishMode { Html = 0, Zip = 1, Exe = 2 };
 
 class Publish : public FramelessDialog {
     Q_OBJECT

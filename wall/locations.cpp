@@ -13,6 +13,11 @@ QString& applicationFolderOverride() {
     return folder;
 }
 
+QString& workFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
 QString withTrailingSlash(QString path) {
     if (!path.endsWith('/')) {
         path += '/';
@@ -86,10 +91,18 @@ QString tempFolder() {
 }
 
 QString workFolder() {
-    return tempFolder() + "Quorvex_Murano/";
+    const QString& override = workFolderOverride();
+    return override.isEmpty() ? tempFolder() + "Quorvex_Murano/" : withTrailingSlash(override);
+}
+
+void setWorkFolder(const QString& folder) {
+    workFolderOverride() = folder;
 }
 
 QString userSettingsFile() {
+    if (!workFolderOverride().isEmpty()) {
+        return workFolder() + ".quorvexmrnoini";
+    }
     return tempFolder() + "/quorvexmrnoini";
 }
 

@@ -23,9 +23,15 @@ QString templatePreviewFolder();
 QString tempLocation();
 // tempLocation() + "/".
 QString tempFolder();
-// The live wall: tempFolder() + "Quorvex_Murano/".
+// The live wall: tempFolder() + "Quorvex_Murano/", or the folder set with setWorkFolder, ending in
+// "/".
 QString workFolder();
-// The user settings file: tempFolder() + "/quorvexmrnoini" (the doubled slash is kept).
+// Points the program at another wall folder for the rest of the process (a batch run's --work);
+// an empty path restores the user's own. Such a folder keeps its own user settings file inside it,
+// so that runs on different folders share nothing.
+void setWorkFolder(const QString& folder);
+// The user settings file: tempFolder() + "/quorvexmrnoini" (the doubled slash is kept); for a
+// folder set with setWorkFolder, its hidden ".quorvexmrnoini", which no output or upload packs.
 QString userSettingsFile();
 // The remembered values of the import and publish side: workFolder() + ".home".
 QString rememberedValuesFile();

@@ -17,7 +17,10 @@ QString asFolder(const QString& path) {
 } // namespace
 
 bool createWorkFolder(const QString& workFolder, const QString& templateFolder) {
-    if (QFileInfo::exists(workFolder)) {
+    // An empty folder holds no wall yet (one made ahead for the program, such as mktemp -d).
+    if (QFileInfo::exists(workFolder) &&
+        !QDir(workFolder)
+             .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         return false;
     }
     ensureFolder(workFolder);

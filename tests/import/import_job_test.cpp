@@ -93,6 +93,8 @@ TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
     } cases[] = {
         {"printf 'Conversion Finished! Result value = -2\\r\\n'\nexit 254\n", true,
          ImportJob::Failure::NotAPresentation},
+        {"mkdir -p \"$out\" && cp \"$slides\"/* \"$out\"/\nexit 3\n", true,
+         ImportJob::Failure::ConversionFailed},
         {"printf 'Loading file...[20%%]\\r\\n'\nexit 168\n", true, ImportJob::Failure::TimedOut},
         {"printf 'Loading file...[20%%]\\r\\n'\nexit 3\n", true,
          ImportJob::Failure::ConversionFailed},
@@ -106,6 +108,7 @@ TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
         ASSERT_EQ(failed.count(), 1) << c.script;
         EXPECT_EQ(failed.at(0).at(0).value<ImportJob::Failure>(), c.failure) << c.script;
         EXPECT_FALSE(job.isBusy());
+        EXPECT_FALSE(QDir(work + ".laq").exists()) << "what it exported is gone: " << c.script;
     }
     EXPECT_EQ(finished.count(), 0);
     EXPECT_TRUE(wall().isEmpty());

@@ -66,3 +66,15 @@ TEST_F(LocationsTest, ARelativeStateHomeIsIgnored) {
     qputenv("HOME", (scratch.path() + "/home").toUtf8());
     EXPECT_EQ(tempLocation(), scratch.path() + "/home/.local/state/quorvex");
 }
+
+TEST_F(LocationsTest, AnotherWallFolderKeepsItsSettingsInsideAndCanBeLeftAgain) {
+    const QString state = scratch.path() + "/quorvex";
+    setWorkFolder("/srv/walls/week12");
+    EXPECT_EQ(workFolder(), "/srv/walls/week12/");
+    EXPECT_EQ(userSettingsFile(), "/srv/walls/week12/.quorvexmrnoini");
+    EXPECT_EQ(rememberedValuesFile(), "/srv/walls/week12/.home");
+    EXPECT_EQ(projectValuesFile(), "/srv/walls/week12/.home..");
+    setWorkFolder(QString());
+    EXPECT_EQ(workFolder(), state + "/Quorvex_Murano/");
+    EXPECT_EQ(userSettingsFile(), state + "//quorvexmrnoini");
+}

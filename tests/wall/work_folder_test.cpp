@@ -37,6 +37,12 @@ TEST_F(WorkFolderTest, AnExistingWorkFolderIsReusedAsItStands) {
     EXPECT_FALSE(QFileInfo::exists(workFolder + "logo/logo.png"));
 }
 
+TEST_F(WorkFolderTest, AnEmptyFolderMadeAheadBecomesAFullWall) {
+    QDir().mkpath(workFolder);
+    EXPECT_TRUE(createWorkFolder(workFolder, templateFolder));
+    EXPECT_EQ(readFile(workFolder + "xml/images.xml"), readFile(templateFolder + "xml/images.xml"));
+}
+
 TEST_F(WorkFolderTest, RepairRestoresPlayerFilesAndFoldersOnly) {
     createWorkFolder(workFolder, templateFolder);
     writeFile(workFolder + "swfobject.js", "patched player");

@@ -1,0 +1,386 @@
+#include "app/batch/batch.h"
+
+#include "cmake/version.h"
+#include "import/import_checks.h"
+#include "import/import_job.h"
+#include "publish/project_file.h"
+#include "publish/publish_output.h"
+#include "wall/folders.h"
+#include "wall/locations.h"
+#include "wall/remembered_values.h"
+#include "wall/text_codec.h"
+#include "wall/wall_project.h"
+#include "wall/work_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace batch {
+
+namespace {
+
+// The outcome of a step: a status and, for a failure, what to tell the user.
+struct Outcome {
+    int status = kSuccess;
+    QStringList messages;
+
+    static Outcome failure(const QString& message, int status = kFailure) {
+        return {status, {message}};
+    }
+};
+
+void printOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// Trace lines of the shared code are for the window's log; a batch run shows warnings only.
+void batchMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtDebugMsg || type == QtInfoMsg) {
+        return;
+    }
+    const QByteArray line = QStringLiteral("murano: %1\n").arg(text).toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+}
+
+QString absolute(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
+
+// --work: a missing or empty folder becomes a new wall; a folder holding other things is refused,
+// so that a mistyped path never fills someone's folder with a wall.
+Outcome useWorkFolder(const QString& given) {
+    const QString folder = QDir::cleanPath(absolute(given));
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir()) {
+        return Outcome::failure(QStringLiteral("--work: \"%1\" is not a folder.").arg(folder),
+                                kUsageError);
+    }
+    const QDir dir(folder);
+    const bool empty =
+        dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (info.exists() && !empty && !QFileInfo::exists(folder + "/xml/images.xml") &&
+        !QFileInfo::exists(folder + "/main.swf")) {
+        return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
+                                               "folder, an empty folder or a new one.")
+                                    .arg(folder),
+                                kUsageError);
+    }
+    if (!info.exists() && !QDir().mkpath(folder)) {
+        return Outcome::failure(QStringLiteral("--work: \"%1\" cannot be created.").arg(folder));
+    }
+    setWorkFolder(folder);
+    return {};
+}
+
+// What the window does at start-up before the wall can be shown or changed: the work folder made
+// from the template when missing, repaired, its look read from the settings file (written on a
+// first start), its index read, and the full-screen button that only uploads carry taken off.
+void openWall(WallProject& project) {
+    const QString work = workFolder();
+    createWorkFolder(work, templateFolder());
+    repairWorkFolder(work, templateFolder());
+    project.loadSettings(userSettingsFile(), applicationFolder());
+    project.loadIndex(work);
+    showFullScreenButton(work, false);
+}
+
+Outcome applyAndReport(const WallProject& project) {
+    const QStringList problems = applyWall(project, workFolder());
+    return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
+}
+
+// SIGINT, SIGTERM and SIGHUP during an import stop the converter politely, so that it ends its
+// office instance; the run then ends with 128 + the signal's number, as the converter does.
+class StopSignals {
+public:
+    StopSignals() {
+        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+            pipe_[0] = pipe_[1] = -1;
+            return;
+        }
+        writeEnd() = pipe_[1];
+        for (const int number : kSignals) {
+            struct sigaction action {};
+            action.sa_handler = &StopSignals::caught;
+            sigemptyset(&action.sa_mask);
+            sigaction(number, &action, &previous_[index(number)]);
+        }
+    }
+    ~StopSignals() {
+        for (const int number : kSignals) {
+            sigaction(number, &previous_[index(number)], nullptr);
+        }
+        writeEnd() = -1;
+        for (const int end : pipe_) {
+            if (end >= 0) {
+                ::close(end);
+            }
+        }
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    // Calls stop with the signal's number when one arrives.
+    void onStop(QObject* context, const std::function<void(int)>& stop) {
+        if (pipe_[0] < 0) {
+            return;
+        }
+        auto* notifier = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, context);
+        QObject::connect(notifier, &QSocketNotifier::activated, context, [this, stop] {
+            unsigned char number = 0;
+            if (::read(pipe_[0], &number, 1) == 1) {
+                stop(number);
+            }
+        });
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    static int index(int number) { return number == SIGINT ? 0 : number == SIGTERM ? 1 : 2; }
+    static int& writeEnd() {
+        static int end = -1;
+        return end;
+    }
+    static void caught(int number) {
+        const unsigned char byte = static_cast<unsigned char>(number);
+        if (writeEnd() >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(writeEnd(), &byte, 1);
+        }
+    }
+
+    int pipe_[2] = {-1, -1};
+    struct sigaction previous_[3] = {};
+};
+
+Outcome runImport(const ImportOptions& options, Progress& progress) {
+    const QString converter = converterProgram();
+    const QString deck = absolute(options.deck);
+    for (const QString& problem : {converterProblem(converter), sourceProblem(deck)}) {
+        if (!problem.isEmpty()) {
+            return Outcome::failure(problem);
+        }
+    }
+    WallProject project;
+    openWall(project);
+    ImportJob job;
+    QEventLoop loop;
+    std::optional<ImportedSlides> imported;
+    QString failure;
+    int stoppedBy = 0;
+    QObject::connect(&job, &ImportJob::progress, &loop, [&](double p) { progress.percent(p); });
+    bool preparing = false;
+    QObject::connect(&job, &ImportJob::intakeProgress, &loop, [&](int done, int total) {
+        if (!preparing) {
+            preparing = true;
+            progress.step(QStringLiteral("Preparing slides"));
+        }
+        progress.update(done, total);
+    });
+    QObject::connect(&job, &ImportJob::failed, &loop,
+                     [&](ImportJob::Failure why, const QString& detail) {
+                         failure = failureText(why, deck, detail);
+                     });
+    QObject::connect(&job, &ImportJob::finished, &loop,
+                     [&](const ImportedSlides& slides) { imported = slides; });
+    QObject::connect(&job, &ImportJob::ended, &loop, &QEventLoop::quit);
+    StopSignals stopSignals;
+    stopSignals.onStop(&loop, [&](int number) {
+        stoppedBy = number;
+        job.cancel();
+    });
+
+    progress.step(QStringLiteral("Converting slides"));
+    job.start({converter, deck, workFolder(), !options.customRange,
+               options.customRange ? options.chooesPage : QStringList()});
+    loop.exec();
+    progress.finish();
+    if (stoppedBy != 0 && !imported) {
+        return Outcome::failure(QStringLiteral("Stopped; the wall is left as it was."),
+                                128 + stoppedBy);
+    }
+    if (!imported) {
+        return Outcome::failure(failure);
+    }
+    project.setImages(imported->imageNumbers());
+    return applyAndReport(project);
+}
+
+Outcome runApply(const ApplyOptions& given, Progress&) {
+    ApplyOptions options = given;
+    for (std::optional<QString>* picture : {&options.backgroundFile, &options.logoFile}) {
+        if (!*picture) {
+            continue;
+        }
+        // The settings file keeps the path for later runs, from any folder.
+        **picture = absolute(**picture);
+        if (!QImageReader(**picture).canRead()) {
+            return Outcome::failure(
+                QStringLiteral("\"%1\" is not a picture murano can read.").arg(**picture));
+        }
+    }
+    WallProject project;
+    openWall(project);
+    project.setLook(options.appliedTo(project.look()));
+    return applyAndReport(project);
+}
+
+// The page's head and file name as the publish dialog would start with them.
+BookOptions rememberedBookOfTheWall() {
+    RememberedValues values;
+    values.load(rememberedValuesFile());
+    return rememberedBook(values);
+}
+
+QString progressLabel(PublishMode mode) {
+    return mode == PublishMode::Html ? QStringLiteral("Copying the wall")
+                                     : QStringLiteral("Packing the wall");
+}
+
+Outcome runPublish(const PublishOptions& options, Progress& progress) {
+    const QString folder = QDir::cleanPath(absolute(options.output));
+    const QString target =
+        outputTarget(folder, options.name.isEmpty() ? "index" : options.name, options.mode);
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir()) {
+        return Outcome::failure(QStringLiteral("\"%1\" is not a folder.").arg(folder));
+    }
+    if (QFileInfo::exists(target) && !options.overwrite) {
+        return Outcome::failure(
+            QStringLiteral("\"%1\" exists; add --overwrite to replace it.").arg(target));
+    }
+    WallProject project;
+    openWall(project);
+    const bool created = !info.exists();
+    if (created && !QDir().mkpath(folder)) {
+        return Outcome::failure(QStringLiteral("\"%1\" cannot be created.").arg(folder));
+    }
+    progress.step(progressLabel(options.mode));
+    const PublishResult result = publishOutput(
+        options.mode, workFolder(), folder, options.bookOver(rememberedBookOfTheWall()),
+        [&progress](int done, int total) { progress.update(done, total); });
+    progress.finish();
+    if (!result.ok()) {
+        if (created) {
+            removeTree(folder); // it held nothing of the user's
+        }
+        return Outcome::failure(result.error);
+    }
+    printOut(target + "\n");
+    return {};
+}
+
+Outcome runProjectSave(const ProjectOptions& options, Progress& progress) {
+    const QString file = withProjectSuffix(absolute(options.file));
+    if (QFileInfo::exists(file) && !options.overwrite) {
+        return Outcome::failure(
+            QStringLiteral("\"%1\" exists; add --overwrite to replace it.").arg(file));
+    }
+    WallProject project;
+    openWall(project);
+    progress.step(QStringLiteral("Saving the project"));
+    const PublishResult result =
+        saveProject(file, workFolder(), rememberedBookOfTheWall(),
+                    [&progress](int done, int total) { progress.update(done, total); });
+    progress.finish();
+    if (!result.ok()) {
+        return Outcome::failure(result.error);
+    }
+    printOut(file + "\n");
+    return {};
+}
+
+Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
+    const QString file = absolute(options.file);
+    if (!QFileInfo(file).isFile()) {
+        return Outcome::failure(QStringLiteral("\"%1\" does not exist.").arg(file));
+    }
+    WallProject project;
+    openWall(project);
+    progress.step(QStringLiteral("Opening the project"));
+    ProjectOpening opening = programProjectOpening();
+    opening.progress = [&progress](int done, int total) { progress.update(done, total); };
+    const PublishResult result = readProject(file, workFolder(), opening);
+    progress.finish();
+    return result.ok() ? Outcome() : Outcome::failure(result.error);
+}
+
+Outcome runCommand(const CommandLine& line, Progress& progress) {
+    switch (line.command) {
+    case Command::Import:
+        return runImport(line.import, progress);
+    case Command::Apply:
+        return runApply(line.apply, progress);
+    case Command::Publish:
+        return runPublish(line.publish, progress);
+    case Command::ProjectSave:
+        return runProjectSave(line.project, progress);
+    case Command::ProjectOpen:
+        return runProjectOpen(line.project, progress);
+    case Command::Help:
+        printOut(usageText(line.topic));
+        break;
+    case Command::Version:
+        printOut(QStringLiteral("murano %1\n").arg(QLatin1String(MURANO_VERSION)));
+        break;
+    }
+    return {};
+}
+
+QString usageError(const CommandLine& line) {
+    const QString command = line.topic.isEmpty() ? QString() : line.topic + QStringLiteral(": ");
+    const QString help = line.topic.isEmpty() ? QStringLiteral("murano --help")
+                                              : QStringLiteral("murano %1 --help").arg(line.topic);
+    return QStringLiteral("%1%2 (see %3)").arg(command, line.error, help);
+}
+
+} // namespace
+
+bool wantsBatch(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return isBatchCommandLine(arguments);
+}
+
+int runCommandLine(const CommandLine& line, Progress& progress) {
+    if (!line.error.isEmpty()) {
+        progress.message(usageError(line));
+        return kUsageError;
+    }
+    Outcome outcome;
+    if (!line.work.isEmpty()) {
+        outcome = useWorkFolder(line.work);
+    }
+    if (outcome.status == kSuccess) {
+        outcome = runCommand(line, progress);
+    }
+    for (const QString& message : outcome.messages) {
+        progress.message(message);
+    }
+    return outcome.status;
+}
+
+int runBatch(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
+    qInstallMessageHandler(batchMessages);
+    installProcessCodec();
+    Progress progress;
+    return runCommandLine(parseCommandLine(QCoreApplication::arguments().mid(1)), progress);
+}
+
+} // namespace batch

@@ -1,0 +1,34 @@
+// The three outputs of a wall (web folder, ZIP archive, executable) as one call, without windows:
+// where each is written and what it is made of. The publish dialog runs them behind its progress
+// strip; a batch run runs the same calls.
+#pragma once
+
+#include "publish/book_copy.h"
+#include "publish/zip_writer.h"
+
+#include <QString>
+
+class RememberedValues;
+
+enum class PublishMode { Html = 0, Zip = 1, Exe = 2 };
+
+// ".html", ".zip" or ".exe".
+QString outputExtension(PublishMode mode);
+
+// "" for a file name that stays inside the output folder, in the folder itself and as an archive
+// entry; else the message for the user.
+QString outputNameProblem(const QString& name);
+
+// The file an output writes: folder + "/" + name + extension (the web folder's page for Html).
+QString outputTarget(const QString& folder, const QString& name, PublishMode mode);
+
+// The book as the remembered values keep it between runs: the output file name (slot 4) and the
+// page's title, keywords and description (slots 6 to 8), in the web layout.
+BookOptions rememberedBook(const RememberedValues& values);
+
+// Writes the wall of workFolder as the output of that mode into folder: the web folder through
+// copyBook, the ZIP archive through makeZip (staging folder workFolder + "/.zapperstab/"), the
+// executable through makeExe (its archive workFolder + name + ".zip"). The book's page name is the
+// output's file name. Runs on the calling thread; progress reports the archive's entries.
+PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
+                            const BookOptions& book, const ZipProgress& progress = {});

@@ -1,0 +1,279 @@
+// The batch subcommands end to end: the real murano program, without a display, on scratch wall
+// folders, with the real converter and LibreOffice on generated decks. Archives and project files
+// are read back by Python's zipfile, the executable's payload is unpacked by the Linux stub.
+#include "tests/app/batch/folder_digest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kMurano = QStringLiteral(MURANO_BIN_DIR "/murano");
+const QString kDecks = QStringLiteral(MURANO_DECK_DIR);
+
+struct Ran {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs a program with no display at all: were a window or a browser engine made, it would fail.
+Ran run(const QString& program, const QStringList& arguments, const QString& state) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(name));
+    }
+    environment.insert("XDG_STATE_HOME", state);
+    environment.insert("XDG_DATA_HOME", state + "/data");
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString python(const QString& script, const QStringList& arguments) {
+    QProcess process;
+    process.start("python3", QStringList{"-c", script} + arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())
+        .trimmed();
+}
+
+// Every entry of an archive, sorted, after Python's zipfile has checked each one's data.
+QStringList zipNames(const QString& archive) {
+    return python("import sys, zipfile\n"
+                  "z = zipfile.ZipFile(sys.argv[1])\n"
+                  "assert z.testzip() is None\n"
+                  "print('\\n'.join(sorted(z.namelist())))",
+                  {archive})
+        .split('\n');
+}
+
+QStringList imageLines(const QString& work) {
+    QStringList sources;
+    for (const QString& line : QString::fromUtf8(readAll(work + "/xml/images.xml")).split('\n')) {
+        if (line.contains("<img ")) {
+            sources << line.section('"', 1, 1);
+        }
+    }
+    return sources;
+}
+
+QString startTag(const QString& work) {
+    return QString::fromUtf8(readAll(work + "/xml/images.xml")).section('\n', 1, 1);
+}
+
+} // namespace
+
+class BatchEndToEnd : public ::testing::Test {
+protected:
+    // One import for every test: the converter is the slow part.
+    static void SetUpTestSuite() {
+        scratch_ = new QTemporaryDir;
+        imported_ = new Ran(murano({"import", kDecks + "/twelve.pptx", "--pages", "1, 3-4"}));
+    }
+    static void TearDownTestSuite() {
+        delete imported_;
+        delete scratch_;
+    }
+
+    static QString state() { return scratch_->path() + "/state"; }
+    static QString work() { return scratch_->path() + "/wall"; }
+    static QString file(const QString& name) { return scratch_->path() + "/" + name; }
+    static Ran murano(const QStringList& arguments) {
+        return run(kMurano, QStringList{"--work", work()} + arguments, state());
+    }
+
+    static QTemporaryDir* scratch_;
+    static Ran* imported_;
+};
+
+QTemporaryDir* BatchEndToEnd::scratch_ = nullptr;
+Ran* BatchEndToEnd::imported_ = nullptr;
+
+TEST_F(BatchEndToEnd, ImportTakesTheRangeIntoANewWallOfItsOwn) {
+    ASSERT_EQ(imported_->status, 0) << imported_->err.toStdString();
+    EXPECT_TRUE(imported_->err.contains("murano: Converting slides...")) << "plain progress lines";
+    EXPECT_EQ(imageLines(work()), (QStringList{"1.jpg", "3.jpg", "4.jpg"}));
+    EXPECT_EQ(QDir(work() + "/wallimages").entryList(QDir::Files, QDir::Name),
+              (QStringList{"1.jpg", "3.jpg", "4.jpg"}));
+    EXPECT_EQ(QImage(work() + "/wallimages/thumbs/3.jpg").width(), 180);
+    EXPECT_TRUE(QFile::exists(work() + "/.quorvexmrnoini")) << "the wall keeps its own settings";
+    EXPECT_FALSE(QFile::exists(state() + "/quorvex/Quorvex_Murano")) << "the user's wall is left";
+    EXPECT_FALSE(QFile::exists(state() + "/quorvex/quorvexmrnoini"));
+}
+
+TEST_F(BatchEndToEnd, ApplyWritesTheLookIntoTheStartTagAndTheWallsSettings) {
+    QImage logo(64, 32, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(file("logo.png")));
+    const Ran applied = murano({"apply", "--color", "#2A9DF4", "--logo", file("logo.png"), "--link",
+                                "https://example.org/", "--title", "Week 12", "--author",
+                                "Ann & Bo", "--hide-buttons", "share"});
+    ASSERT_EQ(applied.status, 0) << applied.err.toStdString();
+    const QString tag = startTag(work());
+    for (const char* part :
+         {"back_ground=\"0{0x2a9df4}\"", "logo_img=\"logo/logo.png\"",
+          "logo_link=\"https://example.org/\"", "btn_share=\"0\"", "btn_info=\"1\"",
+          "book_title=\"Week 12\"", "display_name=\"Ann &amp; Bo\""}) {
+        EXPECT_TRUE(tag.contains(QLatin1String(part))) << part << " in " << tag.toStdString();
+    }
+    EXPECT_EQ(readAll(work() + "/logo/logo.png"), readAll(file("logo.png")));
+    EXPECT_EQ(imageLines(work()), (QStringList{"1.jpg", "3.jpg", "4.jpg"})) << "slides kept";
+    EXPECT_TRUE(readAll(work() + "/.quorvexmrnoini").contains("Week 12"));
+}
+
+TEST_F(BatchEndToEnd, ZipAndProjectReadBackAndOpeningRestoresTheSameWall) {
+    const Ran zipped = murano(
+        {"publish", "zip", "--output", file("out"), "--name", "week12", "--meta-title", "Week 12"});
+    ASSERT_EQ(zipped.status, 0) << zipped.err.toStdString();
+    EXPECT_EQ(zipped.out.trimmed(), file("out") + "/week12.zip");
+    const QStringList names = zipNames(file("out/week12.zip"));
+    for (const char* name : {"week12.html", "main.swf", "swfobject.js", "xml/images.xml",
+                             "wallimages/3.jpg", "wallimages/thumbs/3.jpg", "logo/logo.png"}) {
+        EXPECT_TRUE(names.contains(QLatin1String(name))) << name;
+    }
+    EXPECT_TRUE(python("import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).read("
+                       "'week12.html').decode())",
+                       {file("out/week12.zip")})
+                    .contains("<title>Week 12</title>"));
+
+    const Ran saved = murano({"project", "save", file("week12")});
+    ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
+    EXPECT_EQ(saved.out.trimmed(), file("week12.mrnp"));
+    EXPECT_TRUE(zipNames(file("week12.mrnp")).contains("xml/images.xml"));
+    const auto before = folderDigest(work());
+
+    ASSERT_EQ(murano({"apply", "--title", "Week 13"}).status, 0);
+    QFile::remove(work() + "/wallimages/4.jpg");
+    ASSERT_FALSE(folderDigest(work()) == before);
+    const Ran opened = murano({"project", "open", file("week12.mrnp")});
+    ASSERT_EQ(opened.status, 0) << opened.err.toStdString();
+    auto after = folderDigest(work());
+    // The settings file is the user's own look, not part of the project.
+    EXPECT_NE(after[".quorvexmrnoini"], before.at(".quorvexmrnoini"));
+    after[".quorvexmrnoini"] = before.at(".quorvexmrnoini");
+    EXPECT_TRUE(after == before) << digestDifferences(after, before);
+
+    const Ran again = murano({"project", "save", file("week12.mrnp")});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains("exists; add --overwrite")) << again.err.toStdString();
+    EXPECT_EQ(murano({"project", "save", file("week12.mrnp"), "--overwrite"}).status, 0);
+}
+
+TEST_F(BatchEndToEnd, TheExecutablesPayloadUnpacksWithTheStub) {
+    if (!QFile::exists(MURANO_BIN_DIR "/book.exe")) {
+        GTEST_SKIP() << "no Windows stub in this build";
+    }
+    const Ran made = murano({"publish", "exe", "--output", file("exe"), "--name", "week12"});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    const Ran unpacked =
+        run(MURANO_BIN_DIR "/book",
+            {"--open", file("exe/week12.exe"), "--extract", file("unpacked")}, state());
+    ASSERT_EQ(unpacked.status, 0) << unpacked.err.toStdString();
+    for (const char* name : {"index.html", "book.swf", "xml/images.xml", "wallimages/1.jpg"}) {
+        EXPECT_TRUE(QFile::exists(file("unpacked/Book/") + name)) << name;
+    }
+    EXPECT_EQ(readAll(file("unpacked/Book/wallimages/3.jpg")),
+              readAll(work() + "/wallimages/3.jpg"));
+}
+
+TEST_F(BatchEndToEnd, BadInputIsRefusedWithAMessageAndTheWallUnchanged) {
+    const QString hostile = file("hostile");
+    QDir().mkpath(hostile);
+    ASSERT_EQ(QProcess::execute("python3",
+                                {MURANO_SOURCE_DIR "/tests/publish/project_archives.py", hostile}),
+              0);
+    QFile(file("zip-taken.zip")).open(QIODevice::WriteOnly);
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"import", file("missing.pptx")}, 1, "missing.pptx\" does not exist."},
+        {{"import", kDecks + "/twelve.pptx", "--pages", "0, x"}, 2, "names no page"},
+        {{"import", kDecks + "/twelve.pptx", "--pages", "20"}, 1, "has only 12 slides"},
+        {{"apply", "--logo", file("missing.png")}, 1, "is not a picture murano can read"},
+        {{"apply", "--colour", "red"}, 2, "unknown option \"--colour\""},
+        {{"publish", "zip", "--output", "/proc/murano-batch", "--name", "w"}, 1, "/proc"},
+        {{"publish", "zip", "--output", "/proc", "--name", "w"}, 1, "/proc"},
+        {{"publish", "zip", "--output", scratch_->path(), "--name", "zip-taken"},
+         1,
+         "exists; add --overwrite"},
+        {{"project", "open", hostile + "/climb.mrnp"}, 1, ""},
+        {{"project", "open", hostile + "/no-index.mrnp"}, 1, ""},
+        {{"project", "open", file("nothing.mrnp")}, 1, "does not exist"},
+    };
+    const auto before = folderDigest(work());
+    for (const auto& c : cases) {
+        const Ran refused = murano(c.arguments);
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(refused.status, c.status) << what << ": " << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.contains("murano: ")) << what;
+        EXPECT_TRUE(refused.err.contains(QLatin1String(c.message)))
+            << what << ": " << refused.err.toStdString();
+        const auto now = folderDigest(work());
+        EXPECT_TRUE(now == before) << what << ": " << digestDifferences(now, before);
+    }
+    EXPECT_FALSE(QFile::exists("/murano-project-test-evil.txt"));
+    EXPECT_FALSE(QFile::exists(work() + "/../evil.txt"));
+
+    QDir().mkpath(file("not-a-wall"));
+    QFile(file("not-a-wall/notes.txt")).open(QIODevice::WriteOnly);
+    const Ran stranger = run(kMurano, {"--work", file("not-a-wall"), "apply"}, state());
+    EXPECT_EQ(stranger.status, 2);
+    EXPECT_TRUE(stranger.err.contains("holds no wall"));
+    EXPECT_EQ(QDir(file("not-a-wall")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"notes.txt"});
+}
+
+TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {
+    const auto before = folderDigest(work());
+    QProcess import;
+    import.setReadChannel(QProcess::StandardError);
+    import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
+    QByteArray told;
+    while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
+        told += import.readAllStandardError();
+    }
+    ASSERT_TRUE(told.contains("Converting slides"));
+    import.terminate();
+    ASSERT_TRUE(import.waitForFinished(30000));
+    EXPECT_EQ(import.exitCode(), 128 + SIGTERM);
+    EXPECT_TRUE(import.readAllStandardError().contains("Stopped; the wall is left as it was."));
+    // The converter, which stages into <wall>.laq, is gone with its run.
+    EXPECT_NE(QProcess::execute("pgrep", {"-f", work() + "/.laq"}), 0);
+    const auto after = folderDigest(work());
+    EXPECT_TRUE(after == before) << digestDifferences(after, before);
+}
+
+TEST(BatchCommands, WithoutWorkTheUsersOwnWallAndSettingsAreUsed) {
+    QTemporaryDir state;
+    const Ran applied = run(kMurano, {"apply", "--title", "Mine"}, state.path());
+    ASSERT_EQ(applied.status, 0) << applied.err.toStdString();
+    EXPECT_TRUE(startTag(state.path() + "/quorvex/Quorvex_Murano").contains("book_title=\"Mine\""));
+    EXPECT_TRUE(readAll(state.path() + "/quorvex/quorvexmrnoini").contains("Mine"));
+}
+
+TEST(BatchCommands, HelpAndVersionGoToStandardOutput) {
+    QTemporaryDir state;
+    for (const QStringList& arguments :
+         {QStringList{"--help"}, {"import", "--help"}, {"publish", "zip", "-h"}, {"--version"}}) {
+        const Ran shown = run(kMurano, arguments, state.path());
+        EXPECT_EQ(shown.status, 0) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(shown.out.startsWith(arguments.first() == "--version" ? "murano " : "Usage:"))
+            << shown.out.toStdString();
+        EXPECT_TRUE(shown.err.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(state.path() + "/quorvex/Quorvex_Murano")) << "help writes nothing";
+}

@@ -1,0 +1,217 @@
+// The batch command line read into its records, its usage errors, and the progress it shows.
+#include "app/batch/command_line.h"
+#include "app/batch/progress.h"
+
+#include <gtest/gtest.h>
+
+using namespace batch;
+
+namespace {
+
+CommandLine parse(const QStringList& arguments) {
+    return parseCommandLine(arguments);
+}
+
+} // namespace
+
+TEST(BatchCommandLine, OnlySubcommandsAndOwnOptionsLeaveTheWindow) {
+    const struct {
+        QStringList arguments;
+        bool batch;
+    } cases[] = {
+        {{}, false},
+        {{"/home/u/deck.pptx"}, false}, // a deck opens the window's import
+        {{"-style", "fusion"}, false},  // the toolkit's own options
+        {{"import", "deck.pptx"}, true},
+        {{"publish"}, true},
+        {{"--work", "/tmp/w", "apply"}, true},
+        {{"--work=/tmp/w"}, true},
+        {{"--help"}, true},
+        {{"-h"}, true},
+        {{"--version"}, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isBatchCommandLine(c.arguments), c.batch) << c.arguments.join(' ').toStdString();
+    }
+}
+
+TEST(BatchCommandLine, ImportReadsTheDeckAndParsesTheRangeAsTheDialogDoes) {
+    CommandLine line = parse({"--work", "/tmp/w", "import", "deck.pptx", "--pages", "1, 5-7, 18"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    EXPECT_EQ(line.command, Command::Import);
+    EXPECT_EQ(line.work, "/tmp/w");
+    EXPECT_EQ(line.import.deck, "deck.pptx");
+    EXPECT_TRUE(line.import.customRange);
+    EXPECT_EQ(line.import.chooesPage, (QStringList{"1", "5", "6", "7", " 18"}));
+
+    line = parse({"import", "--pages=3", "deck.pptx", "--work=/w"});
+    EXPECT_TRUE(line.error.isEmpty());
+    EXPECT_EQ(line.import.chooesPage, QStringList{"3"});
+    EXPECT_EQ(line.work, "/w");
+
+    line = parse({"import", "--", "-odd name.pptx"});
+    EXPECT_EQ(line.import.deck, "-odd name.pptx");
+    EXPECT_FALSE(line.import.customRange);
+}
+
+TEST(BatchCommandLine, PublishAndProjectPickTheirKind) {
+    CommandLine line = parse({"publish", "zip", "--output", "/out", "--name", "week12",
+                              "--meta-title", "Week 12", "--keywords", "a, b", "--overwrite"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    EXPECT_EQ(line.command, Command::Publish);
+    EXPECT_EQ(line.publish.mode, PublishMode::Zip);
+    EXPECT_EQ(line.publish.output, "/out");
+    EXPECT_TRUE(line.publish.overwrite);
+    const BookOptions book = line.publish.bookOver({"old", {"Old", "k", "Kept"}, BookLayout::Web});
+    EXPECT_EQ(book.pageName, "week12");
+    EXPECT_EQ(book.meta.title, "Week 12");
+    EXPECT_EQ(book.meta.keywords, "a, b");
+    EXPECT_EQ(book.meta.description, "Kept"); // not given: the remembered one
+
+    EXPECT_EQ(parse({"publish", "html", "--output", "/o"}).publish.name, "");
+    EXPECT_EQ(parse({"publish", "exe", "--output", "/o", "--name", "b"}).publish.mode,
+              PublishMode::Exe);
+    line = parse({"project", "save", "w.mrnp", "--overwrite"});
+    EXPECT_EQ(line.command, Command::ProjectSave);
+    EXPECT_EQ(line.project.file, "w.mrnp");
+    EXPECT_TRUE(line.project.overwrite);
+    EXPECT_EQ(parse({"project", "open", "w.mrnp"}).command, Command::ProjectOpen);
+}
+
+TEST(BatchCommandLine, HelpIsFoundAtEveryLevel) {
+    const struct {
+        QStringList arguments;
+        QString topic;
+    } cases[] = {{{"--help"}, ""},
+                 {{"--work", "/w", "-h"}, ""},
+                 {{"import", "--help"}, "import"},
+                 {{"apply", "--color", "red", "-h"}, "apply"},
+                 {{"publish", "--help"}, "publish"},
+                 {{"publish", "zip", "--help"}, "publish"},
+                 {{"project", "-h"}, "project"}};
+    for (const auto& c : cases) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_EQ(line.command, Command::Help) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(line.error.isEmpty());
+        EXPECT_EQ(line.topic, c.topic);
+        EXPECT_FALSE(usageText(line.topic).isEmpty());
+    }
+    EXPECT_EQ(parse({"--version"}).command, Command::Version);
+}
+
+TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
+    const struct {
+        QStringList arguments;
+        const char* error;
+    } cases[] = {
+        {{"--work"}, "--work: a value is missing"},
+        {{"--work", ""}, "--work: name a folder"},
+        {{"--work", "/w"}, "name a command"},
+        {{"--frobnicate"}, "unknown option \"--frobnicate\""},
+        {{"--work", "/w", "export"}, "unknown command \"export\""},
+        {{"import"}, "name the presentation"},
+        {{"import", "a.pptx", "b.pptx"}, "one presentation at a time"},
+        {{"import", "a.pptx", "--pages"}, "--pages: a value is missing"},
+        {{"import", "a.pptx", "--pages", "10-5"}, "--pages: The page range names no page"},
+        {{"import", "a.pptx", "--pages", "4097"}, "more than 4096 pages"},
+        {{"import", "a.pptx", "--all"}, "unknown option \"--all\""},
+        {{"apply", "--position", "middle"}, "--position: \"middle\" is not a position"},
+        {{"apply", "--color", "#12345"}, "--color: \"#12345\" is not a colour"},
+        {{"apply", "--gradient", "red"}, "not two colours"},
+        {{"apply", "--angle", "400"}, "not an angle from 0 to 360"},
+        {{"apply", "--hide-buttons", "print,share"}, "\"print\" is no button"},
+        {{"apply", "--hide-logo=yes"}, "--hide-logo: takes no value"},
+        {{"apply", "--color", "red", "--background", "a.jpg"}, "choose one background"},
+        {{"apply", "stray"}, "unexpected argument \"stray\""},
+        {{"publish"}, "choose html, zip or exe"},
+        {{"publish", "pdf"}, "\"pdf\" is no output"},
+        {{"publish", "html"}, "--output: name the folder"},
+        {{"publish", "zip", "--output", "/o"}, "--name: name the zip file"},
+        {{"publish", "exe", "--output", "/o", "--name", "../x"}, "cannot be a file name"},
+        {{"project", "close", "w.mrnp"}, "neither save nor open"},
+        {{"project", "save"}, "name one project file"},
+        {{"project", "open", "w.mrnp", "--overwrite"}, "unknown option \"--overwrite\""},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_TRUE(line.error.contains(QLatin1String(c.error)))
+            << c.arguments.join(' ').toStdString() << " gave: " << line.error.toStdString();
+    }
+}
+
+TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
+    WallLook before;
+    before.backgroundFile = "/old/bg.jpg";
+    before.mode = BackgroundMode::Image;
+    before.position = 2;
+    before.logoLink = "https://old.example/";
+    before.bookTitle = "Old";
+    before.displayName = "Someone";
+    before.infoHidden = true;
+
+    CommandLine line =
+        parse({"apply", "--color", "#2A9DF4", "--title", "Week 12", "--hide-buttons", "share"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    WallLook after = line.apply.appliedTo(before);
+    EXPECT_EQ(after.mode, BackgroundMode::PureColor);
+    EXPECT_EQ(after.pureColor, "#2a9df4");
+    EXPECT_EQ(after.backgroundFile, "/old/bg.jpg");
+    EXPECT_EQ(after.position, 2);
+    EXPECT_EQ(after.bookTitle, "Week 12");
+    EXPECT_EQ(after.displayName, "Someone");
+    EXPECT_EQ(after.logoLink, "https://old.example/");
+    EXPECT_TRUE(after.shareHidden);
+    EXPECT_FALSE(after.infoHidden); // the list names every hidden button
+
+    line = parse({"apply", "--background", "sky.jpg", "--position", "Stretch", "--logo", "l.png",
+                  "--link", "", "--author", "Ann", "--gradient", "navy,#fff", "--angle", "45"});
+    EXPECT_TRUE(line.error.contains("choose one background"));
+    line = parse({"apply", "--gradient", "navy,#fff", "--angle", "45", "--hide-logo", "--link", "",
+                  "--author", "Ann", "--hide-buttons", "none"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    after = line.apply.appliedTo(before);
+    EXPECT_EQ(after.mode, BackgroundMode::Gradient);
+    EXPECT_EQ(after.gradientStart, "#000080");
+    EXPECT_EQ(after.gradientEnd, "#ffffff");
+    EXPECT_EQ(after.angle, "45");
+    EXPECT_TRUE(after.logoHidden);
+    EXPECT_EQ(after.logoLink, "");
+    EXPECT_EQ(after.displayName, "Ann");
+    EXPECT_FALSE(after.infoHidden);
+    EXPECT_FALSE(after.shareHidden);
+}
+
+TEST(BatchProgress, ATerminalGetsOneRedrawnBarALogOneLinePerStep) {
+    QByteArray shown;
+    Progress terminal(true, [&](const QByteArray& text) { shown += text; });
+    terminal.step("Converting slides");
+    terminal.percent(50);
+    terminal.step("Preparing slides");
+    terminal.update(12, 12);
+    terminal.message("done");
+    EXPECT_EQ(shown, "\rConverting slides..."
+                     "\rConverting slides [############............]  50%\n"
+                     "\rPreparing slides..."
+                     "\rPreparing slides [########################] 100%\n"
+                     "murano: done\n");
+
+    QByteArray logged;
+    Progress log(false, [&](const QByteArray& text) { logged += text; });
+    log.step("Converting slides");
+    log.percent(50);
+    log.update(3, 12);
+    log.finish();
+    log.message("\"x.zip\" exists");
+    EXPECT_EQ(logged, "murano: Converting slides...\nmurano: \"x.zip\" exists\n");
+}
+
+TEST(BatchProgress, AShorterLineWipesTheLongerOne) {
+    QByteArray shown;
+    Progress terminal(true, [&](const QByteArray& text) { shown += text; });
+    terminal.step("Packing the wall");
+    terminal.update(1, 3);
+    shown.clear();
+    terminal.update(0, 0);
+    const int barWidth = static_cast<int>(progressBar("Packing the wall", 1, 3).size());
+    EXPECT_EQ(shown, "\rPacking the wall..." + QByteArray(barWidth - 19, ' '));
+}

@@ -1,5 +1,6 @@
-// murano: the desktop program. It takes no options of its own; everything it remembers lives in
-// the user settings file, the remembered-values files and the gallery index.
+// murano: the desktop program. It takes no options of its own (a presentation handed to it opens
+// in the import dialog); everything it remembers lives in the user settings file, the
+// remembered-values files and the gallery index.
 #include "app/home.h"
 #include "app/message_log.h"
 #include "import/import.h"
@@ -42,6 +43,11 @@ int main(int argc, char* argv[]) {
         home.fadeIn();
         // Once the window is up, in the background: later imports skip the office suite's start.
         QTimer::singleShot(0, &warmOffice, &WarmOffice::start);
+        // A presentation handed over by the desktop or the command line goes to the import dialog.
+        const QStringList arguments = QApplication::arguments();
+        if (arguments.size() == 2) {
+            home.openPresentation(arguments.at(1));
+        }
         result = QApplication::exec();
     }
     return result;

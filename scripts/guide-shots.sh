@@ -20,3 +20,16 @@ for shot in "$shots"/*.png; do
     optipng -quiet -o3 "$target"
     echo "$target $(stat -c %s "$target") bytes"
 done
+
+# The pages declare each picture's size, so that they lay out before the pictures load.
+python3 - "$root/guide" <<'PY'
+import pathlib, re, struct, sys
+guide = pathlib.Path(sys.argv[1])
+for page in guide.glob("*.html"):
+    def sized(match):
+        width, height = struct.unpack(">II", (guide / match[1]).read_bytes()[16:24])
+        return f'src="{match[1]}"{match[2]}width="{width}" height="{height}"'
+    text = page.read_text(encoding="utf-8")
+    page.write_text(re.sub(r'src="(img/[^"]+\.png)"([^>]*?)width="\d+" height="\d+"', sized, text),
+                    encoding="utf-8")
+PY

@@ -3,6 +3,7 @@
 // as a PNG. Run it under a virtual display through scripts/guide-shots.sh, which also shrinks the
 // pictures; it is not a test.
 // Usage: murano_guide_shots <picture folder> <presentation>
+#include "app/frameless_dialog.h"
 #include "app/home.h"
 #include "app/mymessgebox.h"
 #include "app/preview_control.h"
@@ -30,18 +31,29 @@
 
 namespace {
 
-constexpr int kMargin = 14;
-
 class Shooter {
 public:
     Shooter(QString folder, Home& home) : folder_(std::move(folder)), home_(home) {}
 
     // The whole main window, with whatever lies over it.
-    bool window(const QString& name) { return save(name, home_.frameGeometry()); }
+    bool window(const QString& name) {
+        QTest::qWait(600);
+        return save(name, home_.frameGeometry());
+    }
 
-    // A dialog over the main window, with a margin of the window around it.
+    // A dialog over the main window, once it has rolled or faded fully open.
     bool over(const QString& name, const QWidget* dialog) {
-        return save(name, dialog->frameGeometry().adjusted(-kMargin, -kMargin, kMargin, kMargin));
+        if (const auto* frameless = qobject_cast<const FramelessDialog*>(dialog)) {
+            for (int waited = 0; frameless->height() < frameless->fullHeight() && waited < 5000;
+                 waited += 50) {
+                QTest::qWait(50);
+            }
+        }
+        QTest::qWait(600);
+        // A rounded dialog may be taller than the shape its mask shows.
+        const QRect shape =
+            dialog->mask().isEmpty() ? dialog->rect() : dialog->mask().boundingRect();
+        return save(name, QRect(dialog->mapToGlobal(shape.topLeft()), shape.size()));
     }
 
     // Waits until the preview has played the wall (at most 30 s), then lets the wall settle in.
@@ -57,7 +69,6 @@ public:
 
 private:
     bool save(const QString& name, const QRect& area) {
-        QTest::qWait(600); // rolls and fades end
         const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(
             0, area.x(), area.y(), area.width(), area.height());
         const QString path = folder_ + QLatin1Char('/') + name + QStringLiteral(".png");
@@ -82,6 +93,7 @@ template <typename T> T* child(const QWidget* window, const char* name) {
 void setText(const QWidget* window, const char* name, const QString& text) {
     if (auto* edit = child<QLineEdit>(window, name)) {
         edit->setText(text);
+        edit->setCursorPosition(0); // shown from its start, as a field the user did not touch
     } else if (auto* area = child<QTextEdit>(window, name)) {
         area->setPlainText(text);
     }
@@ -145,7 +157,10 @@ void shootLook(Shooter& shoot, Home& home) {
     shoot.waitForWall();
 
     home.on_setting_click();
-    QTest::qWait(1200);
+    const QWidget* page = child<QWidget>(&home, "widget_setting");
+    for (int waited = 0; page->width() < home.width() - 14 && waited < 5000; waited += 50) {
+        QTest::qWait(50);
+    }
     setText(&home, "lineEdit_link", QStringLiteral("https://example.org/week12"));
     shoot.window(QStringLiteral("settings"));
 
@@ -155,6 +170,8 @@ void shootLook(Shooter& shoot, Home& home) {
     setText(book, "lineEdit_Email", QStringLiteral("team@example.org"));
     setText(book, "lineEdit_WebSite", QStringLiteral("https://example.org"));
     setText(book, "lineEdit_display", QStringLiteral("Quorvex team"));
+    setText(book, "textEdit_discrption",
+            QStringLiteral("The week's sales figures, one slide per region."));
     shoot.over(QStringLiteral("book-info"), book);
     book->on_close_click();
     QTest::qWait(800);
@@ -203,7 +220,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QDir(arguments.at(1)).absolutePath();
-    const QString deck = QFileInfo(arguments.at(2)).absoluteFilePath();
     QDir().mkpath(folder);
 
     // The shipped program's files, and a first start's state that nothing else shares.
@@ -212,6 +228,10 @@ int main(int argc, char** argv) {
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (state.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("HOME", state.path().toLocal8Bit());
+    // The presentation under a short, plain name, as a user keeps one.
+    QTemporaryDir documents(QStringLiteral("/tmp/guide-XXXXXX"));
+    const QString deck = documents.path() + QStringLiteral("/Week 12.pptx");
+    QFile::copy(arguments.at(2), deck);
 
     Home home;
     home.move(40, 40);
@@ -223,6 +243,6 @@ int main(int argc, char** argv) {
 
     shootImport(shoot, home, deck);
     shootLook(shoot, home);
-    shootPublishing(shoot, home, QDir::homePath() + QStringLiteral("/walls/week12"));
+    shootPublishing(shoot, home, QStringLiteral("/srv/www/week12"));
     return shoot.ok() ? 0 : 1;
 }

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Checks the user guide as it ships: every picture a page names exists and is a PNG, every link
+"""Checks the user guide as it ships: every picture a page names exists and is a PNG of the size the
+page declares, every link
 inside the guide reaches a page and an anchor that exist, nothing is loaded from outside (the guide
 opens from disk without a network), no script runs, and every picture in img/ is used.
 Usage: check_guide.py <guide folder>"""
 import html.parser
 import pathlib
+import struct
 import sys
 import urllib.parse
 
@@ -17,7 +19,7 @@ class Page(html.parser.HTMLParser):
     def __init__(self):
         super().__init__()
         self.ids = set()
-        self.links = []      # (tag, attribute, value)
+        self.links = []      # (tag, attribute, value, declared (width, height) or None)
         self.scripts = 0
 
     def handle_starttag(self, tag, attrs):
@@ -26,14 +28,25 @@ class Page(html.parser.HTMLParser):
             self.ids.add(attrs["id"])
         if tag == "a" and "name" in attrs:
             self.ids.add(attrs["name"])
+        declared = None
+        if "width" in attrs and "height" in attrs:
+            declared = (attrs["width"], attrs["height"])
         if tag == "script":
             self.scripts += 1
         for attribute in ("src", "href", "srcset", "poster", "data"):
             if attribute in attrs and attrs[attribute] is not None:
-                self.links.append((tag, attribute, attrs[attribute]))
+                self.links.append((tag, attribute, attrs[attribute], declared))
         style = attrs.get("style") or ""
         if "url(" in style:
-            self.links.append((tag, "style", style))
+            self.links.append((tag, "style", style, None))
+
+
+def png_size(data):
+    """Width and height from a PNG's header chunk, as the page's attributes write them."""
+    if len(data) < 24 or data[12:16] != b"IHDR":
+        return None
+    width, height = struct.unpack(">II", data[16:24])
+    return (str(width), str(height))
 
 
 def parse(path):
@@ -43,6 +56,7 @@ def parse(path):
 
 
 def check(folder):
+    folder = folder.resolve()
     problems = []
     pages = {path: parse(path) for path in sorted(folder.rglob("*.html"))}
     if folder / "index.html" not in pages:
@@ -52,7 +66,7 @@ def check(folder):
         where = path.relative_to(folder)
         if page.scripts:
             problems.append(f"{where}: has a script")
-        for tag, attribute, value in page.links:
+        for tag, attribute, value, declared in page.links:
             url = urllib.parse.urlsplit(value)
             if attribute == "style" or attribute == "srcset":
                 problems.append(f"{where}: <{tag} {attribute}> loads {value!r}")
@@ -66,7 +80,7 @@ def check(folder):
             if not target.is_file():
                 problems.append(f"{where}: <{tag} {attribute}={value!r}> names a missing file")
                 continue
-            if not target.is_relative_to(folder.resolve()):
+            if not target.is_relative_to(folder):
                 problems.append(f"{where}: {value!r} leaves the guide")
             if url.fragment and (target not in pages or url.fragment not in pages[target].ids):
                 problems.append(f"{where}: {value!r} names a missing anchor")
@@ -77,6 +91,8 @@ def check(folder):
                     problems.append(f"{where}: {value} is not a PNG")
                 if len(data) > MAX_PICTURE_BYTES:
                     problems.append(f"{where}: {value} is {len(data)} bytes")
+                if declared and png_size(data) and declared != png_size(data):
+                    problems.append(f"{where}: {value} is declared {declared}, is {png_size(data)}")
     for css in sorted(folder.rglob("*.css")):
         if "url(" in css.read_text(encoding="utf-8") or "@import" in css.read_text(encoding="utf-8"):
             problems.append(f"{css.relative_to(folder)}: loads another file")

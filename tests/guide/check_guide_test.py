@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The guide checker finds each kind of fault in a small guide of its own, and passes a sound one."""
 import pathlib
+import struct
 import sys
 import tempfile
 import unittest
@@ -8,8 +9,9 @@ import unittest
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import check_guide  # noqa: E402
 
-PNG = b"\x89PNG\r\n\x1a\n" + b"\0" * 16
-SOUND = '<h2 id="a">A</h2><a href="#a">A</a><a href="two.html#b">B</a><img src="img/x.png" alt="">'
+PNG = b"\x89PNG\r\n\x1a\n" + b"\0\0\0\x0dIHDR" + struct.pack(">II", 40, 30) + b"\0" * 9
+SOUND = ('<h2 id="a">A</h2><a href="#a">A</a><a href="two.html#b">B</a>'
+         '<img src="img/x.png" alt="" width="40" height="30">')
 
 FAULTS = {
     "missing picture": '<img src="img/gone.png" alt="">',
@@ -19,6 +21,7 @@ FAULTS = {
     "outside style sheet": '<link rel="stylesheet" href="//example.org/s.css">',
     "script": "<script>alert(1)</script>",
     "leaves the guide": '<a href="../outside.html">C</a>',
+    "stale size": '<img src="img/x.png" alt="" width="40" height="31">',
 }
 
 
@@ -39,7 +42,8 @@ class CheckGuideTest(unittest.TestCase):
     def test_each_fault_is_found(self):
         for name, extra in FAULTS.items():
             with self.subTest(name):
-                self.assertEqual(len(check_guide.check(self.guide(extra))), 1)
+                problems = check_guide.check(self.guide(extra))
+                self.assertEqual(len(problems), 1, problems)
 
     def test_pictures_must_be_small_pngs_that_a_page_shows(self):
         self.assertEqual(len(check_guide.check(self.guide("", picture=b"GIF89a"))), 1)

@@ -60,11 +60,12 @@ export XDG_CACHE_HOME=$scratch/cache XDG_CONFIG_HOME=$scratch/config
 mkdir -p "$HOME"
 
 # The installed converter, through its link, finds the office layer and writes one JPEG a slide.
+mkdir -p "$scratch/out"
 set +e
 "$prefix/bin/lantrel" -debug "$deck" "$scratch/out/slides.jpg" >"$scratch/lantrel.log" 2>&1
 result=$?
 set -e
-written=$(find "$scratch/out/slides" -name 'Slide*.JPG' 2>/dev/null | wc -l)
+written=$(find "$scratch/out" -name 'Slide*.JPG' | wc -l)
 if [[ $result -eq $slides && $written -eq $slides ]]; then
     pass "installed lantrel converted $slides slides"
 else

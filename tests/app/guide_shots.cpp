@@ -35,6 +35,14 @@ class Shooter {
 public:
     Shooter(QString folder, Home& home) : folder_(std::move(folder)), home_(home) {}
 
+    // A dialog as over(), closed again once it is taken.
+    bool overThenClose(const QString& name, FramelessDialog* dialog) {
+        const bool saved = over(name, dialog);
+        dialog->on_close_click();
+        QTest::qWait(800);
+        return saved;
+    }
+
     // The whole main window, with whatever lies over it.
     bool window(const QString& name) {
         QTest::qWait(600);
@@ -172,14 +180,10 @@ void shootLook(Shooter& shoot, Home& home) {
     setText(book, "lineEdit_display", QStringLiteral("Quorvex team"));
     setText(book, "textEdit_discrption",
             QStringLiteral("The week's sales figures, one slide per region."));
-    shoot.over(QStringLiteral("book-info"), book);
-    book->on_close_click();
-    QTest::qWait(800);
+    shoot.overThenClose(QStringLiteral("book-info"), book);
 
     home.on_buttons_click();
-    shoot.over(QStringLiteral("buttons"), home.buttonsDialog());
-    home.buttonsDialog()->on_close_click();
-    QTest::qWait(800);
+    shoot.overThenClose(QStringLiteral("buttons"), home.buttonsDialog());
     home.on_home_click();
     QTest::qWait(1200);
 }
@@ -201,9 +205,7 @@ void shootPublishing(Shooter& shoot, Home& home, const QString& output) {
     QTest::qWait(800);
 
     home.on_share_click();
-    shoot.over(QStringLiteral("upload"), home.uploadDialog());
-    home.uploadDialog()->on_close_click();
-    QTest::qWait(800);
+    shoot.overThenClose(QStringLiteral("upload"), home.uploadDialog());
 }
 
 } // namespace

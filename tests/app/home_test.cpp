@@ -150,10 +150,17 @@ public slots:
     void open(const QUrl& url) { urls << url; }
 };
 
-// The text of the main window's message box, or empty while it is hidden.
-QString shownNotice(const Home& home) {
-    const auto* box = home.findChild<MymessgeBox*>();
-    return box && box->isVisible() ? box->findChild<QLabel*>("label_text")->text() : QString();
+// The text of the main window's message box, or empty while it is hidden. With MURANO_SHOTS set,
+// the box is also saved there under the given name, to look at.
+QString shownNotice(const Home& home, const QString& shotName = QString()) {
+    auto* box = home.findChild<MymessgeBox*>();
+    if (!box || !box->isVisible()) {
+        return QString();
+    }
+    if (!shotName.isEmpty() && !qEnvironmentVariableIsEmpty("MURANO_SHOTS")) {
+        box->grab().save(qEnvironmentVariable("MURANO_SHOTS") + QLatin1Char('/') + shotName);
+    }
+    return box->findChild<QLabel*>("label_text")->text();
 }
 
 myLabel* titleButton(const Home& home, const QString& tip) {
@@ -718,8 +725,9 @@ void HomeTest::infoSaysWhereTheMissingGuideShouldBe() {
     home.on_info_click();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QVERIFY(catcher.urls.isEmpty());
-    QVERIFY2(shownNotice(home).contains(applicationFolder() + QStringLiteral("guide/index.html")),
-             qPrintable(shownNotice(home)));
+    const QString notice = shownNotice(home, QStringLiteral("guide_missing.png"));
+    QVERIFY2(notice.contains(applicationFolder() + QStringLiteral("guide/index.html")),
+             qPrintable(notice));
 }
 
 // A presentation handed over as the desktop or a terminal hands it: its path fills the import
@@ -765,7 +773,7 @@ void HomeTest::openPresentationReportsAMissingFile() {
     home.show();
     const QString missing = state_->path() + QStringLiteral("/gone.pptx");
     home.openPresentation(missing);
-    QVERIFY(shownNotice(home).contains(missing));
+    QVERIFY(shownNotice(home, QStringLiteral("presentation_missing.png")).contains(missing));
     QVERIFY(!home.importDialog()->isVisible());
     QVERIFY(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text() != missing);
 }

@@ -28,6 +28,7 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
@@ -46,7 +47,18 @@ constexpr int kPanelMargin = 14;
 const QRect kPreviewStart(7, 132, 855, 532);
 const QRect kPreviewNormal(7, 122, 855, 532);
 
-const char* const kUserGuideUrl = "https://quorvex.example/murano/guide/";
+// The user guide ships beside the program and opens from disk in the default browser.
+QString userGuideFile() {
+    return applicationFolder() + QStringLiteral("guide/index.html");
+}
+
+// A presentation handed over on the command line or by the desktop: a path, relative to the
+// current folder or absolute, or a file:// URL.
+QString presentationPath(const QString& argument) {
+    const QUrl url(argument);
+    const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
 
 QString titleButtonTip(bool maximised) {
     return maximised ? Home::tr("Normal") : Home::tr("Maximize");
@@ -361,7 +373,12 @@ void Home::toggleMaximised() {
 }
 
 void Home::on_info_click() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kUserGuideUrl)));
+    const QString guide = userGuideFile();
+    if (!QFileInfo(guide).isFile()) {
+        reportProblems({tr("The user guide is missing: %1").arg(guide)});
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -448,6 +465,16 @@ void Home::on_toolButton_about_clicked() {
 
 void Home::on_share_click() {
     dialogs_->open(upload_);
+}
+
+void Home::openPresentation(const QString& argument) {
+    const QString deck = presentationPath(argument);
+    if (!QFileInfo(deck).isFile()) {
+        reportProblems({tr("The presentation does not exist: %1").arg(deck)});
+        return;
+    }
+    import_->setSource(deck);
+    on_import_click();
 }
 
 void Home::importCloseSlot() {

@@ -70,6 +70,10 @@ public:
     Template* templateDialog() const { return template_; }
     upLoad* uploadDialog() const { return upload_; }
 
+    // Opens the import dialog with a presentation filled in (a path or a file:// URL, as the
+    // command line or the desktop hands it over); a file that does not exist is reported instead.
+    void openPresentation(const QString& argument);
+
     // The toolbar button styles: selected, normal, and the normal one in the blink colour.
     static QString selectedStyle();
     static QString normalStyle();

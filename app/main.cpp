@@ -1,6 +1,7 @@
 // murano: the desktop program. Everything it remembers lives in the user settings file, the
-// remembered-values files and the gallery index. Given a subcommand (import, apply, publish,
-// project), --work, --help or --version it runs without a window instead (app/batch/batch.h).
+// remembered-values files and the gallery index. A presentation handed to it opens in the import
+// dialog. Given a subcommand (import, apply, publish, project), --work, --help or --version it runs
+// without a window instead (app/batch/batch.h).
 #include "app/batch/batch.h"
 #include "app/home.h"
 #include "app/message_log.h"
@@ -47,6 +48,11 @@ int main(int argc, char* argv[]) {
         home.fadeIn();
         // Once the window is up, in the background: later imports skip the office suite's start.
         QTimer::singleShot(0, &warmOffice, &WarmOffice::start);
+        // A presentation handed over by the desktop or the command line goes to the import dialog.
+        const QStringList arguments = QApplication::arguments();
+        if (arguments.size() == 2) {
+            home.openPresentation(arguments.at(1));
+        }
         result = QApplication::exec();
     }
     return result;

@@ -89,6 +89,10 @@ void Import::setFlashPath(const QString& homeFile) {
     }
 }
 
+void Import::setSource(const QString& deck) {
+    ui->lineEdit_srcFile->setText(deck);
+}
+
 bool Import::isAllPages() const {
     return ui->radioButton_allPages->isChecked();
 }

@@ -26,6 +26,9 @@ public:
     // The work folder is the folder of that file.
     void setFlashPath(const QString& homeFile);
 
+    // Fills in the presentation to import; the page choice stays as the user left it.
+    void setSource(const QString& deck);
+
     // What the last import produced (also handed over with saveImageOK()).
     bool isAllPages() const;
     int imageCount() const { return slides_.imageCount; }

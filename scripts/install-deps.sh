@@ -19,6 +19,8 @@ packages=(
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # player tests in a real browser; desktop integration; a display for screenshots
     chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
+    # the program's scalable icon; checking the menu entry; shrinking the guide's screenshots
+    qt6-svg-dev desktop-file-utils pngquant optipng
 )
 # Node.js and npm: the machine's own when it has them (a packaged npm of another origin would
 # conflict with them), Debian's otherwise.

@@ -364,9 +364,10 @@ bool isBatchCommandLine(const QStringList& arguments) {
         return false;
     }
     const QString first = arguments.first();
-    return kCommands.contains(first) || first == QLatin1String("--work") ||
-           first.startsWith(QLatin1String("--work=")) || first == QLatin1String("--help") ||
-           first == QLatin1String("-h") || first == QLatin1String("--version");
+    // Every long option is the command line's (an unknown one is reported there); the toolkit's
+    // own options take one dash and stay with the window.
+    return kCommands.contains(first) || first.startsWith(QLatin1String("--")) ||
+           first == QLatin1String("-h");
 }
 
 CommandLine parseCommandLine(const QStringList& given) {

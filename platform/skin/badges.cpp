@@ -7,16 +7,15 @@
 #include <QPainterPath>
 #include <QProcess>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
 
-// The program's mark: a wall of slides seen at an angle on an accent tile.
-QImage appIcon(int size) {
-    QImage image = transparentImage(size, size);
-    QPainter p(&image);
+// The program's mark: a wall of slides seen at an angle on an accent tile, painted on any device.
+void paintAppIcon(QPainter& p, int size) {
     prepare(p);
     const QRectF tile(size * 0.03, size * 0.03, size * 0.94, size * 0.94);
     const double radius = size * 0.23;
@@ -35,7 +34,39 @@ QImage appIcon(int size) {
     p.drawPath(clip.intersected(sheen));
     inDesignSpace(p, tile.adjusted(size * 0.08, size * 0.1, -size * 0.08, -size * 0.1),
                   [&] { glyphs::wall(p, Qt::white, palette::accent); });
+}
+
+QImage appIcon(int size) {
+    QImage image = transparentImage(size, size);
+    QPainter p(&image);
+    paintAppIcon(p, size);
     return image;
+}
+
+// The desktop's menus take the mark from the icon theme: one picture per usual size and a
+// scalable one, under the program's icon name.
+bool writeThemeIcons(const SkinOutput& out) {
+    const QString name = QStringLiteral("quorvex-murano");
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = out.iconThemeFolder + QString("%1x%1/apps/").arg(size);
+        ok &= QDir().mkpath(folder) && appIcon(size).save(folder + name + ".png");
+    }
+    const QString scalable = out.iconThemeFolder + "scalable/apps/";
+    if (!ok || !QDir().mkpath(scalable)) {
+        return false;
+    }
+    QSvgGenerator svg;
+    svg.setFileName(scalable + name + ".svg");
+    svg.setSize(QSize(64, 64));
+    svg.setViewBox(QRect(0, 0, 64, 64));
+    svg.setTitle(QStringLiteral("Quorvex Murano"));
+    QPainter p;
+    if (!p.begin(&svg)) {
+        return false;
+    }
+    paintAppIcon(p, 64);
+    return p.end();
 }
 
 QImage warningBadge(int size) {
@@ -179,6 +210,7 @@ bool drawBadges(const SkinOutput& out) {
     bool ok = true;
     ok &= savePicture(out, appIcon(64), "icon.png");
     ok &= writeIconFile(out);
+    ok &= writeThemeIcons(out);
     ok &= savePicture(out, warningBadge(102), "warning.png");
     ok &= savePicture(out, progressStrip(682, 20), "ratBar.png");
     ok &= savePicture(out, uploadIllustration(250), "up.png");

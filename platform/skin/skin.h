@@ -12,9 +12,10 @@
 
 // Where the pictures go and the tool that assembles animations and icon files.
 struct SkinOutput {
-    QString imageFolder;    // .../bin/Image/
-    QString templateFolder; // .../bin/template/
-    QString convertTool;    // ImageMagick's convert
+    QString imageFolder;     // .../bin/Image/
+    QString templateFolder;  // .../bin/template/
+    QString convertTool;     // ImageMagick's convert
+    QString iconThemeFolder; // .../share/icons/hicolor/: the program's icon for the desktop
 };
 
 // A transparent ARGB canvas with an antialiasing painter's usual hints set on use.

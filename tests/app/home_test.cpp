@@ -1,7 +1,9 @@
 // The main window with the preview engine switched off: start-up, Apply into the gallery index
 // and the settings file, the background and logo copies, the player's requests, the pages, the
-// dialogs and the window's edges.
+// dialogs, the window's edges, the user guide and presentations handed to the program.
 #include "app/home.h"
+#include "app/mylabel.h"
+#include "app/mymessgebox.h"
 #include "app/preview_control.h"
 #include "dialogs/about.h"
 #include "dialogs/bookinfo.h"
@@ -19,10 +21,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -147,6 +151,28 @@ public slots:
     void open(const QUrl& url) { urls << url; }
 };
 
+// The text of the main window's message box, or empty while it is hidden. With MURANO_SHOTS set,
+// the box is also saved there under the given name, to look at.
+QString shownNotice(const Home& home, const QString& shotName = QString()) {
+    auto* box = home.findChild<MymessgeBox*>();
+    if (!box || !box->isVisible()) {
+        return QString();
+    }
+    if (!shotName.isEmpty() && !qEnvironmentVariableIsEmpty("MURANO_SHOTS")) {
+        box->grab().save(qEnvironmentVariable("MURANO_SHOTS") + QLatin1Char('/') + shotName);
+    }
+    return box->findChild<QLabel*>("label_text")->text();
+}
+
+myLabel* titleButton(const Home& home, const QString& tip) {
+    for (myLabel* button : home.findChildren<myLabel*>()) {
+        if (button->toolTip() == tip) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class HomeTest : public QObject {
@@ -180,6 +206,11 @@ private slots:
     void titleDragsAndDoubleClickMaximises();
     void escapeReachesThePreviewUnlessItIsFullScreen();
     void settingsPageShowsEveryControlOnFirstOpen();
+    void infoOpensTheShippedGuideFromDisk();
+    void infoSaysWhereTheMissingGuideShouldBe();
+    void openPresentationFillsTheImportDialog_data();
+    void openPresentationFillsTheImportDialog();
+    void openPresentationReportsAMissingFile();
 
 private:
     QTemporaryDir application_;
@@ -673,6 +704,86 @@ void HomeTest::settingsPageShowsEveryControlOnFirstOpen() {
         home.gradientAction();
         home.grab().save(qEnvironmentVariable("MURANO_SHOTS") + QStringLiteral("/gradient.png"));
     }
+}
+
+void HomeTest::infoOpensTheShippedGuideFromDisk() {
+    const QString guide = application_.path() + QStringLiteral("/guide");
+    copyTree(QStringLiteral(MURANO_BIN_DIR "/guide"), guide);
+    QVERIFY2(QFile::exists(guide + QStringLiteral("/index.html")), "build murano_guide");
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QTest::mouseClick(titleButton(home, QStringLiteral("Help")), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    removeTree(guide);
+
+    QCOMPARE(catcher.urls.size(), 1);
+    QCOMPARE(catcher.urls.first(), QUrl::fromLocalFile(guide + QStringLiteral("/index.html")));
+    QVERIFY(shownNotice(home).isEmpty());
+}
+
+void HomeTest::infoSaysWhereTheMissingGuideShouldBe() {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    home.on_info_click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(catcher.urls.isEmpty());
+    const QString notice = shownNotice(home, QStringLiteral("guide_missing.png"));
+    QVERIFY2(notice.contains(applicationFolder() + QStringLiteral("guide/index.html")),
+             qPrintable(notice));
+}
+
+// A presentation handed over as the desktop or a terminal hands it: its path fills the import
+// dialog, which opens with the page choice the user left.
+void HomeTest::openPresentationFillsTheImportDialog_data() {
+    QTest::addColumn<bool>("asUrl");
+    QTest::addColumn<bool>("relative");
+    QTest::newRow("absolute") << false << false;
+    QTest::newRow("relative") << false << true;
+    QTest::newRow("file URL") << true << false;
+}
+
+void HomeTest::openPresentationFillsTheImportDialog() {
+    QFETCH(bool, asUrl);
+    QFETCH(bool, relative);
+    const QString deck = state_->path() + QStringLiteral("/Week 12/deck #1.pptx");
+    QVERIFY(QDir().mkpath(state_->path() + QStringLiteral("/Week 12")));
+    QFile file(deck); // any file: the import itself tells a presentation apart
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString argument = asUrl      ? QUrl::fromLocalFile(deck).toString()
+                             : relative ? QStringLiteral("Week 12/deck #1.pptx")
+                                        : deck;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(state_->path());
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    home.openPresentation(argument);
+    QDir::setCurrent(before);
+
+    Import* dialog = home.importDialog();
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(child<QLineEdit>(dialog, "lineEdit_srcFile")->text(), deck);
+    QVERIFY(child<QRadioButton>(dialog, "radioButton_allPages")->isChecked());
+    QVERIFY(!dialog->isBusy());
+    QVERIFY(shownNotice(home).isEmpty());
+}
+
+void HomeTest::openPresentationReportsAMissingFile() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    const QString missing = state_->path() + QStringLiteral("/gone.pptx");
+    home.openPresentation(missing);
+    QVERIFY(shownNotice(home, QStringLiteral("presentation_missing.png")).contains(missing));
+    QVERIFY(!home.importDialog()->isVisible());
+    QVERIFY(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text() != missing);
 }
 
 QTEST_MAIN(HomeTest)

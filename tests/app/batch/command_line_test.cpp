@@ -29,6 +29,7 @@ TEST(BatchCommandLine, OnlySubcommandsAndOwnOptionsLeaveTheWindow) {
         {{"--help"}, true},
         {{"-h"}, true},
         {{"--version"}, true},
+        {{"--colour", "red"}, true}, // refused there as an unknown option, not taken for a deck
     };
     for (const auto& c : cases) {
         EXPECT_EQ(isBatchCommandLine(c.arguments), c.batch) << c.arguments.join(' ').toStdString();

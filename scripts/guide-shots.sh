@@ -9,7 +9,16 @@ build=${BUILD_DIR:-$root/build}
 cmake --build "$build" --target murano_guide_shots
 
 shots=$(mktemp -d)
-trap 'rm -rf "$shots"' EXIT
+cleanup() { rm -rf "$shots"; }
+trap cleanup EXIT
+# The pictures show the program's files where an installed tree keeps them, when that name is free
+# and ours to lend for the run.
+installed=/usr/lib/quorvex-murano
+if [[ ! -e $installed && -w $(dirname "$installed") ]]; then
+    ln -s "$build/bin" "$installed"
+    cleanup() { rm -rf "$shots"; rm -f "$installed"; }
+    export MURANO_SHOTS_APP_FOLDER=$installed/
+fi
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$build/tests/murano_guide_shots" "$shots" "$build/samples/sample.pptx"
 

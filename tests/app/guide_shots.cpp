@@ -224,8 +224,11 @@ int main(int argc, char** argv) {
     const QString folder = QDir(arguments.at(1)).absolutePath();
     QDir().mkpath(folder);
 
-    // The shipped program's files, and a first start's state that nothing else shares.
-    setApplicationFolder(QStringLiteral(MURANO_BIN_DIR));
+    // The shipped program's files (under the installed folder's name when the script could lend
+    // it one, so that the pictures show the paths users see), and a first start's state that
+    // nothing else shares.
+    const QString installed = qEnvironmentVariable("MURANO_SHOTS_APP_FOLDER");
+    setApplicationFolder(installed.isEmpty() ? QStringLiteral(MURANO_BIN_DIR) : installed);
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (state.path() + QStringLiteral("/data")).toLocal8Bit());

@@ -56,7 +56,7 @@ void Import::buildChrome() {
     importButton_ =
         addButton("Import_OK.png", QRect(260, 200, 50, 25), tr("Import the presentation"));
     cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), tr("Cancel"));
-    openButton_ = addButton("open.png", QRect(345, 45, 25, 25),
+    openButton_ = addButton("openwith.png", QRect(345, 45, 25, 25),
                             tr("Open the presentation in its office program"));
     browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), tr("Choose a presentation"));
     connect(importButton_, &myLabel::labelClick, this, &Import::on_import_click);

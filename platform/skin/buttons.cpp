@@ -163,6 +163,7 @@ bool drawButtons(const SkinOutput& out) {
     const IconButton iconButtons[] = {
         {"browse.png", 60, palette::accent, glyphs::browse},
         {"open.png", 64, QColor("#f29d1f"), glyphs::openFolder},
+        {"openwith.png", 64, QColor("#f29d1f"), glyphs::openWith},
         {"advanced.png", 60, palette::slate600, glyphs::gear},
         {"upload.png", 64, QColor("#0ea5e9"), glyphs::upload},
         {"cancelupload.png", 64, palette::danger, glyphs::cancelUpload},

@@ -252,6 +252,12 @@ void browse(QPainter& p, const QColor& ink, const QColor&) {
     lines(p, ink, 6.5, {{35, 35}, {48, 48}});
 }
 
+void openWith(QPainter& p, const QColor& ink, const QColor&) {
+    lines(p, ink, 5, {{30, 15}, {15, 15}, {15, 49}, {49, 49}, {49, 34}});
+    lines(p, ink, 5.5, {{28, 36}, {48, 16}});
+    lines(p, ink, 5.5, {{35, 16}, {48, 16}, {48, 29}});
+}
+
 void gear(QPainter& p, const QColor& ink, const QColor&) {
     QPainterPath shape;
     shape.addEllipse(QPointF(32, 32), 14, 14);

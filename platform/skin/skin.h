@@ -63,6 +63,8 @@ void html(QPainter& p, const QColor& ink, const QColor& bg);
 void zip(QPainter& p, const QColor& ink, const QColor& bg);
 void exe(QPainter& p, const QColor& ink, const QColor& bg);
 void browse(QPainter& p, const QColor& ink, const QColor& bg);
+// A frame with an arrow leaving it: opens a file in the program it belongs to.
+void openWith(QPainter& p, const QColor& ink, const QColor& bg);
 void gear(QPainter& p, const QColor& ink, const QColor& bg);
 void wall(QPainter& p, const QColor& ink, const QColor& bg);
 } // namespace glyphs

@@ -123,6 +123,13 @@ int Run(ConverterOptions& options) {
               options.output.c_str());
         return kOutputIsInput;
     }
+    // Said before the office suite starts: later the export would only fail under the general
+    // message.
+    if (const std::string folder = folderOf(options.output);
+        !folder.empty() && !posix::isFolder(folder)) {
+        Print(stderr, "lantrel: the output's folder \"%s\" does not exist.\n", folder.c_str());
+        return kConversionFailed;
+    }
     const long long start = millisecondTicks();
     const int result = routeToBackEnd(kind, options);
     if (options.view) {

@@ -124,6 +124,14 @@ TEST_F(LantrelTest, MissingInputEndsWith253) {
     EXPECT_EQ(dashed.out, "");
 }
 
+TEST_F(LantrelTest, AnOutputInAMissingFolderIsRefusedBeforeTheOfficeStarts) {
+    const std::string folder = work.file("no/such");
+    const ProcessResult result = run({"-debug", kSampleDeck, folder + "/out.jpg"});
+    EXPECT_EQ(result.status, 254);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "lantrel: the output's folder \"" + folder + "\" does not exist.\r\n");
+}
+
 TEST_F(LantrelTest, OptionsAfterThePositionalWordsAreRecognised) {
     const ProcessResult result = run({"in.pptx", "out.xyz", "-debug"});
     EXPECT_EQ(result.status, 254);

@@ -107,12 +107,24 @@ httplib::Headers Service::session(const std::string& name, const std::string& pa
 }
 
 std::vector<std::string> Service::snapshot() const {
-    std::vector<std::string> paths;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(data_)) {
-        paths.push_back(std::filesystem::relative(entry.path(), data_).string());
+    // The service may be removing its staging files while we look: a walk that loses its way
+    // starts again, and names are made relative without asking the disk.
+    for (;;) {
+        std::vector<std::string> paths;
+        std::error_code error;
+        if (!std::filesystem::is_directory(data_, error)) {
+            return {};
+        }
+        std::filesystem::recursive_directory_iterator entry(data_, error);
+        for (; !error && entry != std::filesystem::recursive_directory_iterator();
+             entry.increment(error)) {
+            paths.push_back(entry->path().lexically_relative(data_).string());
+        }
+        if (!error) {
+            std::sort(paths.begin(), paths.end());
+            return paths;
+        }
     }
-    std::sort(paths.begin(), paths.end());
-    return paths;
 }
 
 bool Service::settlesTo(const std::vector<std::string>& expected) const {

@@ -2,6 +2,7 @@
 // player's own stage, so that a chosen template looks as sharp on a large screen as in the chooser.
 // Every picture ends with a vignette and a faint grain: the edges frame the wall, and the grain
 // keeps broad gradients from banding on large screens and after JPEG compression.
+#include "platform/skin/grain.h"
 #include "platform/skin/skin.h"
 
 #include <QDir>
@@ -38,21 +39,6 @@ void vignette(QPainter& p, const QColor& colour, double strength) {
     shade.setColorAt(1, withAlpha(colour, strength));
     p.fillRect(QRectF(-reach, -reach, 2 * reach, 2 * reach), shade);
     p.restore();
-}
-
-// Adds the same small random offset to the three channels of every pixel.
-void grain(QImage& image, int amplitude, quint32 seed) {
-    QRandomGenerator random(seed);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const int delta = random.bounded(2 * amplitude + 1) - amplitude;
-            const QRgb pixel = line[x];
-            line[x] =
-                qRgb(qBound(0, qRed(pixel) + delta, 255), qBound(0, qGreen(pixel) + delta, 255),
-                     qBound(0, qBlue(pixel) + delta, 255));
-        }
-    }
 }
 
 QColor mix(const QColor& from, const QColor& to, double at) {
@@ -391,7 +377,7 @@ QImage drawBackground(const Background& background, quint32 seed) {
         background.paint(p);
         vignette(p, background.shade, background.shadeStrength);
     }
-    grain(image, background.grainAmplitude, seed);
+    addGrain(image, background.grainAmplitude, seed);
     return image;
 }
 

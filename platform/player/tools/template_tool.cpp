@@ -3,6 +3,7 @@
 //   template_tool twin <images.xml>                the index's script twin beside it
 //   template_tool art <background.jpg> <logo.png>  the default background and logo
 #include "platform/player/gallery_script.h"
+#include "platform/skin/grain.h"
 #include "platform/swf/swf_writer.h"
 
 #include <QColor>
@@ -65,17 +66,7 @@ QImage backgroundImage() {
     paintGlow(painter, {width * 0.85, height * 0.7}, width * 0.3, QColor(0x1e, 0x6b, 0x7a, 24));
     painter.end();
 
-    QRandomGenerator grain(20261207);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const int delta = static_cast<int>(grain.bounded(7)) - 3;
-            const QRgb pixel = line[x];
-            line[x] =
-                qRgb(qBound(0, qRed(pixel) + delta, 255), qBound(0, qGreen(pixel) + delta, 255),
-                     qBound(0, qBlue(pixel) + delta, 255));
-        }
-    }
+    addGrain(image, 3, 20261207);
     return image;
 }
 

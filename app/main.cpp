@@ -28,6 +28,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvex Murano"));
     QApplication::setOrganizationName(QStringLiteral("Quorvex"));
+    // The desktop matches the window to the installed menu entry, and so shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvex-murano"));
     installMessageLog();
     // Image buttons and dialog slots are wired by hand; the form loader's search for matching
     // signals would only fill the log.

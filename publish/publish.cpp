@@ -217,7 +217,7 @@ void Publish::on_convert_click() {
         return;
     }
     if (!QDir(folder).exists()) {
-        QMessageBox::warning(this, tr("Warn"), folder + tr(" is not exists"), QMessageBox::Ok);
+        QMessageBox::warning(this, tr("Warn"), folder + tr(" does not exist."), QMessageBox::Ok);
         return;
     }
     rememberOutput(folder, name);
@@ -251,7 +251,7 @@ void Publish::rememberOutput(const QString& folder, const QString& name) {
 
 bool Publish::confirmOverwrite(const QString& targetWithoutExtension, const QString& extension) {
     return askYesNo(this, targetWithoutExtension + extension +
-                              tr(" exits, do you want to over write it?"));
+                              tr(" exists, do you want to overwrite it?"));
 }
 
 void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {

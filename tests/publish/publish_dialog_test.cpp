@@ -136,7 +136,7 @@ void PublishDialogTest::emptyOrMissingFolderStopsWithItsMessage() {
     const QString missing = out_->path() + "/gone";
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(missing);
     publish.on_convert_click();
-    QCOMPARE(answerer.seen, QStringList({"Warn|" + missing + " is not exists"}));
+    QCOMPARE(answerer.seen, QStringList({"Warn|" + missing + " does not exist."}));
     QVERIFY(!QFile::exists(missing));
 }
 
@@ -156,7 +156,7 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
         convertAndWait(publish);
         QCOMPARE(answerer.seen,
                  QStringList({"Question|" + out_->path() +
-                              "/Quarter.html exits, do you want to over write it?"}));
+                              "/Quarter.html exists, do you want to overwrite it?"}));
     }
     QCOMPARE(readAll(out_->path() + "/Quarter.html"), QByteArray("old page"));
     QCOMPARE(fileLines(home_).mid(3, 2), QStringList({out_->path(), "Quarter"}));

@@ -213,16 +213,16 @@ void Publish::on_convert_click() {
     const QString folder = ui_->lineEdit_outPutFolder->text();
     const QString name = ui_->lineEdit_fileName->text();
     if (folder.isEmpty()) {
-        showEmptyFolderMessage();
+        showWarning(tr("Output folder is empty."));
         return;
     }
     if (!QDir(folder).exists()) {
-        QMessageBox::warning(this, tr("Warn"), folder + tr(" does not exist."), QMessageBox::Ok);
+        showWarning(folder + tr(" does not exist."));
         return;
     }
     rememberOutput(folder, name);
     if (const QString problem = outputNameProblem(name); !problem.isEmpty()) {
-        QMessageBox::warning(this, tr("Warn"), problem, QMessageBox::Ok);
+        showWarning(problem);
         return;
     }
     const QString extension = outputExtension(mode_);
@@ -233,9 +233,9 @@ void Publish::on_convert_click() {
     runOutput(mode_, folder, target);
 }
 
-void Publish::showEmptyFolderMessage() {
+void Publish::showWarning(const QString& text) {
     messageBox_->setTitle(tr("Warn"), 25, 0, 211, 16);
-    messageBox_->setText(tr("Output folder is empty."), 80, 20, 361, 51);
+    messageBox_->setText(text, 80, 20, 361, 51);
     messageBox_->setIcon(chrome::skinPath(QStringLiteral("warning.png")), 10, 20, 51, 51);
     messageBox_->setOkImage(chrome::skinPath(QStringLiteral("ok.png")), 120, 85, 60, 25);
     messageBox_->show();
@@ -307,7 +307,7 @@ void Publish::runJob(const Job& job, const std::function<void()>& onSuccess) {
         ui_->progressBar_publish->hide();
         setControlsEnabled(true);
         if (!result->ok()) {
-            QMessageBox::warning(this, tr("Warn"), result->error, QMessageBox::Ok);
+            showWarning(result->error);
             return;
         }
         onSuccess();

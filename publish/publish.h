@@ -79,7 +79,8 @@ private:
     void selectMode(PublishMode mode);
     void styleToolButtons();
     void applyModeTexts();
-    void showEmptyFolderMessage();
+    // A warning in the program's own message box, over the dialog.
+    void showWarning(const QString& text);
     void rememberOutput(const QString& folder, const QString& name);
     bool confirmOverwrite(const QString& targetWithoutExtension, const QString& extension);
     void runOutput(PublishMode mode, const QString& folder, const QString& target);

@@ -58,6 +58,16 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The warning the dialog's own message box shows, or "" when it shows none; the box is closed.
+QString takeWarning(const QWidget& dialog) {
+    auto* box = dialog.findChild<MymessgeBox*>();
+    if (!box || !box->isVisible()) {
+        return {};
+    }
+    box->close();
+    return box->findChild<QLabel*>("label_text")->text();
+}
+
 QStringList fileLines(const QString& path) {
     return QString::fromUtf8(readAll(path)).split('\n');
 }
@@ -128,15 +138,14 @@ void PublishDialogTest::emptyOrMissingFolderStopsWithItsMessage() {
     BoxAnswerer answerer;
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->clear();
     publish.on_convert_click();
-    auto* box = publish.findChild<MymessgeBox*>();
-    QVERIFY(box->isVisible());
-    QCOMPARE(box->findChild<QLabel*>("label_text")->text(), QString("Output folder is empty."));
+    QCOMPARE(takeWarning(publish), QString("Output folder is empty."));
     QVERIFY2(!QFile::exists(home_), "nothing is remembered before the folder is known");
 
     const QString missing = out_->path() + "/gone";
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(missing);
     publish.on_convert_click();
-    QCOMPARE(answerer.seen, QStringList({"Warn|" + missing + " does not exist."}));
+    QCOMPARE(takeWarning(publish), missing + " does not exist.");
+    QVERIFY(answerer.seen.isEmpty());
     QVERIFY(!QFile::exists(missing));
 }
 
@@ -225,8 +234,8 @@ void PublishDialogTest::aFailedOutputIsReportedInsteadOfFinished() {
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(out_->path());
     BoxAnswerer answerer;
     convertAndWait(publish);
-    QCOMPARE(answerer.seen.size(), 1);
-    QVERIFY(answerer.seen[0].startsWith("Warn|The page of the wall has fewer than four lines"));
+    QVERIFY(answerer.seen.isEmpty()); // no "Finished" question
+    QVERIFY(takeWarning(publish).startsWith("The page of the wall has fewer than four lines"));
     QVERIFY(QDir(out_->path()).isEmpty());
 }
 
@@ -238,8 +247,8 @@ void PublishDialogTest::namesLeavingTheFolderAreRefused() {
         publish.findChild<QLineEdit*>("lineEdit_fileName")->setText(name);
         BoxAnswerer answerer;
         convertAndWait(publish);
-        QCOMPARE(answerer.seen.size(), 1);
-        QVERIFY(answerer.seen[0].startsWith("Warn|"));
+        QVERIFY(answerer.seen.isEmpty());
+        QVERIFY(!takeWarning(publish).isEmpty());
     }
     QVERIFY(QDir(out_->path()).isEmpty());
     QVERIFY(!QFile::exists(out_->path() + "/../up.html"));

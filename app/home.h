@@ -7,6 +7,7 @@
 #include "app/frameless_window.h"
 #include "wall/wall_project.h"
 
+#include <QDir>
 #include <QString>
 
 #include <memory>
@@ -178,8 +179,10 @@ private:
     bool previewFullScreen_ = false;
     bool blinkPhase_ = false;
 
-    QString lastOpenFolder_ = QStringLiteral("../");
-    QString lastProjectFile_ = QStringLiteral("../");
+    // Until a project was saved or opened, the file dialogs start in the user's home folder (the
+    // program's working folder means nothing to someone who started it from the menu).
+    QString lastOpenFolder_ = QDir::homePath();
+    QString lastProjectFile_ = QDir::homePath();
     QString flashPath_;
 
     WallProject project_;

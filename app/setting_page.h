@@ -7,6 +7,7 @@
 #include "wall/wall_look.h"
 
 #include <QColor>
+#include <QDir>
 #include <QWidget>
 
 #include <memory>
@@ -84,8 +85,9 @@ private:
     QColor pureColour_ = Qt::black;
     QColor startColour_;
     QColor endColour_;
-    QString lastLogoFolder_;
-    QString lastBackgroundFolder_ = QStringLiteral("../");
+    // The picture dialogs start in the user's home folder until a picture was chosen.
+    QString lastLogoFolder_ = QDir::homePath();
+    QString lastBackgroundFolder_ = QDir::homePath();
     QString lastLogoFile_;
     QString lastBackgroundFile_;
 };

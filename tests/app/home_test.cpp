@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,8 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
+
+#include <functional>
 
 using namespace hometest;
 
@@ -206,6 +209,7 @@ private slots:
     void titleDragsAndDoubleClickMaximises();
     void escapeReachesThePreviewUnlessItIsFullScreen();
     void settingsPageShowsEveryControlOnFirstOpen();
+    void fileDialogsStartInTheHomeFolderOnAFirstStart();
     void infoOpensTheShippedGuideFromDisk();
     void infoSaysWhereTheMissingGuideShouldBe();
     void openPresentationFillsTheImportDialog_data();
@@ -784,6 +788,27 @@ void HomeTest::openPresentationReportsAMissingFile() {
     QVERIFY(shownNotice(home, QStringLiteral("presentation_missing.png")).contains(missing));
     QVERIFY(!home.importDialog()->isVisible());
     QVERIFY(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text() != missing);
+}
+
+// Before anything was saved, opened or chosen, every file dialog starts in the user's home folder,
+// not in whatever folder the program was started from.
+void HomeTest::fileDialogsStartInTheHomeFolderOnAFirstStart() {
+    QuestionAnswerer answerer;
+    Home home;
+    const QList<std::function<void()>> openers = {
+        [&] { home.on_save_click(); }, [&] { home.on_open_click(); },
+        [&] { home.on_toolButton_file_clicked(); }, [&] { home.on_browseLogo_click(); }};
+    for (const auto& open : openers) {
+        QString shownFolder;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            shownFolder = chooser->directory().absolutePath();
+            chooser->reject();
+        });
+        open();
+        QCOMPARE(shownFolder, QDir::homePath());
+    }
 }
 
 QTEST_MAIN(HomeTest)

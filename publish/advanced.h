@@ -7,6 +7,7 @@
 #include "app/frameless_dialog.h"
 #include "publish/book_copy.h"
 
+#include <QDir>
 #include <QString>
 
 #include <memory>
@@ -68,5 +69,6 @@ private:
     QString settingsPath_;
     QString currentIcon_;
     QString chosenIcon_;
-    QString lastIconFolder_ = QStringLiteral("../");
+    // The icon chooser starts in the home folder until an icon was chosen.
+    QString lastIconFolder_ = QDir::homePath();
 };

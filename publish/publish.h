@@ -8,6 +8,7 @@
 #include "publish/publish_output.h"
 #include "publish/zip_writer.h"
 
+#include <QDir>
 #include <QString>
 
 #include <functional>
@@ -101,7 +102,8 @@ private:
     QThread* job_ = nullptr;
 
     PublishMode mode_ = PublishMode::Html;
-    QString lastBrowseFolder_ = QStringLiteral("../");
+    // The folder chooser starts in the home folder until a folder was chosen.
+    QString lastBrowseFolder_ = QDir::homePath();
     QString settingsPath_;
     QString workFolder_;
     bool exeLayout_ = false;

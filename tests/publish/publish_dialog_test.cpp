@@ -330,10 +330,12 @@ void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
     const QString icon = out_->path() + "/mine.ico";
     QVERIFY(QFile::copy(QStringLiteral(MURANO_BIN_DIR) + "/Image/icon.ico", icon));
     QString caption;
+    QString startFolder;
     QTimer chooser;
     connect(&chooser, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             caption = dialog->windowTitle();
+            startFolder = dialog->directory().absolutePath();
             // Typed as a user would: the dialog lists its folder in the background, so a
             // selection made before the listing arrives would be lost.
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(icon);
@@ -343,6 +345,7 @@ void PublishDialogTest::theIconChooserShowsItsChoiceAndOkMakesItCurrent() {
     chooser.start(50);
     advanced.on_openIcon_click();
     QCOMPARE(caption, QString("Open Directory"));
+    QCOMPARE(startFolder, QDir::homePath()); // not the folder the program was started from
     QCOMPARE(advanced.chosenIcon(), icon);
     QCOMPARE(advanced.currentIcon(), QStringLiteral(MURANO_BIN_DIR) + "/Image/icon.ico");
     advanced.on_defaultIcon_click();

@@ -54,8 +54,8 @@ void Import::buildChrome() {
     ui->label_ratInfo->hide();
 
     importButton_ =
-        addButton("Import_OK.png", QRect(260, 200, 50, 25), tr("Import the presentation"));
-    cancelButton_ = addButton("cancel.png", QRect(320, 200, 50, 25), tr("Cancel"));
+        addButton("Import_OK.png", QRect(250, 200, 60, 25), tr("Import the presentation"));
+    cancelButton_ = addButton("cancel.png", QRect(318, 200, 60, 25), tr("Cancel"));
     openButton_ = addButton("openwith.png", QRect(345, 45, 25, 25),
                             tr("Open the presentation in its office program"));
     browseButton_ = addButton("browse.png", QRect(315, 45, 25, 25), tr("Choose a presentation"));

@@ -32,10 +32,10 @@ Advanced::Advanced(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setUpFrame({kRadius, ui_->label_bg, QRect(370, 0, 25, 25)});
 
-    myLabel* ok = addButton(QStringLiteral("OK.png"), QRect(280, 230, 50, 25), tr("OK"));
+    myLabel* ok = addButton(QStringLiteral("OK.png"), QRect(262, 230, 60, 25), tr("OK"));
     connect(ok, &myLabel::labelClick, this, &Advanced::on_ok_click);
     setMainButton(ok);
-    connect(addButton(QStringLiteral("cancel.png"), QRect(340, 230, 50, 25), tr("Cancel")),
+    connect(addButton(QStringLiteral("cancel.png"), QRect(330, 230, 60, 25), tr("Cancel")),
             &myLabel::labelClick, this, &Advanced::on_cancel_click);
 
     iconPreview_ = new QLabel(ui_->widget_exeInfo);

@@ -150,7 +150,7 @@ bool drawButtons(const SkinOutput& out) {
         {"OK.png", "OK", 120, 50, palette::accent},
         {"cancel.png", "Cancel", 120, 52, palette::slate600},
         {"convert.png", "Convert", 144, 60, palette::accent},
-        {"Import_OK.png", "Import", 100, 50, palette::accent},
+        {"Import_OK.png", "Import", 120, 50, palette::accent},
         {"default.png", "Default", 100, 50, palette::slate600},
         {"openicon.png", "Icon...", 80, 50, palette::slate600},
         {"signup.png", "Sign up", 194, 80, palette::teal},

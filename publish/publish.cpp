@@ -225,9 +225,8 @@ void Publish::on_convert_click() {
         showWarning(problem);
         return;
     }
-    const QString extension = outputExtension(mode_);
     const QString target = outputTarget(folder, name, mode_);
-    if (QFileInfo::exists(target) && !confirmOverwrite(folder + "/" + name, extension)) {
+    if (QFileInfo::exists(target) && !confirmOverwrite(target)) {
         return;
     }
     runOutput(mode_, folder, target);
@@ -249,9 +248,8 @@ void Publish::rememberOutput(const QString& folder, const QString& name) {
     }
 }
 
-bool Publish::confirmOverwrite(const QString& targetWithoutExtension, const QString& extension) {
-    return askYesNo(this, targetWithoutExtension + extension +
-                              tr(" exists, do you want to overwrite it?"));
+bool Publish::confirmOverwrite(const QString& target) {
+    return askYesNo(this, target + tr(" exists, do you want to overwrite it?"));
 }
 
 void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {

@@ -28,7 +28,9 @@ QString outputNameProblem(const QString& name) {
 }
 
 QString outputTarget(const QString& folder, const QString& name, PublishMode mode) {
-    return folder + "/" + name + outputExtension(mode);
+    // The web folder's page is named as copyBook names it (an empty name gives "index.html").
+    return folder + "/" +
+           (mode == PublishMode::Html ? pageFileName(name) : name + outputExtension(mode));
 }
 
 BookOptions rememberedBook(const RememberedValues& values) {

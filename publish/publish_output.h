@@ -19,7 +19,8 @@ QString outputExtension(PublishMode mode);
 // entry; else the message for the user.
 QString outputNameProblem(const QString& name);
 
-// The file an output writes: folder + "/" + name + extension (the web folder's page for Html).
+// The file an output writes: folder + "/" + name + extension; for Html the web folder's page,
+// which an empty name makes "index.html".
 QString outputTarget(const QString& folder, const QString& name, PublishMode mode);
 
 // The book as the remembered values keep it between runs: the output file name (slot 4) and the

@@ -250,8 +250,7 @@ QString progressLabel(PublishMode mode) {
 
 Outcome runPublish(const PublishOptions& options, Progress& progress) {
     const QString folder = QDir::cleanPath(absolute(options.output));
-    const QString target =
-        outputTarget(folder, options.name.isEmpty() ? "index" : options.name, options.mode);
+    const QString target = outputTarget(folder, options.name, options.mode);
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir()) {
         return Outcome::failure(QStringLiteral("\"%1\" is not a folder.").arg(folder));

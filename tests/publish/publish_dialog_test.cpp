@@ -169,6 +169,17 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
     }
     QCOMPARE(readAll(out_->path() + "/Quarter.html"), QByteArray("old page"));
     QCOMPARE(fileLines(home_).mid(3, 2), QStringList({out_->path(), "Quarter"}));
+    {
+        // No name writes index.html, and asks before replacing that one too.
+        QVERIFY(QFile::copy(out_->path() + "/Quarter.html", out_->path() + "/index.html"));
+        publish.findChild<QLineEdit*>("lineEdit_fileName")->clear();
+        BoxAnswerer answerer({QMessageBox::No});
+        convertAndWait(publish);
+        QCOMPARE(answerer.seen, QStringList({"Question|" + out_->path() +
+                                             "/index.html exists, do you want to overwrite it?"}));
+        QCOMPARE(readAll(out_->path() + "/index.html"), QByteArray("old page"));
+        publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarter");
+    }
     QCOMPARE(fileLines(home_).size(), 17); // 16 lines, each ended by a line break
 
     BoxAnswerer answerer({QMessageBox::Yes, QMessageBox::No});

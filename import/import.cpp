@@ -143,16 +143,7 @@ void Import::on_open_click() {
     }
 }
 
-bool Import::acceptRange() {
-    const QString problem = rangeProblem(ui->lineEdit_customRange->text(), chooesPage_);
-    if (!problem.isEmpty()) {
-        showMessage(problem);
-    }
-    return problem.isEmpty();
-}
-
-bool Import::acceptSource() {
-    const QString problem = sourceProblem(ui->lineEdit_srcFile->text().trimmed());
+bool Import::accepts(const QString& problem) {
     if (!problem.isEmpty()) {
         showMessage(problem);
     }
@@ -177,11 +168,10 @@ void Import::on_import_click() {
     importButton_->setActive(true);
 
     const QString converterPath = converterProgram();
-    if (const QString problem = converterProblem(converterPath); !problem.isEmpty()) {
-        showMessage(problem);
-        return;
-    }
-    if (!acceptSource() || (ui->radioButton_customRange->isChecked() && !acceptRange())) {
+    if (!accepts(converterProblem(converterPath)) ||
+        !accepts(sourceProblem(ui->lineEdit_srcFile->text().trimmed())) ||
+        (ui->radioButton_customRange->isChecked() &&
+         !accepts(rangeProblem(ui->lineEdit_customRange->text(), chooesPage_)))) {
         return;
     }
 

@@ -64,8 +64,8 @@ private:
     void buildChrome();
     void buildMessageBox();
     void setCustomMode(bool custom);
-    bool acceptRange();
-    bool acceptSource();
+    // True when a check found no problem; else its message is shown.
+    bool accepts(const QString& problem);
     QString browseFolder() const;
     // Shows a message in the program's own message box, centred over the dialog.
     void showMessage(const QString& text);

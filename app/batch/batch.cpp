@@ -243,6 +243,11 @@ BookOptions rememberedBookOfTheWall() {
     return rememberedBook(values);
 }
 
+// Archive and copy steps report their entries on the progress line.
+ZipProgress entriesTo(Progress& progress) {
+    return [&progress](int done, int total) { progress.update(done, total); };
+}
+
 QString progressLabel(PublishMode mode) {
     return mode == PublishMode::Html ? QStringLiteral("Copying the wall")
                                      : QStringLiteral("Packing the wall");
@@ -266,9 +271,9 @@ Outcome runPublish(const PublishOptions& options, Progress& progress) {
         return Outcome::failure(QStringLiteral("\"%1\" cannot be created.").arg(folder));
     }
     progress.step(progressLabel(options.mode));
-    const PublishResult result = publishOutput(
-        options.mode, workFolder(), folder, options.bookOver(rememberedBookOfTheWall()),
-        [&progress](int done, int total) { progress.update(done, total); });
+    const PublishResult result =
+        publishOutput(options.mode, workFolder(), folder,
+                      options.bookOver(rememberedBookOfTheWall()), entriesTo(progress));
     progress.finish();
     if (!result.ok()) {
         if (created) {
@@ -290,8 +295,7 @@ Outcome runProjectSave(const ProjectOptions& options, Progress& progress) {
     openWall(project);
     progress.step(QStringLiteral("Saving the project"));
     const PublishResult result =
-        saveProject(file, workFolder(), rememberedBookOfTheWall(),
-                    [&progress](int done, int total) { progress.update(done, total); });
+        saveProject(file, workFolder(), rememberedBookOfTheWall(), entriesTo(progress));
     progress.finish();
     if (!result.ok()) {
         return Outcome::failure(result.error);
@@ -309,7 +313,7 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
     openWall(project);
     progress.step(QStringLiteral("Opening the project"));
     ProjectOpening opening = programProjectOpening();
-    opening.progress = [&progress](int done, int total) { progress.update(done, total); };
+    opening.progress = entriesTo(progress);
     const PublishResult result = readProject(file, workFolder(), opening);
     progress.finish();
     return result.ok() ? Outcome() : Outcome::failure(result.error);

@@ -30,6 +30,11 @@ QString toNativePath(const QString& path) {
     return native.replace(slashes, QStringLiteral("/"));
 }
 
+bool isEmptyFolder(const QString& folder) {
+    return QFileInfo(folder).isDir() && QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden |
+                                                             QDir::System | QDir::NoDotAndDotDot);
+}
+
 bool removeTree(const QString& folder) {
     return posix::removeTree(QFile::encodeName(folder).toStdString());
 }

@@ -11,6 +11,9 @@
 // stays as it is.
 QString toNativePath(const QString& path);
 
+// True for an existing folder that holds nothing at all, hidden entries included.
+bool isEmptyFolder(const QString& folder);
+
 // Removes a folder with everything below it. Symbolic links are removed, never followed. Entries
 // that cannot be deleted are passed over, so the walk always ends. Returns false when the folder
 // did not exist or could not be removed completely, true when it existed and is gone.

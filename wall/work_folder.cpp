@@ -18,9 +18,7 @@ QString asFolder(const QString& path) {
 
 bool createWorkFolder(const QString& workFolder, const QString& templateFolder) {
     // An empty folder holds no wall yet (one made ahead for the program, such as mktemp -d).
-    if (QFileInfo::exists(workFolder) &&
-        !QDir(workFolder)
-             .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+    if (QFileInfo(workFolder).isDir() && !isEmptyFolder(workFolder)) {
         return false;
     }
     ensureFolder(workFolder);

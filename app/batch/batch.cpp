@@ -67,10 +67,7 @@ Outcome useWorkFolder(const QString& given) {
         return Outcome::failure(QStringLiteral("--work: \"%1\" is not a folder.").arg(folder),
                                 kUsageError);
     }
-    const QDir dir(folder);
-    const bool empty =
-        dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    if (info.exists() && !empty && !QFileInfo::exists(folder + "/xml/images.xml") &&
+    if (info.exists() && !isEmptyFolder(folder) && !QFileInfo::exists(folder + "/xml/images.xml") &&
         !QFileInfo::exists(folder + "/main.swf")) {
         return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
                                                "folder, an empty folder or a new one.")

@@ -34,15 +34,8 @@ Option flag(const QString& name, const std::function<void()>& set) {
             }};
 }
 
-// An option whose value is kept as given.
-Option text(const QString& name, std::optional<QString>& field) {
-    return {name, true, [&field](const QString& value) {
-                field = value;
-                return QString();
-            }};
-}
-
-Option text(const QString& name, QString& field) {
+// An option whose value is kept as given (in a QString or an optional one).
+template <typename Field> Option text(const QString& name, Field& field) {
     return {name, true, [&field](const QString& value) {
                 field = value;
                 return QString();

@@ -5,15 +5,31 @@
 #include "app/batch/batch.h"
 #include "app/home.h"
 #include "app/message_log.h"
+#include "app/mymessgebox.h"
 #include "import/import.h"
 #include "platform/office/warm_office.h"
+#include "wall/locations.h"
 #include "wall/text_codec.h"
+#include "wall/wall_lock.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
 #include <QTimer>
 
 #include <unistd.h>
+
+namespace {
+
+int tellTheWallIsInUse() {
+    MymessgeBox box;
+    QObject::connect(&box, &MymessgeBox::okSignal, qApp, &QCoreApplication::quit);
+    QObject::connect(&box, &MymessgeBox::cancelSignal, qApp, &QCoreApplication::quit);
+    box.showNotice(QObject::tr("Notice"), WallLock::inUseMessage(workFolder()), QPoint(70, 20));
+    QApplication::exec();
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     if (batch::wantsBatch(argc, argv)) {
@@ -38,6 +54,12 @@ int main(int argc, char* argv[]) {
     // Qt 6 keeps no codecs for translated literals or C strings (they are UTF-8); the process
     // codec becomes the locale codec, which every other 8-bit conversion uses.
     installProcessCodec();
+
+    // One window per wall: a second one would overwrite the first one's work.
+    const WallLock wallLock(workFolder(), 0);
+    if (!wallLock.held()) {
+        return tellTheWallIsInUse();
+    }
 
     int result = 0;
     {

@@ -4,10 +4,20 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
+
+namespace {
+
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
 
 PageSlider::PageSlider(QWidget* first, QWidget* second, QRect area, QObject* parent)
     : QObject(parent), pages_{first, second},
-      area_(area), widths_{area.width(), 0}, startWidths_{area.width(), 0},
+      area_(area), widths_{area.width(), 0}, startWidths_{area.width(), 0}, now_(steadyMs),
       timer_(new QTimer(this)) {
     place();
 }
@@ -16,7 +26,7 @@ void PageSlider::switchTo(int page) {
     current_ = page;
     startWidths_[0] = widths_[0];
     startWidths_[1] = widths_[1];
-    clock_.start();
+    startedMs_ = now_();
     pages_[page]->show();
     timer_->start(kPeriodMs);
 }
@@ -28,7 +38,7 @@ bool PageSlider::tick() {
     const int full = area_.width();
     // How far the edge has travelled since the switch: the closing page shuts first, and what is
     // left of the distance opens the other page.
-    const qint64 travelled = std::max<qint64>(1, clock_.elapsed() * full / kPhaseMs);
+    const qint64 travelled = std::max<qint64>(1, (now_() - startedMs_) * full / kPhaseMs);
     const int closingStart = startWidths_[1 - current_];
     widths_[1 - current_] = static_cast<int>(std::max<qint64>(0, closingStart - travelled));
     widths_[current_] = static_cast<int>(std::min<qint64>(

@@ -5,9 +5,10 @@
 // switch during a slide reverses it from where it stands.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QRect>
+
+#include <functional>
 
 class QTimer;
 class QWidget;
@@ -31,6 +32,8 @@ public:
     bool tick();
     // A new full width (the window was resized); a page at rest takes all of it.
     void setFullWidth(int width);
+    // The clock the slide is paced by, in milliseconds (a monotonic one unless replaced).
+    void setClock(std::function<qint64()> now) { now_ = std::move(now); }
 
 private:
     void place();
@@ -38,9 +41,10 @@ private:
     QWidget* pages_[2];
     QRect area_;
     int widths_[2];
-    // The widths when the slide started, and the clock since then.
+    // The widths when the slide started, and when it started.
     int startWidths_[2];
-    QElapsedTimer clock_;
+    std::function<qint64()> now_;
+    qint64 startedMs_ = 0;
     int current_ = 0;
     QTimer* timer_;
 };

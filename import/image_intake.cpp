@@ -2,6 +2,7 @@
 
 #include "import/page_range.h"
 #include "wall/folders.h"
+#include "wall/staging_folder.h"
 
 #include <QColor>
 #include <QDebug>
@@ -24,6 +25,8 @@ constexpr int kThumbnailWidth = 180;
 const QSize kPlaceholderSize(kThumbnailWidth, 135);
 const QString kStaging = QStringLiteral(".laq/");
 const QString kStagedThumbnails = QStringLiteral(".laq/.qal/");
+const QString kWallImages = QStringLiteral("wallimages/");
+const QString kThumbnails = QStringLiteral("thumbs/");
 
 QString lowerName(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower();
@@ -74,6 +77,19 @@ void copyWithoutOverwrite(const QString& from, const QString& to, QStringList& c
         QFile::copy(from, to);
     }
     copied.append(to);
+}
+
+// The files of the wall's folder that are no slides stay with the new slides.
+void keepOtherFiles(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    const QStringList names =
+        QDir(from).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    QStringList kept;
+    for (const QString& name : names) {
+        if (!name.toLower().contains(QLatin1String(".jpg"))) {
+            copyWithoutOverwrite(from + name, to + name, kept);
+        }
+    }
 }
 
 } // namespace
@@ -169,9 +185,20 @@ IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& 
     IntakeResult result;
     result.pixSize =
         MakeThumbnails(work + kStaging, work + kStagedThumbnails, request.threads, progress);
-    result.copiedImages =
-        CopySelected(work + QStringLiteral("wallimages/"), work + kStaging, request);
-    CopySelected(work + QStringLiteral("wallimages/thumbs/"), work + kStagedThumbnails, request);
+    // The new slides are put together beside the wall's and replace them in one step: a run
+    // killed before that leaves the wall's slides, and its index, as they were.
+    StagingFolder staging(work);
+    const QString wall = work + kWallImages;
+    const QString fresh = staging.path() + kWallImages;
+    keepOtherFiles(wall, fresh);
+    keepOtherFiles(wall + kThumbnails, fresh + kThumbnails);
+    const QStringList copied = CopySelected(fresh, work + kStaging, request);
+    CopySelected(fresh + kThumbnails, work + kStagedThumbnails, request);
+    if (staging.created() && staging.moveInto({kWallImages.chopped(1)})) {
+        for (const QString& path : copied) {
+            result.copiedImages << wall + path.mid(fresh.size());
+        }
+    }
     removeTree(work + kStaging);
     return result;
 }

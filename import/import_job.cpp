@@ -8,7 +8,26 @@
 #include <QThread>
 #include <QTimer>
 
+#include <csignal>
 #include <memory>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// A converter whose murano is gone (killed, crashed) is asked to stop at once, as a cancel would,
+// instead of converting for no one and leaving its staging folder behind.
+void endWithThisProcess(QProcess& process) {
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) {
+            ::raise(SIGTERM);
+        }
+    });
+}
+
+} // namespace
 
 ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(this)) {
     killTimer_->setSingleShot(true);
@@ -17,6 +36,7 @@ ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(t
             &ImportJob::pptToImageFinished);
     connect(&converter_, &QProcess::readyReadStandardOutput, this, &ImportJob::readProcess);
     connect(&converter_, &QProcess::errorOccurred, this, &ImportJob::onProcessError);
+    endWithThisProcess(converter_);
 }
 
 ImportJob::Failure ImportJob::failureFor(int result) {

@@ -1,6 +1,8 @@
 #include "publish/book_copy.h"
 
 #include "wall/folders.h"
+#include "wall/staging_folder.h"
+#include "wall/text_lines.h"
 #include "wall/wall_look.h"
 
 #include <QDebug>
@@ -11,9 +13,14 @@
 #include <QRegularExpression>
 #include <QTextCodec>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 constexpr int kTitleLine = 3;
+// A wall's page is a few kilobytes; anything past this bound is not a page of ours.
+constexpr qint64 kMaxPageBytes = qint64(32) << 20;
 
 QString withSlash(const QString& folder) {
     return folder.endsWith('/') ? folder : folder + '/';
@@ -112,24 +119,8 @@ PublishResult writeFile(const QString& path, const QByteArray& bytes) {
     return PublishResult::failure(QObject::tr("Could not write \"%1\".").arg(path));
 }
 
-PublishResult removeFile(const QString& path) {
-    if (!QFileInfo::exists(path) || QFile::remove(path)) {
-        return PublishResult::success();
-    }
-    return PublishResult::failure(QObject::tr("Could not replace \"%1\".").arg(path));
-}
-
-// Empties the data folders first and then fills them, so that "wallimages/" loses its old
-// "thumbs/" before the new thumbnails arrive.
-PublishResult replaceDataFolders(const QString& source, const QString& destination,
-                                 FileTransfer transfer) {
-    for (const char* folder : kBookDataFolders) {
-        removeTree(destination + folder);
-        if (QFileInfo::exists(destination + folder)) {
-            return PublishResult::failure(
-                QObject::tr("Could not replace the folder \"%1\".").arg(destination + folder));
-        }
-    }
+PublishResult copyDataFolders(const QString& source, const QString& destination,
+                              FileTransfer transfer) {
     for (const char* folder : kBookDataFolders) {
         QString failed;
         if (!copyFolderFiles(destination + folder, source + folder, &failed, transfer)) {
@@ -142,12 +133,15 @@ PublishResult replaceDataFolders(const QString& source, const QString& destinati
 }
 
 PublishResult readPage(const QString& path, QByteArray* bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::optional<QByteArray> page = readRegularFile(path, kMaxPageBytes);
+    if (!page) {
         return PublishResult::failure(
-            QObject::tr("The page \"%1\" of the wall could not be read.").arg(path));
+            QObject::tr("The page \"%1\" of the wall could not be read: it must be a file of at "
+                        "most %2 MB. Choose a template again to repair it.")
+                .arg(path)
+                .arg(kMaxPageBytes >> 20));
     }
-    *bytes = file.readAll();
+    *bytes = std::move(*page);
     return PublishResult::success();
 }
 
@@ -158,14 +152,22 @@ struct PlayerFiles {
     QByteArray page;
 };
 
-PublishResult placePlayerFiles(const QString& source, const QString& destination,
-                               const PlayerFiles& files) {
-    PublishResult result;
-    for (const QString& name : {files.pageName, files.movieName, QStringLiteral("swfobject.js")}) {
-        if (result.ok()) {
-            result = removeFile(destination + name);
+// What a web book puts at the top of its folder: the data folders, the page and the player files.
+QStringList bookEntries(const PlayerFiles& files) {
+    QStringList names;
+    for (const char* folder : kBookDataFolders) {
+        const QString top = QString::fromLatin1(folder).section('/', 0, 0);
+        if (!names.contains(top)) {
+            names << top;
         }
     }
+    return names << files.pageName << files.movieName << QStringLiteral("swfobject.js");
+}
+
+// Writes the whole book into the new, empty folder destination.
+PublishResult buildBook(const QString& source, const QString& destination, const PlayerFiles& files,
+                        FileTransfer transfer) {
+    PublishResult result = copyDataFolders(source, destination, transfer);
     if (result.ok()) {
         result = writeFile(destination + files.pageName, files.page);
     }
@@ -176,16 +178,6 @@ PublishResult placePlayerFiles(const QString& source, const QString& destination
         result = copyFile(source + "swfobject.js", destination + "swfobject.js");
     }
     return result;
-}
-
-// The executable stub opens "Book/index.html" from the archive: the folder starts empty.
-PublishResult makeEmptyFolder(const QString& folder) {
-    removeTree(folder);
-    if (!QDir().mkpath(folder) || !QDir(folder).isEmpty()) {
-        return PublishResult::failure(
-            QObject::tr("Could not create the folder \"%1\".").arg(folder));
-    }
-    return PublishResult::success();
 }
 
 } // namespace
@@ -228,8 +220,8 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
     qDebug() << "htmlWork outPutPaht" << destinationFolder;
     const bool web = options.layout == BookLayout::Web;
     const QString source = withSlash(sourceFolder);
-    const QString destination = withSlash(destinationFolder) + (web ? "" : "Book/");
-    if (destinationEndangersSource(source, destination)) {
+    const QString destination = withSlash(destinationFolder);
+    if (destinationEndangersSource(source, destination + (web ? "" : "Book/"))) {
         return PublishResult::failure(
             QObject::tr("The output folder \"%1\" holds the wall being published. Choose "
                         "another folder.")
@@ -242,14 +234,36 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
     if (result.ok() && web) {
         result = alterHtml(QByteArray(files.page), options.meta, &files.page);
     }
-    if (result.ok() && !web) {
-        result = makeEmptyFolder(destination);
+    if (!result.ok()) {
+        return result;
     }
-    if (result.ok()) {
-        result = replaceDataFolders(source, destination, transfer);
+    // The whole book is made beside what the folder holds and only then put in its place, so a
+    // failed or killed publication leaves the earlier book (and the user's files) as they were.
+    StagingFolder staging(destination);
+    if (!staging.created()) {
+        return PublishResult::failure(
+            QObject::tr("Could not create the folder \"%1\".").arg(destination));
     }
-    if (result.ok()) {
-        result = placePlayerFiles(source, destination, files);
+    const QString book = staging.path() + (web ? "" : "Book/");
+    result = buildBook(source, book, files, transfer);
+    QString clash;
+    if (result.ok() && !staging.moveInto(web ? bookEntries(files) : QStringList{"Book"}, &clash)) {
+        result = PublishResult::failure(
+            QObject::tr("Could not replace \"%1\".").arg(destination + clash));
     }
     return result;
+}
+
+QStringList existingBookEntries(const QString& folder, const QString& pageName) {
+    PlayerFiles files;
+    files.pageName = pageFileName(pageName);
+    files.movieName = QStringLiteral("main.swf");
+    QStringList existing;
+    for (const QString& name : bookEntries(files)) {
+        const QString path = withSlash(folder) + name;
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            existing << path;
+        }
+    }
+    return existing;
 }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The outcome of a publishing step: an empty error means it succeeded; otherwise the error is the
 // message to show the user.
@@ -52,12 +53,17 @@ QString pageFileName(const QString& pageName);
 // the page has fewer than four lines.
 PublishResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QByteArray* page);
 
+// The paths in folder that a web book with this page name would replace: its data folders, its
+// page and its player files, those that exist. A publication over any of them overwrites.
+QStringList existingBookEntries(const QString& folder, const QString& pageName);
+
 // Copies the book from source (the work folder) into destination, replacing the destination's
 // data folders whole and its page and player files, and leaving everything else there alone.
 // File names are kept exactly, so a server that tells capitals from small letters finds every
-// file the page and xml/images.xml name. Stops at the first failure and says what failed; the
-// source is never changed, and a destination that is the source or lies inside one of its data
-// folders is refused.
+// file the page and xml/images.xml name. The new book is built beside the old one and then put in
+// its place, so a failure (or a kill) leaves the destination as it was; the error says what
+// failed. The source is never changed, and a destination that is the source or lies inside one of
+// its data folders is refused.
 // The data files are copied, or linked where transfer allows it (a staging copy that is packed
 // and removed).
 PublishResult copyBook(const QString& source, const QString& destination,

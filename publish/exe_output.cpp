@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace {
 
 const char* const kPayloadMarker = "QUORVEXBOOKPAYLOAD9876540";
@@ -51,11 +53,15 @@ PublishResult writeExe(QFile& stub, QFile& archive, const QString& targetPath) {
         return PublishResult::failure(
             QString("Cannot write \"%1\": %2").arg(targetPath, target.errorString()));
     }
+    // The system's own word for a failed write ("No space left on device"): the file's error
+    // text is lost once the buffered writes fail at the commit.
+    errno = 0;
     const bool written = appendFile(stub, target) &&
                          writePayloadHead(target, static_cast<quint32>(archive.size())) &&
                          appendFile(archive, target);
     if (!written || !target.setPermissions(kExecutablePermissions) || !target.commit()) {
-        const QString reason = target.errorString();
+        const int error = errno;
+        const QString reason = error != 0 ? qt_error_string(error) : target.errorString();
         target.cancelWriting();
         return PublishResult::failure(QString("Cannot write \"%1\": %2").arg(targetPath, reason));
     }

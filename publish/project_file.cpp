@@ -2,6 +2,7 @@
 
 #include "platform/player/gallery_script.h"
 #include "platform/zipread/zipread.h"
+#include "publish/publish_output.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
 #include "wall/work_folder.h"
@@ -16,6 +17,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ constexpr std::uint64_t kDiskMargin = std::uint64_t(64) << 20;
 // Inside the extraction folder, the work folder's replaced data folders wait here for removal.
 // Its ":" cannot occur in a vetted entry name, so no unpacked file can be in the way.
 constexpr char kReplacedFolder[] = ":replaced/";
+// How much larger than the project file its contents may be, once past a small floor.
+constexpr std::uint64_t kMaxUnpackRatio = 100;
+constexpr std::uint64_t kRatioFloorBytes = std::uint64_t(16) << 20;
 
 // Every file of a vetted archive, by its path relative to the extraction folder, with its size.
 using VettedFiles = std::map<std::string, std::uint64_t>;
@@ -63,6 +68,13 @@ bool enoughRoom(const QString& workFolder, std::uint64_t unpackedBytes) {
     const QStorageInfo storage(workFolder);
     return !storage.isValid() ||
            std::uint64_t(storage.bytesAvailable()) >= unpackedBytes + kDiskMargin;
+}
+
+// A wall's files are mostly JPEGs, which hardly shrink in an archive: a project that unpacks to
+// far more than its own size is an archive bomb, not a wall.
+bool plausibleRatio(const QString& projectFile, std::uint64_t unpackedBytes) {
+    const std::uint64_t packed = std::uint64_t(std::max<qint64>(QFileInfo(projectFile).size(), 0));
+    return unpackedBytes <= kRatioFloorBytes || unpackedBytes / kMaxUnpackRatio <= packed;
 }
 
 void listFiles(const murano::zipread::Archive& archive, VettedFiles& files, std::uint64_t& total) {
@@ -114,6 +126,12 @@ PublishResult vetArchive(const QString& projectFile, const QString& workFolder,
     listFiles(archive, files, total);
     if (files.count(kIndexEntry) == 0) {
         return notAProject(projectFile, QObject::tr("it holds no %1.").arg(kIndexEntry));
+    }
+    if (!plausibleRatio(projectFile, total)) {
+        return notAProject(projectFile,
+                           QObject::tr("it would unpack to %1 MB, more than %2 times its size.")
+                               .arg(total >> 20)
+                               .arg(kMaxUnpackRatio));
     }
     if (!enoughRoom(workFolder, total)) {
         return failure(
@@ -305,6 +323,9 @@ QString folderOfFile(const QString& filePath) {
 
 PublishResult saveProject(const QString& projectFile, const QString& workFolder,
                           const BookOptions& book, const ZipProgress& progress) {
+    if (const QString problem = outputNameProblem(book.pageName); !problem.isEmpty()) {
+        return PublishResult::failure(problem);
+    }
     const QString staging = projectStagingFolder(workFolder);
     PublishResult result = makeZip(projectFile, staging, workFolder, book, progress);
     removeTree(staging);

@@ -226,7 +226,8 @@ void Publish::on_convert_click() {
         return;
     }
     const QString target = outputTarget(folder, name, mode_);
-    if (QFileInfo::exists(target) && !confirmOverwrite(target)) {
+    const QStringList replaced = replacedByOutput(folder, name, mode_);
+    if (!replaced.isEmpty() && !confirmOverwrite(replaced)) {
         return;
     }
     runOutput(mode_, folder, target);
@@ -248,8 +249,11 @@ void Publish::rememberOutput(const QString& folder, const QString& name) {
     }
 }
 
-bool Publish::confirmOverwrite(const QString& target) {
-    return askYesNo(this, target + tr(" exists, do you want to overwrite it?"));
+bool Publish::confirmOverwrite(const QStringList& replaced) {
+    if (replaced.size() == 1) {
+        return askYesNo(this, replaced.first() + tr(" exists, do you want to overwrite it?"));
+    }
+    return askYesNo(this, quotedPaths(replaced) + tr(" exist, do you want to overwrite them?"));
 }
 
 void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {

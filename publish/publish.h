@@ -83,7 +83,7 @@ private:
     // A warning in the program's own message box, over the dialog.
     void showWarning(const QString& text);
     void rememberOutput(const QString& folder, const QString& name);
-    bool confirmOverwrite(const QString& target);
+    bool confirmOverwrite(const QStringList& replaced);
     void runOutput(PublishMode mode, const QString& folder, const QString& target);
     void runJob(const Job& job, const std::function<void()>& onSuccess);
     void showJobProgress(int done, int total);

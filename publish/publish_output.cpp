@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 QString outputExtension(PublishMode mode) {
     switch (mode) {
@@ -33,6 +34,29 @@ QString outputTarget(const QString& folder, const QString& name, PublishMode mod
            (mode == PublishMode::Html ? pageFileName(name) : name + outputExtension(mode));
 }
 
+QStringList replacedByOutput(const QString& folder, const QString& name, PublishMode mode) {
+    if (mode == PublishMode::Html) {
+        QStringList entries = existingBookEntries(folder, name);
+        // The page first: it is what the user named.
+        const QString page = outputTarget(folder, name, mode);
+        if (entries.removeAll(page) > 0) {
+            entries.prepend(page);
+        }
+        return entries;
+    }
+    const QString target = outputTarget(folder, name, mode);
+    return QFileInfo::exists(target) || QFileInfo(target).isSymLink() ? QStringList{target}
+                                                                      : QStringList{};
+}
+
+QString quotedPaths(const QStringList& paths) {
+    QStringList quoted;
+    for (const QString& path : paths) {
+        quoted << QLatin1Char('"') + path + QLatin1Char('"');
+    }
+    return quoted.join(QStringLiteral(", "));
+}
+
 BookOptions rememberedBook(const RememberedValues& values) {
     return {values.value(SlotOutputName),
             {values.value(SlotHtmlTitle), values.value(SlotHtmlKeywords),
@@ -42,6 +66,10 @@ BookOptions rememberedBook(const RememberedValues& values) {
 
 PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
                             const BookOptions& book, const ZipProgress& progress) {
+    // The name may come from a remembered-values file, which anyone could have edited.
+    if (const QString problem = outputNameProblem(book.pageName); !problem.isEmpty()) {
+        return PublishResult::failure(problem);
+    }
     switch (mode) {
     case PublishMode::Html:
         return copyBook(workFolder, folder, book);

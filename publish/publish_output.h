@@ -7,6 +7,7 @@
 #include "publish/zip_writer.h"
 
 #include <QString>
+#include <QStringList>
 
 class RememberedValues;
 
@@ -22,6 +23,14 @@ QString outputNameProblem(const QString& name);
 // The file an output writes: folder + "/" + name + extension; for Html the web folder's page,
 // which an empty name makes "index.html".
 QString outputTarget(const QString& folder, const QString& name, PublishMode mode);
+
+// What the output would replace in folder, those of its paths that exist: the archive or the
+// executable, or for the web folder its page, player files and data folders. Empty when nothing
+// there would be overwritten.
+QStringList replacedByOutput(const QString& folder, const QString& name, PublishMode mode);
+
+// The paths in one line for a message: each in quotes, separated by commas.
+QString quotedPaths(const QStringList& paths);
 
 // The book as the remembered values keep it between runs: the output file name (slot 4) and the
 // page's title, keywords and description (slots 6 to 8), in the web layout.

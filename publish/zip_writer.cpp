@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <zlib.h>
@@ -229,6 +230,25 @@ int workerCount() {
     return std::clamp(QThread::idealThreadCount(), 1, kMaxWorkers);
 }
 
+// One entry streamed from a file; readFailed tells a file that could not be read apart from an
+// archive that could not be written (both are ZIP_ERRNO to minizip).
+int streamFileIntoZip(zipFile archive, const QString& entryName, const QString& filePath,
+                      bool* readFailed) {
+    int status = openEntry(archive, entryName, false);
+    QFile file(filePath);
+    *readFailed = !filePath.isEmpty() && !file.open(QIODevice::ReadOnly);
+    if (status == ZIP_OK && file.isOpen()) {
+        QByteArray buffer(kReadBufferSize, Qt::Uninitialized);
+        qint64 read = 0;
+        while (status == ZIP_OK && (read = file.read(buffer.data(), kReadBufferSize)) > 0) {
+            status = zipWriteInFileInZip(archive, buffer.constData(), static_cast<unsigned>(read));
+        }
+        *readFailed = read < 0;
+    }
+    const int closed = zipCloseFileInZip(archive);
+    return status != ZIP_OK ? status : closed;
+}
+
 PublishResult cannotWrite(const QString& archivePath) {
     return PublishResult::failure(
         QObject::tr("Could not write the archive \"%1\". Check that the disk has room and that "
@@ -243,9 +263,11 @@ PublishResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries
     for (size_t i = 0; i < entries.size(); ++i) {
         const ZipEntry& entry = entries[i];
         const DeflatedEntry deflated = ahead.take(i);
-        const int status = deflated.streamed ? addFileToZip(archive, entry.name, entry.path)
-                                             : writeDeflatedEntry(archive, entry.name, deflated);
-        if (deflated.readFailed || status == ZIP_ERRNO) {
+        bool readFailed = deflated.readFailed;
+        const int status = deflated.streamed
+                               ? streamFileIntoZip(archive, entry.name, entry.path, &readFailed)
+                               : writeDeflatedEntry(archive, entry.name, deflated);
+        if (readFailed) {
             return PublishResult::failure(QObject::tr("Could not read \"%1\".").arg(entry.path));
         }
         if (status != ZIP_OK) {
@@ -258,12 +280,19 @@ PublishResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries
     return PublishResult::success();
 }
 
+// The partial archives of the same target that earlier runs left: ".<name>.<pid>-<n>.part".
+QRegularExpression leftoverPattern(const QString& fileName) {
+    return QRegularExpression(
+        QStringLiteral("^\\.%1\\.(\\d+)-\\d+\\.part$").arg(QRegularExpression::escape(fileName)));
+}
+
 // The archive in the making: a new file beside the target, created with the rights any new file
 // gets, removed again unless it replaces the target once complete.
 class PartialArchive {
 public:
     explicit PartialArchive(const QString& target) : target_(target) {
         const QFileInfo info(target);
+        removeLeftoversOfEndedProcesses(info.absolutePath(), leftoverPattern(info.fileName()));
         for (int attempt = 0; attempt < 100 && path_.isEmpty(); ++attempt) {
             const QString candidate = QStringLiteral("%1/.%2.%3-%4.part")
                                           .arg(info.absolutePath(), info.fileName())
@@ -305,22 +334,9 @@ private:
 } // namespace
 
 int addFileToZip(zipFile archive, const QString& entryName, const QString& filePath) {
-    int status = openEntry(archive, entryName, false);
-    QFile file(filePath);
-    bool readFailed = !filePath.isEmpty() && !file.open(QIODevice::ReadOnly);
-    if (status == ZIP_OK && file.isOpen()) {
-        QByteArray buffer(kReadBufferSize, Qt::Uninitialized);
-        qint64 read = 0;
-        while (status == ZIP_OK && (read = file.read(buffer.data(), kReadBufferSize)) > 0) {
-            status = zipWriteInFileInZip(archive, buffer.constData(), static_cast<unsigned>(read));
-        }
-        readFailed = read < 0;
-    }
-    const int closed = zipCloseFileInZip(archive);
-    if (status != ZIP_OK) {
-        return status;
-    }
-    return readFailed ? ZIP_ERRNO : closed;
+    bool readFailed = false;
+    const int status = streamFileIntoZip(archive, entryName, filePath, &readFailed);
+    return status == ZIP_OK && readFailed ? ZIP_ERRNO : status;
 }
 
 PublishResult zipFolder(const QString& folder, const QString& archivePath,

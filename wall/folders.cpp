@@ -119,3 +119,18 @@ bool ensureFolder(const QString& folder) {
     }
     return QFileInfo(native).isDir();
 }
+
+void removeLeftoversOfEndedProcesses(const QString& folder, const QRegularExpression& pattern) {
+    const QDir dir(folder);
+    const QStringList names =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (match.hasMatch() && posix::processGone(match.captured(1).toLong())) {
+            const QString path = dir.filePath(name);
+            if (!removeTree(path)) {
+                QFile::remove(path);
+            }
+        }
+    }
+}

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QRegularExpression;
+
 // The path in the form handed to other programs, the player and the ZIP writer. The native form
 // keeps "/" and collapses runs of "/" into one, so a folder ending in "/" joined with "/name"
 // compares equal to the same path written once. A backslash is a legal name character here and
@@ -45,3 +47,8 @@ bool copyFolderFiles(const QString& destination, const QString& source,
 
 // Makes sure a folder exists: up to five attempts 100 ms apart. Returns whether it exists.
 bool ensureFolder(const QString& folder);
+
+// Removes the entries of folder whose names match pattern and whose first captured group is the
+// id of a process that no longer runs: what killed runs left behind (partial archives, staging
+// folders). Entries of running processes and names that do not match are left alone.
+void removeLeftoversOfEndedProcesses(const QString& folder, const QRegularExpression& pattern);

@@ -1,21 +1,42 @@
 #include "wall/text_lines.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit) {
-    if (!QFileInfo(path).isFile()) {
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::optional<QByteArray> readOpenedFile(int descriptor, qint64 limit) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > limit) {
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         return std::nullopt;
     }
     QByteArray content = file.read(limit + 1);
     if (content.size() > limit) {
         return std::nullopt;
     }
+    return content;
+}
+
+} // namespace
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit) {
+    // Opened without blocking and only then looked at, so that a FIFO put in the file's place
+    // between a look and the opening cannot hold the program.
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    std::optional<QByteArray> content = readOpenedFile(descriptor, limit);
+    ::close(descriptor);
     return content;
 }
 

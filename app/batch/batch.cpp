@@ -9,6 +9,8 @@
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
 #include "wall/text_codec.h"
+#include "wall/text_lines.h"
+#include "wall/wall_lock.h"
 #include "wall/wall_project.h"
 #include "wall/work_folder.h"
 
@@ -58,20 +60,13 @@ QString absolute(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
-// --work: a missing or empty folder becomes a new wall; a folder holding other things is refused,
-// so that a mistyped path never fills someone's folder with a wall.
+// --work: a missing or empty folder becomes a new wall; a folder holding other things is refused
+// (checkHoldsAWall), so that a mistyped path never fills someone's folder with a wall.
 Outcome useWorkFolder(const QString& given) {
     const QString folder = QDir::cleanPath(absolute(given));
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir()) {
         return Outcome::failure(QStringLiteral("--work: \"%1\" is not a folder.").arg(folder),
-                                kUsageError);
-    }
-    if (info.exists() && !isEmptyFolder(folder) && !QFileInfo::exists(folder + "/xml/images.xml") &&
-        !QFileInfo::exists(folder + "/main.swf")) {
-        return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
-                                               "folder, an empty folder or a new one.")
-                                    .arg(folder),
                                 kUsageError);
     }
     if (!info.exists() && !QDir().mkpath(folder)) {
@@ -81,16 +76,38 @@ Outcome useWorkFolder(const QString& given) {
     return {};
 }
 
+// Looked at once the wall is locked: another murano may be making the wall in that folder.
+Outcome checkHoldsAWall(const QString& folder) {
+    if (!isEmptyFolder(folder) && !QFileInfo::exists(folder + "/xml/images.xml") &&
+        !QFileInfo::exists(folder + "/main.swf")) {
+        return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
+                                               "folder, an empty folder or a new one.")
+                                    .arg(QDir::cleanPath(folder)),
+                                kUsageError);
+    }
+    return {};
+}
+
 // What the window does at start-up before the wall can be shown or changed: the work folder made
 // from the template when missing, repaired, its look read from the settings file (written on a
 // first start), its index read, and the full-screen button that only uploads carry taken off.
-void openWall(WallProject& project) {
+// A settings file that cannot be read (not a regular file, or far too large) stops the command:
+// going on with an empty look would only fail later, naming an empty logo.
+Outcome openWall(WallProject& project) {
     const QString work = workFolder();
     createWorkFolder(work, templateFolder());
     repairWorkFolder(work, templateFolder());
-    project.loadSettings(userSettingsFile(), applicationFolder());
+    if (project.loadSettings(userSettingsFile(), applicationFolder()) ==
+        UserSettingsSource::Unreadable) {
+        return Outcome::failure(
+            QStringLiteral("The settings file \"%1\" cannot be read: it is not a regular file, "
+                           "or larger than %2 MB. Move it away to start from the default look.")
+                .arg(userSettingsFile())
+                .arg(kTextFileLimit >> 20));
+    }
     project.loadIndex(work);
     showFullScreenButton(work, false);
+    return {};
 }
 
 Outcome applyAndReport(const WallProject& project) {
@@ -170,7 +187,9 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
         }
     }
     WallProject project;
-    openWall(project);
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
     ImportJob job;
     QEventLoop loop;
     std::optional<ImportedSlides> imported;
@@ -228,7 +247,9 @@ Outcome runApply(const ApplyOptions& given, Progress&) {
         }
     }
     WallProject project;
-    openWall(project);
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
     project.setLook(options.appliedTo(project.look()));
     return applyAndReport(project);
 }
@@ -257,12 +278,16 @@ Outcome runPublish(const PublishOptions& options, Progress& progress) {
     if (info.exists() && !info.isDir()) {
         return Outcome::failure(QStringLiteral("\"%1\" is not a folder.").arg(folder));
     }
-    if (QFileInfo::exists(target) && !options.overwrite) {
-        return Outcome::failure(
-            QStringLiteral("\"%1\" exists; add --overwrite to replace it.").arg(target));
+    const QStringList replaced = replacedByOutput(folder, options.name, options.mode);
+    if (!replaced.isEmpty() && !options.overwrite) {
+        return Outcome::failure(QStringLiteral("%1 exist%2; add --overwrite to replace %3.")
+                                    .arg(quotedPaths(replaced), replaced.size() == 1 ? "s" : "",
+                                         replaced.size() == 1 ? "it" : "them"));
     }
     WallProject project;
-    openWall(project);
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
     const bool created = !info.exists();
     if (created && !QDir().mkpath(folder)) {
         return Outcome::failure(QStringLiteral("\"%1\" cannot be created.").arg(folder));
@@ -289,7 +314,9 @@ Outcome runProjectSave(const ProjectOptions& options, Progress& progress) {
             QStringLiteral("\"%1\" exists; add --overwrite to replace it.").arg(file));
     }
     WallProject project;
-    openWall(project);
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
     progress.step(QStringLiteral("Saving the project"));
     const PublishResult result =
         saveProject(file, workFolder(), rememberedBookOfTheWall(), entriesTo(progress));
@@ -307,7 +334,9 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
         return Outcome::failure(QStringLiteral("\"%1\" does not exist.").arg(file));
     }
     WallProject project;
-    openWall(project);
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
     progress.step(QStringLiteral("Opening the project"));
     ProjectOpening opening = programProjectOpening();
     opening.progress = entriesTo(progress);
@@ -338,6 +367,28 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
     return {};
 }
 
+bool changesTheWall(Command command) {
+    return command != Command::Help && command != Command::Version;
+}
+
+// Every command that opens the wall holds it for its whole run: another murano changing the same
+// folder at once would mix two walls.
+Outcome runLocked(const CommandLine& line, Progress& progress) {
+    if (!changesTheWall(line.command)) {
+        return runCommand(line, progress);
+    }
+    const WallLock lock(workFolder(), WallLock::kBatchWaitMs);
+    if (!lock.held()) {
+        return Outcome::failure(WallLock::inUseMessage(workFolder()));
+    }
+    if (!line.work.isEmpty()) {
+        if (Outcome checked = checkHoldsAWall(workFolder()); checked.status != kSuccess) {
+            return checked;
+        }
+    }
+    return runCommand(line, progress);
+}
+
 QString usageError(const CommandLine& line) {
     const QString command = line.topic.isEmpty() ? QString() : line.topic + QStringLiteral(": ");
     const QString help = line.topic.isEmpty() ? QStringLiteral("murano --help")
@@ -365,7 +416,7 @@ int runCommandLine(const CommandLine& line, Progress& progress) {
         outcome = useWorkFolder(line.work);
     }
     if (outcome.status == kSuccess) {
-        outcome = runCommand(line, progress);
+        outcome = runLocked(line, progress);
     }
     for (const QString& message : outcome.messages) {
         progress.message(message);

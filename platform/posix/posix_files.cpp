@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -167,6 +168,10 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
     }
     pointers.push_back(nullptr);
     return pointers;
+}
+
+bool processGone(long pid) {
+    return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
 }
 
 } // namespace posix

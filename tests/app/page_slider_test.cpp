@@ -3,7 +3,6 @@
 #include "app/page_slider.h"
 
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,8 +23,13 @@ struct Pages {
     QWidget* home = new QWidget(&parent);
     QWidget* settings = new QWidget(&parent);
     PageSlider slider{home, settings, QRect(7, 40, kFull, 100), &parent};
+    // The test's own clock, so that no busy machine can move the slide further than asked.
+    qint64 now = 0;
     // The window ticks the slide on its timer.
-    Pages() { QObject::connect(slider.timer(), &QTimer::timeout, &slider, &PageSlider::tick); }
+    Pages() {
+        slider.setClock([this] { return now; });
+        QObject::connect(slider.timer(), &QTimer::timeout, &slider, &PageSlider::tick);
+    }
 };
 
 } // namespace
@@ -34,7 +38,7 @@ void PageSliderTest::aSlideEndsOnTimeWhenTicksComeLate() {
     Pages pages;
     pages.slider.switchTo(1);
     // A busy window: no tick until both phases are over. The next one ends the slide.
-    QThread::msleep(2 * PageSlider::kPhaseMs + 20);
+    pages.now += 2 * PageSlider::kPhaseMs + 20;
     QVERIFY(pages.slider.tick());
     QCOMPARE(pages.settings->width(), kFull);
     QCOMPARE(pages.home->width(), 0);
@@ -46,7 +50,7 @@ void PageSliderTest::aSwitchDuringTheSlideReversesFromWhereItStands() {
     Pages pages;
     pages.slider.switchTo(1);
     // Halfway through closing the home page.
-    QThread::msleep(PageSlider::kPhaseMs / 2);
+    pages.now += PageSlider::kPhaseMs / 2;
     QVERIFY(!pages.slider.tick());
     const int homeLeft = pages.home->width();
     QVERIFY(homeLeft > 0 && homeLeft < kFull);
@@ -56,6 +60,7 @@ void PageSliderTest::aSwitchDuringTheSlideReversesFromWhereItStands() {
     pages.slider.switchTo(0);
     QVERIFY(!pages.slider.tick());
     QVERIFY(pages.home->width() >= homeLeft);
+    pages.now += PageSlider::kPhaseMs;
     QTRY_VERIFY(!pages.slider.timer()->isActive());
     QCOMPARE(pages.home->width(), kFull);
     QCOMPARE(pages.settings->width(), 0);

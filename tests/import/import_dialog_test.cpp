@@ -324,10 +324,9 @@ void ImportDialogTest::cancelStopsTheConverterAndLeavesTheWallAsItWas() {
     QSignalSpy closed(&dialog, &Import::importClose);
     dialog.on_import_click();
     QTRY_VERIFY(dialog.findChild<QLabel*>("label_ratInfo")->text().startsWith("20%"));
-    QElapsedTimer timer;
-    timer.start();
     dialog.on_cancel_click();
-    QVERIFY(timer.elapsed() < 500); // the window never waits for the converter to end
+    // The window never waits for the converter to end: it is still running.
+    QVERIFY(dialog.isBusy());
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(!dialog.isBusy());
     QTest::qWait(300);

@@ -5,6 +5,9 @@
 #include <QDirIterator>
 #include <QTextCodec>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -187,4 +190,66 @@ TEST_F(CopyBook, FailuresAreReportedAndABadPageStopsBeforeTheOutputIsTouched) {
     QDir().mkpath(out + "/swfobject.js/in-the-way");
     result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
     EXPECT_TRUE(result.error.contains("swfobject.js")) << result.error.toStdString();
+}
+
+TEST_F(CopyBook, APageThatIsNoSmallFileIsRefusedWithoutWaitingOrReadingIt) {
+    const QString page = work + "/index.html";
+    QFile::remove(page);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
+    PublishResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.error.contains("could not be read")) << "a FIFO never blocks";
+
+    QFile::remove(page);
+    QFile huge(page);
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(40) << 20));
+    huge.close();
+    result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.error.contains("32 MB")) << result.error.toStdString();
+    EXPECT_EQ(treeOf(out), QStringList());
+}
+
+TEST_F(CopyBook, EveryEntryTheBookWouldReplaceIsListed) {
+    EXPECT_EQ(existingBookEntries(out, "other"), QStringList());
+    for (const char* name : {"background/holiday.jpg", "logo/company.png", "wallimages/x.jpg",
+                             "xml/mydata.xml", "swfobject.js", "notes.txt", "index.html"}) {
+        writeFile(out + "/" + name, "the user's");
+    }
+    EXPECT_EQ(existingBookEntries(out, "other"),
+              (QStringList{out + "/wallimages", out + "/xml", out + "/background", out + "/logo",
+                           out + "/swfobject.js"}));
+    EXPECT_TRUE(existingBookEntries(out, "").contains(out + "/index.html"));
+}
+
+// A small memory file system stands for a full disk; skipped where it cannot be mounted.
+class CopyBookOnAFullDisk : public CopyBook {
+protected:
+    void SetUp() override {
+        CopyBook::SetUp();
+        if (::mount("tmpfs", QFile::encodeName(out).constData(), "tmpfs", 0, "size=400k") != 0) {
+            GTEST_SKIP() << "cannot mount a small file system here";
+        }
+        mounted = true;
+    }
+    void TearDown() override {
+        if (mounted) {
+            ::umount2(QFile::encodeName(out).constData(), MNT_DETACH);
+        }
+    }
+    bool mounted = false;
+};
+
+TEST_F(CopyBookOnAFullDisk, AFailedPublicationLeavesTheEarlierBookWhole) {
+    ASSERT_TRUE(copyBook(work, out, {"book", kPlainMeta, BookLayout::Web}).ok());
+    writeFile(out + "/notes.txt", "mine");
+    const QStringList earlier = treeOf(out);
+    const QByteArray slide = readFile(out + "/wallimages/2.JPG");
+    makeWall(work, {40, true});
+
+    const PublishResult result = copyBook(work, out, {"book", kPlainMeta, BookLayout::Web});
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(treeOf(out), earlier) << "nothing of the new book, nothing of the old one lost";
+    EXPECT_EQ(readFile(out + "/wallimages/2.JPG"), slide);
+    EXPECT_EQ(QDir(out).entryList({".murano-staging-*"}, QDir::Hidden | QDir::AllEntries),
+              QStringList())
+        << "no staging folder is left";
 }

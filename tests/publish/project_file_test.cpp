@@ -167,6 +167,12 @@ TEST_F(ProjectFileTest, HostileOrBrokenProjectsLeaveTheWallAlone) {
     expectRefused(root_ + "missing.mrnp", opening_);
 }
 
+TEST_F(ProjectFileTest, AProjectUnpackingToFarMoreThanItsSizeIsRefusedUnderAnyLimit) {
+    const QString bomb = hostileArchives() + "bomb.mrnp";
+    expectRefused(bomb, opening_);
+    EXPECT_TRUE(readProject(bomb, work_, opening_).error.contains("more than 100 times its size"));
+}
+
 TEST_F(ProjectFileTest, ArchiveToolFailuresLeaveTheWallAlone) {
     const QString project = root_ + "good.mrnp";
     ASSERT_TRUE(saveProject(project, work_, BookOptions{}).ok());

@@ -2,6 +2,7 @@
 #include "tests/publish/wall_fixture.h"
 #include "tests/wall/scratch.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,6 +11,10 @@
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -180,6 +185,41 @@ TEST_F(ZipOutput, AFailureLeavesTheEarlierArchiveAndNoPartialFile) {
     EXPECT_FALSE(result.ok()) << "a work folder without its page";
     EXPECT_FALSE(QFileInfo::exists(work + ".zapperstab"));
     EXPECT_EQ(readFile(archive), "the earlier archive");
+}
+
+TEST_F(ZipOutput, PartialArchivesOfEndedRunsAreSweptOthersKept) {
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    const QString out = scratch.path() + "/out/";
+    const QString dead = QStringLiteral(".Quarter.zip.%1-0.part").arg(ended);
+    const QString alive =
+        QStringLiteral(".Quarter.zip.%1-7.part").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {dead, alive, QStringLiteral(".Quarter.zip.notes"),
+                                QStringLiteral(".Other.zip.%1-0.part").arg(ended)}) {
+        writeFile(out + name, "partial");
+    }
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", work, kWebBook).ok());
+    const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_FALSE(left.contains(dead));
+    EXPECT_TRUE(left.contains(alive)) << "a run still going keeps its partial archive";
+    EXPECT_TRUE(left.contains(".Quarter.zip.notes"));
+    EXPECT_EQ(left.filter(".Other.zip.").size(), 1) << "only the archive being written is swept";
+}
+
+TEST_F(ZipOutput, AFullDiskIsNamedAsSuch) {
+    const QString disk = scratch.path() + "/disk";
+    QDir().mkpath(disk);
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a small file system here";
+    }
+    makeWall(work, {20, true});
+    const PublishResult result = makeZip(disk + "/book.zip", work + ".zapperstab", work, kWebBook);
+    ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
+    EXPECT_TRUE(result.error.contains("Check that the disk has room"))
+        << result.error.toStdString();
 }
 
 TEST(PublishedWall, FifteenHundredSlidesArePublishedWholeAsAFolderAndAsAnArchive) {

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +239,120 @@ TEST_F(BatchEndToEnd, BadInputIsRefusedWithAMessageAndTheWallUnchanged) {
     EXPECT_TRUE(stranger.err.contains("holds no wall"));
     EXPECT_EQ(QDir(file("not-a-wall")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"notes.txt"});
+}
+
+TEST_F(BatchEndToEnd, AWallAnotherMuranoHoldsIsRefusedAndLeftAlone) {
+    const auto before = folderDigest(work());
+    {
+        // What a window or another command holds while it changes the wall.
+        const int held = ::open(QFile::encodeName(work()).constData(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        const Ran refused = murano({"apply", "--title", "Not now"});
+        ::close(held);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.err.contains("is in use by another murano"))
+            << refused.err.toStdString();
+    }
+    const auto after = folderDigest(work());
+    EXPECT_TRUE(after == before) << digestDifferences(after, before);
+    EXPECT_EQ(murano({"publish", "html", "--output", file("free"), "--name", "w"}).status, 0)
+        << "the lock ends with its holder";
+}
+
+TEST_F(BatchEndToEnd, TwoImportsIntoOneWallNeverMix) {
+    const QString wall = file("shared-wall");
+    QProcess first;
+    QProcess second;
+    const QStringList decks{kDecks + "/twelve.pptx", kDecks + "/three.odp"};
+    QProcess* runs[] = {&first, &second};
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_STATE_HOME", state());
+        runs[i]->setProcessEnvironment(environment);
+        runs[i]->start(kMurano, {"--work", wall, "import", decks[i]});
+    }
+    int succeeded = 0;
+    for (QProcess* run : runs) {
+        ASSERT_TRUE(run->waitForFinished(300000));
+        const QString err = QString::fromUtf8(run->readAllStandardError());
+        EXPECT_TRUE(run->exitCode() == 0 || err.contains("is in use by another murano"))
+            << err.toStdString();
+        succeeded += run->exitCode() == 0;
+    }
+    EXPECT_GE(succeeded, 1);
+    // One deck's slides, whole: as many images and thumbnails as index lines, all of one size.
+    const QStringList lines = imageLines(wall);
+    const QStringList images = QDir(wall + "/wallimages").entryList({"*.jpg"}, QDir::Files);
+    EXPECT_TRUE(lines.size() == 12 || lines.size() == 3) << lines.size();
+    EXPECT_EQ(images.size(), lines.size());
+    EXPECT_EQ(QDir(wall + "/wallimages/thumbs").entryList({"*.jpg"}, QDir::Files).size(),
+              lines.size());
+    for (const QString& image : images) {
+        EXPECT_EQ(QImage(wall + "/wallimages/" + image).size(),
+                  lines.size() == 12 ? QSize(960, 720) : QSize(1280, 720))
+            << image.toStdString();
+    }
+}
+
+TEST_F(BatchEndToEnd, PublishingOverTheUsersFilesNeedsOverwrite) {
+    const QString out = file("users-folder");
+    const QStringList mine{"background/holiday.jpg", "logo/company.png", "wallimages/x.jpg",
+                           "xml/mydata.xml",         "swfobject.js",     "notes.txt"};
+    for (const QString& name : mine) {
+        QDir().mkpath(QFileInfo(out + "/" + name).absolutePath());
+        QFile made(out + "/" + name);
+        ASSERT_TRUE(made.open(QIODevice::WriteOnly));
+        made.write("the user's");
+    }
+    const auto before = folderDigest(out);
+    const Ran refused = murano({"publish", "html", "--output", out, "--name", "other"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("add --overwrite")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains(out + "/background")) << "names what would be replaced";
+    EXPECT_TRUE(folderDigest(out) == before);
+
+    ASSERT_EQ(murano({"publish", "html", "--output", out, "--name", "other", "--overwrite"}).status,
+              0);
+    EXPECT_EQ(readAll(out + "/notes.txt"), "the user's");
+    EXPECT_EQ(readAll(out + "/wallimages/3.jpg"), readAll(work() + "/wallimages/3.jpg"));
+    EXPECT_TRUE(
+        QDir(out).entryList({".murano-staging-*"}, QDir::Hidden | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(BatchEndToEnd, RememberedNamesAndSettingsFilesFromOutsideAreNotTrusted) {
+    // A remembered output name that climbs out of the staging folder.
+    const QString remembered = work() + "/.home";
+    const QByteArray kept = readAll(remembered);
+    QStringList values = QString::fromUtf8(kept).split('\n');
+    while (values.size() < 16) {
+        values << QString();
+    }
+    values[4] = "../../../climbed";
+    {
+        QFile file(remembered);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(values.join('\n').toUtf8());
+    }
+    const Ran saved = murano({"project", "save", file("climb.mrnp")});
+    EXPECT_EQ(saved.status, 1);
+    EXPECT_TRUE(saved.err.contains("cannot be a file name")) << saved.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file("climbed.html")));
+    EXPECT_FALSE(QFile::exists(scratch_->path() + "/../climbed.html"));
+    {
+        QFile file(remembered);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kept);
+    }
+
+    // A settings file that is a FIFO: the command says so instead of blocking or failing later.
+    const QString settings = work() + "/.quorvexmrnoini";
+    ASSERT_TRUE(QFile::rename(settings, settings + ".kept"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    const Ran applied = murano({"apply", "--author", "Bob"});
+    QFile::remove(settings);
+    ASSERT_TRUE(QFile::rename(settings + ".kept", settings));
+    EXPECT_EQ(applied.status, 1);
+    EXPECT_TRUE(applied.err.contains("cannot be read")) << applied.err.toStdString();
 }
 
 TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {

@@ -18,7 +18,12 @@ QString outputExtension(PublishMode mode) {
     return QStringLiteral(".html");
 }
 
-QString outputNameProblem(const QString& name) {
+QString outputNameProblem(const QString& name, PublishMode mode) {
+    if (name.isEmpty() && mode != PublishMode::Html) {
+        return QCoreApplication::translate("Publish", "Name the %1 file: an empty name would make "
+                                                      "a hidden \"%2\".")
+            .arg(outputExtension(mode).mid(1).toUpper(), outputExtension(mode));
+    }
     if (!name.contains('/') && !name.contains(QChar(0)) && name != "." && name != "..") {
         return QString();
     }

@@ -196,7 +196,7 @@ private slots:
     void buttonsDialogOkAppliesTheHiddenButtons();
     void importResultRebuildsTheImageLines();
     void templateChoiceAppliesAStretchedImage();
-    void pureColourAppliesAtOnceGradientColoursWait();
+    void everyColourPickShowsAtOnce();
     void missingEngineQuestionRetriesUntilNo();
     void missingEngineYesOpensTheHelpPage();
     void playerReloadPutsANewControlInPlace();
@@ -244,25 +244,32 @@ void HomeTest::firstStartMakesTheWorkFolderAndTheSettings() {
 
     const QStringList settings = lines(userSettingsFile());
     QCOMPARE(settings.size(), 19); // 18 lines, each ended by "\n"
-    QCOMPARE(settings.value(13), QStringLiteral("#00ff7f"));
-    QCOMPARE(settings.value(17), QStringLiteral("0"));
+    QCOMPARE(settings.value(13), QStringLiteral("#000000"));
+    QCOMPARE(settings.value(17), QStringLiteral("01"));
 
     QVERIFY(startTag().contains(QLatin1String("btn_fullscreen=\"0\"")));
     QVERIFY(!readAll(indexFile()).contains("btn_fullscreen=\"1\""));
     QVERIFY(twinInStep());
 
-    // A first start shows the pure colour: its page and swatch, and only the other two modes.
-    QCOMPARE(home.backgroundMode(), 1);
-    QVERIFY(!modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
-    QVERIFY(modeEntry(home, QStringLiteral("Image"))->isEnabled());
-    QVERIFY(modeEntry(home, QStringLiteral("Gradient Color"))->isEnabled());
-    QVERIFY(child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
-    QVERIFY(!child<QWidget>(&home, "page_image")->isVisibleTo(&home));
-    // The pure colour stays the form's black until the user picks one.
-    QCOMPARE(child<QLineEdit>(&home, "lineEdit_color")->styleSheet(),
-             QStringLiteral("background-color: rgb(0, 0, 0)"));
+    // A first start shows what the wall shows: the template's stretched picture, its page, and
+    // only the other two modes in the menu.
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"2{background/background.jpg,stretch}")));
+    QCOMPARE(home.backgroundMode(), 0);
+    QVERIFY(!modeEntry(home, QStringLiteral("Image"))->isEnabled());
+    QVERIFY(modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
+    QVERIFY(child<QWidget>(&home, "page_image")->isVisibleTo(&home));
+    QVERIFY(!child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
+    QCOMPARE(child<QComboBox>(&home, "comboBox_position")->currentText(),
+             QStringLiteral("Stretch"));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_file")->text(),
+             work + QStringLiteral("background/background.jpg"));
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_logoFile")->text(),
-             applicationFolder() + QStringLiteral("flash/logo/logo.png"));
+             work + QStringLiteral("logo/logo.png"));
+    // The first Apply (as an import runs it) keeps the background the wall showed.
+    home.on_apply_click();
+    QVERIFY(startTag().contains(QLatin1String("back_ground=\"2{background/background.jpg,stretch}")));
+    QCOMPARE(readAll(work + QStringLiteral("background/background.jpg")),
+             readAll(applicationFolder() + QStringLiteral("flash/background/background.jpg")));
     QCOMPARE(home.size(), QSize(868, 661));
     QCOMPARE(home.minimumSize(), QSize(868, 450));
     QVERIFY(home.windowFlags() & Qt::FramelessWindowHint);
@@ -397,7 +404,7 @@ void HomeTest::templateChoiceAppliesAStretchedImage() {
     QCOMPARE(readAll(workFolder() + QStringLiteral("background/background.png")), readAll(chosen));
 }
 
-void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
+void HomeTest::everyColourPickShowsAtOnce() {
     QuestionAnswerer answerer;
     Home home;
     answerColourDialog(QColor(1, 2, 3));
@@ -424,8 +431,10 @@ void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_endColor")->styleSheet(),
              QStringLiteral("background-color: rgb(42, 157, 244)"));
 
+    // On the gradient page a picked colour reaches the wall without Apply.
     home.gradientAction();
-    home.on_apply_click();
+    answerColourDialog(QColor(200, 100, 50));
+    home.on_toolButton_startColor_clicked();
     QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x2a9df4,90}\" ")));
 }
 

@@ -109,7 +109,8 @@ Home::Home(QWidget* parent) : FramelessWindow(kRadius, parent), ui_(std::make_un
     initLabel();
     initStyle();
     initRecentProjects();
-    setAcceptDrops(true);
+    centralWidget()->setAcceptDrops(true);
+    centralWidget()->installEventFilter(this);
 
     // 9. The wall's look, the gallery index and the preview.
     initSetting();
@@ -644,19 +645,22 @@ bool isProjectFile(const QString& path) {
 
 } // namespace
 
-void Home::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFile(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
+// The central widget takes the drops for the whole window: whatever lies under the pointer, the
+// drop reaches it.
+bool Home::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString file = droppedFile(drop->mimeData());
+        if (!file.isEmpty()) {
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop) {
+                dropFile(file);
+            }
+        }
+        return true;
     }
-}
-
-void Home::dropEvent(QDropEvent* event) {
-    const QString file = droppedFile(event->mimeData());
-    if (file.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    dropFile(file);
+    return FramelessWindow::eventFilter(watched, event);
 }
 
 void Home::dropFile(const QString& file) {

@@ -138,8 +138,7 @@ public slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool canResize() const override { return !maximised_ && !previewFullScreen_; }

@@ -59,6 +59,7 @@ QString panelStyle() {
         " border: 1px solid #9fb1c7; border-radius: 4px;}"
         "QCheckBox{color: #1d2433;}"
         "QFrame#line_home3, QFrame#line_home5{color: rgba(0, 0, 0, 60);}"
+        "QToolButton::menu-button{border: none; width: 16px;}"
         "QMenuBar{background: transparent; border: none;}"
         "QMenuBar::item{padding: 0px; background: transparent;}"
         "QMenu{background-color: #ffffff; color: #1d2433; border: 1px solid #9fb1c7;}"

@@ -91,8 +91,10 @@ TEST(LookFromStartTag, GivesBackTheLookTheTagWasWrittenFrom) {
     const struct {
         BackgroundMode mode;
         int position;
-    } cases[] = {{BackgroundMode::PureColor, 0}, {BackgroundMode::Gradient, 0},
-                 {BackgroundMode::Image, 0},     {BackgroundMode::Image, 1},
+    } cases[] = {{BackgroundMode::PureColor, 0},
+                 {BackgroundMode::Gradient, 0},
+                 {BackgroundMode::Image, 0},
+                 {BackgroundMode::Image, 1},
                  {BackgroundMode::Image, 2}};
     for (const auto& c : cases) {
         WallLook look = written;

@@ -6,6 +6,7 @@
 #include "wall/wall_project.h"
 #include "wall/work_folder.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -54,18 +55,22 @@ protected:
 // A first start shows, and records, the look the new wall plays: the template's stretched
 // picture, not a colour the wall does not show.
 TEST_F(WallProjectTest, FirstStartTakesTheLookTheWallShows) {
+    QFile::remove(settings);
+    writeFile(index(), "<?xml version=\"1.0\"?>\n<gallery back_ground=\"2{background/"
+                       "background.jpg,stretch}\" logo_img=\"logo/logo.png\" >\n</gallery>\n");
+    WallProject first;
+    first.loadSettings(settings, app, work);
     const QStringList lines = fileLines(settings);
     EXPECT_EQ(lines.size(), 18);
     EXPECT_EQ(lines.value(13), "#000000");
     EXPECT_EQ(lines.value(17), "01");
-    EXPECT_EQ(project.look().pureColor, "#000000");
-    EXPECT_EQ(project.look().mode, BackgroundMode::Image);
-    EXPECT_EQ(project.look().position, 1);
-    EXPECT_EQ(project.look().backgroundFile, work + "background/background.jpg");
-    EXPECT_EQ(project.look().logoFile, work + "logo/logo.png");
+    EXPECT_EQ(first.look().mode, BackgroundMode::Image);
+    EXPECT_EQ(first.look().position, 1);
+    EXPECT_EQ(first.look().backgroundFile, work + "background/background.jpg");
+    EXPECT_EQ(first.look().logoFile, work + "logo/logo.png");
     WallProject again;
     again.loadSettings(settings, app, work);
-    EXPECT_TRUE(again.look() == project.look()) << "the next start shows the same";
+    EXPECT_TRUE(again.look() == first.look()) << "the next start shows the same";
 }
 
 // Opening a project into the work folder makes its look the wall's: Apply then keeps it.

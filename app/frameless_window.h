@@ -1,11 +1,12 @@
 // A frameless main window: rounded outline, a fade-in as it opens, and resizing by four frame
-// strips along its edges. The right and bottom edges follow the pointer; the left edge moves in
-// steps of 10 pixels and the top edge in steps of 5, towards the pointer; no edge makes the window
-// smaller than its minimum size.
+// strips along its edges; near a corner a strip moves both edges that meet there. The right and
+// bottom edges follow the pointer; the left edge moves in steps of 10 pixels and the top edge in
+// steps of 5, towards the pointer; no edge makes the window smaller than its minimum size.
 #pragma once
 
 #include <QMainWindow>
 #include <QPoint>
+#include <Qt>
 
 class DialogFade;
 class QTimer;
@@ -33,18 +34,21 @@ protected:
     // Lays the window out again after an edge moved it.
     virtual void edgeMoved() {}
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    enum class Edge { None, Left, Right, Top, Bottom };
-    bool resizeByEdge(const QPoint& globalPos);
+    // The edges a press at pos (window coordinates) on a frame strip moves: one, or two near a
+    // corner; none off the strips.
+    Qt::Edges edgesAt(const QPoint& pos) const;
+    bool resizeByEdges(const QPoint& globalPos);
 
     int radius_;
     QTimer* fadeTimer_;
     DialogFade* fade_;
     QWidget* strips_[4] = {};
-    Edge edge_ = Edge::None;
+    Qt::Edges edges_;
     QPoint edgePress_;
 };

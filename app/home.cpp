@@ -14,6 +14,7 @@
 #include "dialogs/buttons.h"
 #include "dialogs/template.h"
 #include "import/import.h"
+#include "import/import_checks.h"
 #include "publish/project_file.h"
 #include "publish/publish.h"
 #include "share/upload.h"
@@ -21,14 +22,18 @@
 #include "ui_home_page.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
+#include "wall/recent_projects.h"
 #include "wall/remembered_values.h"
 #include "wall/text_codec.h"
 #include "wall/work_folder.h"
 
+#include <QAction>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
@@ -100,9 +105,12 @@ Home::Home(QWidget* parent) : FramelessWindow(kRadius, parent), ui_(std::make_un
         lastOpenFolder_ = remembered.value(SlotLastProjectFolder);
     }
 
-    // 8. Title bar and toolbar.
+    // 8. Title bar and toolbar; files dropped on the window.
     initLabel();
     initStyle();
+    initRecentProjects();
+    centralWidget()->setAcceptDrops(true);
+    centralWidget()->installEventFilter(this);
 
     // 9. The wall's look, the gallery index and the preview.
     initSetting();
@@ -232,11 +240,16 @@ void Home::initSetting() {
     SettingPage* settings = ui_->widget_setting;
     settings->setProject(&project_);
     project_.setLook(settings->panelLook());
-    if (project_.loadSettings(userSettingsFile(), applicationFolder()) ==
+    if (project_.loadSettings(userSettingsFile(), applicationFolder(), flashPath_) ==
         UserSettingsSource::Unreadable) {
         return;
     }
-    settings->showLook(project_.look());
+    showWallLook();
+}
+
+// The settings page and the two side dialogs show the wall's look as it stands.
+void Home::showWallLook() {
+    ui_->widget_setting->showLook(project_.look());
     buttons_->setHidden(project_.look().hiddenButtons());
     bookInfo_->setDetails(project_.look().book());
 }
@@ -378,7 +391,10 @@ void Home::on_info_click() {
         reportProblems({tr("The user guide is missing: %1").arg(guide)});
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+    if (const QString problem = chrome::openOutside(QUrl::fromLocalFile(guide));
+        !problem.isEmpty()) {
+        reportProblems({problem});
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -508,9 +524,12 @@ void Home::aboutCloseSlot() {
 void Home::on_save_click() {
     const QString chosen =
         QFileDialog::getSaveFileName(this, tr("Save"), lastProjectFile_, tr(kProjectFilter));
-    if (chosen.isEmpty()) {
-        return;
+    if (!chosen.isEmpty()) {
+        saveProjectAs(chosen);
     }
+}
+
+void Home::saveProjectAs(const QString& chosen) {
     lastProjectFile_ = withProjectSuffix(chosen);
     const QString file = lastProjectFile_;
     const QString work = flashPath_;
@@ -523,16 +542,24 @@ void Home::on_save_click() {
         [this, file](const PublishResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFile, file);
             RememberedValues::shared().save(projectValuesFile());
-            reportProblems(result.ok() ? QStringList() : QStringList{result.error});
+            if (!result.ok()) {
+                reportProblems({result.error});
+                return;
+            }
+            rememberProject(file);
+            showNotice(tr("Saved"), tr("The project was saved as %1.").arg(file));
         });
 }
 
 void Home::on_open_click() {
     const QString file =
         QFileDialog::getOpenFileName(this, tr("open file"), lastOpenFolder_, tr(kProjectFilter));
-    if (file.isEmpty()) {
-        return;
+    if (!file.isEmpty()) {
+        openProject(file);
     }
+}
+
+void Home::openProject(const QString& file) {
     lastOpenFolder_ = folderOfFile(file);
     const ProjectOpening opening = programProjectOpening();
     const QString work = flashPath_;
@@ -543,7 +570,7 @@ void Home::on_open_click() {
             withProgress.progress = progress;
             return readProject(file, work, withProgress);
         },
-        [this](const PublishResult& result) {
+        [this, file](const PublishResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFolder, lastOpenFolder_);
             RememberedValues::shared().save(rememberedValuesFile());
             // ".home.." is read last at start-up: it must not bring back an older folder.
@@ -552,11 +579,101 @@ void Home::on_open_click() {
                 reportProblems({result.error});
                 return;
             }
-            // Later Apply and imports build on the project's slides, not the ones held before.
-            project_.loadIndex(flashPath_);
+            rememberProject(file);
+            // Later Apply and imports build on the project's slides and look, not the ones held
+            // before.
+            reportProblems(project_.adoptWall(flashPath_));
+            showWallLook();
             reloadPreview();
             relayout();
+            emit projectOpened();
         });
+}
+
+// The recent projects, newest first, under the Open Project button's arrow.
+void Home::initRecentProjects() {
+    QToolButton* open = ui_->widget_home->form().toolButton_open;
+    recentMenu_ = new QMenu(open);
+    open->setMenu(recentMenu_);
+    open->setPopupMode(QToolButton::MenuButtonPopup);
+    showRecentProjects(recentProjects(recentProjectsFile()));
+}
+
+void Home::showRecentProjects(const QStringList& files) {
+    recentMenu_->clear();
+    for (const QString& file : files) {
+        QAction* entry = recentMenu_->addAction(QFileInfo(file).fileName());
+        entry->setToolTip(file);
+        entry->setData(file);
+        connect(entry, &QAction::triggered, this, [this, file] { openRecentProject(file); });
+    }
+    if (files.isEmpty()) {
+        recentMenu_->addAction(tr("No recent projects"))->setEnabled(false);
+    }
+}
+
+QStringList Home::recentProjectFiles() const {
+    return recentProjects(recentProjectsFile());
+}
+
+void Home::rememberProject(const QString& file) {
+    showRecentProjects(rememberRecentProject(recentProjectsFile(), file));
+}
+
+void Home::openRecentProject(const QString& file) {
+    if (!QFileInfo(file).isFile()) {
+        showRecentProjects(forgetRecentProject(recentProjectsFile(), file));
+        reportProblems({tr("The project %1 is gone; it was taken off the list.").arg(file)});
+        return;
+    }
+    openProject(file);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files dropped on the window: a presentation goes to the import dialog, a project file opens.
+
+namespace {
+
+QString droppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+
+bool isProjectFile(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("mrnp"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// The central widget takes the drops for the whole window: whatever lies under the pointer, the
+// drop reaches it.
+bool Home::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString file = droppedFile(drop->mimeData());
+        if (!file.isEmpty()) {
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop) {
+                dropFile(file);
+            }
+        }
+        return true;
+    }
+    return FramelessWindow::eventFilter(watched, event);
+}
+
+void Home::dropFile(const QString& file) {
+    if (isProjectFile(file)) {
+        openProject(file);
+    } else if (isPresentationFile(file)) {
+        openPresentation(file);
+    } else {
+        const QString types =
+            QStringLiteral(".") + kPresentationSuffixes.join(QLatin1String(", ."));
+        reportProblems({tr("%1 is neither a presentation (%2) nor a project file (.mrnp).")
+                            .arg(QFileInfo(file).fileName(), types)});
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -623,11 +740,15 @@ void Home::reportProblems(const QStringList& problems) {
         return;
     }
     qWarning().noquote() << problems.join(QLatin1Char(' '));
+    showNotice(tr("Notice"), problems.join(QLatin1Char('\n')));
+}
+
+void Home::showNotice(const QString& title, const QString& text) {
     if (!messageBox_) {
         messageBox_ = new MymessgeBox(this);
         messageBox_->setWindowFlags(messageBox_->windowFlags() | Qt::Window);
     }
-    messageBox_->showNotice(tr("Notice"), problems.join(QLatin1Char('\n')), QPoint(70, 20));
+    messageBox_->showNotice(title, text, QPoint(70, 20));
 }
 
 void Home::setImage(const ImportedSlides& slides) {

@@ -25,6 +25,7 @@ class MymessgeBox;
 class PageSlider;
 class PreviewControl;
 class Publish;
+class QMenu;
 class QMenuBar;
 class QShortcut;
 class QTimer;
@@ -74,7 +75,20 @@ public:
     // Opens the import dialog with a presentation filled in (a path or a file:// URL, as the
     // command line or the desktop hands it over); a file that does not exist is reported instead.
     void openPresentation(const QString& argument);
+    // Saves the wall as a project file, or opens one into the wall (its slides and its look), in
+    // the background; both put the file at the top of the recent projects.
+    void saveProjectAs(const QString& file);
+    void openProject(const QString& file);
+    // What the recent projects list under Open Project holds, newest first.
+    QStringList recentProjectFiles() const;
+    // A file dropped on the window: a presentation to import or a project to open.
+    void dropFile(const QString& file);
 
+signals:
+    // A project was opened and the window shows its look.
+    void projectOpened();
+
+public:
     // The toolbar button styles: selected, normal, and the normal one in the blink colour.
     static QString selectedStyle();
     static QString normalStyle();
@@ -124,6 +138,7 @@ public slots:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool canResize() const override { return !maximised_ && !previewFullScreen_; }
@@ -136,10 +151,16 @@ private:
     void initDialogs();
     void initSetting();
     void initFlash();
+    void showWallLook();
     void dialogOpened(FramelessDialog* dialog);
     void dialogClosing(FramelessDialog* dialog);
 
     void reportProblems(const QStringList& problems);
+    void showNotice(const QString& title, const QString& text);
+    void initRecentProjects();
+    void showRecentProjects(const QStringList& files);
+    void rememberProject(const QString& file);
+    void openRecentProject(const QString& file);
     void repairWork();
     void setFullScreenButton(bool shown);
 
@@ -174,6 +195,7 @@ private:
 
     QTimer* blinkTimer_ = nullptr;
     QShortcut* leaveFullScreen_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
 
     bool maximised_ = false;
     bool previewFullScreen_ = false;

@@ -71,6 +71,8 @@ bool PreviewControl::setControl() {
     }
     view_ = new QWebEngineView(this);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // A file dropped on the wall goes to the window (which imports or opens it), not into the page.
+    view_->setAcceptDrops(false);
     QWebEngineSettings* settings = view_->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);

@@ -216,10 +216,15 @@ void SettingPage::on_toolButton_color_clicked() {
     }
 }
 
+// A picked gradient colour shows on the wall at once, as a picked picture or pure colour does.
 void SettingPage::on_toolButton_startColor_clicked() {
-    pickColour(startColour_, ui_->lineEdit_starColor);
+    if (pickColour(startColour_, ui_->lineEdit_starColor)) {
+        emit applyRequested();
+    }
 }
 
 void SettingPage::on_toolButton_endColor_clicked() {
-    pickColour(endColour_, ui_->lineEdit_endColor);
+    if (pickColour(endColour_, ui_->lineEdit_endColor)) {
+        emit applyRequested();
+    }
 }

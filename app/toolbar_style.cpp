@@ -4,25 +4,37 @@
 
 namespace toolbar {
 
+namespace {
+
+// A button reached with Tab shows a ring, so that Space and Enter press a button one can see.
+const QString kFocusRule =
+    QStringLiteral("QToolButton:focus{border: 2px solid rgb(20, 90, 200); border-radius: 4px;}");
+
+} // namespace
+
 QString selectedStyle() {
-    return QStringLiteral(
-        "QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);background-color: rgb(85, "
-        "170, 255);}QToolButton:hover{background-color:rgba(255,255,255,100);color: rgb(0, 0, "
-        "0);}QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}");
+    return QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);"
+                          "background-color: rgb(85, 170, 255);}"
+                          "QToolButton:hover{background-color:rgba(255,255,255,100);"
+                          "color: rgb(0, 0, 0);}"
+                          "QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}") +
+           kFocusRule;
 }
 
 QString normalStyle() {
-    return QStringLiteral(
-        "QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);} "
-        "QToolButton:hover{background-color:rgba(255,255,255,100);color: rgb(0, 0, "
-        "0);}QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}");
+    return QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);} "
+                          "QToolButton:hover{background-color:rgba(255,255,255,100);"
+                          "color: rgb(0, 0, 0);}"
+                          "QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}") +
+           kFocusRule;
 }
 
 QString blinkStyle() {
-    return QStringLiteral(
-        "QToolButton{border:none;border-radius: 4px;color: rgb(255, 10, 255);} "
-        "QToolButton:hover{background-color:rgba(255,255,255,100);color: rgb(255, 10, "
-        "255);}QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}");
+    return QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(255, 10, 255);} "
+                          "QToolButton:hover{background-color:rgba(255,255,255,100);"
+                          "color: rgb(255, 10, 255);}"
+                          "QToolButton:hover:pressed{background-color:rgba(255,255,255,100);}") +
+           kFocusRule;
 }
 
 // The window-wide look of the panels, fields and tabs; the toolbar buttons carry their own.
@@ -47,6 +59,7 @@ QString panelStyle() {
         " border: 1px solid #9fb1c7; border-radius: 4px;}"
         "QCheckBox{color: #1d2433;}"
         "QFrame#line_home3, QFrame#line_home5{color: rgba(0, 0, 0, 60);}"
+        "QToolButton::menu-button{border: none; width: 16px;}"
         "QMenuBar{background: transparent; border: none;}"
         "QMenuBar::item{padding: 0px; background: transparent;}"
         "QMenu{background-color: #ffffff; color: #1d2433; border: 1px solid #9fb1c7;}"

@@ -3,10 +3,12 @@
 #include "app/mylabel.h"
 #include "wall/locations.h"
 
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include <algorithm>
@@ -72,6 +74,16 @@ myLabel* addImageButton(QWidget* parent, const QString& image, const QRect& geom
     button->setCursor(Qt::PointingHandCursor);
     button->show();
     return button;
+}
+
+QString openOutside(const QUrl& url) {
+    if (QDesktopServices::openUrl(url)) {
+        return QString();
+    }
+    const QString address = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    return QObject::tr("No browser or file manager could be started. Open this address "
+                       "yourself:\n%1")
+        .arg(address);
 }
 
 } // namespace chrome

@@ -12,6 +12,7 @@
 #include <QString>
 
 class QTimer;
+class QUrl;
 class QWidget;
 class myLabel;
 
@@ -37,6 +38,10 @@ QString skinPath(const QString& name);
 // pointing-hand cursor and a tooltip. The caller connects its labelClick().
 myLabel* addImageButton(QWidget* parent, const QString& image, const QRect& geometry,
                         const QString& tip);
+
+// Opens an address (a web page, a file or a folder) with the desktop's browser or file manager.
+// "" when it opened; otherwise the message that says so and gives the address to copy.
+QString openOutside(const QUrl& url);
 
 } // namespace chrome
 

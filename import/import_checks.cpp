@@ -77,3 +77,7 @@ QString failureText(ImportJob::Failure failure, const QString& deck, const QStri
     return tr("The presentation could not be converted. Save it anew in LibreOffice Impress and "
               "import that copy.");
 }
+
+bool isPresentationFile(const QString& path) {
+    return kPresentationSuffixes.contains(QFileInfo(path).suffix().toLower());
+}

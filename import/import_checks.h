@@ -7,6 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+// The file types the import takes, by suffix.
+inline const QStringList kPresentationSuffixes = {QStringLiteral("ppt"), QStringLiteral("pptx"),
+                                                  QStringLiteral("pps"), QStringLiteral("ppsx"),
+                                                  QStringLiteral("odp")};
+bool isPresentationFile(const QString& path);
+
 // The converter beside the program: the application folder + "lantrel.dll".
 QString converterProgram();
 

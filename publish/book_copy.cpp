@@ -4,6 +4,7 @@
 #include "wall/staging_folder.h"
 #include "wall/text_lines.h"
 #include "wall/wall_look.h"
+#include "wall/wall_project.h"
 
 #include <QDebug>
 #include <QDir>
@@ -215,6 +216,14 @@ PublishResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QB
     return PublishResult::success();
 }
 
+HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder) {
+    HtmlMeta meta = typed;
+    if (meta.title.isEmpty()) {
+        meta.title = wallBookTitle(workFolder);
+    }
+    return meta;
+}
+
 PublishResult copyBook(const QString& sourceFolder, const QString& destinationFolder,
                        const BookOptions& options, FileTransfer transfer) {
     qDebug() << "htmlWork outPutPaht" << destinationFolder;
@@ -232,7 +241,8 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
     files.movieName = web ? QStringLiteral("main.swf") : QStringLiteral("book.swf");
     PublishResult result = readPage(source + "index.html", &files.page);
     if (result.ok() && web) {
-        result = alterHtml(QByteArray(files.page), options.meta, &files.page);
+        result =
+            alterHtml(QByteArray(files.page), publishedMeta(options.meta, source), &files.page);
     }
     if (!result.ok()) {
         return result;

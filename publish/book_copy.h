@@ -41,6 +41,10 @@ struct BookOptions {
 inline constexpr const char* kBookDataFolders[] = {"wallimages/", "wallimages/thumbs/", "xml/",
                                                    "background/", "logo/"};
 
+// The head a page of the wall in workFolder is published with: the typed one, with the book's own
+// title when no title was typed.
+HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder);
+
 // The published page's file name: pageName + ".html", or "index.html" for an empty pageName.
 QString pageFileName(const QString& pageName);
 

@@ -323,7 +323,7 @@ QString folderOfFile(const QString& filePath) {
 
 PublishResult saveProject(const QString& projectFile, const QString& workFolder,
                           const BookOptions& book, const ZipProgress& progress) {
-    if (const QString problem = outputNameProblem(book.pageName); !problem.isEmpty()) {
+    if (const QString problem = outputNameProblem(book.pageName, PublishMode::Html); !problem.isEmpty()) {
         return PublishResult::failure(problem);
     }
     const QString staging = projectStagingFolder(workFolder);

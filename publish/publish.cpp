@@ -21,18 +21,25 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
-// Qt style sheets take the alpha of rgba() from 0 to 255: 50 and 20 are light tints.
-const QString kSelectedStyle = QStringLiteral(
-    "QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);"
-    "background-color:rgba(255,100,100,50);} QToolButton:hover{background-color:rgba(255,100,"
-    "100,20);color: rgb(0, 0, 0);}QToolButton:hover:pressed{background-color:rgba(255,100,100,"
-    "20);}");
+// Qt style sheets take the alpha of rgba() from 0 to 255: 50 and 20 are light tints. A button
+// reached with Tab shows a ring.
+const QString kFocusRule =
+    QStringLiteral("QToolButton:focus{border: 2px solid rgb(20, 90, 200); border-radius: 4px;}");
+const QString kSelectedStyle =
+    QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);"
+                   "background-color:rgba(255,100,100,50);} "
+                   "QToolButton:hover{background-color:rgba(255,100,100,20);color: rgb(0, 0, 0);}"
+                   "QToolButton:hover:pressed{background-color:rgba(255,100,100,20);}") +
+    kFocusRule;
 const QString kNormalStyle =
     QStringLiteral("QToolButton{border:none;border-radius: 4px;color: rgb(0, 0, 0);} "
-                   "QToolButton:hover{background-color:rgba(255,100,100,20);color: rgb(0, 0, "
-                   "0);}QToolButton:hover:pressed{background-color:rgba(255,100,100,20);}");
+                   "QToolButton:hover{background-color:rgba(255,100,100,20);color: rgb(0, 0, 0);}"
+                   "QToolButton:hover:pressed{background-color:rgba(255,100,100,20);}") +
+    kFocusRule;
 
 bool askYesNo(QWidget* parent, const QString& text) {
     return QMessageBox::question(parent, QObject::tr("Question"), text,
@@ -133,13 +140,17 @@ void Publish::on_exe_click() {
 }
 
 void Publish::selectMode(PublishMode mode) {
+    if (mode == mode_) {
+        return;
+    }
     mode_ = mode;
     styleToolButtons();
     panelCollapsing_ = true;
     panelTimer_->start();
 }
 
-// The selected output's button is marked and disabled, the others are plain and enabled.
+// The selected output's button is marked (and stays enabled, so that its picture keeps its
+// colours: a greyed picture would read as an output one cannot choose); the others are plain.
 void Publish::styleToolButtons() {
     const std::pair<QToolButton*, PublishMode> buttons[] = {
         {ui_->toolButton_html, PublishMode::Html},
@@ -147,7 +158,9 @@ void Publish::styleToolButtons() {
         {ui_->toolButton_exe, PublishMode::Exe}};
     for (const auto& [button, itsMode] : buttons) {
         button->setStyleSheet(itsMode == mode_ ? kSelectedStyle : kNormalStyle);
-        button->setEnabled(itsMode != mode_);
+        button->setCheckable(true);
+        button->setChecked(itsMode == mode_);
+        button->setEnabled(true);
     }
 }
 
@@ -205,7 +218,11 @@ void Publish::on_advanced_click() {
                     y() + (height() - advanced_->height()) / 2);
 }
 
-void Publish::okSlot() {}
+void Publish::okSlot() {
+    if (const std::function<void()> action = std::exchange(onOk_, nullptr)) {
+        action();
+    }
+}
 
 void Publish::on_convert_click() {
     qDebug() << "on_convert_click";
@@ -216,12 +233,11 @@ void Publish::on_convert_click() {
         showWarning(tr("Output folder is empty."));
         return;
     }
-    if (!QDir(folder).exists()) {
-        showWarning(folder + tr(" does not exist."));
+    if (!QDir(folder).exists() && !createFolder(folder)) {
         return;
     }
     rememberOutput(folder, name);
-    if (const QString problem = outputNameProblem(name); !problem.isEmpty()) {
+    if (const QString problem = outputNameProblem(name, mode_); !problem.isEmpty()) {
         showWarning(problem);
         return;
     }
@@ -233,7 +249,20 @@ void Publish::on_convert_click() {
     runOutput(mode_, folder, target);
 }
 
+// A folder that does not exist yet is made when the user agrees, as the command line makes it.
+bool Publish::createFolder(const QString& folder) {
+    if (!askYesNo(this, folder + tr(" does not exist. Do you want to create it?"))) {
+        return false;
+    }
+    if (!QDir().mkpath(folder)) {
+        showWarning(folder + tr(" cannot be created."));
+        return false;
+    }
+    return true;
+}
+
 void Publish::showWarning(const QString& text) {
+    onOk_ = nullptr;
     messageBox_->setTitle(tr("Warn"), 25, 0, 211, 16);
     messageBox_->setText(text, 80, 20, 361, 51);
     messageBox_->setIcon(chrome::skinPath(QStringLiteral("warning.png")), 10, 20, 51, 51);
@@ -263,21 +292,10 @@ void Publish::runOutput(PublishMode mode, const QString& folder, const QString& 
     const auto output = [mode, work, folder, book](const ZipProgress& progress) {
         return publishOutput(mode, work, folder, book, progress);
     };
-    const auto openWhenAsked = [this, folder](const QString& question) {
-        return [this, folder, question] {
-            if (askYesNo(this, question)) {
-                openFolder(folder);
-            }
-        };
-    };
     switch (mode) {
     case PublishMode::Html:
-        runJob(output,
-               openWhenAsked(tr("Finished conversion. Do you want to open the target directory?")));
-        return;
     case PublishMode::Zip:
-        runJob(output,
-               openWhenAsked(tr("Finished converting. Do you want to open the target directory?")));
+        runJob(output, [this, folder, target] { showFinished(folder, target); });
         return;
     case PublishMode::Exe:
         runJob(output, [this, target] {
@@ -289,6 +307,17 @@ void Publish::runOutput(PublishMode mode, const QString& folder, const QString& 
         });
         return;
     }
+}
+
+// One skinned message for every finished web folder or archive; its OK opens the folder.
+void Publish::showFinished(const QString& folder, const QString& target) {
+    messageBox_->setTitle(tr("Finished"), 25, 0, 211, 16);
+    messageBox_->setText(tr("Finished writing %1.\nPress OK to open its folder.").arg(target), 80,
+                         20, 361, 51);
+    messageBox_->setIcon(chrome::skinPath(QStringLiteral("warning.png")), 10, 20, 51, 51);
+    messageBox_->setOkImage(chrome::skinPath(QStringLiteral("ok.png")), 120, 85, 60, 25);
+    onOk_ = [this, folder] { openFolder(folder); };
+    messageBox_->show();
 }
 
 void Publish::runJob(const Job& job, const std::function<void()>& onSuccess) {

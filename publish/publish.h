@@ -82,6 +82,8 @@ private:
     void applyModeTexts();
     // A warning in the program's own message box, over the dialog.
     void showWarning(const QString& text);
+    bool createFolder(const QString& folder);
+    void showFinished(const QString& folder, const QString& target);
     void rememberOutput(const QString& folder, const QString& name);
     bool confirmOverwrite(const QStringList& replaced);
     void runOutput(PublishMode mode, const QString& folder, const QString& target);
@@ -100,6 +102,8 @@ private:
     myLabel* open_ = nullptr;
     myLabel* advancedLabel_ = nullptr;
     QThread* job_ = nullptr;
+    // What OK of the message box does: open the finished output's folder, or nothing.
+    std::function<void()> onOk_;
 
     PublishMode mode_ = PublishMode::Html;
     // The folder chooser starts in the home folder until a folder was chosen.

@@ -19,7 +19,12 @@ QString outputExtension(PublishMode mode) {
     return QStringLiteral(".html");
 }
 
-QString outputNameProblem(const QString& name) {
+QString outputNameProblem(const QString& name, PublishMode mode) {
+    if (name.isEmpty() && mode != PublishMode::Html) {
+        return QCoreApplication::translate("Publish", "Name the %1 file: an empty name would make "
+                                                      "a hidden \"%2\".")
+            .arg(outputExtension(mode).mid(1).toUpper(), outputExtension(mode));
+    }
     if (!name.contains('/') && !name.contains(QChar(0)) && name != "." && name != "..") {
         return QString();
     }
@@ -67,7 +72,7 @@ BookOptions rememberedBook(const RememberedValues& values) {
 PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
                             const BookOptions& book, const ZipProgress& progress) {
     // The name may come from a remembered-values file, which anyone could have edited.
-    if (const QString problem = outputNameProblem(book.pageName); !problem.isEmpty()) {
+    if (const QString problem = outputNameProblem(book.pageName, mode); !problem.isEmpty()) {
         return PublishResult::failure(problem);
     }
     switch (mode) {

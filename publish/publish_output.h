@@ -17,8 +17,9 @@ enum class PublishMode { Html = 0, Zip = 1, Exe = 2 };
 QString outputExtension(PublishMode mode);
 
 // "" for a file name that stays inside the output folder, in the folder itself and as an archive
-// entry; else the message for the user.
-QString outputNameProblem(const QString& name);
+// entry; else the message for the user. An archive or executable needs a name (an empty one would
+// make a hidden ".zip" or ".exe"); the web folder's page is then "index.html".
+QString outputNameProblem(const QString& name, PublishMode mode);
 
 // The file an output writes: folder + "/" + name + extension; for Html the web folder's page,
 // which an empty name makes "index.html".

@@ -18,7 +18,8 @@ PublishResult writeRewrittenPage(const BookPacking& packing) {
             QObject::tr("The wall's page %1 cannot be read.").arg(source.fileName()));
     }
     QByteArray page;
-    const PublishResult altered = alterHtml(source.readAll(), packing.meta, &page);
+    const PublishResult altered =
+        alterHtml(source.readAll(), publishedMeta(packing.meta, packing.root), &page);
     if (!altered.ok()) {
         return altered;
     }

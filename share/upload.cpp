@@ -4,12 +4,14 @@
 #include "app/mylabel.h"
 #include "app/mymessgebox.h"
 #include "app/window_chrome.h"
+#include "publish/publish_output.h"
 #include "share/book_packing.h"
 #include "share/book_service.h"
 #include "share/credentials.h"
 #include "share/multipart_stream.h"
 #include "ui_upload.h"
 #include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -83,10 +85,12 @@ void upLoad::buildLoginPage() {
     ui_->label_progress->setMovie(waiting_);
     auto* signUp = chrome::addImageButton(ui_->page, QStringLiteral("signup.png"),
                                           QRect(50, 260, 97, 40), tr("Sign up now"));
-    auto* login = chrome::addImageButton(ui_->page, QStringLiteral("login.png"),
-                                         QRect(320, 260, 97, 40), tr("Login now"));
+    login_ = chrome::addImageButton(ui_->page, QStringLiteral("login.png"), QRect(320, 260, 97, 40),
+                                    tr("Login now"));
     connect(signUp, &myLabel::labelClick, this, &upLoad::on_SignUp_click);
-    connect(login, &myLabel::labelClick, this, &upLoad::on_Login_click);
+    connect(login_, &myLabel::labelClick, this, &upLoad::on_Login_click);
+    // Enter in either field logs in.
+    setMainButton(login_);
     const Credentials remembered = readCredentials();
     ui_->lineEdit_user->setText(remembered.userName);
     ui_->lineEdit_pwd->setText(remembered.password);
@@ -121,7 +125,29 @@ void upLoad::buildOverlay() {
 }
 
 void upLoad::prepareOpening() {
+    showPage();
+    prefillPageHead();
+}
+
+void upLoad::showPage() {
     ui_->stackedWidget->setCurrentWidget(loggedIn_ ? ui_->page_2 : ui_->page);
+    setMainButton(loggedIn_ ? nullptr : login_);
+}
+
+// The page head starts as the publish dialog's HTML Meta settings left it, the title as the book's
+// own when none was set; what the user typed here stays.
+void upLoad::prefillPageHead() {
+    const HtmlMeta meta =
+        publishedMeta(rememberedBook(RememberedValues::shared()).meta, workFolder());
+    const std::pair<QLineEdit*, QString> fields[] = {{ui_->lineEdit_title, meta.title},
+                                                     {ui_->lineEdit_key, meta.keywords},
+                                                     {ui_->lineEdit_description, meta.description}};
+    for (const auto& [field, value] : fields) {
+        if (field->text().isEmpty()) {
+            field->setText(value);
+            field->setCursorPosition(0);
+        }
+    }
 }
 
 void upLoad::on_close_click() {
@@ -130,7 +156,13 @@ void upLoad::on_close_click() {
 }
 
 void upLoad::on_SignUp_click() {
-    QDesktopServices::openUrl(QUrl(serviceUrl_ + "wp-login.php?action=register"));
+    openOutside(QUrl(serviceUrl_ + "wp-login.php?action=register"));
+}
+
+void upLoad::openOutside(const QUrl& url) {
+    if (const QString problem = chrome::openOutside(url); !problem.isEmpty()) {
+        showMessage(tr("Cannot open the page"), problem, {80, 20}, true);
+    }
 }
 
 void upLoad::showMessage(const QString& title, const QString& text, QPoint origin, bool centred) {
@@ -168,11 +200,14 @@ void upLoad::on_Login_click() {
                     {70, 20}, false);
         return;
     }
-    writeCredentials(ui_->checkBox_remember->isChecked() ? Credentials{user, password}
-                                                         : Credentials{});
+    // A pair is remembered only once the service has taken it; forgetting needs no answer.
+    if (!ui_->checkBox_remember->isChecked()) {
+        writeCredentials({});
+    }
     if (loginReply_) {
         return;
     }
+    tried_ = {user, password};
     loginReply_ =
         post(QStringLiteral("__app_wp_login.php"),
              formBody({{QStringLiteral("log"), user}, {QStringLiteral("pwd"), password}}));
@@ -195,7 +230,10 @@ void upLoad::loginFinished() {
         email_ = login.email;
         userName_ = ui_->lineEdit_user->text();
         loggedIn_ = true;
-        ui_->stackedWidget->setCurrentWidget(ui_->page_2);
+        if (ui_->checkBox_remember->isChecked()) {
+            writeCredentials(tried_);
+        }
+        showPage();
         ui_->label_url->setText(
             linkText(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text(), true)));
         break;
@@ -229,7 +267,7 @@ void upLoad::changeUploadUrl(const QString& text) {
 
 void upLoad::openpage(const QString& url) {
     qDebug() << url;
-    QDesktopServices::openUrl(QUrl(url));
+    openOutside(QUrl(url));
 }
 
 // ---- Upload ----
@@ -242,6 +280,9 @@ void upLoad::on_upLoad_click() {
         return;
     }
     uploadBusy_ = true;
+    // A new attempt starts clean: no word or bar of the last one stays beside its messages.
+    ui_->label_11->setText(kUploadText);
+    ui_->progressBar->setValue(0);
     const QString name = ui_->lineEdit_bookName->text();
     if (QString(name).remove(' ').isEmpty()) {
         showMessage(tr("Empty book name"), tr("Please input the book name."), {80, 20}, true);
@@ -354,6 +395,10 @@ void upLoad::sendArchive() {
 }
 
 void upLoad::OnUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
+    // The transfer's last report, as it ends, knows no total: it says nothing about progress.
+    if (bytesTotal <= 0) {
+        return;
+    }
     const UploadProgress progress =
         uploadProgress(bytesSent, bytesTotal, transferClock_.elapsed(), totalSizeText_);
     if (progress.text) {
@@ -410,6 +455,7 @@ void upLoad::uploadfinish() {
     }
     ui_->label_url->setText(
         linkText(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text())));
+    ui_->progressBar->setValue(ui_->progressBar->maximum());
     ui_->label_11->setText(tr("Upload Successfully!\nNow you can send the URL to others for them "
                               "to view your Murano online."));
 }

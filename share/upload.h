@@ -6,6 +6,7 @@
 
 #include "app/frameless_dialog.h"
 #include "publish/book_copy.h"
+#include "share/credentials.h"
 
 #include <QElapsedTimer>
 #include <QPoint>
@@ -21,6 +22,8 @@ class QMovie;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QThread;
+class QUrl;
+class myLabel;
 
 class upLoad : public FramelessDialog {
     Q_OBJECT
@@ -65,6 +68,9 @@ private:
     void buildLoginPage();
     void buildUploadPage();
     void buildOverlay();
+    void showPage();
+    void prefillPageHead();
+    void openOutside(const QUrl& url);
     void showMessage(const QString& title, const QString& text, QPoint origin, bool centred);
     QNetworkReply* post(const QString& path, const QByteArray& body);
     // A finished request, deleted later: true when the service answered, else shows why not.
@@ -92,7 +98,10 @@ private:
     QString serviceUrl_;
     int requestTimeoutMs_ = kRequestTimeoutMs;
 
+    myLabel* login_ = nullptr;
     QNetworkReply* loginReply_ = nullptr;
+    // The name and password of the login waiting for its answer, remembered once it succeeds.
+    Credentials tried_;
     bool loggedIn_ = false;
     QString userId_;
     QString email_;

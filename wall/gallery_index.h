@@ -19,6 +19,8 @@ public:
     void setStartTag(const QString& startTag);
 
     const QStringList& lines() const { return lines_; }
+    // Line 2, the start tag with the player settings; empty when the index has none.
+    QString startTag() const { return lines_.value(1); }
 
     // Replaces the file's content atomically with every line followed by "\n", in UTF-8; a file
     // that cannot be written is left as it was.

@@ -113,3 +113,7 @@ QString rememberedValuesFile() {
 QString projectValuesFile() {
     return workFolder() + ".home..";
 }
+
+QString recentProjectsFile() {
+    return workFolder() + ".recent";
+}

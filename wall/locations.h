@@ -37,3 +37,5 @@ QString userSettingsFile();
 QString rememberedValuesFile();
 // The remembered values of the project side: workFolder() + ".home..".
 QString projectValuesFile();
+// The recently saved and opened project files: workFolder() + ".recent".
+QString recentProjectsFile();

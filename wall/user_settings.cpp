@@ -31,7 +31,7 @@ enum Slot : int {
 };
 constexpr int kFirstSlot = BackgroundFile;
 
-const char* const kFirstStartPureColor = "#00ff7f";
+const char* const kFirstStartPureColor = "#000000";
 const char* const kFirstStartGradientStart = "#1e3c72";
 const char* const kFirstStartGradientEnd = "#2a9df4";
 const char* const kFirstStartAngle = "90";
@@ -154,16 +154,17 @@ WallLook restoredFrom(const SlotLines& lines, WallLook values) {
 }
 
 // Slots 2 to 19, the part every write shares; saved says whether this is an Apply's save (slot 6
-// "1", the buttons as they stand) or the first start (slots 6 to 9 all "0").
+// "1") or the first start (slot 6 "0"). Both record the look as it stands, so that the next start
+// shows what this one showed.
 QStringList leadingLines(const WallLook& values, bool saved) {
     return {onOneLine(values.backgroundFile),
             QStringLiteral("0"),
             onOneLine(values.logoFile),
             onOneLine(values.logoLink),
             flag(saved),
-            flag(saved && values.shareHidden),
+            flag(values.shareHidden),
             QStringLiteral("0"),
-            flag(saved && values.infoHidden),
+            flag(values.infoHidden),
             onOneLine(values.bookTitle),
             onOneLine(values.email),
             onOneLine(values.webSite),
@@ -173,9 +174,7 @@ QStringList leadingLines(const WallLook& values, bool saved) {
             onOneLine(values.gradientStart),
             onOneLine(values.gradientEnd),
             onOneLine(values.angle),
-            saved
-                ? QString::number(static_cast<int>(values.mode)) + QString::number(values.position)
-                : QStringLiteral("0")};
+            QString::number(static_cast<int>(values.mode)) + QString::number(values.position)};
 }
 
 } // namespace
@@ -222,7 +221,8 @@ QString shippedPicture(const QString& stored, const QString& applicationFolder,
 } // namespace
 
 UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
-                                    const WallLook& formValues) {
+                                    const WallLook& formValues,
+                                    const std::function<WallLook(const WallLook&)>& onFirstStart) {
     UserSettingsStart start = restoreUserSettings(path, formValues);
     if (start.source == UserSettingsSource::Restored) {
         start.values.backgroundFile = shippedPicture(start.values.backgroundFile, applicationFolder,
@@ -232,6 +232,9 @@ UserSettingsStart startUserSettings(const QString& path, const QString& applicat
     }
     if (start.source == UserSettingsSource::FirstStart) {
         start.values = firstStartSettings(applicationFolder, formValues);
+        if (onFirstStart) {
+            start.values = onFirstStart(start.values);
+        }
         writeTextLines(path, leadingLines(start.values, false));
     }
     return start;

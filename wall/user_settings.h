@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // How the settings file was found at start-up.
 enum class UserSettingsSource {
     Restored,   // read from the file
@@ -21,10 +23,12 @@ struct UserSettingsStart {
 inline constexpr const char* kDefaultLogoLink = "https://quorvex.example/murano/";
 
 // Start-up: restores the file's values over formValues (the widgets as the form starts), or, when
-// there is no file yet, takes the first-start defaults and writes them (18 lines). The book fields
-// of a first start are the form's own.
-UserSettingsStart startUserSettings(const QString& path, const QString& applicationFolder,
-                                    const WallLook& formValues);
+// there is no file yet, takes the first-start defaults (adjusted by onFirstStart when given, to
+// what the wall shows) and writes them (18 lines). The book fields of a first start are the form's
+// own.
+UserSettingsStart
+startUserSettings(const QString& path, const QString& applicationFolder, const WallLook& formValues,
+                  const std::function<WallLook(const WallLook&)>& onFirstStart = {});
 
 // Reads the file over formValues: a short file leaves the missing values as the form has them (an
 // empty mode keeps the form's mode; the position is then 0). Unreadable and missing files are

@@ -5,6 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -147,6 +150,95 @@ QString galleryStartTag(const WallLook& look) {
     }
     tag += QLatin1Char('>');
     return tag;
+}
+
+namespace {
+
+// The attributes of a start tag, their entities resolved.
+QHash<QString, QString> startTagAttributes(const QString& startTag) {
+    QHash<QString, QString> attributes;
+    QXmlStreamReader reader(startTag);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement) {
+            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+                attributes.insert(attribute.name().toString(), attribute.value().toString());
+            }
+            break;
+        }
+    }
+    return attributes;
+}
+
+int positionIndex(const QString& keyword) {
+    if (keyword == QLatin1String("center")) {
+        return 0;
+    }
+    return keyword == QLatin1String("titl") || keyword == QLatin1String("tile") ? 2 : 1;
+}
+
+// The wall's own copy named by a relative path such as "logo/logo.png"; empty for any other path,
+// so that a project's index cannot point Apply at a file outside the wall.
+QString wallPicture(const QString& relative, const QString& name, const QString& workFolder) {
+    static const QRegularExpression extension(QStringLiteral("^(\\.[A-Za-z0-9]{1,8})?$"));
+    const QString prefix = name + QLatin1Char('/') + name;
+    if (!relative.startsWith(prefix) || !extension.match(relative.mid(prefix.size())).hasMatch()) {
+        return QString();
+    }
+    return toNativePath(workFolder + QLatin1Char('/') + relative);
+}
+
+QString colourName(const QString& digits) {
+    return QLatin1Char('#') + digits.toLower();
+}
+
+void readBackground(const QString& value, const QString& workFolder, WallLook& look) {
+    static const QRegularExpression pure(QStringLiteral("^0\\{0x([0-9a-fA-F]{6})\\}$"));
+    static const QRegularExpression gradient(
+        QStringLiteral("^1\\{0x([0-9a-fA-F]{6}),0x([0-9a-fA-F]{6}),([^}]*)\\}$"));
+    static const QRegularExpression image(QStringLiteral("^2\\{([^,}]+),([a-z]+)\\}$"));
+    if (const auto m = pure.match(value); m.hasMatch()) {
+        look.mode = BackgroundMode::PureColor;
+        look.pureColor = colourName(m.captured(1));
+    } else if (const auto g = gradient.match(value); g.hasMatch()) {
+        look.mode = BackgroundMode::Gradient;
+        look.gradientStart = colourName(g.captured(1));
+        look.gradientEnd = colourName(g.captured(2));
+        look.angle = g.captured(3);
+    } else if (const auto i = image.match(value); i.hasMatch()) {
+        const QString picture =
+            wallPicture(i.captured(1), QStringLiteral("background"), workFolder);
+        if (!picture.isEmpty()) {
+            look.mode = BackgroundMode::Image;
+            look.backgroundFile = picture;
+            look.position = positionIndex(i.captured(2));
+        }
+    }
+}
+
+} // namespace
+
+WallLook lookFromStartTag(const QString& startTag, const QString& workFolder,
+                          const WallLook& base) {
+    using Id = murano::player::IndexAttributeId;
+    const QHash<QString, QString> attributes = startTagAttributes(startTag);
+    const auto value = [&attributes](Id id) {
+        const auto& attribute = murano::player::kIndexAttributes[static_cast<std::size_t>(id)];
+        return attributes.value(QLatin1String(attribute.name),
+                                QLatin1String(attribute.playerDefault));
+    };
+    WallLook look = base;
+    readBackground(value(Id::Background), workFolder, look);
+    look.logoHidden = value(Id::LogoVisible) == QLatin1String("0");
+    if (const QString logo = wallPicture(value(Id::LogoImage), QStringLiteral("logo"), workFolder);
+        !logo.isEmpty()) {
+        look.logoFile = logo;
+    }
+    look.logoLink = value(Id::LogoLink);
+    look.shareHidden = value(Id::ShareButton) == QLatin1String("0");
+    look.infoHidden = value(Id::InfoButton) == QLatin1String("0");
+    look.setBook({value(Id::BookTitle), value(Id::Email), value(Id::Website),
+                  value(Id::DisplayName), value(Id::Description)});
+    return look;
 }
 
 QString installLogo(const QString& logoFile, const QString& workFolder) {

@@ -55,6 +55,12 @@ QString backgroundValue(const WallLook& look);
 // (link and book information) is escaped so that the index stays well-formed and shows as typed.
 QString galleryStartTag(const WallLook& look);
 
+// The look a start tag hands to the player, read back: its background, logo, link, buttons and
+// book information. The pictures are the wall's own copies in workFolder (a start tag naming any
+// other file is not followed); an attribute the tag lacks takes the player's default, and what a
+// tag cannot carry (the colours and angle of the modes it does not use) is taken from base.
+WallLook lookFromStartTag(const QString& startTag, const QString& workFolder, const WallLook& base);
+
 // Copies the logo into workFolder/logo/ as logo.<ext>, emptying that folder first, unless the
 // chosen file already is that copy. Returns the path the start tag names ("logo/logo.<ext>").
 QString installLogo(const QString& logoFile, const QString& workFolder);

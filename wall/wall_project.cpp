@@ -7,6 +7,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+QString unwritableSettings(const QString& settingsFile) {
+    return QStringLiteral("The settings file \"%1\" cannot be written.").arg(settingsFile);
+}
+
+} // namespace
+
 WallProject::WallProject(QObject* parent) : QObject(parent) {}
 
 void WallProject::setLook(const WallLook& look) {
@@ -35,17 +43,19 @@ void WallProject::setImages(const QStringList& imageNumbers) {
 }
 
 UserSettingsSource WallProject::loadSettings(const QString& settingsFile,
-                                             const QString& applicationFolder) {
+                                             const QString& applicationFolder,
+                                             const QString& workFolder) {
     settingsFile_ = settingsFile;
-    const UserSettingsStart start = startUserSettings(settingsFile, applicationFolder, look_);
-    if (start.source == UserSettingsSource::Unreadable) {
-        return start.source;
+    const auto shownByTheWall = [&workFolder](const WallLook& defaults) {
+        GalleryIndex shown;
+        shown.load(galleryIndexPath(workFolder));
+        return lookFromStartTag(shown.startTag(), workFolder, defaults);
+    };
+    const UserSettingsStart start =
+        startUserSettings(settingsFile, applicationFolder, look_, shownByTheWall);
+    if (start.source != UserSettingsSource::Unreadable) {
+        setLook(start.values);
     }
-    WallLook look = start.values;
-    if (start.source == UserSettingsSource::FirstStart) {
-        look.pureColor = look_.pureColor;
-    }
-    setLook(look);
     return start.source;
 }
 
@@ -55,8 +65,23 @@ bool WallProject::loadIndex(const QString& workFolder) {
     return read;
 }
 
+QStringList WallProject::adoptWall(const QString& workFolder) {
+    loadIndex(workFolder);
+    setLook(lookFromStartTag(index_.startTag(), workFolder, look_));
+    if (!settingsFile_.isEmpty() && !saveUserSettings(settingsFile_, look_)) {
+        return {unwritableSettings(settingsFile_)};
+    }
+    return {};
+}
+
 QString galleryIndexPath(const QString& workFolder) {
     return workFolder + QStringLiteral("/xml/images.xml");
+}
+
+QString wallBookTitle(const QString& workFolder) {
+    GalleryIndex index;
+    index.load(galleryIndexPath(workFolder));
+    return lookFromStartTag(index.startTag(), workFolder, WallLook()).bookTitle;
 }
 
 namespace {
@@ -91,8 +116,7 @@ QStringList applyWall(const WallProject& project, const QString& workFolder) {
     repairWorkFolder(workFolder, templateFolder());
     const WallLook& look = project.look();
     if (!project.settingsFile().isEmpty() && !saveUserSettings(project.settingsFile(), look)) {
-        problems << QStringLiteral("The settings file \"%1\" cannot be written.")
-                        .arg(project.settingsFile());
+        problems << unwritableSettings(project.settingsFile());
     }
     WallLook shown = look;
     if (!keepsWallCopy(look.logoFile, QStringLiteral("logo"), workFolder, QStringLiteral("logo"),

@@ -28,15 +28,21 @@ public:
     // Replaces the image lines with one per gallery number, in wall order.
     void setImages(const QStringList& imageNumbers);
 
-    // Restores the look from the user settings file, or on a first start writes the defaults
-    // there. The settings file is remembered for applyWall(). A first start keeps the look's
-    // black pure colour, which suits the wall's dark stage, until the user picks one; the file
-    // still records its own first-start colour. An unreadable file changes nothing.
-    UserSettingsSource loadSettings(const QString& settingsFile, const QString& applicationFolder);
+    // Restores the look from the user settings file, or on a first start takes the look the wall
+    // in workFolder shows (its index's start tag, over the first-start defaults) and writes it
+    // there, so that the settings page shows what the wall shows. The settings file is remembered
+    // for applyWall(). An unreadable file changes nothing.
+    UserSettingsSource loadSettings(const QString& settingsFile, const QString& applicationFolder,
+                                    const QString& workFolder);
     QString settingsFile() const { return settingsFile_; }
 
     // Reads the work folder's gallery index into memory.
     bool loadIndex(const QString& workFolder);
+
+    // After a project was opened into workFolder: reads its index and makes the look its start
+    // tag holds the wall's look, saved to the settings file, so that the next Apply or import
+    // keeps the project's look. Returns what went wrong (empty when all went well).
+    QStringList adoptWall(const QString& workFolder);
 
 signals:
     void changed();
@@ -49,6 +55,9 @@ private:
 
 // The gallery index of a work folder: workFolder + "/xml/images.xml".
 QString galleryIndexPath(const QString& workFolder);
+
+// The book title the wall's index holds (its book information), "" when it has none.
+QString wallBookTitle(const QString& workFolder);
 
 // Apply, without windows: repairs the work folder from the template, writes the user settings
 // file, copies the logo and (for an image background) the background into the work folder,

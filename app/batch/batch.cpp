@@ -97,7 +97,7 @@ Outcome openWall(WallProject& project) {
     const QString work = workFolder();
     createWorkFolder(work, templateFolder());
     repairWorkFolder(work, templateFolder());
-    if (project.loadSettings(userSettingsFile(), applicationFolder()) ==
+    if (project.loadSettings(userSettingsFile(), applicationFolder(), work) ==
         UserSettingsSource::Unreadable) {
         return Outcome::failure(
             QStringLiteral("The settings file \"%1\" cannot be read: it is not a regular file, "
@@ -342,7 +342,12 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
     opening.progress = entriesTo(progress);
     const PublishResult result = readProject(file, workFolder(), opening);
     progress.finish();
-    return result.ok() ? Outcome() : Outcome::failure(result.error);
+    if (!result.ok()) {
+        return Outcome::failure(result.error);
+    }
+    // The project's look becomes the wall's, so that a later apply or import keeps it.
+    const QStringList problems = project.adoptWall(workFolder());
+    return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
 }
 
 Outcome runCommand(const CommandLine& line, Progress& progress) {

@@ -247,10 +247,7 @@ QString checkPublish(const CommandLine& line, const QStringList& plain) {
     if (p.output.isEmpty()) {
         return QStringLiteral("--output: name the folder to publish into");
     }
-    if (p.name.isEmpty() && p.mode != PublishMode::Html) {
-        return QStringLiteral("--name: name the %1 file").arg(outputExtension(p.mode).mid(1));
-    }
-    if (const QString problem = outputNameProblem(p.name); !problem.isEmpty()) {
+    if (const QString problem = outputNameProblem(p.name, p.mode); !problem.isEmpty()) {
         return optionError(QStringLiteral("--name"), problem);
     }
     return QString();

@@ -10,6 +10,7 @@
 #include "dialogs/buttons.h"
 #include "dialogs/template.h"
 #include "import/import.h"
+#include "import/imported_slides.h"
 #include "platform/player/gallery_script.h"
 #include "share/upload.h"
 #include "tests/app/home_support.h"
@@ -24,10 +25,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -196,7 +199,7 @@ private slots:
     void buttonsDialogOkAppliesTheHiddenButtons();
     void importResultRebuildsTheImageLines();
     void templateChoiceAppliesAStretchedImage();
-    void pureColourAppliesAtOnceGradientColoursWait();
+    void everyColourPickShowsAtOnce();
     void missingEngineQuestionRetriesUntilNo();
     void missingEngineYesOpensTheHelpPage();
     void playerReloadPutsANewControlInPlace();
@@ -215,6 +218,10 @@ private slots:
     void openPresentationFillsTheImportDialog_data();
     void openPresentationFillsTheImportDialog();
     void openPresentationReportsAMissingFile();
+    void openedProjectsLookSurvivesApplyAndImport();
+    void recentProjectsOfferWhatWasSavedAndOpened();
+    void droppedFilesAreImportedOrOpened();
+    void toolbarFocusIsVisible();
 
 private:
     QTemporaryDir application_;
@@ -244,25 +251,34 @@ void HomeTest::firstStartMakesTheWorkFolderAndTheSettings() {
 
     const QStringList settings = lines(userSettingsFile());
     QCOMPARE(settings.size(), 19); // 18 lines, each ended by "\n"
-    QCOMPARE(settings.value(13), QStringLiteral("#00ff7f"));
-    QCOMPARE(settings.value(17), QStringLiteral("0"));
+    QCOMPARE(settings.value(13), QStringLiteral("#000000"));
+    QCOMPARE(settings.value(17), QStringLiteral("01"));
 
     QVERIFY(startTag().contains(QLatin1String("btn_fullscreen=\"0\"")));
     QVERIFY(!readAll(indexFile()).contains("btn_fullscreen=\"1\""));
     QVERIFY(twinInStep());
 
-    // A first start shows the pure colour: its page and swatch, and only the other two modes.
-    QCOMPARE(home.backgroundMode(), 1);
-    QVERIFY(!modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
-    QVERIFY(modeEntry(home, QStringLiteral("Image"))->isEnabled());
-    QVERIFY(modeEntry(home, QStringLiteral("Gradient Color"))->isEnabled());
-    QVERIFY(child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
-    QVERIFY(!child<QWidget>(&home, "page_image")->isVisibleTo(&home));
-    // The pure colour stays the form's black until the user picks one.
-    QCOMPARE(child<QLineEdit>(&home, "lineEdit_color")->styleSheet(),
-             QStringLiteral("background-color: rgb(0, 0, 0)"));
+    // A first start shows what the wall shows: the template's stretched picture, its page, and
+    // only the other two modes in the menu.
+    QVERIFY(
+        startTag().contains(QLatin1String("back_ground=\"2{background/background.jpg,stretch}")));
+    QCOMPARE(home.backgroundMode(), 0);
+    QVERIFY(!modeEntry(home, QStringLiteral("Image"))->isEnabled());
+    QVERIFY(modeEntry(home, QStringLiteral("Pure Color"))->isEnabled());
+    QVERIFY(child<QWidget>(&home, "page_image")->isVisibleTo(&home));
+    QVERIFY(!child<QWidget>(&home, "page_pureColor")->isVisibleTo(&home));
+    QCOMPARE(child<QComboBox>(&home, "comboBox_position")->currentText(),
+             QStringLiteral("Stretch"));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_file")->text(),
+             work + QStringLiteral("background/background.jpg"));
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_logoFile")->text(),
-             applicationFolder() + QStringLiteral("flash/logo/logo.png"));
+             work + QStringLiteral("logo/logo.png"));
+    // The first Apply (as an import runs it) keeps the background the wall showed.
+    home.on_apply_click();
+    QVERIFY(
+        startTag().contains(QLatin1String("back_ground=\"2{background/background.jpg,stretch}")));
+    QCOMPARE(readAll(work + QStringLiteral("background/background.jpg")),
+             readAll(applicationFolder() + QStringLiteral("flash/background/background.jpg")));
     QCOMPARE(home.size(), QSize(868, 661));
     QCOMPARE(home.minimumSize(), QSize(868, 450));
     QVERIFY(home.windowFlags() & Qt::FramelessWindowHint);
@@ -397,9 +413,10 @@ void HomeTest::templateChoiceAppliesAStretchedImage() {
     QCOMPARE(readAll(workFolder() + QStringLiteral("background/background.png")), readAll(chosen));
 }
 
-void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
+void HomeTest::everyColourPickShowsAtOnce() {
     QuestionAnswerer answerer;
     Home home;
+    home.pureAction();
     answerColourDialog(QColor(1, 2, 3));
     home.on_toolButton_color_clicked();
     QVERIFY(startTag().contains(QLatin1String("back_ground=\"0{0x010203}\" ")));
@@ -424,8 +441,10 @@ void HomeTest::pureColourAppliesAtOnceGradientColoursWait() {
     QCOMPARE(child<QLineEdit>(&home, "lineEdit_endColor")->styleSheet(),
              QStringLiteral("background-color: rgb(42, 157, 244)"));
 
+    // On the gradient page a picked colour reaches the wall without Apply.
     home.gradientAction();
-    home.on_apply_click();
+    answerColourDialog(QColor(200, 100, 50));
+    home.on_toolButton_startColor_clicked();
     QVERIFY(startTag().contains(QLatin1String("back_ground=\"1{0xc86432,0x2a9df4,90}\" ")));
 }
 
@@ -809,6 +828,138 @@ void HomeTest::fileDialogsStartInTheHomeFolderOnAFirstStart() {
         open();
         QCOMPARE(shownFolder, QDir::homePath());
     }
+}
+
+namespace {
+
+// Saves the window's picture where MURANO_SHOTS names, to look at.
+void saveShot(QWidget* widget, const QString& name) {
+    if (!qEnvironmentVariableIsEmpty("MURANO_SHOTS")) {
+        widget->grab().save(qEnvironmentVariable("MURANO_SHOTS") + QLatin1Char('/') + name);
+    }
+}
+
+void saveAndWait(Home& home, const QString& file) {
+    home.saveProjectAs(file);
+    QTRY_VERIFY_WITH_TIMEOUT(shownNotice(home).contains(QLatin1String("saved")), 30000);
+    home.findChild<MymessgeBox*>()->close();
+}
+
+void openAndWait(Home& home, const QString& file) {
+    QSignalSpy opened(&home, &Home::projectOpened);
+    home.openProject(file);
+    QTRY_VERIFY_WITH_TIMEOUT(opened.count() == 1, 30000);
+}
+
+} // namespace
+
+// A project with a template background and a title; another wall in red; the project opened
+// again: the settings page, the dialogs and the settings file show the project's look, and the
+// next Apply and import keep it.
+void HomeTest::openedProjectsLookSurvivesApplyAndImport() {
+    QuestionAnswerer answerer;
+    Home home;
+    const QString picture = state_->path() + QStringLiteral("/template.png");
+    writeImage(picture, Qt::darkGreen);
+    emit home.templateDialog()->templateOk(picture);
+    const QString title = QStringLiteral("Week 12 <Review> & Plans");
+    BookDetails book = home.bookInfoDialog()->details();
+    book.title = title;
+    emit home.bookInfoDialog()->bookInfoOk(book);
+    emit home.buttonsDialog()->setButtons({true, false});
+    const QString projectTag = startTag();
+    const QString project = state_->path() + QStringLiteral("/week12.mrnp");
+    saveAndWait(home, project);
+
+    home.pureAction();
+    answerColourDialog(QColor(0xcc, 0x22, 0x22));
+    home.on_toolButton_color_clicked();
+    book.title = QStringLiteral("Other wall");
+    emit home.bookInfoDialog()->bookInfoOk(book);
+    QVERIFY(startTag().contains(QLatin1String("0{0xcc2222}")));
+
+    openAndWait(home, project);
+    QCOMPARE(startTag(), projectTag);
+    QCOMPARE(home.backgroundMode(), 0);
+    QCOMPARE(child<QComboBox>(&home, "comboBox_position")->currentText(),
+             QStringLiteral("Stretch"));
+    QCOMPARE(child<QLineEdit>(&home, "lineEdit_file")->text(),
+             workFolder() + QStringLiteral("background/background.png"));
+    QCOMPARE(home.bookInfoDialog()->details().title, title);
+    QVERIFY(child<QCheckBox>(home.buttonsDialog(), "checkBox_info")->isChecked());
+    QCOMPARE(lines(userSettingsFile()).value(8), title);
+    saveShot(&home, QStringLiteral("opened-project.png"));
+
+    home.on_apply_click();
+    QCOMPARE(startTag(), projectTag);
+    QCOMPARE(readAll(workFolder() + QStringLiteral("background/background.png")), readAll(picture));
+    ImportedSlides slides;
+    slides.allPages = true;
+    home.setImage(slides);
+    QCOMPARE(startTag(), projectTag);
+}
+
+void HomeTest::recentProjectsOfferWhatWasSavedAndOpened() {
+    QuestionAnswerer answerer;
+    Home home;
+    auto* open = child<QToolButton>(&home, "toolButton_open");
+    QVERIFY(open->menu());
+    QVERIFY(!open->menu()->actions().value(0)->isEnabled()); // "No recent projects"
+    const QString first = state_->path() + QStringLiteral("/first.mrnp");
+    const QString second = state_->path() + QStringLiteral("/second");
+    saveAndWait(home, first);
+    saveAndWait(home, second);
+    openAndWait(home, first);
+    const QStringList expected{first, second + QStringLiteral(".mrnp")};
+    QCOMPARE(home.recentProjectFiles(), expected);
+    QCOMPARE(open->menu()->actions().size(), 2);
+    QCOMPARE(open->menu()->actions().value(1)->data().toString(), expected.value(1));
+
+    // The list lives with the wall: the next start offers it; a gone file leaves it with a word.
+    Home restarted;
+    auto* reopened = child<QToolButton>(&restarted, "toolButton_open");
+    QCOMPARE(reopened->menu()->actions().size(), 2);
+    QVERIFY(QFile::remove(first));
+    reopened->menu()->actions().value(0)->trigger();
+    QVERIFY(shownNotice(restarted).contains(first));
+    QCOMPARE(restarted.recentProjectFiles(), QStringList{expected.value(1)});
+}
+
+void HomeTest::droppedFilesAreImportedOrOpened() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QVERIFY(home.centralWidget()->acceptDrops());
+    const QString deck = state_->path() + QStringLiteral("/Deck.PPTX");
+    QFile file(deck);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    home.dropFile(deck);
+    QTRY_VERIFY(home.importDialog()->isVisible());
+    QCOMPARE(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text(), deck);
+
+    const QString pdf = state_->path() + QStringLiteral("/notes.pdf");
+    home.dropFile(pdf);
+    QVERIFY(shownNotice(home).contains(QLatin1String("notes.pdf is neither a presentation")));
+}
+
+// Tab onto a toolbar button draws a ring: the button does not look the same with the focus.
+void HomeTest::toolbarFocusIsVisible() {
+    QuestionAnswerer answerer;
+    Home home;
+    home.show();
+    QApplication::setActiveWindow(&home);
+    QVERIFY(QTest::qWaitForWindowActive(&home));
+    auto* import = child<QToolButton>(&home, "toolButton_import");
+    auto* about = child<QToolButton>(&home, "toolButton_about");
+    about->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(about->hasFocus());
+    const QImage unfocused = import->grab().toImage();
+    import->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(import->hasFocus());
+    const QImage focused = import->grab().toImage();
+    QVERIFY(focused != unfocused);
+    saveShot(&home, QStringLiteral("toolbar-focus.png"));
 }
 
 QTEST_MAIN(HomeTest)

@@ -135,18 +135,21 @@ void PublishDialogTest::convertAndWait(Publish& publish) {
 void PublishDialogTest::emptyOrMissingFolderStopsWithItsMessage() {
     Publish publish;
     publish.loadSettings(home_);
-    BoxAnswerer answerer;
+    BoxAnswerer answerer({QMessageBox::No, QMessageBox::Yes});
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->clear();
     publish.on_convert_click();
     QCOMPARE(takeWarning(publish), QString("Output folder is empty."));
     QVERIFY2(!QFile::exists(home_), "nothing is remembered before the folder is known");
 
-    const QString missing = out_->path() + "/gone";
+    // A folder that does not exist yet is made only when the user agrees.
+    const QString missing = out_->path() + "/new/week";
     publish.findChild<QLineEdit*>("lineEdit_outPutFolder")->setText(missing);
     publish.on_convert_click();
-    QCOMPARE(takeWarning(publish), missing + " does not exist.");
-    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(answerer.seen,
+             QStringList({"Question|" + missing + " does not exist. Do you want to create it?"}));
     QVERIFY(!QFile::exists(missing));
+    convertAndWait(publish);
+    QVERIFY(QFile::exists(missing + "/index.html"));
 }
 
 void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWay() {
@@ -184,9 +187,9 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
 
     BoxAnswerer answerer({QMessageBox::Yes, QMessageBox::No});
     convertAndWait(publish);
-    QCOMPARE(answerer.seen.size(), 2);
-    QCOMPARE(answerer.seen[1],
-             QString("Question|Finished conversion. Do you want to open the target directory?"));
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(takeWarning(publish),
+             "Finished writing " + out_->path() + "/Quarter.html.\nPress OK to open its folder.");
     QVERIFY(readAll(out_->path() + "/Quarter.html")
                 .contains("<title>Typed &lt;b&gt;&quot;title&quot;</title>"));
     QVERIFY(QFile::exists(out_->path() + "/wallimages/thumbs/3.jpg"));
@@ -198,6 +201,8 @@ void PublishDialogTest::htmlOutputAsksBeforeOverwritingAndKeepsTheValuesEitherWa
     QVERIFY(!QFile::exists(workFolder() + ".hhxxpp"));
 }
 
+// The archive needs a name (an empty one would make a hidden ".zip"); the finished message's OK
+// opens the folder.
 void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
     Publish publish;
     publish.loadSettings(home_);
@@ -205,17 +210,22 @@ void PublishDialogTest::zipOutputWritesTheArchiveAndAsksToOpenTheFolder() {
     publish.findChild<QLineEdit*>("lineEdit_fileName")->clear();
     publish.on_zip_click();
     QCOMPARE(publish.mode(), PublishMode::Zip);
+    BoxAnswerer answerer;
+    convertAndWait(publish);
+    QVERIFY(takeWarning(publish).startsWith("Name the ZIP file"));
+    QVERIFY(QDir(out_->path()).isEmpty());
 
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("week");
     FolderOpener opener;
     QDesktopServices::setUrlHandler("file", &opener, "open");
-    BoxAnswerer answerer({QMessageBox::Yes});
     convertAndWait(publish);
+    auto* box = publish.findChild<MymessgeBox*>();
+    QTRY_VERIFY(box->isVisible());
+    box->okSlot();
     QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(answerer.seen,
-             QStringList({"Question|Finished converting. Do you want to open the target "
-                          "directory?"}));
+    QVERIFY2(answerer.seen.isEmpty(), "the finished message is the dialog's own");
     QCOMPARE(opener.opened, QStringList({out_->path()}));
-    QVERIFY2(QFileInfo(out_->path() + "/.zip").size() > 1000, "an empty name is used as typed");
+    QVERIFY(QFileInfo(out_->path() + "/week.zip").size() > 1000);
     QVERIFY(!QFile::exists(workFolder() + ".zapperstab"));
 }
 
@@ -272,8 +282,10 @@ void PublishDialogTest::exeModeHidesTheMetaOptions() {
     auto* extension = publish.findChild<QLabel*>("label_back");
     auto* panel = publish.findChild<QWidget*>("widget");
     publish.on_exe_click();
-    QVERIFY(!publish.findChild<QToolButton*>("toolButton_exe")->isEnabled());
-    QVERIFY(publish.findChild<QToolButton*>("toolButton_html")->isEnabled());
+    // The chosen output is marked, not greyed out.
+    QVERIFY(publish.findChild<QToolButton*>("toolButton_exe")->isEnabled());
+    QVERIFY(publish.findChild<QToolButton*>("toolButton_exe")->isChecked());
+    QVERIFY(!publish.findChild<QToolButton*>("toolButton_html")->isChecked());
     QTRY_VERIFY(panel->width() < 100);
     QTRY_COMPARE(extension->text(), QString(".exe"));
     QVERIFY(title->isHidden());

@@ -8,6 +8,7 @@
 #include "tests/publish/wall_fixture.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
+#include "wall/remembered_values.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -188,20 +189,29 @@ private slots:
         QCOMPARE(part<QStackedWidget>(dialog.get(), "stackedWidget")->currentIndex(), 0);
     }
 
-    // The credentials file holds the pair when "Remember" is ticked, nothing when it is not,
-    // even when the login then fails; it is the owner's alone; a new dialog shows it.
+    // A pair is remembered only once the service took it: a refused password is never stored,
+    // not even over an earlier good one. Unticked, a login forgets both. The file is the owner's
+    // alone; a new dialog shows it.
     void rememberedCredentials() {
         auto dialog = dialogFor(*service_);
         login(*dialog, kUser, "wrong");
         QVERIFY(!takeMessage(*dialog).isEmpty());
         QSettings stored(credentialsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value("Usr/Inf").toString(), QString());
+        login(*dialog, kUser, kPassword);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isLoggedIn(), 30000);
+        stored.sync();
         QCOMPARE(stored.value("Usr/Usr").toString(), kUser);
-        QCOMPARE(stored.value("Usr/Inf").toString(), QStringLiteral("wrong"));
+        QCOMPARE(stored.value("Usr/Inf").toString(), kPassword);
         QCOMPARE(fileMode(credentialsFile()), 0600);
 
         auto restarted = dialogFor(*service_);
         QCOMPARE(part<QLineEdit>(restarted.get(), "lineEdit_user")->text(), kUser);
-        QCOMPARE(part<QLineEdit>(restarted.get(), "lineEdit_pwd")->text(), QStringLiteral("wrong"));
+        QCOMPARE(part<QLineEdit>(restarted.get(), "lineEdit_pwd")->text(), kPassword);
+        login(*restarted, kUser, "wrong again");
+        QVERIFY(!takeMessage(*restarted).isEmpty());
+        stored.sync();
+        QCOMPARE(stored.value("Usr/Inf").toString(), kPassword);
 
         part<QCheckBox>(restarted.get(), "checkBox_remember")->setChecked(false);
         login(*restarted, kUser, kPassword);
@@ -216,9 +226,23 @@ private slots:
         QVERIFY(part<QCheckBox>(again.get(), "checkBox_remember")->isChecked());
     }
 
+    // Enter in the password field logs in, as the login button does.
+    void enterLogsIn() {
+        auto dialog = dialogFor(*service_);
+        part<QLineEdit>(dialog.get(), "lineEdit_user")->setText(kUser);
+        auto* password = part<QLineEdit>(dialog.get(), "lineEdit_pwd");
+        password->setText(kPassword);
+        QTest::keyClick(password, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->isLoggedIn(), 30000);
+    }
+
     void loginOpensTheUploadPage() {
+        // The page head starts from the HTML Meta settings.
+        RememberedValues::shared().setValue(SlotHtmlKeywords, "walls, decks");
         auto dialog = loggedIn(*service_);
+        RememberedValues::shared().clear();
         QVERIFY(dialog);
+        QCOMPARE(part<QLineEdit>(dialog.get(), "lineEdit_key")->text(), QString("walls, decks"));
         auto* pages = part<QStackedWidget>(dialog.get(), "stackedWidget");
         QCOMPARE(pages->currentIndex(), 1);
         const QString shelf = dialog->serviceUrl() + "u/" + dialog->userId() + "/flipbook";
@@ -271,6 +295,8 @@ private slots:
         QVERIFY(shownMessage(*dialog).isEmpty());
         QVERIFY(fieldsEnabled(*dialog));
         QVERIFY(temporaryFilesGone());
+        QTest::qWait(100);
+        QCOMPARE(part<QProgressBar>(dialog.get(), "progressBar")->value(), 100);
         const std::string book = "/u/" + dialog->userId().toStdString() + "/flipbook/Cartoons-1/";
         QVERIFY(part<QLabel>(dialog.get(), "label_url")
                     ->text()
@@ -285,6 +311,7 @@ private slots:
         dialog->on_upLoad_click();
         QCOMPARE(takeMessage(*dialog),
                  QStringLiteral("The book exists on the internet,\nplease try another one."));
+        QVERIFY(!part<QLabel>(dialog.get(), "label_11")->text().contains("Successfully"));
         QVERIFY(!dialog->isUploadBusy());
         QVERIFY(fieldsEnabled(*dialog));
     }

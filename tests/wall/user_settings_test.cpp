@@ -48,12 +48,12 @@ TEST_F(UserSettingsTest, FirstStartWritesEighteenLinesOfDefaults) {
     const UserSettingsStart start = startUserSettings(path, "/opt/murano/", form());
 
     EXPECT_EQ(start.source, UserSettingsSource::FirstStart);
-    EXPECT_EQ(fileLines(path),
-              QStringList({"/opt/murano/flash/background/background.jpg", "0",
-                           "/opt/murano/flash/logo/logo.png", kDefaultLogoLink, "0", "0", "0", "0",
-                           "My Book", "", "", "", "", "#00ff7f", "#1e3c72", "#2a9df4", "90", "0"}));
+    EXPECT_EQ(fileLines(path), QStringList({"/opt/murano/flash/background/background.jpg", "0",
+                                            "/opt/murano/flash/logo/logo.png", kDefaultLogoLink,
+                                            "0", "0", "0", "0", "My Book", "", "", "", "",
+                                            "#000000", "#1e3c72", "#2a9df4", "90", "10"}));
     EXPECT_EQ(start.values.mode, BackgroundMode::PureColor);
-    EXPECT_EQ(start.values.pureColor, "#00ff7f");
+    EXPECT_EQ(start.values.pureColor, "#000000");
     EXPECT_EQ(start.values.backgroundFile, "/opt/murano/flash/background/background.jpg");
     EXPECT_FALSE(start.values.logoHidden);
 }

@@ -79,6 +79,70 @@ TEST(GalleryStartTag, FreeTextKeepsTheIndexWellFormedAndReadsBackAsTyped) {
     EXPECT_EQ(attributes.value("back_ground").toString(), "1{0x000000,0x000000,4\"5}");
 }
 
+// Opening a project reads its look back from its index: every mode comes back as the start tag
+// gave it, with the wall's own copies of the pictures and the free text as typed.
+TEST(LookFromStartTag, GivesBackTheLookTheTagWasWrittenFrom) {
+    WallLook written;
+    written.logoFile = "/home/ann/brand.png";
+    written.logoLink = "http://x.org/?a=1&b=\"2\"";
+    written.logoHidden = true;
+    written.shareHidden = true;
+    written.setBook({"Week 12 <Review> & Plans", "a@b.c", "<site>", "Ann", "one\ntwo"});
+    const struct {
+        BackgroundMode mode;
+        int position;
+    } cases[] = {{BackgroundMode::PureColor, 0},
+                 {BackgroundMode::Gradient, 0},
+                 {BackgroundMode::Image, 0},
+                 {BackgroundMode::Image, 1},
+                 {BackgroundMode::Image, 2}};
+    for (const auto& c : cases) {
+        WallLook look = written;
+        look.mode = c.mode;
+        look.position = c.position;
+        look.pureColor = "#cc2222";
+        look.gradientStart = "#1e3c72";
+        look.gradientEnd = "#2a9df4";
+        look.angle = "45";
+        look.backgroundFile = "/home/ann/sky.png";
+        const WallLook read = lookFromStartTag(galleryStartTag(look), "/w/", WallLook());
+        WallLook expected = look;
+        expected.logoFile = "/w/logo/logo.png";
+        expected.backgroundFile = "/w/background/background.png";
+        // What the tag does not carry stays as the base had it.
+        if (c.mode != BackgroundMode::Image) {
+            expected.backgroundFile.clear();
+            expected.position = 0;
+        }
+        if (c.mode != BackgroundMode::PureColor) {
+            expected.pureColor = WallLook().pureColor;
+        }
+        if (c.mode != BackgroundMode::Gradient) {
+            expected.gradientStart = WallLook().gradientStart;
+            expected.gradientEnd = WallLook().gradientEnd;
+            expected.angle = WallLook().angle;
+        }
+        EXPECT_TRUE(read == expected) << galleryStartTag(look).toStdString();
+    }
+}
+
+TEST(LookFromStartTag, FollowsNoPictureOutsideTheWallAndDefaultsMissingAttributes) {
+    WallLook base;
+    base.logoFile = "/home/ann/brand.png";
+    base.backgroundFile = "/home/ann/sky.png";
+    base.mode = BackgroundMode::Gradient;
+    const WallLook read = lookFromStartTag(
+        "<gallery back_ground=\"2{../../.ssh/id_rsa,center}\" logo_img=\"logo/../../x.png\" >",
+        "/w", base);
+    EXPECT_EQ(read.backgroundFile, base.backgroundFile);
+    EXPECT_EQ(read.mode, BackgroundMode::Gradient);
+    EXPECT_EQ(read.logoFile, base.logoFile);
+    // The player shows what a tag leaves out: the logo and both buttons.
+    EXPECT_FALSE(read.logoHidden);
+    EXPECT_FALSE(read.shareHidden);
+    EXPECT_FALSE(read.infoHidden);
+}
+
 class InstallTest : public ::testing::Test {
 protected:
     QString work() const { return dir.filePath("work"); }

@@ -6,6 +6,7 @@
 #include "wall/wall_project.h"
 #include "wall/work_folder.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ protected:
         makeTemplate(app + "flash/");
         setApplicationFolder(app);
         createWorkFolder(work, templateFolder());
-        project.loadSettings(settings, app);
+        project.loadSettings(settings, app, work);
         project.loadIndex(work);
     }
     void TearDown() override { setApplicationFolder(QString()); }
@@ -51,12 +52,48 @@ protected:
 
 } // namespace
 
-TEST_F(WallProjectTest, FirstStartWritesTheDefaultsButKeepsABlackPureColour) {
-    EXPECT_EQ(fileLines(settings).size(), 18);
-    EXPECT_EQ(fileLines(settings).value(13), "#00ff7f");
-    EXPECT_EQ(project.look().pureColor, "#000000");
-    EXPECT_EQ(project.look().mode, BackgroundMode::PureColor);
-    EXPECT_EQ(project.look().logoFile, app + "flash/logo/logo.png");
+// A first start shows, and records, the look the new wall plays: the template's stretched
+// picture, not a colour the wall does not show.
+TEST_F(WallProjectTest, FirstStartTakesTheLookTheWallShows) {
+    QFile::remove(settings);
+    writeFile(index(), "<?xml version=\"1.0\"?>\n<gallery back_ground=\"2{background/"
+                       "background.jpg,stretch}\" logo_img=\"logo/logo.png\" >\n</gallery>\n");
+    WallProject first;
+    first.loadSettings(settings, app, work);
+    const QStringList lines = fileLines(settings);
+    EXPECT_EQ(lines.size(), 18);
+    EXPECT_EQ(lines.value(13), "#000000");
+    EXPECT_EQ(lines.value(17), "01");
+    EXPECT_EQ(first.look().mode, BackgroundMode::Image);
+    EXPECT_EQ(first.look().position, 1);
+    EXPECT_EQ(first.look().backgroundFile, work + "background/background.jpg");
+    EXPECT_EQ(first.look().logoFile, work + "logo/logo.png");
+    WallProject again;
+    again.loadSettings(settings, app, work);
+    EXPECT_TRUE(again.look() == first.look()) << "the next start shows the same";
+}
+
+// Opening a project into the work folder makes its look the wall's: Apply then keeps it.
+TEST_F(WallProjectTest, AnAdoptedWallsLookSurvivesTheNextApply) {
+    WallLook projectLook = edited(BackgroundMode::Gradient, 0);
+    projectLook.shareHidden = true;
+    project.setLook(projectLook);
+    ASSERT_TRUE(applyWall(project, work).isEmpty());
+    const QString projectTag = startTag();
+    WallLook other = edited(BackgroundMode::PureColor, 0);
+    other.pureColor = "#cc2222";
+    other.bookTitle = "Other wall";
+    project.setLook(other);
+    ASSERT_TRUE(saveUserSettings(settings, other));
+
+    ASSERT_TRUE(project.adoptWall(work).isEmpty());
+    EXPECT_EQ(project.look().bookTitle, projectLook.bookTitle);
+    ASSERT_TRUE(applyWall(project, work).isEmpty());
+    EXPECT_EQ(startTag(), projectTag);
+    WallProject restarted;
+    restarted.loadSettings(settings, app, work);
+    EXPECT_EQ(restarted.look().mode, BackgroundMode::Gradient);
+    EXPECT_TRUE(restarted.look().shareHidden);
 }
 
 TEST_F(WallProjectTest, ApplyWritesTheStartTagForEveryBackground) {

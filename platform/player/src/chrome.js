@@ -151,6 +151,9 @@ function buildChrome(root, settings, bridge) {
     var logo = el('img', '', holder);
     logo.alt = 'Logo';
     logo.draggable = false;
+    // Hidden until its picture has loaded: an image without a source shows a broken frame.
+    holder.hidden = true;
+    logo.onload = function () { holder.hidden = false; };
     findFile(String(settings.logo_img).trim().replace(/\\/g, '/'), function (path) {
       logo.src = fileUrl(path);
     }, function () {

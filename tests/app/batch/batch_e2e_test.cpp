@@ -164,10 +164,18 @@ TEST_F(BatchEndToEnd, ZipAndProjectReadBackAndOpeningRestoresTheSameWall) {
     const Ran opened = murano({"project", "open", file("week12.mrnp")});
     ASSERT_EQ(opened.status, 0) << opened.err.toStdString();
     auto after = folderDigest(work());
-    // The settings file is the user's own look, not part of the project.
-    EXPECT_NE(after[".quorvexmrnoini"], before.at(".quorvexmrnoini"));
+    // The settings file now holds the project's look, with the wall's own copies of its pictures.
+    EXPECT_TRUE(readAll(work() + "/.quorvexmrnoini").contains("Week 12\n"));
+    EXPECT_FALSE(readAll(work() + "/.quorvexmrnoini").contains("Week 13"));
     after[".quorvexmrnoini"] = before.at(".quorvexmrnoini");
     EXPECT_TRUE(after == before) << digestDifferences(after, before);
+
+    // The next apply builds on the project's look: background, title, link and hidden buttons stay.
+    const QString projectTag = startTag(work());
+    ASSERT_EQ(murano({"apply", "--author", "Bob"}).status, 0);
+    EXPECT_EQ(startTag(work()),
+              QString(projectTag).replace("display_name=\"Ann &amp; Bo\"", "display_name=\"Bob\""));
+    EXPECT_TRUE(startTag(work()).contains("display_name=\"Bob\""));
 
     const Ran again = murano({"project", "save", file("week12.mrnp")});
     EXPECT_EQ(again.status, 1);

@@ -127,7 +127,7 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
         {{"publish"}, "choose html, zip or exe"},
         {{"publish", "pdf"}, "\"pdf\" is no output"},
         {{"publish", "html"}, "--output: name the folder"},
-        {{"publish", "zip", "--output", "/o"}, "--name: name the zip file"},
+        {{"publish", "zip", "--output", "/o"}, "--name: Name the ZIP file"},
         {{"publish", "exe", "--output", "/o", "--name", "../x"}, "cannot be a file name"},
         {{"project", "close", "w.mrnp"}, "neither save nor open"},
         {{"project", "save"}, "name one project file"},

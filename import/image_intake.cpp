@@ -126,7 +126,7 @@ void ClearJpegs(const QString& folder) {
 }
 
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
-                     const IntakeProgress& progress) {
+                     const IntakeProgress& progress, const std::atomic<bool>* cancelled) {
     prepareFolder(target);
     QStringList images = listJpegs(source);
     const QSize pixSize = images.isEmpty() ? QSize(-1, -1) : QImageReader(images.first()).size();
@@ -137,7 +137,7 @@ QSize MakeThumbnails(const QString& source, const QString& target, int threads,
     std::atomic<int> next{0};
     std::atomic<int> done{0};
     auto work = [&] {
-        for (int n = next++; n < total; n = next++) {
+        for (int n = next++; n < total && !(cancelled && *cancelled); n = next++) {
             makeThumbnail(images.at(n), target + QStringLiteral("zapper%1.jpg").arg(n + 1));
             const int finished = ++done;
             if (progress) {
@@ -182,19 +182,24 @@ QStringList CopySelected(const QString& target, const QString& source,
 
 IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress) {
     const QString& work = request.workFolder;
+    const auto stopped = [&request] { return request.cancelled && *request.cancelled; };
     IntakeResult result;
-    result.pixSize =
-        MakeThumbnails(work + kStaging, work + kStagedThumbnails, request.threads, progress);
+    result.pixSize = MakeThumbnails(work + kStaging, work + kStagedThumbnails, request.threads,
+                                    progress, request.cancelled);
     // The new slides are put together beside the wall's and replace them in one step: a run
-    // killed before that leaves the wall's slides, and its index, as they were.
+    // killed or stopped before that leaves the wall's slides, and its index, as they were.
     StagingFolder staging(work);
     const QString wall = work + kWallImages;
     const QString fresh = staging.path() + kWallImages;
-    keepOtherFiles(wall, fresh);
-    keepOtherFiles(wall + kThumbnails, fresh + kThumbnails);
-    const QStringList copied = CopySelected(fresh, work + kStaging, request);
-    CopySelected(fresh + kThumbnails, work + kStagedThumbnails, request);
-    if (staging.created() && staging.moveInto({kWallImages.chopped(1)})) {
+    QStringList copied;
+    if (!stopped()) {
+        keepOtherFiles(wall, fresh);
+        keepOtherFiles(wall + kThumbnails, fresh + kThumbnails);
+        copied = CopySelected(fresh, work + kStaging, request);
+        CopySelected(fresh + kThumbnails, work + kStagedThumbnails, request);
+    }
+    result.cancelled = stopped();
+    if (!result.cancelled && staging.created() && staging.moveInto({kWallImages.chopped(1)})) {
         for (const QString& path : copied) {
             result.copiedImages << wall + path.mid(fresh.size());
         }

@@ -1,12 +1,13 @@
 // Takes the slide images a conversion left in the staging folder into the wall: a thumbnail of
 // every slide, the selected slides and their thumbnails under their gallery names, and the staging
-// folder removed. Runs without widgets, so it can work off the GUI thread.
+// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs without widgets, so it can work off the GUI thread.
 #pragma once
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 struct IntakeRequest {
@@ -18,11 +19,14 @@ struct IntakeRequest {
     QStringList chooesPage; // custom range: page entries as parsed
     int chooesPageNum = 0;
     int threads = 0; // thumbnail workers; 0 picks one per core
+    // Set from another thread to stop: the wall keeps its slides and the staging folder goes.
+    const std::atomic<bool>* cancelled = nullptr;
 };
 
 struct IntakeResult {
     QSize pixSize{-1, -1};    // size of the first listed slide image
     QStringList copiedImages; // destination paths of the slide copies, in copy order
+    bool cancelled = false;   // stopped before the slides went into the wall
 };
 
 // Called with the number of thumbnails made so far and their total; may be called from workers.
@@ -45,7 +49,8 @@ void ClearJpegs(const QString& folder);
 // zapper1.jpg, zapper2.jpg, ... in slide order. Returns the size of the first listed image, or (-1,
 // -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
-                     const IntakeProgress& progress);
+                     const IntakeProgress& progress,
+                     const std::atomic<bool>* cancelled = nullptr);
 
 // Copies the selected images of source into target under their gallery names, never overwriting.
 QStringList CopySelected(const QString& target, const QString& source,

@@ -199,7 +199,6 @@ void Import::showProgress(double percent) {
 }
 
 void Import::showIntakeProgress(int done, int total) {
-    cancelButton_->setActive(false); // the slides are going into the wall: nothing to cancel
     if (total > 0) {
         ui->label_ratBar->resize(barWidth_ * done / total, 10);
     }
@@ -224,9 +223,6 @@ void Import::resetRunState() {
 }
 
 void Import::on_cancel_click() {
-    if (job_.isTakingIn()) {
-        return; // the slides are being taken into the wall; that finishes on its own
-    }
     job_.cancel();
     cancelButton_->setActive(true);
     ui->label_ratBar->resize(0, 10);

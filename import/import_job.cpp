@@ -100,10 +100,14 @@ bool ImportJob::start(const ImportRequest& request) {
 }
 
 bool ImportJob::cancel() {
-    if (!running_ || intake_) {
+    if (!running_ || cancelled_) {
         return false;
     }
     cancelled_ = true;
+    if (intake_) {
+        intakeCancelled_ = true; // the intake stops before the slides replace the wall's
+        return true;
+    }
     if (converter_.state() != QProcess::NotRunning) {
         // A polite stop first, so the converter can end its office instance; then a hard one.
         converter_.terminate();
@@ -202,6 +206,8 @@ void ImportJob::startIntake() {
     request.lastIndex = slides_.imageCount;
     request.chooesPage = slides_.chooesPage;
     request.chooesPageNum = slides_.chooesPageNum;
+    intakeCancelled_ = false;
+    request.cancelled = &intakeCancelled_;
 
     auto result = std::make_shared<IntakeResult>();
     intake_ = QThread::create([this, request, result] {
@@ -218,6 +224,11 @@ void ImportJob::startIntake() {
 void ImportJob::finishIntake(const IntakeResult& result) {
     intake_->deleteLater();
     intake_ = nullptr;
+    if (result.cancelled) {
+        emit stopped();
+        end();
+        return;
+    }
     slides_.pixSize = result.pixSize;
     running_ = false;
     emit finished(slides_);

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 class QThread;
 class QTimer;
 class WarmOffice;
@@ -53,8 +55,9 @@ public:
 
     // Starts the converter. Returns false, starting nothing, while a job is still running.
     bool start(const ImportRequest& request);
-    // Stops the converter without waiting for it; no intake follows. Returns false when there is
-    // nothing to stop (no run, or the slides are already being taken in, which ends on its own).
+    // Stops the converter without waiting for it; no intake follows. While the slides are being
+    // taken in, the intake stops before they replace the wall's. Either way stopped() follows and
+    // the wall is as it was. Returns false when there is nothing (more) to stop.
     bool cancel();
     void setStopGrace(int ms) { stopGraceMs_ = ms; }
     // The warm office instance that converter runs may borrow (none: each starts its own).
@@ -62,7 +65,6 @@ public:
 
     // True from start() until ended().
     bool isBusy() const;
-    bool isTakingIn() const { return intake_ != nullptr; }
 
 signals:
     // The converter's progress, in percent.
@@ -103,4 +105,5 @@ private:
     bool cancelled_ = false;
     bool failed_ = false;
     bool resultRead_ = false;
+    std::atomic<bool> intakeCancelled_{false};
 };

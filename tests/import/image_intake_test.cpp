@@ -97,6 +97,25 @@ TEST_F(IntakeTest, AllPagesBecomeNumberedImagesAndThumbnailsInSlideOrder) {
     EXPECT_FALSE(QDir(work + ".laq").exists());
 }
 
+TEST_F(IntakeTest, AStoppedIntakeLeavesTheWallsSlidesAndNoStaging) {
+    stageSlides(3);
+    runImageIntake(allPages(3));
+    const QStringList before = wallImages();
+    QDir().mkpath(work + ".laq");
+    stageSlides(12);
+    std::atomic<bool> cancelled{false};
+    IntakeRequest request = allPages(12);
+    request.cancelled = &cancelled;
+    request.threads = 1;
+    const IntakeResult result =
+        runImageIntake(request, [&](int, int) { cancelled = true; }); // the user's Cancel
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(wallImages(), before);
+    EXPECT_EQ(wallImages("wallimages/thumbs").size(), 3);
+    EXPECT_EQ(QDir(work).entryList({".laq", ".murano-staging-*"}, QDir::Hidden | QDir::AllEntries),
+              QStringList());
+}
+
 TEST_F(IntakeTest, CustomRangeCopiesInEntryOrderUnderTheTypedNumbers) {
     stageSlides(12);
     const IntakeResult result = runImageIntake(customRange(12, {"3", " 1", "20", "3"}));

@@ -73,7 +73,7 @@ else
     cat "$scratch/lantrel.log"
 fi
 
-# murano's first start writes the settings file with the shipped background and logo; the file
+# murano's first start writes the settings file with the background and logo the wall shows; the file
 # appears whole (it is written aside and renamed).
 settings=$XDG_STATE_HOME/quorvex/quorvexmrnoini
 QT_QPA_PLATFORM=offscreen MURANO_NO_WEBENGINE=1 MURANO_WARM_OFFICE=0 \
@@ -94,10 +94,13 @@ else
     background=$(sed -n 1p "$settings")
     logo=$(sed -n 3p "$settings")
     for picture in "$background" "$logo"; do
-        if [[ $picture == "$folder/"* && -f $picture ]]; then
+        # The shipped picture, or the wall's own copy of it, which the first start records as
+        # what the wall shows.
+        if [[ ($picture == "$folder/"* || $picture == "$XDG_STATE_HOME/quorvex/Quorvex_Murano/"*) &&
+            -f $picture ]]; then
             pass "default picture $picture"
         else
-            fail "default picture '$picture' is not a file in $folder"
+            fail "default picture '$picture' is not a file in $folder or the wall"
         fi
     done
 fi

@@ -347,24 +347,6 @@ bool groupHasLiveMember(int processGroup) {
     return false;
 }
 
-std::string ownedName(const std::string& prefix) {
-    return prefix + std::to_string(::getpid());
-}
-
-bool ownerGone(const std::string& name, const std::string& prefix) {
-    if (name.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    const std::string rest = name.substr(prefix.size());
-    const std::size_t digits = rest.find_first_not_of("0123456789");
-    if (digits == 0 || digits == std::string::npos ||
-        (rest[digits] != '-' && rest[digits] != '_')) {
-        return true; // made before names carried their owner
-    }
-    const long owner = std::strtol(rest.c_str(), nullptr, 10);
-    return owner <= 0 || (::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH);
-}
-
 void sweepFolder(const std::string& folder, const std::string& prefix) {
     for (const std::string& name : posix::folderEntries(folder)) {
         if (ownerGone(name, prefix)) {

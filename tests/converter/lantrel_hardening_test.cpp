@@ -170,11 +170,126 @@ TEST_F(LantrelHardening, AStopDuringPostScriptEndsTheRendererAndRemovesItsFiles)
     }
 }
 
-TEST_F(LantrelHardening, TheLoadingTimeLimitHoldsForSwfToo) {
-    const ProcessResult result = run({"-ppttimeout", "1", kSampleDeck, work.file("out.swf")});
-    EXPECT_EQ(result.status, 256 - 88) << result.out;
-    EXPECT_FALSE(posix::exists(work.file("out/out.swf")));
+// An office suite that stalls: the launcher of every instance that is to accept connections stops
+// itself before it starts the real office suite (found further down the PATH), so that loading
+// never ends however fast the machine is. Other launches (the profile template's) run as usual.
+class StalledOffice {
+public:
+    StalledOffice() {
+        const std::string script = tools_.file("soffice");
+        writeFile(script, "#!/bin/sh\n"
+                          "case \"$*\" in *--accept=*) kill -STOP $$ ;; esac\n"
+                          "PATH=\"${PATH#*:}\" exec soffice \"$@\"\n");
+        ::chmod(script.c_str(), 0755);
+    }
+    std::string path() const { return tools_.path() + ":" + std::getenv("PATH"); }
+
+    // Whether a process below `converter` has stopped itself.
+    static bool stalledBelow(int converter) {
+        for (int pid : descendantsOf(converter)) {
+            const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+            const std::size_t end = stat.rfind(')');
+            if (end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'T') {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    TemporaryFolder tools_;
+};
+
+// How a run is ended while its office suite stalls in loading: by the loading time limit or by a
+// stop signal. Either way nothing the run made is left: no output folder, no staging folder, no
+// office process.
+struct StalledEnd {
+    const char* output;
+    int signal; // 0: the loading time limit of 1500 ms ends the run
+};
+
+void PrintTo(const StalledEnd& end, std::ostream* out) {
+    *out << end.output << (end.signal ? " signal " + std::to_string(end.signal) : " time limit");
 }
+
+class LantrelStalledOffice : public LantrelHardening {
+protected:
+    std::unique_ptr<RunningProcess> startStalled(const std::string& output, const char* limit) {
+        std::map<std::string, std::string> variables = environment();
+        variables["PATH"] = office.path();
+        auto lantrel = std::make_unique<RunningProcess>(
+            kLantrel, std::vector<std::string>{kLantrel, "-ppttimeout", limit, kSampleDeck, output},
+            variables);
+        return lantrel;
+    }
+    // Waits (with a bound far above any office start) for the instance of `lantrel` to stall.
+    static bool waitForStall(const RunningProcess& lantrel) {
+        for (int tries = 0; tries < 3600 && !StalledOffice::stalledBelow(lantrel.pid()); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return StalledOffice::stalledBelow(lantrel.pid());
+    }
+    StalledOffice office;
+};
+
+class LantrelStalled : public LantrelStalledOffice,
+                       public ::testing::WithParamInterface<StalledEnd> {};
+
+TEST_P(LantrelStalled, EndsWithNothingOfTheRunLeft) {
+    const StalledEnd end = GetParam();
+    const std::unique_ptr<RunningProcess> lantrel =
+        startStalled(work.file(end.output), end.signal ? "0" : "1500");
+    ASSERT_TRUE(waitForStall(*lantrel)) << lantrel->output();
+    const std::set<int> groups = officeGroups(lantrel->pid());
+    if (end.signal) {
+        lantrel->signal(end.signal);
+    }
+    EXPECT_EQ(lantrel->wait(180000), end.signal ? 128 + end.signal : 256 - 88);
+    EXPECT_TRUE(allGone(groups, 15000)) << "an office process outlived the converter";
+    EXPECT_EQ(folderEntries(work.path()), std::vector<std::string>{}) << "the output is left";
+    for (const std::string& name : folderEntries(state.path() + "/quorvex")) {
+        EXPECT_NE(name.rfind("export", 0), 0u) << "staging " << name << " is left";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, LantrelStalled,
+                         ::testing::Values(StalledEnd{"out.swf", 0}, StalledEnd{"out.swf", SIGTERM},
+                                           StalledEnd{"out.swf", SIGINT}, StalledEnd{"out.jpg", 0},
+                                           StalledEnd{"out.jpg", SIGTERM}),
+                         [](const ::testing::TestParamInfo<StalledEnd>& param) {
+                             const std::string name = param.param.output;
+                             return name.substr(name.find('.') + 1) + "_" +
+                                    (param.param.signal
+                                         ? "signal" + std::to_string(param.param.signal)
+                                         : std::string("timeLimit"));
+                         });
+
+// A second run to an output folder that a first run is writing fails at once and leaves the
+// folder to the first, whose files never mix with another deck's.
+class LantrelSharedOutput : public LantrelStalledOffice,
+                            public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LantrelSharedOutput, ASecondRunFailsAndLeavesTheOutputToTheFirst) {
+    const std::string output = work.file(GetParam());
+    const std::unique_ptr<RunningProcess> first = startStalled(output, "0");
+    ASSERT_TRUE(waitForStall(*first)) << first->output();
+    const std::string folder = work.file("out");
+    const std::vector<std::string> before = folderEntries(folder);
+    const ProcessResult second = run({kSampleDeck, output});
+    EXPECT_TRUE(failed(second.status)) << second.status << second.out;
+    EXPECT_NE(second.err.find("being written by another conversion"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(folderEntries(folder), before);
+    first->signal(SIGTERM);
+    EXPECT_EQ(first->wait(180000), 128 + SIGTERM);
+    EXPECT_FALSE(posix::exists(folder));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, LantrelSharedOutput, ::testing::Values("out.jpg", "out.swf"),
+                         [](const auto& param) {
+                             const std::string name = param.param;
+                             return name.substr(name.find('.') + 1);
+                         });
 
 // The id of a process that has ended.
 int deadProcessId() {
@@ -206,8 +321,8 @@ TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTi
     writeFile(pipe, "");
     std::map<std::string, std::string> variables = environment();
     variables["XDG_CACHE_HOME"] = cache.path();
-    // A loading time of 1 ms: whatever the load of the machine, the watchdog fires as soon as the
-    // office suite starts, so the template is only there if it was made before.
+    // A loading time of 1 ms: no office suite starts and loads a deck that fast, so the watchdog
+    // ends every run, and the template is only there if it was made before.
     const std::vector<std::string> arguments = {kLantrel, "-ppttimeout", "1", kSampleDeck};
     std::vector<std::unique_ptr<RunningProcess>> runs;
     for (const char* output : {"first.pdf", "second.pdf"}) {
@@ -301,7 +416,8 @@ TEST_P(LantrelFullDisk, FailsAndLeavesNothingPartial) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, LantrelFullDisk,
-                         ::testing::Values("out.jpg", "out.png", "out.swf", "out.ps", "out.pdf"),
+                         ::testing::Values("out.jpg", "out.png", "out.swf", "out.ps", "out.pdf",
+                                           "out.html"),
                          [](const auto& param) {
                              const std::string name = param.param;
                              return name.substr(name.find('.') + 1);

@@ -205,11 +205,13 @@ private:
 // office process.
 struct StalledEnd {
     const char* output;
-    int signal; // 0: the loading time limit of 1500 ms ends the run
+    int signal;                 // 0: the loading time limit of 1500 ms ends the run
+    bool earlierOutput = false; // the output folder holds a file of an earlier run
 };
 
 void PrintTo(const StalledEnd& end, std::ostream* out) {
-    *out << end.output << (end.signal ? " signal " + std::to_string(end.signal) : " time limit");
+    *out << end.output << (end.signal ? " signal " + std::to_string(end.signal) : " time limit")
+         << (end.earlierOutput ? " over an earlier output" : "");
 }
 
 class LantrelStalledOffice : public LantrelHardening {
@@ -237,6 +239,11 @@ class LantrelStalled : public LantrelStalledOffice,
 
 TEST_P(LantrelStalled, EndsWithNothingOfTheRunLeft) {
     const StalledEnd end = GetParam();
+    const std::string earlier = work.file("out/earlier.txt");
+    if (end.earlierOutput) {
+        ::mkdir(work.file("out").c_str(), 0755);
+        writeFile(earlier, "kept");
+    }
     const std::unique_ptr<RunningProcess> lantrel =
         startStalled(work.file(end.output), end.signal ? "0" : "1500");
     ASSERT_TRUE(waitForStall(*lantrel)) << lantrel->output();
@@ -246,7 +253,12 @@ TEST_P(LantrelStalled, EndsWithNothingOfTheRunLeft) {
     }
     EXPECT_EQ(lantrel->wait(180000), end.signal ? 128 + end.signal : 256 - 88);
     EXPECT_TRUE(allGone(groups, 15000)) << "an office process outlived the converter";
-    EXPECT_EQ(folderEntries(work.path()), std::vector<std::string>{}) << "the output is left";
+    if (end.earlierOutput) {
+        EXPECT_EQ(folderEntries(work.file("out")), std::vector<std::string>{"earlier.txt"});
+        EXPECT_EQ(readFile(earlier), "kept");
+    } else {
+        EXPECT_EQ(folderEntries(work.path()), std::vector<std::string>{}) << "the output is left";
+    }
     for (const std::string& name : folderEntries(state.path() + "/quorvex")) {
         EXPECT_NE(name.rfind("export", 0), 0u) << "staging " << name << " is left";
     }
@@ -254,14 +266,17 @@ TEST_P(LantrelStalled, EndsWithNothingOfTheRunLeft) {
 
 INSTANTIATE_TEST_SUITE_P(Ends, LantrelStalled,
                          ::testing::Values(StalledEnd{"out.swf", 0}, StalledEnd{"out.swf", SIGTERM},
-                                           StalledEnd{"out.swf", SIGINT}, StalledEnd{"out.jpg", 0},
-                                           StalledEnd{"out.jpg", SIGTERM}),
+                                           StalledEnd{"out.swf", SIGINT},
+                                           StalledEnd{"out.swf", SIGTERM, true},
+                                           StalledEnd{"out.jpg", 0}, StalledEnd{"out.jpg", SIGTERM},
+                                           StalledEnd{"out.jpg", 0, true}),
                          [](const ::testing::TestParamInfo<StalledEnd>& param) {
                              const std::string name = param.param.output;
-                             return name.substr(name.find('.') + 1) + "_" +
-                                    (param.param.signal
-                                         ? "signal" + std::to_string(param.param.signal)
-                                         : std::string("timeLimit"));
+                             const std::string end =
+                                 param.param.signal ? "signal" + std::to_string(param.param.signal)
+                                                    : std::string("timeLimit");
+                             return name.substr(name.find('.') + 1) + "_" + end +
+                                    (param.param.earlierOutput ? "_overEarlierOutput" : "");
                          });
 
 // A second run to an output folder that a first run is writing fails at once and leaves the

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <set>
 #include <sys/mount.h>
@@ -49,22 +51,20 @@ protected:
         }
         return groups;
     }
-    static bool allGone(const std::set<int>& groups, int timeoutMs) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            bool alive = false;
-            for (int group : groups) {
-                alive = alive || groupAlive(group);
-            }
-            if (!alive) {
-                return true;
-            }
+    // Whether `condition` holds within the bound (far above what it takes on a loaded machine).
+    static bool eventually(const std::function<bool()>& condition, int boundMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
+        while (!condition()) {
             if (std::chrono::steady_clock::now() > deadline) {
                 return false;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        return true;
+    }
+    static bool allGone(const std::set<int>& groups, int boundMs) {
+        return eventually(
+            [&groups] { return std::none_of(groups.begin(), groups.end(), groupAlive); }, boundMs);
     }
     TemporaryFolder state;
     TemporaryFolder runtime;
@@ -149,17 +149,17 @@ TEST_F(LantrelHardening, AStopDuringPostScriptEndsTheRendererAndRemovesItsFiles)
         RunningProcess lantrel(kLantrel, {kLantrel, "-debug", kSampleDeck, work.file("out.ps")},
                                variables);
         ASSERT_TRUE(lantrel.waitForOutput("[95%]", 120000)) << lantrel.output();
-        std::vector<int> renderers;
-        for (int tries = 0; tries < 200 && !posix::exists(work.file("out.ps.partial")); ++tries) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        renderers = descendantsOf(lantrel.pid());
+        ASSERT_TRUE(eventually([&] { return posix::exists(work.file("out.ps.partial")); }, 60000))
+            << "the renderer did not start its output";
+        const std::vector<int> renderers = descendantsOf(lantrel.pid());
         ASSERT_FALSE(renderers.empty());
         lantrel.signal(signal);
         lantrel.wait(30000);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // A renderer ends with the converter (its parent-death signal), which may come a moment
+        // after the converter's own end.
         for (int pid : renderers) {
-            EXPECT_FALSE(processAlive(pid)) << "renderer " << pid << " outlived the converter";
+            EXPECT_TRUE(eventually([pid] { return !processAlive(pid); }, 15000))
+                << "renderer " << pid << " outlived the converter";
         }
         if (signal == SIGTERM) {
             EXPECT_FALSE(posix::exists(work.file("out.ps.partial")));

@@ -16,7 +16,8 @@
 #include "platform/office/murano_office.h"
 #include "platform/posix/posix_files.h"
 
-#include <sys/stat.h>
+#include <atomic>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -63,43 +64,42 @@ bool looksComplete(const std::string& path, office::SlideFormat format) {
     }
 }
 
-// Removes what a failed export wrote: its slide files, and its folder when it made it.
-void discardSlides(const std::string& output, std::vector<std::string>& written, bool madeFolder) {
+std::string slidePath(const std::string& folder, int index, const SlideFormatRow& row) {
+    return folder + "/Slide" + std::to_string(index + 1) + "." + row.extension;
+}
+
+// Removes the slide files a failed export wrote (its folder goes at the end of the session).
+void discardSlides(std::vector<std::string>& written) {
     for (const std::string& file : written) {
         ::unlink(file.c_str());
     }
     written.clear();
-    if (madeFolder) {
-        ::rmdir(withoutExtension(output).c_str());
-    }
 }
 
 // One file per slide, Slide1.JPG, Slide2.JPG, ..., at the slide's size at 96 dpi, in the folder
-// named after the output path without its extension. `written` receives each file as it is
-// written, in slide order; nothing else in the folder is this run's business.
+// named after the output path without its extension (claimed by this run). `written` receives
+// each file as it is written, in slide order, and `started` counts them for a stop; nothing else
+// in the folder is this run's business.
 bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row,
-                std::vector<std::string>& written) {
+                std::vector<std::string>& written, std::atomic<int>& started) {
     const std::string folder = withoutExtension(output);
-    const bool madeFolder = !posix::isFolder(folder);
-    if (madeFolder && ::mkdir(folder.c_str(), 0755) != 0) {
-        return false;
-    }
     const office::SlideSize size = deck.slideSize();
     const int width = office::pixelsAt96Dpi(size.width);
     const int height = office::pixelsAt96Dpi(size.height);
     const int count = deck.slideCount();
     std::string error;
     for (int i = 0; i < count; ++i) {
-        const std::string path = folder + "/Slide" + std::to_string(i + 1) + "." + row.extension;
+        const std::string path = slidePath(folder, i, row);
         written.push_back(path);
+        started = i + 1;
         if (!deck.exportSlide(i, path, row.format, width, height, true, error) ||
             !looksComplete(path, row.format)) {
-            discardSlides(output, written, madeFolder);
+            discardSlides(written);
             return false;
         }
     }
     if (count == 0) {
-        discardSlides(output, written, madeFolder);
+        discardSlides(written);
     }
     return count > 0;
 }
@@ -121,6 +121,7 @@ bool saveWebPage(office::Presentation& deck, const std::string& output, bool sin
     if (staging.empty()) {
         return false;
     }
+    const StopAction removeStaging([staging] { posix::removeTree(staging); });
     const std::string pageName = fileNameOf(withoutExtension(output)) + ".html";
     std::string error;
     bool saved = deck.exportHtml(staging + "/" + pageName, error);
@@ -132,10 +133,25 @@ bool saveWebPage(office::Presentation& deck, const std::string& output, bool sin
     return saved;
 }
 
-bool saveAs(office::Presentation& deck, const std::string& output, int format,
+// What an export to slide files holds while it runs: its claim on the output folder and the
+// count of slide files it has begun.
+struct SlideExport {
+    const SlideFormatRow* row = nullptr;
+    std::unique_ptr<OutputFolderClaim> claim;
+    std::atomic<int> started{0};
+
+    // Removes the folder when this run made it and left nothing in it.
+    void removeEmptyFolder(const std::string& folder) const {
+        if (claim && claim->madeFolder()) {
+            ::rmdir(folder.c_str());
+        }
+    }
+};
+
+bool saveAs(office::Presentation& deck, const std::string& output, int format, SlideExport& slides,
             std::vector<std::string>& written) {
-    if (const SlideFormatRow* row = slideFormatOf(format)) {
-        return saveSlides(deck, output, *row, written);
+    if (slides.row) {
+        return saveSlides(deck, output, *slides.row, written, slides.started);
     }
     switch (format) {
     case kRtf:
@@ -155,7 +171,7 @@ bool saveAs(office::Presentation& deck, const std::string& output, int format,
 // cannot be created, 0 when a step failed, 1 on success.
 int automate(const std::string& input, const std::string& output, int format,
              ConverterOptions& options, bool mayBorrow, std::unique_ptr<office::Instance>& instance,
-             std::vector<std::string>& written) {
+             SlideExport& slides, std::vector<std::string>& written) {
     office::prepareProfileTemplate();
     ShutdownWatchdog watchdog(options);
     std::string error;
@@ -170,7 +186,7 @@ int automate(const std::string& input, const std::string& output, int format,
         return 0;
     }
     Message("Export file(s)...[50%%]\n");
-    const bool saved = saveAs(*deck, output, format, written);
+    const bool saved = saveAs(*deck, output, format, slides, written);
     deck->close();
     return saved ? 1 : 0;
 }
@@ -200,7 +216,7 @@ int collectOutput(const std::string& output, int format, const ConverterOptions&
             Print(stdout, "Resize '%s' file to %dx%d...\n", file.c_str(), options.width,
                   options.height);
             if (ImageResizer(file, options.width, options.height) != 0) {
-                discardSlides(output, files, false);
+                discardSlides(files);
                 return kConversionFailed;
             }
         }
@@ -209,16 +225,15 @@ int collectOutput(const std::string& output, int format, const ConverterOptions&
     return static_cast<int>(files.size());
 }
 
-} // namespace
-
-int ExportSession(const std::string& input, const std::string& output, int format,
-                  ConverterOptions& options, std::vector<std::string>& files) {
-    files.clear();
+// The office part of a session and the collection of its output.
+int automateAndCollect(const std::string& input, const std::string& output, int format,
+                       ConverterOptions& options, SlideExport& slides,
+                       std::vector<std::string>& files) {
     std::unique_ptr<office::Instance> instance;
-    int automated = automate(input, output, format, options, true, instance, files);
+    int automated = automate(input, output, format, options, true, instance, slides, files);
     if (automated == 0 && BorrowedInstanceBroke(instance.get())) {
         instance.reset();
-        automated = automate(input, output, format, options, false, instance, files);
+        automated = automate(input, output, format, options, false, instance, slides, files);
     }
     if (automated < 0) {
         Message("Can't create an instance for PowerPoint.Application.\n");
@@ -241,13 +256,42 @@ int ExportSession(const std::string& input, const std::string& output, int forma
     return collectOutput(output, format, options, files);
 }
 
+} // namespace
+
+int ExportSession(const std::string& input, const std::string& output, int format,
+                  ConverterOptions& options, std::vector<std::string>& files) {
+    files.clear();
+    const std::string folder = withoutExtension(output);
+    SlideExport slides;
+    slides.row = slideFormatOf(format);
+    if (slides.row) {
+        slides.claim = std::make_unique<OutputFolderClaim>(folder);
+        if (!slides.claim->held()) {
+            return kConversionFailed;
+        }
+    }
+    // A stop takes back the slide files begun so far and the folder this run made.
+    const StopAction removeSlides([&slides, folder] {
+        for (int i = 0; slides.row && i < slides.started; ++i) {
+            ::unlink(slidePath(folder, i, *slides.row).c_str());
+        }
+        slides.removeEmptyFolder(folder);
+    });
+    const int result = automateAndCollect(input, output, format, options, slides, files);
+    if (result < 0) {
+        slides.removeEmptyFolder(folder);
+    }
+    return result;
+}
+
 // On the main thread this is a step of the run. From any other thread (the loading watchdog, a
-// stop signal) the process ends right afterwards: the work in flight is undone first, and the
-// run's interrupted office calls never return, so that it reports nothing more before the end.
+// stop signal) the process ends right afterwards: the run's interrupted office calls never return,
+// so that it reports nothing more before the end, and then the work in flight is undone, with no
+// office instance left to write into what is removed.
 void PresentationKiller() {
     const bool ending = ::gettid() != ::getpid();
+    office::endStartedInstances(ending);
     if (ending) {
         runStopActions();
     }
-    office::endStartedInstances(ending);
 }

@@ -1,8 +1,14 @@
 #include "converter/file_utils.h"
 
+#include "converter/console.h"
 #include "platform/posix/posix_files.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool copyFile(const std::string& from, const std::string& to) {
@@ -72,4 +78,35 @@ std::string makeTemporaryFolder() {
     }
     std::string folder = base + "/exportXXXXXX";
     return ::mkdtemp(folder.data()) ? folder : std::string();
+}
+
+OutputFolderClaim::OutputFolderClaim(const std::string& folder) {
+    made_ = ::mkdir(folder.c_str(), 0755) == 0;
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) {
+        Print(stderr, "lantrel: the output folder \"%s\" cannot be made: %s.\n", folder.c_str(),
+              std::strerror(errno));
+        if (made_) {
+            ::rmdir(folder.c_str());
+        }
+        made_ = false;
+        return;
+    }
+    // A file system without advisory locks leaves the folder unguarded rather than unwritable.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        Print(stderr,
+              "lantrel: the output folder \"%s\" is being written by another conversion; it is "
+              "left to that one.\n",
+              folder.c_str());
+        ::close(fd_);
+        fd_ = -1;
+        // Made here, but the other run already holds it: it is that run's folder now.
+        made_ = false;
+    }
+}
+
+OutputFolderClaim::~OutputFolderClaim() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
 }

@@ -4,10 +4,12 @@
 #include "converter/console.h"
 #include "converter/driver.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
 
-ShutdownWatchdog::ShutdownWatchdog(ConverterOptions& options) : options_(options) {
+ShutdownWatchdog::ShutdownWatchdog(ConverterOptions& options)
+    : options_(options), deadline_(std::chrono::steady_clock::now() +
+                                   std::chrono::milliseconds(std::max(options.ppttimeout, 0))) {
     options_.loaded = false;
     if (options_.ppttimeout > 0) {
         thread_ = std::thread(&ShutdownWatchdog::watch, this);
@@ -21,27 +23,28 @@ ShutdownWatchdog::~ShutdownWatchdog() {
     }
 }
 
+// A load that ends after the deadline counts as timed out even when the watchdog's thread has not
+// run yet: this thread then waits here for the watchdog, which ends the process.
 void ShutdownWatchdog::loaded() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        options_.loaded = true;
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (thread_.joinable() && std::chrono::steady_clock::now() >= deadline_) {
+        for (;;) {
+            wake_.wait(lock);
+        }
     }
+    options_.loaded = true;
+    lock.unlock();
     wake_.notify_all();
 }
 
-// Checks once a second; the first check after the timeout has passed ends the process, after
-// ending the office instance this run started.
+// Sleeps until the deadline; a presentation not loaded by then ends the process, after the work in
+// flight is undone and the office instances of this run are ended.
 void ShutdownWatchdog::watch() {
-    using namespace std::chrono;
-    const auto start = steady_clock::now();
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!options_.loaded) {
-        const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
-        if (options_.ppttimeout < elapsed) {
-            Message("We have to kill EXE processes...\n");
-            PresentationKiller();
-            std::_Exit(kLoadingTimedOut);
-        }
-        wake_.wait_for(lock, seconds(1), [this] { return options_.loaded.load(); });
+    if (wake_.wait_until(lock, deadline_, [this] { return options_.loaded.load(); })) {
+        return;
     }
+    Message("We have to kill EXE processes...\n");
+    PresentationKiller();
+    std::_Exit(kLoadingTimedOut);
 }

@@ -4,6 +4,7 @@
 
 #include "converter/options.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,13 +18,15 @@ public:
     ShutdownWatchdog(const ShutdownWatchdog&) = delete;
     ShutdownWatchdog& operator=(const ShutdownWatchdog&) = delete;
 
-    // Marks the presentation as loaded: from now on the watchdog stays quiet.
+    // Marks the presentation as loaded: from now on the watchdog stays quiet. Past the deadline
+    // it never returns: the watchdog ends the process.
     void loaded();
 
 private:
     void watch();
 
     ConverterOptions& options_;
+    const std::chrono::steady_clock::time_point deadline_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::thread thread_;

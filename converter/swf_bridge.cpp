@@ -2,6 +2,7 @@
 #include "converter/backends.h"
 #include "converter/console.h"
 #include "converter/driver.h"
+#include "converter/file_utils.h"
 #include "converter/loading_watchdog.h"
 #include "converter/paths.h"
 #include "converter/stop_handler.h"
@@ -13,7 +14,6 @@
 #include <atomic>
 #include <cstdio>
 #include <dlfcn.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef LANTREL_PLAYER_CABINET_HOST
@@ -85,12 +85,18 @@ bool loadLibrary(const std::string& path, SwfLibrary& library) {
 
 // Runs the library's conversion under the loading watchdog. The library's office instances are
 // its own (it keeps its symbols to itself): a stop or the watchdog ends them through its abort
-// call. Returns the library's result, 0 on success.
+// call, which also removes what the library staged; then the folder goes when this run made it.
+// Returns the library's result, 0 on success.
 int convertWatched(const SwfLibrary& library, const std::string& input, const std::string& folder,
-                   ConverterOptions& options) {
+                   bool madeFolder, ConverterOptions& options) {
     office::prepareProfileTemplate();
     const AbortConvertFn abort = library.abort;
-    const StopAction stop([abort] { abort(); });
+    const StopAction stop([abort, folder, madeFolder] {
+        abort();
+        if (madeFolder) {
+            posix::removeTree(folder);
+        }
+    });
     ShutdownWatchdog watchdog(options);
     loadingWatchdog = &watchdog;
     ConverterLog("Begin \"%s\"\n", input.c_str());
@@ -102,19 +108,21 @@ int convertWatched(const SwfLibrary& library, const std::string& input, const st
 
 int convert(const SwfLibrary& library, const std::string& input, const std::string& folder,
             ConverterOptions& o) {
-    const bool madeFolder = !posix::exists(folder);
-    if (madeFolder) {
-        ::mkdir(folder.c_str(), 0755);
-    } else if (o.skip) {
+    if (o.skip && posix::exists(folder)) {
         return kConverted;
     }
+    const OutputFolderClaim claim(folder);
+    if (!claim.held()) {
+        return kConversionFailed;
+    }
+    const bool madeFolder = claim.madeFolder();
     library.initParams(o.swfrate, o.width, o.height, o.swfanmi, o.swftrans, o.swfmaster, o.swfdelay,
                        o.swfmouse);
     if (o.mergeall) {
         library.setLinkMovies(o.swfloop, o.swfloadbar, o.swfctrolbar);
     }
     const std::string movie = folder + "/" + fileNameOf(folder) + ".swf";
-    const int converted = convertWatched(library, input, folder, o);
+    const int converted = convertWatched(library, input, folder, madeFolder, o);
     if (converted == 0 && posix::isFile(movie) && HtmlWrapperWriter(movie, o.width, o.height)) {
         if (o.view) {
             ShellOpener(withoutExtension(movie) + ".html");

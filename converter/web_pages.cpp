@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -121,21 +122,38 @@ bool placeHtmlExport(const std::string& staging, const std::string& pageName,
     }
     const std::string folderName = fileNameOf(withoutExtension(output)) + "_files";
     const std::string folder = withoutExtension(output) + "_files";
-    if (!posix::isFolder(folder) && ::mkdir(folder.c_str(), 0755) != 0) {
+    const bool madeFolder = ::mkdir(folder.c_str(), 0755) == 0;
+    if (!madeFolder && !posix::isFolder(folder)) {
         return false;
     }
     const std::string prefix = posix::percentEncoded(folderName) + "/";
+    // The files this run adds to the folder; a failure takes them back, and the folder it made.
+    std::vector<std::string> added;
+    bool placed = true;
     for (const std::string& name : exportedFiles(staging, pageName)) {
+        const std::string target = folder + "/" + name;
+        const bool existed = posix::exists(target);
         // Sub-pages link back to the page by name, so it stays in the folder as well.
-        if (!copyFile(staging + "/" + name, folder + "/" + name)) {
-            return false;
+        if (!copyFile(staging + "/" + name, target)) {
+            placed = false;
+            break;
+        }
+        if (!existed) {
+            added.push_back(target);
         }
         replaceAll(page, "\"" + name + "\"", "\"" + prefix + name + "\"");
     }
-    return replaceFileContent(output, page.data(), page.size());
+    placed = placed && replaceFileContent(output, page.data(), page.size());
+    if (!placed) {
+        for (const std::string& file : added) {
+            ::unlink(file.c_str());
+        }
+        if (madeFolder) {
+            ::rmdir(folder.c_str());
+        }
+    }
+    return placed;
 }
-
-namespace {} // namespace
 
 std::string htmlEscaped(const std::string& text) {
     std::string escaped;

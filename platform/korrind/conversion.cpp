@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -28,38 +30,57 @@ std::string fileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A private folder inside the output folder for the rendered slide files, removed with its files
-// when the conversion ends. Kept beside the movie rather than in a shared temporary folder.
-class ScratchFolder {
+// The files and folders of the conversions in progress that only exist while they run, for an
+// abort to remove when the process ends before their owners can.
+std::mutex inFlightMutex;
+std::multiset<std::string> inFlight;
+
+// Holds one such path for as long as the object lives, and removes it at the end.
+class InFlightPath {
 public:
-    explicit ScratchFolder(const std::string& parent) {
-        std::string pattern = parent + "/.korrind-XXXXXX";
-        if (::mkdtemp(pattern.data())) {
-            path_ = pattern;
+    explicit InFlightPath(std::string path) : path_(std::move(path)) {
+        if (!path_.empty()) {
+            const std::lock_guard<std::mutex> lock(inFlightMutex);
+            inFlight.insert(path_);
         }
     }
-    ~ScratchFolder() { posix::removeTree(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~InFlightPath() {
+        if (path_.empty()) {
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(inFlightMutex);
+            inFlight.erase(inFlight.find(path_));
+        }
+        removePath(path_);
+    }
+    InFlightPath(const InFlightPath&) = delete;
+    InFlightPath& operator=(const InFlightPath&) = delete;
     const std::string& path() const { return path_; }
+
+    static void removePath(const std::string& path) {
+        if (!posix::removeTree(path)) {
+            ::unlink(path.c_str());
+        }
+    }
 
 private:
     std::string path_;
 };
 
+// A private folder inside the output folder for the rendered slide files, removed with its files
+// when the conversion ends. Kept beside the movie rather than in a shared temporary folder.
+std::string makeScratchFolder(const std::string& parent) {
+    std::string pattern = parent + "/.korrind-XXXXXX";
+    return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
 // Writes the movie beside its final name first, so that a failed write never leaves half a movie
 // under the name the caller looks for.
 bool writeMovie(const std::string& path, const Bytes& movie) {
-    const std::string partial = path + ".part";
-    if (!murano::swf::writeFile(partial, movie)) {
-        ::unlink(partial.c_str());
-        return false;
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        ::unlink(partial.c_str());
-        return false;
-    }
-    return true;
+    const InFlightPath partial(path + ".part");
+    return murano::swf::writeFile(partial.path(), movie) &&
+           std::rename(partial.path().c_str(), path.c_str()) == 0;
 }
 
 class Job {
@@ -82,7 +103,7 @@ public:
             return fail(CannotWrite, "Cannot create the folder \"" + folder +
                                          "\": " + std::strerror(errno) + ".");
         }
-        const ScratchFolder scratch(folder);
+        const InFlightPath scratch(makeScratchFolder(folder));
         if (scratch.path().empty()) {
             return fail(CannotWrite, "Cannot write into the folder \"" + folder + "\".");
         }
@@ -189,6 +210,13 @@ int convertPresentation(const std::string& input, const std::string& folder,
                         const MovieSettings& settings, const Progress& progress,
                         const std::atomic<bool>& cancel, const RendererFactory& makeRenderer) {
     return Job(settings, progress, cancel).run(input, withoutTrailingSlashes(folder), makeRenderer);
+}
+
+void removeConversionLeftovers() {
+    const std::lock_guard<std::mutex> lock(inFlightMutex);
+    for (const std::string& path : inFlight) {
+        InFlightPath::removePath(path);
+    }
 }
 
 } // namespace korrind

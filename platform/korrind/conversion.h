@@ -61,4 +61,8 @@ int convertPresentation(const std::string& input, const std::string& folder,
                         const MovieSettings& settings, const Progress& progress,
                         const std::atomic<bool>& cancel, const RendererFactory& makeRenderer);
 
+// Removes the scratch folders and partial movies of every conversion in progress, for a process
+// that ends right afterwards without letting them finish (their office instances ended first).
+void removeConversionLeftovers();
+
 } // namespace korrind

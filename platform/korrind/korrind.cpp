@@ -114,11 +114,13 @@ KORRIND_EXPORT void CancelConvert() {
     state().cancel = true;
 }
 
-// Ends the office instances of the conversion in progress at once, for a caller that ends its
-// process right afterwards (a stop signal, a watchdog): the interrupted conversion never returns.
-// The library's instances are invisible to the caller's own office layer.
+// Ends the office instances of the conversion in progress at once and removes what it staged, for
+// a caller that ends its process right afterwards (a stop signal, a watchdog): the interrupted
+// conversion never returns. The library's instances are invisible to the caller's own office
+// layer.
 KORRIND_EXPORT void AbortConvert() {
     office::endStartedInstances(true);
+    korrind::removeConversionLeftovers();
 }
 
 // The exports keep exactly the types the converter resolves them as.

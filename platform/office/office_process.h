@@ -2,6 +2,8 @@
 // this copy of the layer. No UNO here: this part is plain POSIX.
 #pragma once
 
+#include "platform/leftovers/owned_names.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -81,13 +83,9 @@ void markEnding();
 // ending, waits for the end instead of returning.
 void haltIfEnding();
 
-// `prefix` followed by this process's id: the start of the name of a file or folder this process
-// owns, swept once the process is gone.
-std::string ownedName(const std::string& prefix);
-
-// Whether an entry named `prefix`<pid>-... or `prefix`<pid>_... belongs to a process that is gone
-// (a name with no owner in it counts as gone). False for names without the prefix.
-bool ownerGone(const std::string& name, const std::string& prefix);
+// The owner-carrying names of the files and folders this layer sweeps.
+using murano::leftovers::ownedName;
+using murano::leftovers::ownerGone;
 
 // Removes what processes that are gone left in `folder` under names starting with `prefix`.
 void sweepFolder(const std::string& folder, const std::string& prefix);

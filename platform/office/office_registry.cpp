@@ -44,6 +44,14 @@ struct Record {
 std::mutex registryMutex;
 std::vector<Record> registry;
 
+// Set once the process is ending (a stop or the watchdog, on another thread).
+std::atomic<bool> ending{false};
+
+// The private profile of an instance being prepared, before its guardian can take it over: an end
+// requested meanwhile waits for the profile to be complete and removes it.
+std::mutex preparingMutex;
+std::string preparingProfile;
+
 const char* kLauncher = "soffice";
 // Profile folders and pipe names carry the id of the process that made them, so that what a dead
 // process left behind can be told from what a live one uses.
@@ -347,24 +355,6 @@ bool groupHasLiveMember(int processGroup) {
     return false;
 }
 
-std::string ownedName(const std::string& prefix) {
-    return prefix + std::to_string(::getpid());
-}
-
-bool ownerGone(const std::string& name, const std::string& prefix) {
-    if (name.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    const std::string rest = name.substr(prefix.size());
-    const std::size_t digits = rest.find_first_not_of("0123456789");
-    if (digits == 0 || digits == std::string::npos ||
-        (rest[digits] != '-' && rest[digits] != '_')) {
-        return true; // made before names carried their owner
-    }
-    const long owner = std::strtol(rest.c_str(), nullptr, 10);
-    return owner <= 0 || (::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH);
-}
-
 void sweepFolder(const std::string& folder, const std::string& prefix) {
     for (const std::string& name : posix::folderEntries(folder)) {
         if (ownerGone(name, prefix)) {
@@ -457,19 +447,45 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
     return child;
 }
 
+namespace {
+
+// Makes and fills the private profile of an instance about to be launched, as the one being
+// prepared. A process that is ending makes none: this thread then waits for the end.
+bool makePreparingProfile(std::string& folder) {
+    std::unique_lock<std::mutex> lock(preparingMutex);
+    if (ending) {
+        lock.unlock();
+        haltIfEnding();
+    }
+    if (!::mkdtemp(folder.data())) {
+        return false;
+    }
+    preparingProfile = folder;
+    prepareProfile(folder);
+    return true;
+}
+
+// The profile is the launched instance's now (its guardian and the registry know it).
+void handOverPreparingProfile() {
+    const std::lock_guard<std::mutex> lock(preparingMutex);
+    preparingProfile.clear();
+}
+
+} // namespace
+
 bool launchOffice(LaunchedOffice& launched, std::string& error) {
     sweepLeftovers(temporaryBase());
     std::string folder = ownedName(temporaryBase() + "/" + kProfilePrefix) + "-XXXXXX";
-    if (!::mkdtemp(folder.data())) {
+    if (!makePreparingProfile(folder)) {
         error = "cannot create a private office profile folder";
         return false;
     }
-    prepareProfile(folder);
     launched.profileFolder = folder;
     launched.pipeName = uniquePipeName();
     launched.processGroup = spawnOffice(
         folder, {"--accept=pipe,name=" + launched.pipeName + ";urp;StarOffice.ComponentContext"},
         launched.pipeName);
+    handOverPreparingProfile();
     if (launched.processGroup < 0) {
         posix::removeTree(folder);
         error = "cannot start the office suite";
@@ -539,10 +555,6 @@ bool registerBorrowed(int processGroup, const std::string& pipeName, int lockFd)
     return true;
 }
 
-namespace {
-std::atomic<bool> ending{false};
-} // namespace
-
 void markEnding() {
     ending = true;
 }
@@ -554,6 +566,13 @@ void haltIfEnding() {
 }
 
 void endAllOffices() {
+    {
+        const std::lock_guard<std::mutex> preparing(preparingMutex);
+        if (!preparingProfile.empty()) {
+            posix::removeTree(preparingProfile);
+            preparingProfile.clear();
+        }
+    }
     std::lock_guard<std::mutex> lock(registryMutex);
     while (!registry.empty()) {
         endLocked(registry.begin(), true);

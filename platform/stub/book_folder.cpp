@@ -1,5 +1,6 @@
 #include "platform/stub/book_folder.h"
 
+#include "platform/leftovers/owned_names.h"
 #include "platform/stub/desktop.h"
 #include "platform/stub/sha256.h"
 #include "platform/zipread/native_path.h"
@@ -53,6 +54,24 @@ bool holdsBook(const fs::path& folder) {
     return fs::is_regular_file(folder / zipread::nativePath(kBookPage), error);
 }
 
+// A book is unpacked into partial-<pid>-<hash> first and renamed to its hash when complete.
+const char* const kPartialPrefix = "partial-";
+
+// Removes the partial folders of runs that ended before they finished (killed, or a power cut).
+void sweepPartialUnpacks(const fs::path& books) {
+    std::vector<fs::path> abandoned;
+    std::error_code error;
+    for (fs::directory_iterator item(books, error), end; !error && item != end;
+         item.increment(error)) {
+        if (leftovers::ownerGone(zipread::pathText(item->path().filename()), kPartialPrefix)) {
+            abandoned.push_back(item->path());
+        }
+    }
+    for (const fs::path& folder : abandoned) {
+        fs::remove_all(folder, error);
+    }
+}
+
 Unpacked failure(std::string sentence) {
     return Unpacked{false, {}, std::move(sentence)};
 }
@@ -95,8 +114,9 @@ Unpacked unpackPrivately(zipread::Archive& archive, const std::string& file,
     if (holdsBook(folder)) {
         return Unpacked{true, pagePath(folder), {}};
     }
+    sweepPartialUnpacks(zipread::nativePath(books));
     const fs::path part =
-        zipread::nativePath(books) / (name + ".part" + std::to_string(processId()));
+        zipread::nativePath(books) / (leftovers::ownedName(kPartialPrefix) + "-" + name);
     std::error_code error;
     fs::remove_all(part, error);
     if (!makePrivateFolder(zipread::pathText(part))) {

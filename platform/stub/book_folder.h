@@ -27,7 +27,7 @@ Unpacked unpackInto(zipread::Archive& archive, const Payload& payload, const std
 
 // Unpacks into the private folder named after the archive's hash, or reuses it when an earlier run
 // finished it. Two runs at once each unpack into a folder of their own and the first to finish
-// wins.
+// wins; what runs that ended half-way left is removed by the next run.
 Unpacked unpackPrivately(zipread::Archive& archive, const std::string& file,
                          const Payload& payload);
 

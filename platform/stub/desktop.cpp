@@ -85,10 +85,6 @@ bool makePrivateFolder(const std::string& path) {
     return CreateDirectoryW(zipread::nativePath(path).c_str(), nullptr) != 0;
 }
 
-int processId() {
-    return static_cast<int>(GetCurrentProcessId());
-}
-
 bool openInDefaultBrowser(const std::string& file) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
         nullptr, L"open", zipread::nativePath(file).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
@@ -139,10 +135,6 @@ std::string privateBooksFolder() {
 
 bool makePrivateFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0700) == 0;
-}
-
-int processId() {
-    return static_cast<int>(::getpid());
 }
 
 bool openInDefaultBrowser(const std::string& file) {

@@ -18,7 +18,6 @@ std::string ownExecutablePath();
 std::string privateBooksFolder();
 // Creates one folder only this user can enter; false when it cannot be made or already exists.
 bool makePrivateFolder(const std::string& path);
-int processId();
 
 // Hands the file to the desktop's default program for it (a web page opens in the browser).
 bool openInDefaultBrowser(const std::string& file);

@@ -111,8 +111,8 @@ Status checkEntries(const Archive& archive, const Limits& limits);
 
 // Unpacks every entry into `folder` (UTF-8; created when missing). Everything is checked first;
 // if unpacking still fails (damaged data, a full disk) the files and folders it created are
-// removed again. An existing file of the same name is replaced; a link on the way is never
-// followed.
+// removed again. An existing file (or link) of the same name is replaced once every entry is
+// unpacked, and stays as it was when unpacking fails; a link on the way is never followed.
 Status extractAll(Archive& archive, const std::string& folder, const Limits& limits = {});
 
 } // namespace murano::zipread

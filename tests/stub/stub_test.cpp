@@ -4,12 +4,13 @@
 #include "tests/support/process.h"
 #include "tests/zipread/test_archives.h"
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +25,10 @@ std::string lengthWord(std::uint32_t value) {
 
 class StubTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(testArchivesError(), ""); }
+    void SetUp() override {
+        ASSERT_EQ(testArchivesError(), "");
+        ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    }
 
     // An executable as the publisher writes it: the stub, then the payload with `archive`.
     std::string executable(const std::string& archiveName, const std::string& name = "book-out") {
@@ -52,18 +56,17 @@ protected:
     }
     std::string cache() const { return scratch_.file("cache"); }
     std::string books() const { return cache() + "/quorvex/books"; }
-    // The lines xdg-open received, once there are `count` of them (it runs detached).
-    std::vector<std::string> opened(std::size_t count) {
+    // The lines xdg-open received. It runs detached from the stub; the processes a stub leaves
+    // behind come back to this process (a subreaper), which waits for their end first.
+    std::vector<std::string> opened() {
+        while (::waitpid(-1, nullptr, 0) > 0) {
+        }
         std::vector<std::string> lines;
-        for (int i = 0; i < 100 && lines.size() < count; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            lines.clear();
-            std::istringstream text(fs::exists(scratch_.file("opened"))
-                                        ? readFile(scratch_.file("opened"))
-                                        : std::string());
-            for (std::string line; std::getline(text, line);) {
-                lines.push_back(line);
-            }
+        std::istringstream text(fs::exists(scratch_.file("opened"))
+                                    ? readFile(scratch_.file("opened"))
+                                    : std::string());
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
         }
         return lines;
     }
@@ -85,14 +88,14 @@ TEST_F(StubTest, ExtractsTheBookItCarriesAndPrintsItsPage) {
     ASSERT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(filesBelow(scratch_.file("again")), filesBelow(out));
     EXPECT_FALSE(fs::exists(books())) << "--extract keeps out of the private folder";
-    EXPECT_EQ(opened(0), std::vector<std::string>{}) << "--extract opens nothing";
+    EXPECT_EQ(opened(), std::vector<std::string>{}) << "--extract opens nothing";
 }
 
 TEST_F(StubTest, OpensTheBookFromAPrivateFolderAndReusesItOnTheNextRun) {
     const std::string exe = executable("good.zip");
     const ProcessResult first = run(exe);
     ASSERT_EQ(first.status, 0) << first.err;
-    const std::vector<std::string> pages = opened(1);
+    const std::vector<std::string> pages = opened();
     ASSERT_EQ(pages.size(), 1u);
     const fs::path folder = fs::path(pages[0]).parent_path().parent_path();
     EXPECT_EQ(folder.parent_path(), fs::path(books()));
@@ -113,13 +116,38 @@ TEST_F(StubTest, OpensTheBookFromAPrivateFolderAndReusesItOnTheNextRun) {
     writeFile(folder / "left-by-first-run", "");
     const ProcessResult second = run(exe);
     ASSERT_EQ(second.status, 0) << second.err;
-    EXPECT_EQ(opened(2), (std::vector<std::string>{pages[0], pages[0]}));
+    EXPECT_EQ(opened(), (std::vector<std::string>{pages[0], pages[0]}));
     EXPECT_TRUE(fs::exists(folder / "left-by-first-run")) << "the folder was unpacked again";
     std::vector<std::string> topLevel;
     for (const auto& item : fs::directory_iterator(books())) {
         topLevel.push_back(item.path().filename().string());
     }
     EXPECT_EQ(topLevel, std::vector<std::string>{folder.filename().string()});
+}
+
+// The id of a process that has ended.
+int deadProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(StubTest, SweepsThePartialUnpacksOfRunsThatEndedHalfWay) {
+    fs::create_directories(books());
+    const std::string dead = books() + "/partial-" + std::to_string(deadProcessId()) + "-0123abcd";
+    const std::string running = books() + "/partial-" + std::to_string(::getpid()) + "-0123abcd";
+    for (const std::string& folder : {dead, running}) {
+        fs::create_directories(folder + "/Book");
+        writeFile(folder + "/Book/index.html", "half a book");
+    }
+    ASSERT_EQ(run(executable("good.zip")).status, 0);
+    ASSERT_EQ(opened().size(), 1u);
+    EXPECT_FALSE(fs::exists(dead)) << "a killed run's partial unpack is left";
+    EXPECT_TRUE(fs::exists(running + "/Book/index.html")) << "a running unpack was swept";
+    EXPECT_EQ(folderEntries(books()).size(), 2u) << "the book and the running unpack";
 }
 
 TEST_F(StubTest, RefusesHostileBooksWithNothingWrittenOutside) {
@@ -140,7 +168,7 @@ TEST_F(StubTest, RefusesHostileBooksWithNothingWrittenOutside) {
                 << name << " wrote " << path;
         }
     }
-    EXPECT_EQ(opened(0), std::vector<std::string>{});
+    EXPECT_EQ(opened(), std::vector<std::string>{});
 }
 
 TEST_F(StubTest, SaysWhatIsWrongWithAFileWithoutAValidBook) {

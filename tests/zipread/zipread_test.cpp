@@ -148,6 +148,28 @@ TEST_F(ZipReadTest, RemovesWhatItWroteWhenDataTurnsOutBad) {
     }
 }
 
+TEST_F(ZipReadTest, AFailureLeavesTheFilesThatWereThereAsTheyWere) {
+    // Files of the user's under the names of entries unpacked before the failing one, and under
+    // the failing entry's own name.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"bad-crc.zip", {"Book/index.html", "Book/wallimages/1.jpg", "Book/last.txt"}},
+        {"lying-size.zip", {"Book/ok.txt", "Book/big.bin"}},
+    };
+    for (const auto& [name, files] : cases) {
+        fs::remove_all(target());
+        for (const std::string& file : files) {
+            fs::create_directories(fs::path(target() + "/" + file).parent_path());
+            writeFile(target() + "/" + file, "the user's " + file);
+        }
+        const std::vector<std::string> before = written();
+        EXPECT_EQ(extract(name).failure, Failure::BadChecksum) << name;
+        EXPECT_EQ(written(), before) << name;
+        for (const std::string& file : files) {
+            EXPECT_EQ(readFile(target() + "/" + file), "the user's " + file) << name;
+        }
+    }
+}
+
 TEST_F(ZipReadTest, NeverFollowsALinkAlreadyInTheTargetFolder) {
     const std::string outside = scratch_.file("outside");
     fs::create_directories(outside);

@@ -32,10 +32,11 @@ private:
 // Removes what uploads cut short by a crash left in the staging area.
 void clearStaging(const std::filesystem::path& staging);
 
-enum class Receipt { Complete, TooLarge, Broken };
+enum class Receipt { Complete, TooLarge, NoRoom, StorageFault, Broken };
 
-// Streams the request body, as it arrives, into the file `body`. Broken covers a failed write and
-// a client that went away.
+// Streams the request body, as it arrives, into the file `body`. NoRoom: the disk (or the
+// service's quota) is full; StorageFault: another failed write; Broken: the client went away or
+// sent a body that cannot be read.
 Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
                     std::uint64_t maxBytes);
 

@@ -151,6 +151,23 @@ public:
     }
     socket_t socket() const override { return socket_; }
 
+    DirectBody readBody(std::uint64_t length,
+                        const std::function<bool(const char*, std::size_t)>& receive) {
+        for (std::uint64_t left = length; left > 0;) {
+            if (offset_ == end_ && fill() <= 0) {
+                return DirectBody::Failed;
+            }
+            const std::size_t count =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, end_ - offset_));
+            if (!receive(buffer_.get() + offset_, count)) {
+                return DirectBody::Stopped;
+            }
+            offset_ += count;
+            left -= count;
+        }
+        return DirectBody::Complete;
+    }
+
     std::string unread() const { return std::string(buffer_.get() + offset_, end_ - offset_); }
     // Whether the answer's head told the client that the connection ends with it.
     bool answerCloses() const {
@@ -195,7 +212,15 @@ private:
     bool answerHeadDone_ = false;
 };
 
+// The connection whose request this thread is handling, if any.
+thread_local ConnectionStream* handling = nullptr;
+
 } // namespace
+
+DirectBody readBodyDirectly(std::uint64_t length,
+                            const std::function<bool(const char*, std::size_t)>& receive) {
+    return handling ? handling->readBody(length, receive) : DirectBody::Unavailable;
+}
 
 GuardedServer::GuardedServer(const ConnectionLimits& limits)
     : limits_(limits), wakeEvent_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
@@ -262,10 +287,18 @@ void GuardedServer::waitForHeads() {
     std::vector<std::shared_ptr<Connection>> waiting;
     std::vector<pollfd> watched;
     while (!stopping_) {
+        std::vector<std::shared_ptr<Connection>> arrived;
         {
             std::lock_guard<std::mutex> guard(lock_);
-            waiting.insert(waiting.end(), arrivals_.begin(), arrivals_.end());
-            arrivals_.clear();
+            arrived.swap(arrivals_);
+        }
+        // A connection back from a worker may hold its next request whole already.
+        for (const auto& connection : arrived) {
+            if (hasWholeHead(*connection)) {
+                dispatch(connection);
+            } else {
+                waiting.push_back(connection);
+            }
         }
         watched.assign(1, pollfd{wakeEvent_, POLLIN, 0});
         Clock::time_point soonest = Clock::time_point::max();
@@ -351,7 +384,9 @@ void GuardedServer::serveRequest(const std::shared_ptr<Connection>& connection) 
     // requests, and then it does.
     const bool last = stopping_ || ++connection->served >= keep_alive_max_count_;
     bool clientCloses = false;
+    handling = &stream;
     const bool answered = process_request(stream, last, clientCloses, nullptr);
+    handling = nullptr;
     if (!answered || last || clientCloses || stream.answerCloses()) {
         release(*connection);
         return;

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <httplib.h>
 #include <map>
 #include <memory>
@@ -26,6 +28,17 @@ struct ConnectionLimits {
     // that sends its bodies slowly can never hold them all.
     std::size_t perPeer = 32;
 };
+
+// How a body read straight from its connection ended.
+enum class DirectBody { Unavailable, Complete, Stopped, Failed };
+
+// Reads the body of the request this thread is handling straight from its connection in large
+// pieces, instead of through the library's 4 KiB steps: `length` bytes sent as they are (no
+// chunks, no content coding), none of them read yet. Unavailable, at once, when the request did
+// not come through a GuardedServer; Stopped when `receive` said so; Failed when the client went
+// away or fell silent.
+DirectBody readBodyDirectly(std::uint64_t length,
+                            const std::function<bool(const char*, std::size_t)>& receive);
 
 class GuardedServer : public httplib::Server {
 public:

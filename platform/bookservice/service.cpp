@@ -1,6 +1,7 @@
 #include "platform/bookservice/service.h"
 
 #include "platform/bookservice/accounts.h"
+#include "platform/bookservice/connections.h"
 #include "platform/bookservice/form.h"
 #include "platform/bookservice/multipart.h"
 #include "platform/bookservice/register_page.h"
@@ -177,6 +178,27 @@ void logRequest(const httplib::Request& request, const httplib::Response& respon
     writeLogLine({request.remote_addr, request.method,
                   request.target.substr(0, request.target.find('?')), response.status,
                   response.body.size() + response.content_length_, reason});
+}
+
+// The upload's body: straight from the connection when its length is known and it comes as it
+// is, else through the library.
+BodySource uploadBody(const httplib::Request& request, const httplib::ContentReader& reader) {
+    return [&request, &reader](const httplib::ContentReceiver& receive) {
+        if (request.has_header("Content-Length") && !request.has_header("Transfer-Encoding") &&
+            !request.has_header("Content-Encoding")) {
+            switch (readBodyDirectly(request.get_header_value<std::uint64_t>("Content-Length"),
+                                     receive)) {
+            case DirectBody::Complete:
+                return true;
+            case DirectBody::Stopped:
+            case DirectBody::Failed:
+                return false;
+            case DirectBody::Unavailable:
+                break;
+            }
+        }
+        return reader(receive);
+    };
 }
 
 // An answer sent before the whole body was read ends the connection: what is left of the body
@@ -366,7 +388,7 @@ void BookService::upload(const httplib::Request& request, httplib::Response& res
         return;
     }
     const std::filesystem::path body = scratch.path() / "body";
-    switch (receiveBody(reader, body, settings_.maxUpload)) {
+    switch (receiveBody(uploadBody(request, reader), body, settings_.maxUpload)) {
     case Receipt::Complete:
         break;
     case Receipt::TooLarge:

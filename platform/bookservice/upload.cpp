@@ -45,9 +45,9 @@ void clearStaging(const std::filesystem::path& staging) {
     }
 }
 
-Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
+Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
                     std::uint64_t maxBytes) {
-    // The pieces arrive a few kilobytes at a time; they reach the disk in large writes.
+    // The pieces may arrive a few kilobytes at a time; they reach the disk in large writes.
     std::vector<char> buffer(kWriteBuffer);
     File file(std::fopen(body.c_str(), "wbx"));
     if (!file || std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size()) != 0) {
@@ -56,7 +56,7 @@ Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem:
     std::uint64_t received = 0;
     bool tooLarge = false;
     int writeError = 0;
-    const bool read = reader([&](const char* data, std::size_t size) {
+    const bool whole = read([&](const char* data, std::size_t size) {
         received += size;
         if (received > maxBytes) {
             tooLarge = true;
@@ -77,7 +77,7 @@ Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem:
     if (writeError != 0) {
         return storageFailure(writeError);
     }
-    return read ? Receipt::Complete : Receipt::Broken;
+    return whole ? Receipt::Complete : Receipt::Broken;
 }
 
 FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,

@@ -78,7 +78,8 @@ protected:
             ->body;
     }
 
-    Service service_{{"--max-upload", "2M", "--max-book", "4M"}};
+    // No head deadline: a request that waits for one would never be answered.
+    Service service_{{"--max-upload", "2M", "--max-book", "4M", "--head-timeout", "3600"}};
     httplib::Headers alice_; // alice is account 1
 };
 
@@ -189,6 +190,29 @@ TEST_F(BookUpload, ServerKilledMidUploadLeavesThePreviousState) {
     ::close(connection);
     Service restarted({}, service_.data());
     EXPECT_TRUE(restarted.settlesTo(before));
+}
+
+// The service reads an upload's body to its declared end and no further: a request sent right
+// behind it on the same connection is answered too.
+TEST_F(BookUpload, ARequestBehindAnUploadIsAnswered) {
+    const auto entries = wallEntries("piped");
+    const std::string body = clientUploadBody(makeZip(entries), "alice", "piped");
+    const int connection = connectFrom(service_);
+    ASSERT_TRUE(sendAll(
+        connection, "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                    "Content-Type: " +
+                        kUploadType + "\r\nCookie: " + alice_.begin()->second +
+                        "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body +
+                        "GET /u/1/flipbook/piped/swfobject.js HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        "Connection: close\r\n\r\n"));
+    const std::string answers = readUntilEnd(connection);
+    ::close(connection);
+    EXPECT_EQ(answers.rfind("HTTP/1.1 200 ", 0), 0u) << answers;
+    EXPECT_NE(answers.find("URL["), std::string::npos);
+    const std::size_t second = answers.find("HTTP/1.1 ", 1);
+    ASSERT_NE(second, std::string::npos) << answers;
+    EXPECT_EQ(answers.compare(second, 13, "HTTP/1.1 200 "), 0) << answers.substr(second);
+    EXPECT_EQ(answers.substr(answers.size() - entries[3].content.size()), entries[3].content);
 }
 
 TEST_F(BookUpload, RestartKeepsAccountsSessionsAndBooks) {

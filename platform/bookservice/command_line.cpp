@@ -195,7 +195,7 @@ std::string usageText() {
            "  --head-timeout SECONDS\n"
            "                      time a client has to send a whole request head (default: 10)\n"
            "  --peer-connections COUNT\n"
-           "                      open connections one address may hold (default: 32)\n"
+           "                      open connections one address may hold (default: 64)\n"
            "  -h, --help          this text\n"
            "\n"
            "add-user creates an account; its password is read from standard input (one line).\n";

@@ -20,7 +20,7 @@ struct ServiceOptions {
     std::uint64_t maxUpload = std::uint64_t(512) << 20;
     std::uint64_t maxBook = std::uint64_t(2) << 30;
     int headTimeoutSeconds = 10;      // for a whole request head
-    std::size_t peerConnections = 32; // open connections from one address
+    std::size_t peerConnections = 64; // open connections from one address
     std::string userName;             // add-user
     std::string email;
 };

@@ -69,6 +69,10 @@ int millisecondsUntil(std::chrono::steady_clock::time_point when) {
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
+bool holdsWholeHead(const std::string& bytes) {
+    return bytes.find("\r\n\r\n") != std::string::npos || bytes.find("\n\n") != std::string::npos;
+}
+
 const char* statusText(int status) {
     switch (status) {
     case 408:
@@ -294,7 +298,7 @@ void GuardedServer::waitForHeads() {
         }
         // A connection back from a worker may hold its next request whole already.
         for (const auto& connection : arrived) {
-            if (hasWholeHead(*connection)) {
+            if (holdsWholeHead(connection->pending)) {
                 dispatch(connection);
             } else {
                 waiting.push_back(connection);
@@ -322,7 +326,7 @@ void GuardedServer::waitForHeads() {
             if (connection.socket == INVALID_SOCKET) {
                 continue;
             }
-            if (hasWholeHead(connection)) {
+            if (holdsWholeHead(connection.pending)) {
                 dispatch(waiting[i]);
             } else if (now < connection.deadline) {
                 still.push_back(waiting[i]);
@@ -363,14 +367,9 @@ void GuardedServer::readArrived(Connection& connection, Clock::time_point now) {
         connection.deadline = now + limits_.headTimeout;
     }
     connection.pending.append(piece, static_cast<std::size_t>(got));
-    if (!hasWholeHead(connection) && connection.pending.size() > kLongestHead) {
+    if (!holdsWholeHead(connection.pending) && connection.pending.size() > kLongestHead) {
         refuse(connection, 431, kHeadTooLong);
     }
-}
-
-bool GuardedServer::hasWholeHead(const Connection& connection) const {
-    const std::string& bytes = connection.pending;
-    return bytes.find("\r\n\r\n") != std::string::npos || bytes.find("\n\n") != std::string::npos;
 }
 
 void GuardedServer::dispatch(const std::shared_ptr<Connection>& connection) {

@@ -26,7 +26,7 @@ struct ConnectionLimits {
     std::chrono::milliseconds ioTimeout{std::chrono::seconds(30)};
     // Open connections from one address; twice as many workers serve requests, so one address
     // that sends its bodies slowly can never hold them all.
-    std::size_t perPeer = 32;
+    std::size_t perPeer = 64;
 };
 
 // How a body read straight from its connection ended.
@@ -60,7 +60,6 @@ private:
 
     void waitForHeads();
     void readArrived(Connection& connection, Clock::time_point now);
-    bool hasWholeHead(const Connection& connection) const;
     void serveRequest(const std::shared_ptr<Connection>& connection);
     void dispatch(const std::shared_ptr<Connection>& connection);
     void returnToRoom(const std::shared_ptr<Connection>& connection);

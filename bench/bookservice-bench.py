@@ -99,6 +99,14 @@ class MemoryWatch(threading.Thread):
             time.sleep(0.01)
 
 
+def cpu_seconds(pid):
+    """User and system time a process has used so far: unlike wall time, it barely moves with
+    what else the machine runs."""
+    with open(f'/proc/{pid}/stat') as stat:
+        fields = stat.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+
+
 def curl_upload(url, body_path, cookie=None, content_type='multipart/form-data; boundary=' + BOUNDARY.decode()):
     """Uploads with curl; (seconds, HTTP status, reply)."""
     command = ['curl', '-s', '--noproxy', '*', '-H', 'Expect:', '-H', 'Content-Type: ' + content_type,
@@ -187,9 +195,12 @@ def main():
             library.wait()
             print(f'curl to cpp-httplib discarding what it reads: {mb(junk) / alone:.0f} MB/s (best of 3), '
                   f'{ceiling / alone:.2f} of the discarding server')
+        cpu_before = cpu_seconds(service.pid)
         received = min(curl_upload(base + 'app/flipbook/fp-zip.php', junk, cookie)[0] for _ in range(3))
+        cpu_each = (cpu_seconds(service.pid) - cpu_before) / 3
         print(f'one upload of {mb(junk):.0f} MB received, stored and parsed: {mb(junk) / received:.0f} MB/s '
-              f'(best of 3), {ceiling / received:.2f} of the discarding server')
+              f'(best of 3), {ceiling / received:.2f} of the discarding server; '
+              f'service CPU {cpu_each:.2f} s each ({mb(junk) / cpu_each:.0f} MB per CPU second)')
         seconds, status, reply = curl_upload(base + 'app/flipbook/fp-zip.php', big, cookie)
         assert status == 200 and 'URL[' in reply, reply
         big_intact = stored_intact(base, 'big', big_sums)

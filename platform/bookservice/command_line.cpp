@@ -32,6 +32,15 @@ bool isOption(const std::string& word, const std::string& name) {
     return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
 }
 
+// A whole number from `lowest` to `highest`.
+bool parseCount(const std::string& text, long long lowest, long long highest, long long& count) {
+    if (!allDigits(text)) {
+        return false;
+    }
+    count = std::strtoll(text.c_str(), nullptr, 10);
+    return count >= lowest && count <= highest;
+}
+
 } // namespace
 
 std::string defaultDataFolder() {
@@ -128,6 +137,24 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
                 error = name + " takes a size such as 512M, not \"" + value + "\"";
                 return false;
             }
+        } else if (isOption(word, "--head-timeout") || isOption(word, "--peer-connections")) {
+            const std::string name = word.substr(0, word.find('='));
+            const bool head = name == "--head-timeout";
+            long long count = 0;
+            if (!optionValue(words, i, name, value, error)) {
+                return false;
+            }
+            if (!parseCount(value, 1, head ? 3600 : 256, count)) {
+                error = name +
+                        (head ? " takes seconds from 1 to 3600" : " takes a count from 1 to 256") +
+                        ", not \"" + value + "\"";
+                return false;
+            }
+            if (head) {
+                options.headTimeoutSeconds = static_cast<int>(count);
+            } else {
+                options.peerConnections = static_cast<std::size_t>(count);
+            }
         } else if (word.size() > 1 && word[0] == '-') {
             error = "unknown option " + word;
             return false;
@@ -165,6 +192,10 @@ std::string usageText() {
            "                      port 0 takes any free port)\n"
            "  --max-upload SIZE   largest upload accepted, such as 512M (default: 512M)\n"
            "  --max-book SIZE     largest unpacked book, such as 2G (default: 2G)\n"
+           "  --head-timeout SECONDS\n"
+           "                      time a client has to send a whole request head (default: 10)\n"
+           "  --peer-connections COUNT\n"
+           "                      open connections one address may hold (default: 64)\n"
            "  -h, --help          this text\n"
            "\n"
            "add-user creates an account; its password is read from standard input (one line).\n";

@@ -1,5 +1,6 @@
 // The command line of bookservice:
 //     bookservice [--data DIR] [--listen ADDR:PORT] [--max-upload SIZE] [--max-book SIZE]
+//                 [--head-timeout SECONDS] [--peer-connections COUNT]
 //     bookservice [--data DIR] add-user NAME EMAIL      (the password comes on standard input)
 //     bookservice --help
 #pragma once
@@ -18,7 +19,9 @@ struct ServiceOptions {
     int port = 8080; // 0: any free port
     std::uint64_t maxUpload = std::uint64_t(512) << 20;
     std::uint64_t maxBook = std::uint64_t(2) << 30;
-    std::string userName; // add-user
+    int headTimeoutSeconds = 10;      // for a whole request head
+    std::size_t peerConnections = 64; // open connections from one address
+    std::string userName;             // add-user
     std::string email;
 };
 

@@ -2,6 +2,7 @@
 // adds one account or serves until SIGTERM or SIGINT.
 #include "platform/bookservice/accounts.h"
 #include "platform/bookservice/command_line.h"
+#include "platform/bookservice/connections.h"
 #include "platform/bookservice/folder_books.h"
 #include "platform/bookservice/passwords.h"
 #include "platform/bookservice/service.h"
@@ -22,9 +23,6 @@
 namespace {
 
 using namespace bookservice;
-
-constexpr std::size_t kWorkers = 16;
-constexpr int kTimeoutSeconds = 30;
 
 int fail(const std::string& message) {
     std::cerr << "bookservice: " << message << "\n";
@@ -110,15 +108,12 @@ void blockStopSignals() {
 }
 
 void configure(httplib::Server& server) {
-    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     // Address reuse for quick restarts, but never a shared port: a second service on the same
     // port must fail to start instead of taking half the connections.
     server.set_socket_options([](socket_t socket) {
         int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    server.set_read_timeout(kTimeoutSeconds);
-    server.set_write_timeout(kTimeoutSeconds);
 }
 
 int serve(AccountStore& accounts, const ServiceOptions& options) {
@@ -131,7 +126,10 @@ int serve(AccountStore& accounts, const ServiceOptions& options) {
     settings.unpack.maxBytes = options.maxBook;
     BookService service(accounts, books, settings);
 
-    httplib::Server server;
+    ConnectionLimits limits;
+    limits.headTimeout = std::chrono::seconds(options.headTimeoutSeconds);
+    limits.perPeer = options.peerConnections;
+    GuardedServer server(limits);
     configure(server);
     service.install(server);
     const int port = options.port == 0
@@ -146,7 +144,7 @@ int serve(AccountStore& accounts, const ServiceOptions& options) {
 
     std::atomic<bool> finished{false};
     std::thread stopper(stopOnSignal, std::ref(server), std::cref(finished));
-    const bool listened = server.listen_after_bind();
+    const bool listened = server.serve();
     finished = true;
     stopper.join();
     std::cerr << "bookservice: stopped\n";

@@ -1,18 +1,17 @@
 #include "platform/bookservice/service.h"
 
 #include "platform/bookservice/accounts.h"
+#include "platform/bookservice/connections.h"
 #include "platform/bookservice/form.h"
 #include "platform/bookservice/multipart.h"
 #include "platform/bookservice/register_page.h"
+#include "platform/bookservice/request_log.h"
 #include "platform/bookservice/rules.h"
 #include "platform/bookservice/upload.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <map>
-#include <mutex>
 
 namespace bookservice {
 
@@ -159,30 +158,54 @@ void discardBody(const httplib::Request& request, httplib::Response& response,
     }
 }
 
-// One line per request on standard error: time, peer, method, path (no query: it may hold
-// secrets), status, size, and for refusals their reason.
+// The library compresses an answer's body for clients that accept it before its logger sees the
+// answer; the error handler, which it calls on the same thread for every refusal just before,
+// sees the text as written. It keeps the text here for the logger.
+thread_local std::string refusalReason;
+
+void keepRefusalReason(const httplib::Response& response) {
+    refusalReason =
+        response.get_header_value("Content-Type") == kText ? response.body : std::string();
+}
+
+// One line per request: peer, method, path (no query: it may hold secrets), status, size, and
+// for refusals their reason.
 void logRequest(const httplib::Request& request, const httplib::Response& response) {
-    static std::mutex lock;
-    char when[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    const std::string target = request.target.substr(0, request.target.find('?'));
-    std::string line = std::string(when) + " " + request.remote_addr + " " + request.method + " " +
-                       target + " " + std::to_string(response.status) + " " +
-                       std::to_string(response.body.size() + response.content_length_);
-    if (response.status >= 400 && response.get_header_value("Content-Type") == kText) {
-        // A reason may quote names from an upload; control characters never reach the log.
-        std::string reason = response.body.substr(0, 300);
-        std::replace_if(
-            reason.begin(), reason.end(),
-            [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
-        line += " \"" + reason + "\"";
+    std::string reason;
+    if (response.status >= 400) {
+        reason.swap(refusalReason);
     }
-    line += "\n";
-    std::lock_guard<std::mutex> guard(lock);
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    writeLogLine({request.remote_addr, request.method,
+                  request.target.substr(0, request.target.find('?')), response.status,
+                  response.body.size() + response.content_length_, reason});
+}
+
+// The upload's body: straight from the connection when its length is known and it comes as it
+// is, else through the library.
+BodySource uploadBody(const httplib::Request& request, const httplib::ContentReader& reader) {
+    return [&request, &reader](const httplib::ContentReceiver& receive) {
+        if (request.has_header("Content-Length") && !request.has_header("Transfer-Encoding") &&
+            !request.has_header("Content-Encoding")) {
+            switch (readBodyDirectly(request.get_header_value<std::uint64_t>("Content-Length"),
+                                     receive)) {
+            case DirectBody::Complete:
+                return true;
+            case DirectBody::Stopped:
+            case DirectBody::Failed:
+                return false;
+            case DirectBody::Unavailable:
+                break;
+            }
+        }
+        return reader(receive);
+    };
+}
+
+// An answer sent before the whole body was read ends the connection: what is left of the body
+// must never be read as further requests.
+void replyAndClose(httplib::Response& response, int status, const std::string& text) {
+    reply(response, status, text);
+    response.set_header("Connection", "close");
 }
 
 } // namespace
@@ -229,6 +252,7 @@ void BookService::install(httplib::Server& server) {
                                                   std::to_string(rs.status) + ").",
                            kText);
         }
+        keepRefusalReason(rs);
     });
     server.set_exception_handler([](const Request&, Response& rs, std::exception_ptr) {
         reply(rs, 500, "The request could not be handled.");
@@ -364,14 +388,20 @@ void BookService::upload(const httplib::Request& request, httplib::Response& res
         return;
     }
     const std::filesystem::path body = scratch.path() / "body";
-    switch (receiveBody(reader, body, settings_.maxUpload)) {
+    switch (receiveBody(uploadBody(request, reader), body, settings_.maxUpload)) {
     case Receipt::Complete:
         break;
     case Receipt::TooLarge:
-        reply(response, 413, "The upload is too large.");
+        replyAndClose(response, 413, "The upload is too large.");
+        return;
+    case Receipt::NoRoom:
+        replyAndClose(response, 507, "The service has no room to store the upload now.");
+        return;
+    case Receipt::StorageFault:
+        replyAndClose(response, 500, "The upload cannot be stored now.");
         return;
     case Receipt::Broken:
-        reply(response, 400, "The upload was cut short.");
+        replyAndClose(response, 400, "The upload was cut short.");
         return;
     }
     UploadForm form;

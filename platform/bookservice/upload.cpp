@@ -1,5 +1,6 @@
 #include "platform/bookservice/upload.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,6 +17,10 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
+
+Receipt storageFailure(int error) {
+    return error == ENOSPC || error == EDQUOT ? Receipt::NoRoom : Receipt::StorageFault;
+}
 
 } // namespace
 
@@ -40,29 +45,39 @@ void clearStaging(const std::filesystem::path& staging) {
     }
 }
 
-Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
+Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
                     std::uint64_t maxBytes) {
-    // The pieces arrive a few kilobytes at a time; they reach the disk in large writes.
+    // The pieces may arrive a few kilobytes at a time; they reach the disk in large writes.
     std::vector<char> buffer(kWriteBuffer);
     File file(std::fopen(body.c_str(), "wbx"));
     if (!file || std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size()) != 0) {
-        return Receipt::Broken;
+        return storageFailure(errno);
     }
     std::uint64_t received = 0;
     bool tooLarge = false;
-    const bool read = reader([&](const char* data, std::size_t size) {
+    int writeError = 0;
+    const bool whole = read([&](const char* data, std::size_t size) {
         received += size;
         if (received > maxBytes) {
             tooLarge = true;
             return false;
         }
-        return std::fwrite(data, 1, size, file.get()) == size;
+        if (std::fwrite(data, 1, size, file.get()) != size) {
+            writeError = errno;
+            return false;
+        }
+        return true;
     });
-    const bool written = std::fclose(file.release()) == 0;
+    if (std::fclose(file.release()) != 0 && writeError == 0) {
+        writeError = errno;
+    }
     if (tooLarge) {
         return Receipt::TooLarge;
     }
-    return read && written ? Receipt::Complete : Receipt::Broken;
+    if (writeError != 0) {
+        return storageFailure(writeError);
+    }
+    return whole ? Receipt::Complete : Receipt::Broken;
 }
 
 FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,

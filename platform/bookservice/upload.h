@@ -9,6 +9,7 @@
 #include "platform/bookservice/unpack.h"
 
 #include <filesystem>
+#include <functional>
 #include <httplib.h>
 #include <string>
 
@@ -32,11 +33,16 @@ private:
 // Removes what uploads cut short by a crash left in the staging area.
 void clearStaging(const std::filesystem::path& staging);
 
-enum class Receipt { Complete, TooLarge, Broken };
+enum class Receipt { Complete, TooLarge, NoRoom, StorageFault, Broken };
 
-// Streams the request body, as it arrives, into the file `body`. Broken covers a failed write and
-// a client that went away.
-Receipt receiveBody(const httplib::ContentReader& reader, const std::filesystem::path& body,
+// Streams the request body, as it arrives, into the file `body`. NoRoom: the disk (or the
+// service's quota) is full; StorageFault: another failed write; Broken: the client went away or
+// sent a body that cannot be read.
+// Hands the body, piece by piece, to the receiver it is given; false when the body could not be
+// read whole or the receiver stopped it.
+using BodySource = std::function<bool(const httplib::ContentReceiver&)>;
+
+Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
                     std::uint64_t maxBytes);
 
 // The desktop client's upload form: the archive part stays where it lies in the body file.

@@ -1,20 +1,27 @@
 #include "tests/bookservice/service_harness.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <minizip/zip.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <regex>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace bookservice_test {
 
 namespace {
 
 const std::string kProgram = std::string(MURANO_BIN_DIR) + "/bookservice";
+// How long to wait for what must happen soon; generous, for machines under load.
+constexpr int kPatienceMs = 60000;
 
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
@@ -39,7 +46,7 @@ Service::Service(const std::vector<std::string>& extra, std::string data) : data
                                       "--listen", "127.0.0.1:0"};
     words.insert(words.end(), extra.begin(), extra.end());
     process_ = std::make_unique<RunningProcess>("/bin/sh", words);
-    if (process_->waitForOutput("/\n", 10000)) {
+    if (process_->waitForOutput("/\n", kPatienceMs)) {
         std::smatch match;
         const std::string& out = process_->output();
         if (std::regex_search(out, match, std::regex(R"(http://127\.0\.0\.1:(\d+)/)"))) {
@@ -61,6 +68,10 @@ httplib::Client Service::client() const {
 std::string Service::log() {
     process_->waitForOutput("\x01", 300);
     return process_->output();
+}
+
+bool Service::logShows(const std::string& text) {
+    return process_->waitForOutput(text, kPatienceMs);
 }
 
 int Service::stop(int signal) {
@@ -128,13 +139,61 @@ std::vector<std::string> Service::snapshot() const {
 }
 
 bool Service::settlesTo(const std::vector<std::string>& expected) const {
-    for (int waited = 0; waited < 5000; waited += 50) {
+    for (int waited = 0; waited < kPatienceMs; waited += 50) {
         if (snapshot() == expected) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
+}
+
+int connectFrom(const Service& service, const std::string& source) {
+    const int connection = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    ::inet_pton(AF_INET, source.c_str(), &from.sin_addr);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(service.port()));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(connection, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        ::connect(connection, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ::close(connection);
+        return -1;
+    }
+    return connection;
+}
+
+bool sendAll(int connection, const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const ssize_t step =
+            ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (step <= 0) {
+            return false;
+        }
+        sent += static_cast<std::size_t>(step);
+    }
+    return true;
+}
+
+std::string readUntilEnd(int connection, int quietMs) {
+    std::string received;
+    char piece[4096];
+    pollfd entry{connection, POLLIN, 0};
+    while (::poll(&entry, 1, quietMs) > 0) {
+        const ssize_t got = ::recv(connection, piece, sizeof piece, 0);
+        if (got <= 0) {
+            break;
+        }
+        received.append(piece, static_cast<std::size_t>(got));
+    }
+    return received;
+}
+
+bool endedOrAnswered(int connection) {
+    pollfd entry{connection, POLLIN, 0};
+    return ::poll(&entry, 1, 0) != 0;
 }
 
 std::string clientEscape(const std::string& password) {

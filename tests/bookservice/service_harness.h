@@ -26,6 +26,8 @@ public:
     httplib::Client client() const;
     // Standard output and standard error so far (the request log is on standard error).
     std::string log();
+    // Waits until the log holds `text`, which the service may write just after its answer.
+    bool logShows(const std::string& text);
     // Ends the service with `signal`; the exit status (-1 when killed).
     int stop(int signal = SIGTERM);
     static constexpr int kRunning = -3;
@@ -50,6 +52,16 @@ private:
     int port_ = 0;
     int exitStatus_ = kRunning;
 };
+
+// A raw connection to the service on 127.0.0.1 from `source` (any 127.x.y.z address stands for
+// another peer); -1 when it cannot connect.
+int connectFrom(const Service& service, const std::string& source = "127.0.0.1");
+// Sends all of `bytes`; false when the connection failed.
+bool sendAll(int connection, const std::string& bytes);
+// Everything the service sends until it ends the connection or stays silent for `quietMs`.
+std::string readUntilEnd(int connection, int quietMs = 60000);
+// Whether the service ended the connection or sent anything: false while it waits, silent.
+bool endedOrAnswered(int connection);
 
 // The password escaping of the desktop client: "%", "+" and "&" only, nothing else.
 std::string clientEscape(const std::string& password);

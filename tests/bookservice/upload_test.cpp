@@ -3,10 +3,9 @@
 // a restart that keeps everything.
 #include "tests/bookservice/service_harness.h"
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -56,21 +55,15 @@ protected:
     int sendHalfAnUpload() {
         const std::string body = clientUploadBody(
             makeZip(wallEntries("demo")) + std::string(1 << 20, 'p'), "alice", "demo");
-        const int connection = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(service_.port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const int connection = connectFrom(service_);
         const std::string half =
             "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: " +
             kUploadType + "\r\nCookie: " + alice_.begin()->second +
             "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
             body.substr(0, body.size() / 2);
-        EXPECT_EQ(::send(connection, half.data(), half.size(), 0),
-                  static_cast<ssize_t>(half.size()));
+        EXPECT_TRUE(sendAll(connection, half));
         bool receiving = false;
-        for (int waited = 0; waited < 5000 && !receiving; waited += 50) {
+        for (int waited = 0; waited < 60000 && !receiving; waited += 50) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             receiving = folderEntries(service_.data() + "/staging").size() == 1;
         }
@@ -85,7 +78,8 @@ protected:
             ->body;
     }
 
-    Service service_{{"--max-upload", "2M", "--max-book", "4M"}};
+    // No head deadline: a request that waits for one would never be answered.
+    Service service_{{"--max-upload", "2M", "--max-book", "4M", "--head-timeout", "3600"}};
     httplib::Headers alice_; // alice is account 1
 };
 
@@ -198,6 +192,29 @@ TEST_F(BookUpload, ServerKilledMidUploadLeavesThePreviousState) {
     EXPECT_TRUE(restarted.settlesTo(before));
 }
 
+// The service reads an upload's body to its declared end and no further: a request sent right
+// behind it on the same connection is answered too.
+TEST_F(BookUpload, ARequestBehindAnUploadIsAnswered) {
+    const auto entries = wallEntries("piped");
+    const std::string body = clientUploadBody(makeZip(entries), "alice", "piped");
+    const int connection = connectFrom(service_);
+    ASSERT_TRUE(sendAll(
+        connection, "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                    "Content-Type: " +
+                        kUploadType + "\r\nCookie: " + alice_.begin()->second +
+                        "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body +
+                        "GET /u/1/flipbook/piped/swfobject.js HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        "Connection: close\r\n\r\n"));
+    const std::string answers = readUntilEnd(connection);
+    ::close(connection);
+    EXPECT_EQ(answers.rfind("HTTP/1.1 200 ", 0), 0u) << answers;
+    EXPECT_NE(answers.find("URL["), std::string::npos);
+    const std::size_t second = answers.find("HTTP/1.1 ", 1);
+    ASSERT_NE(second, std::string::npos) << answers;
+    EXPECT_EQ(answers.compare(second, 13, "HTTP/1.1 200 "), 0) << answers.substr(second);
+    EXPECT_EQ(answers.substr(answers.size() - entries[3].content.size()), entries[3].content);
+}
+
 TEST_F(BookUpload, RestartKeepsAccountsSessionsAndBooks) {
     ASSERT_EQ(
         upload(clientUploadBody(makeZip(wallEntries("kept")), "alice", "kept"), alice_)->status,
@@ -213,6 +230,58 @@ TEST_F(BookUpload, RestartKeepsAccountsSessionsAndBooks) {
     EXPECT_NE(check->body.find("has exist"), std::string::npos);
     EXPECT_EQ(restarted.client().Get("/u/1/flipbook/kept/swfobject.js")->body,
               "window.player = 1;\n");
+}
+
+// A small memory file system as the data folder stands for a full disk; skipped where it cannot be
+// mounted.
+class BookUploadFullDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::mount("tmpfs", disk_.path().c_str(), "tmpfs", 0, "size=1m") != 0) {
+            GTEST_SKIP() << "cannot mount a small file system here";
+        }
+        mounted_ = true;
+    }
+    void TearDown() override {
+        if (mounted_) {
+            ::umount2(disk_.path().c_str(), MNT_DETACH);
+        }
+    }
+    TemporaryFolder disk_;
+    bool mounted_ = false;
+};
+
+// The upload does not fit: a true answer, the only one on the connection, which then ends; the
+// rest of the body is never read as further requests.
+TEST_F(BookUploadFullDisk, AnswersNoRoomAndEndsTheConnection) {
+    Service service({}, disk_.file("data"));
+    ASSERT_EQ(service.addUser("alice", "alice@example.org", "alice-password"), 0);
+    const httplib::Headers alice = service.session("alice", "alice-password");
+    const auto before = service.snapshot();
+    // Lines that would each read as a request of their own.
+    std::string filler;
+    while (filler.size() < (3u << 20)) {
+        filler += "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    }
+    const std::string body = clientUploadBody(filler, "alice", "demo");
+    const int connection = connectFrom(service);
+    std::thread sender([&] {
+        sendAll(connection,
+                "POST /app/flipbook/fp-zip.php HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: " +
+                    kUploadType + "\r\nCookie: " + alice.begin()->second +
+                    "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    });
+    const std::string answer = readUntilEnd(connection);
+    ::shutdown(connection, SHUT_RDWR);
+    sender.join();
+    ::close(connection);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 507 ", 0), 0u) << answer.substr(0, 300);
+    EXPECT_NE(answer.find("Connection: close"), std::string::npos);
+    EXPECT_EQ(answer.find("HTTP/1.1 ", 1), std::string::npos) << "more than one answer";
+    EXPECT_TRUE(service.logShows("fp-zip.php 507 "));
+    EXPECT_TRUE(service.settlesTo(before));
+    // The room comes back with the upload's scratch files gone.
+    EXPECT_EQ(service.client().Get("/")->status, 200);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ endfunction()
 #   browser  plays pages in a real browser engine (headless Chromium, Qt WebEngine)
 #   service  talks to a real service over HTTP on 127.0.0.1
 #   gui      shows widgets (Qt Test, offscreen)
-# and `slow` besides for a test that takes minutes. A folder names the labels of its tests once,
+# and `slow` besides for a test that takes half a minute or more. A folder names the labels of its tests once,
 # with murano_test_labels(); a test registered with murano_gtest or murano_qtest may name its own
 # with LABELS. Without either, GoogleTest programs are unit tests and Qt Test programs gui tests.
 # tests/labels checks that no test is left without a kind.

@@ -12,21 +12,135 @@ function(murano_add_subfolders)
     endforeach()
 endfunction()
 
-# A GoogleTest program registered with CTest; its binary stays out of the shipping folder.
+# Every test carries at least one kind label, so that one kind runs alone (`ctest -L unit`):
+#   unit     needs no office suite, no browser and no service; the whole kind runs in a minute
+#   office   drives the real office suite (through lantrel, korrind.so or the office layer)
+#   browser  plays pages in a real browser engine (headless Chromium, Qt WebEngine)
+#   service  talks to a real service over HTTP on 127.0.0.1
+#   gui      shows widgets (Qt Test, offscreen)
+# and `slow` besides for a test that takes half a minute or more. A folder names the labels of its tests once,
+# with murano_test_labels(); a test registered with murano_gtest or murano_qtest may name its own
+# with LABELS. Without either, GoogleTest programs are unit tests and Qt Test programs gui tests.
+# tests/labels checks that no test is left without a kind.
+set(MURANO_TEST_KINDS unit office browser service gui)
+
+# The labels of the tests in this folder and the folders below it, for the tests that name none.
+macro(murano_test_labels)
+    set(MURANO_TEST_LABELS ${ARGN})
+    murano_label_tests_at_folder_end()
+endmacro()
+
+# At the end of the current folder, gives every test of the folder that has no kind label the
+# folder's labels, and stops the configuration at a test that then still has none.
+function(murano_label_tests_at_folder_end)
+    get_directory_property(scheduled MURANO_TEST_LABELS_SCHEDULED)
+    if(NOT scheduled)
+        set_directory_properties(PROPERTIES MURANO_TEST_LABELS_SCHEDULED TRUE)
+        cmake_language(DEFER CALL murano_label_folder_tests)
+    endif()
+endfunction()
+
+function(murano_has_kind labels result)
+    set(found FALSE)
+    foreach(kind ${MURANO_TEST_KINDS})
+        if(kind IN_LIST labels)
+            set(found TRUE)
+        endif()
+    endforeach()
+    set(${result} ${found} PARENT_SCOPE)
+endfunction()
+
+function(murano_label_folder_tests)
+    get_directory_property(tests TESTS)
+    foreach(test ${tests})
+        get_test_property(${test} LABELS labels)
+        if(NOT labels)
+            set(labels "")
+        endif()
+        murano_has_kind("${labels}" kind)
+        if(NOT kind AND NOT MURANO_TEST_LABELS)
+            string(REPLACE ";" ", " kinds "${MURANO_TEST_KINDS}")
+            message(FATAL_ERROR "Test ${test} has no kind label (${kinds}): give its folder "
+                                "murano_test_labels() or the test LABELS")
+        endif()
+        if(NOT kind)
+            list(APPEND labels ${MURANO_TEST_LABELS})
+            set_tests_properties(${test} PROPERTIES LABELS "${labels}")
+        endif()
+    endforeach()
+endfunction()
+
+# The labels of a test registered by a helper: its own, else its folder's, else the fallback.
+function(murano_labels_for result own fallback)
+    if(own)
+        set(labels ${own})
+    elseif(MURANO_TEST_LABELS)
+        set(labels ${MURANO_TEST_LABELS})
+    else()
+        set(labels ${fallback})
+    endif()
+    murano_has_kind("${labels}" kind)
+    if(NOT kind)
+        string(REPLACE ";" ", " kinds "${MURANO_TEST_KINDS}")
+        message(FATAL_ERROR "Labels '${labels}' name no kind of test (${kinds})")
+    endif()
+    set(${result} ${labels} PARENT_SCOPE)
+endfunction()
+
+# A GoogleTest program registered with CTest; its binary stays out of the shipping folder. Each
+# CASES item, "labels=filter" (labels separated by commas, a gtest filter such as
+# "LantrelStop.*:*Office*"), labels the cases it selects; the other cases take LABELS.
 function(murano_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS;CASES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MURANO_TEST_BIN_DIR})
     target_compile_definitions(${name} PRIVATE MURANO_BIN_DIR="${MURANO_BIN_DIR}"
                                                MURANO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    murano_labels_for(labels "${ARG_LABELS}" unit)
+    set(others "")
+    set(part 0)
+    foreach(item ${ARG_CASES})
+        string(REGEX MATCH "^([^=]+)=(.+)$" matched "${item}")
+        if(NOT matched)
+            message(FATAL_ERROR "${name}: CASES item '${item}' is not labels=filter")
+        endif()
+        string(REPLACE "," ";" case_labels "${CMAKE_MATCH_1}")
+        set(filter "${CMAKE_MATCH_2}")
+        murano_labels_for(case_labels "${case_labels}" "")
+        math(EXPR part "${part} + 1")
+        murano_discover_gtests(${name} ${part} "${case_labels}" "${filter}")
+        string(APPEND others ":${filter}")
+    endforeach()
+    if(others)
+        string(SUBSTRING "${others}" 1 -1 others)
+        set(others "-${others}")
+    endif()
+    murano_discover_gtests(${name} 0 "${labels}" "${others}")
+    murano_label_tests_at_folder_end()
+endfunction()
+
+# Registers the cases of a GoogleTest program that FILTER selects (all when empty) with LABELS.
+# The labels are set by a CTest include file run after the discovery's own, since the discovery
+# passes its properties on one value at a time.
+function(murano_discover_gtests name part labels filter)
+    set(filter_option "")
+    if(filter)
+        set(filter_option TEST_FILTER "${filter}")
+    endif()
+    set(cases ${name}_cases_${part})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${filter_option} TEST_LIST ${cases}
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${cases}_labels.cmake)
+    file(WRITE ${script} "if(${cases})\n"
+                         "    set_tests_properties(\${${cases}} PROPERTIES LABELS \"${labels}\")\n"
+                         "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
 # A Qt Test program (widgets, run offscreen) registered with CTest.
 function(murano_qtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON
                                              RUNTIME_OUTPUT_DIRECTORY ${MURANO_TEST_BIN_DIR})
@@ -34,8 +148,10 @@ function(murano_qtest name)
     target_compile_definitions(${name} PRIVATE MURANO_BIN_DIR="${MURANO_BIN_DIR}"
                                                MURANO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT
+    murano_labels_for(labels "${ARG_LABELS}" gui)
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" ENVIRONMENT
                          "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1")
+    murano_label_tests_at_folder_end()
 endfunction()
 
 # Generates a presentation of SLIDES numbered slides (4:3, or 16:9 with WIDE) in DIR/NAME.<format>

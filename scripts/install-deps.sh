@@ -17,6 +17,8 @@ packages=(
     libcpp-httplib-dev libsqlite3-dev libsodium-dev
     # the Windows book stub (cross compiler, static zlib) and wine to run it in tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
+    # the wall player's bundle
+    esbuild
     # player tests in a real browser; desktop integration; a display for screenshots
     chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
     # the program's scalable icon; checking the menu entry; shrinking the guide's screenshots
@@ -40,9 +42,9 @@ if ((${#missing[@]})); then
         "${missing[@]}" >/dev/null
 fi
 
-# npm modules of the browser tests, each folder with its own package.json.
+# npm modules of the browser tests and of the player's lint, each folder with its own package.json.
 root=$(cd "$(dirname "$0")/.." && pwd)
-for manifest in "$root"/tests/*/package.json; do
+for manifest in "$root"/tests/*/package.json "$root"/platform/player/package.json; do
     [[ -f $manifest ]] || continue
     dir=$(dirname "$manifest")
     if [[ ! -d $dir/node_modules || $manifest -nt $dir/node_modules ]]; then

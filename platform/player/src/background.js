@@ -1,5 +1,7 @@
 // The stage behind the wall: a colour, a gradient or an image, as the index's back_ground says.
 
+import { cssUrl, findFile, isRelativePath } from './paths.js';
+
 function parseColour(text) {
   var m = /^\s*(?:0x|#)([0-9a-fA-F]{6})\s*$/.exec(text || '');
   return m ? '#' + m[1].toLowerCase() : null;
@@ -7,7 +9,7 @@ function parseColour(text) {
 
 // back_ground: 0{0xRRGGBB} a colour, 1{0xRRGGBB,0xRRGGBB,angle} a gradient, 2{path,position} an
 // image placed at the centre, stretched or tiled ("titl"). Anything else keeps the default stage.
-function parseBackground(value) {
+export function parseBackground(value) {
   var m = /^\s*([012])\s*\{([\s\S]*)\}\s*$/.exec(value || '');
   if (!m) {
     return { kind: 'default' };
@@ -42,7 +44,7 @@ function parseBackground(value) {
   return { kind: 'image', path: path, position: position };
 }
 
-function applyBackground(element, background) {
+export function applyBackground(element, background) {
   element.classList.toggle('mw-default', background.kind === 'default');
   element.dataset.mode = background.kind;
   element.removeAttribute('style');

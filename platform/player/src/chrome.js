@@ -1,5 +1,9 @@
 // The page around the wall: logo, title, buttons and their panels.
 
+import { DEFAULTS } from './attributes.js';
+import { el, icon, iconButton, setIcon, setLabel } from './dom.js';
+import { fileUrl, findFile, isRelativePath, isShown, mailLink, webLink } from './paths.js';
+
 // A panel beside its button: closed, it is hidden from every reader and out of the tab order.
 function Panel(root, name, label) {
   var self = this;
@@ -137,9 +141,18 @@ function togglePageFullScreen() {
   }
 }
 
-function buildChrome(root, settings, bridge) {
+export function buildChrome(root, settings, bridge) {
   var bar = el('div', 'mw-topbar', root);
   bar.setAttribute('role', 'banner');
+  buildLogo(bar, settings);
+  var title = el(settings.book_title ? 'h1' : 'div', 'mw-title', bar);
+  title.textContent = settings.book_title;
+  return buildButtons(root, el('div', 'mw-buttons', bar), settings, bridge);
+}
+
+// The logo, linked where the index gives a web address; a logo file that cannot be found leaves
+// no empty frame behind.
+function buildLogo(bar, settings) {
   if (isShown(settings.logo_visible, DEFAULTS.logo_visible) && isRelativePath(String(settings.logo_img).trim())) {
     var link = webLink(settings.logo_link);
     var holder = el(link ? 'a' : 'span', 'mw-logo', bar);
@@ -160,9 +173,10 @@ function buildChrome(root, settings, bridge) {
       holder.remove();
     });
   }
-  var title = el(settings.book_title ? 'h1' : 'div', 'mw-title', bar);
-  title.textContent = settings.book_title;
-  var buttons = el('div', 'mw-buttons', bar);
+}
+
+// The four buttons the index shows, and the panels of info and share; returns the panels.
+function buildButtons(root, buttons, settings, bridge) {
   var panels = [];
   var add = function (attribute, name, label, action) {
     if (!isShown(settings[attribute], DEFAULTS[attribute])) {
@@ -206,19 +220,24 @@ function buildChrome(root, settings, bridge) {
   add('btn_reload', 'reload', 'Reload', function () {
     bridge.send('reload', function () { location.reload(); });
   });
-  var full = add('btn_fullscreen', 'fullscreen', 'Full screen', function () {
+  followFullScreen(add('btn_fullscreen', 'fullscreen', 'Full screen', function () {
     bridge.send('fullScreen', togglePageFullScreen);
-  });
-  if (full) {
-    var sync = function () {
-      var on = isFullScreen();
-      setIcon(full, on ? 'exitFullscreen' : 'fullscreen');
-      setLabel(full, on ? 'Leave full screen' : 'Full screen');
-    };
-    document.addEventListener('fullscreenchange', sync);
-    document.addEventListener('webkitfullscreenchange', sync);
-  }
+  }));
   return panels;
+}
+
+// The full-screen button says what it will do.
+function followFullScreen(full) {
+  if (!full) {
+    return;
+  }
+  var sync = function () {
+    var on = isFullScreen();
+    setIcon(full, on ? 'exitFullscreen' : 'fullscreen');
+    setLabel(full, on ? 'Leave full screen' : 'Full screen');
+  };
+  document.addEventListener('fullscreenchange', sync);
+  document.addEventListener('webkitfullscreenchange', sync);
 }
 
 // Where the browser has a system share sheet (phones mostly), Share opens it; the panel with the

@@ -22,7 +22,7 @@ var ICONS = {
 // ---------------------------------------------------------------------------------------------
 // Page building helpers: data only ever reaches the page as text or as attribute values.
 
-function el(tag, className, parent) {
+export function el(tag, className, parent) {
   var node = document.createElement(tag);
   if (className) {
     node.className = className;
@@ -33,7 +33,7 @@ function el(tag, className, parent) {
   return node;
 }
 
-function icon(name) {
+export function icon(name) {
   var svg = document.createElementNS(SVG_NS, 'svg');
   svg.setAttribute('viewBox', '0 0 24 24');
   svg.setAttribute('aria-hidden', 'true');
@@ -43,7 +43,7 @@ function icon(name) {
   return svg;
 }
 
-function iconButton(name, label, className) {
+export function iconButton(name, label, className) {
   var button = el('button', 'mw-button' + (className ? ' ' + className : ''));
   button.type = 'button';
   setLabel(button, label);
@@ -51,11 +51,11 @@ function iconButton(name, label, className) {
   return button;
 }
 
-function setIcon(button, name) {
+export function setIcon(button, name) {
   button.replaceChild(icon(name), button.firstChild);
 }
 
-function setLabel(button, label) {
+export function setLabel(button, label) {
   button.title = label;
   button.setAttribute('aria-label', label);
 }

@@ -1,8 +1,11 @@
 // Below the wall: the slide counter, the position track and the first-use hint; the empty stage.
 
+import { el, icon } from './dom.js';
+import { clamp, isPhoneWidth } from './layout.js';
+
 var HINT_MS = 6000;
 
-function buildFooter(root) {
+export function buildFooter(root) {
   var footer = el('div', 'mw-footer', root);
   footer.setAttribute('role', 'contentinfo');
   var counter = el('span', 'mw-counter', footer);
@@ -36,7 +39,7 @@ function usesTouch() {
 }
 
 // A wall without slides says so; one whose index could not be read says that instead.
-function buildEmpty(stage, unreadable) {
+export function buildEmpty(stage, unreadable) {
   var empty = el('div', 'mw-empty', stage);
   var svg = icon('empty');
   svg.setAttribute('fill', 'none');

@@ -1,6 +1,8 @@
 // Reading the gallery index: its start tag's settings and its image lines, from well-formed XML or
 // from an index whose values were written with raw quotes, ampersands or angle brackets.
 
+import { ATTRIBUTES, DEFAULTS } from './attributes.js';
+
 var XML_ENTITIES = { lt: '<', gt: '>', amp: '&', quot: '"', apos: "'" };
 
 function decodeEntities(text) {
@@ -17,7 +19,7 @@ function parseWellFormed(text) {
   var doc;
   try {
     doc = new DOMParser().parseFromString(text, 'application/xml');
-  } catch (e) {
+  } catch {
     return null;
   }
   var root = doc.documentElement;
@@ -77,7 +79,7 @@ function parseLenient(text) {
   return { settings: settings, images: images };
 }
 
-function parseGallery(text) {
+export function parseGallery(text) {
   text = String(text || '').replace(/^\ufeff/, '');
   var parsed = parseWellFormed(text) || parseLenient(text);
   var settings = {};

@@ -2,7 +2,7 @@
 
 var HOST_PATIENCE_MS = 4000;
 
-function HostBridge() {
+export function HostBridge() {
   var self = this;
   this.host = null;
   this.state = 'none';
@@ -24,7 +24,7 @@ function HostBridge() {
         self.host = channel && channel.objects ? channel.objects.host || null : null;
         self.settle(self.host ? 'ready' : 'failed');
       });
-    } catch (e) {
+    } catch {
       self.settle('failed');
     }
   };

@@ -1,5 +1,7 @@
 // Fetching the gallery index: the file itself, else its script twin, else nothing.
 
+import { freshToken } from './paths.js';
+
 // Resolves to the response text of a request once it has ended, or rejects when it failed.
 function settle(xhr) {
   return new Promise(function (resolve, reject) {
@@ -66,7 +68,7 @@ function loadScriptTwin() {
 }
 
 // The index over HTTP (or from disk where the host allows it), else its script twin, else nothing.
-function loadIndex() {
+export function loadIndex() {
   return requestIndex().then(function (text) {
     return { text: text, source: 'xml' };
   }).catch(function () {

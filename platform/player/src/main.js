@@ -1,5 +1,18 @@
 // Start-up: the style sheet, the index, then the whole page.
 
+import CSS from '../player.css';
+import { applyBackground, parseBackground } from './background.js';
+import { buildChrome } from './chrome.js';
+import { el } from './dom.js';
+import { buildEmpty, buildFooter } from './footer.js';
+import { parseGallery } from './gallery_index.js';
+import { HostBridge } from './host_bridge.js';
+import { bindKeys } from './keys.js';
+import { loadIndex } from './loading.js';
+import { slidesOf } from './paths.js';
+import { Lightbox } from './viewer.js';
+import { Wall } from './wall.js';
+
 function addStyle() {
   var style = document.createElement('style');
   style.textContent = CSS;

@@ -1,9 +1,11 @@
 // Paths and links from the index: relative paths inside the published folder only, web and mail
 // links only, and the fallbacks for files published under lower-case names.
 
+import { DEFAULTS } from './attributes.js';
+
 // Relative paths only: the player never reaches outside the folder it was published in.
-function isRelativePath(path) {
-  return path !== '' && !/^[a-zA-Z][a-zA-Z0-9+.\-]*:/.test(path) && path.indexOf('//') !== 0;
+export function isRelativePath(path) {
+  return path !== '' && !/^[a-zA-Z][a-zA-Z0-9+.-]*:/.test(path) && path.indexOf('//') !== 0;
 }
 
 function folderOf(value, fallback) {
@@ -21,13 +23,13 @@ function encodePath(path) {
 
 // Files on disk may be replaced under the same name while a host shows the page (a new
 // background, a new import); a token per page load keeps such pages from showing stale copies.
-var freshToken = location.protocol === 'file:' ? '?v=' + Date.now().toString(36) : '';
+export var freshToken = location.protocol === 'file:' ? '?v=' + Date.now().toString(36) : '';
 
-function fileUrl(path) {
+export function fileUrl(path) {
   return encodePath(path) + freshToken;
 }
 
-function slidesOf(gallery) {
+export function slidesOf(gallery) {
   var images = gallery.settings.imagesFolder = folderOf(gallery.settings.imagesFolder, DEFAULTS.imagesFolder);
   var thumbs = gallery.settings.thumbnailsFolder = folderOf(gallery.settings.thumbnailsFolder, DEFAULTS.thumbnailsFolder);
   var slides = [];
@@ -40,7 +42,7 @@ function slidesOf(gallery) {
   return slides;
 }
 
-function cssUrl(path) {
+export function cssUrl(path) {
   return 'url("' + fileUrl(path).replace(/["\\\n\r\f]/g, function (c) {
     return '\\' + c.charCodeAt(0).toString(16) + ' ';
   }) + '")';
@@ -48,7 +50,7 @@ function cssUrl(path) {
 
 // Published copies keep their data files under lower-case names, while the index keeps the
 // name as chosen ("logo/logo.PNG"): an image that does not load is looked for in lower case.
-function findFile(path, found, missing) {
+export function findFile(path, found, missing) {
   var probe = new Image();
   var lower = path.toLowerCase();
   probe.onload = function () {
@@ -66,7 +68,7 @@ function findFile(path, found, missing) {
   probe.src = fileUrl(path);
 }
 
-function isShown(value, fallback) {
+export function isShown(value, fallback) {
   value = String(value == null ? '' : value).trim();
   if (value === '1') {
     return true;
@@ -75,7 +77,7 @@ function isShown(value, fallback) {
 }
 
 // Links from the index open web pages only; a scheme-less address is taken as a web address.
-function webLink(value) {
+export function webLink(value) {
   var text = String(value || '').trim();
   if (!text) {
     return null;
@@ -83,13 +85,13 @@ function webLink(value) {
   if (/^https?:\/\//i.test(text)) {
     return text;
   }
-  if (/^[a-zA-Z][a-zA-Z0-9+.\-]*:/.test(text) || /\s/.test(text)) {
+  if (/^[a-zA-Z][a-zA-Z0-9+.-]*:/.test(text) || /\s/.test(text)) {
     return null;
   }
   return 'http://' + text.replace(/^\/+/, '');
 }
 
-function mailLink(value) {
+export function mailLink(value) {
   var text = String(value || '').trim();
   return /^[^\s@<>"]+@[^\s@<>"]+$/.test(text) ? 'mailto:' + text : null;
 }

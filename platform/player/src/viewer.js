@@ -1,7 +1,10 @@
 // The slide viewer: one slide large, with previous and next. A modal dialog: while it is open the
 // rest of the page is inert, it holds the focus, and hands it back to the wall when it closes.
 
-function Lightbox(root, slides, onClose, wallAspect) {
+import { el, iconButton } from './dom.js';
+import { isOldThumbnail } from './wall.js';
+
+export function Lightbox(root, slides, onClose, wallAspect) {
   var self = this;
   this.root = root;
   this.slides = slides;

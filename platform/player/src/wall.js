@@ -1,9 +1,12 @@
 // The wall: slides in columns on a concave arc, seen in perspective. Only the columns near the
 // view are in the page; the wall turns by changing one transform.
 
-var ROW_LIMIT = 3;
-// Below this width the wall takes a layout of its own: few large tiles, one column at the centre.
-var PHONE_WIDTH = 600;
+import { el } from './dom.js';
+import {
+  arcFor, clamp, firstPosition, lastPosition, releaseVelocity, resisted, rowsFor, tileSize, viewReach,
+  wheelPixels
+} from './layout.js';
+
 // Thumbnails are made this wide; tiles drawn much wider than that show the full image instead.
 var THUMB_WIDTH = 180;
 var SHARP_FACTOR = 1.5;
@@ -11,31 +14,19 @@ var SHARP_FACTOR = 1.5;
 var OLD_THUMB = { width: 180, height: 135 };
 var FOCUS_REST_MS = 150;
 
-function rowsFor(count) {
-  return count <= 3 ? 1 : count <= 8 ? 2 : ROW_LIMIT;
-}
-
-function clamp(value, low, high) {
-  return Math.min(high, Math.max(low, value));
-}
-
 function prefersReducedMotion() {
   return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
 }
 
-function isOldThumbnail(img) {
+export function isOldThumbnail(img) {
   return img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height;
-}
-
-function isPhoneWidth(width) {
-  return width < PHONE_WIDTH;
 }
 
 // The wall keeps two things apart: where it stands (position, the column at the centre of the
 // view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
 // shown with a highlight). The view follows the current slide only when it would leave the view.
 // The current slide's tile is the wall's one tab stop.
-function Wall(root, stage, slides, onOpen, onMove) {
+export function Wall(root, stage, slides, onOpen, onMove) {
   this.root = root;
   this.stage = stage;
   this.slides = slides;
@@ -74,50 +65,26 @@ function Wall(root, stage, slides, onOpen, onMove) {
   this.listen();
 }
 
-// Tile size from the view and the slides' shape: on a phone the tiles take most of the width and
-// the rows most of the height; elsewhere a share of the view that depends on the number of rows.
-Wall.prototype.tileSize = function (width, height) {
-  var aspect = this.aspect;
-  var rowsHigh = this.rows + (this.rows - 1) * 0.12;
-  var tileH;
-  if (isPhoneWidth(width)) {
-    tileH = Math.min(width * 0.6 / aspect, height * 0.62 / rowsHigh);
-  } else {
-    var share = this.rows === 1 ? 0.34 : this.rows === 2 ? 0.25 : 0.19;
-    tileH = Math.max(60, Math.min(height * share, width * share / aspect, 240, 320 / aspect));
-    if (this.columns <= 4) {
-      // A short wall shows whole, with room to breathe at both sides.
-      tileH = Math.min(tileH, (width * 0.84 / this.columns) / 1.12 / aspect);
-    }
-  }
-  tileH = Math.round(Math.max(36, tileH));
-  return { width: Math.round(tileH * aspect), height: tileH };
-};
-
 Wall.prototype.layout = function () {
   // The stage fills the window; reading the window's size forces no layout of the page.
   var width = window.innerWidth;
   var height = window.innerHeight;
   // A wall still at its start stays there: its first column keeps to the left edge.
   var atStart = this.lead === undefined || Math.max(this.position, this.target) <= this.minPosition() + 0.001;
-  var size = this.tileSize(width, height);
+  var size = tileSize({ width: width, height: height }, this.rows, this.columns, this.aspect);
   var tileW = size.width;
   var tileH = size.height;
   this.tileW = tileW;
   this.tileH = tileH;
-  this.gap = Math.round(Math.min(tileW, tileH) * 0.12);
-  this.pitch = tileW + this.gap;
-  this.radius = Math.max(width * 1.15, this.pitch * 6);
-  this.step = this.pitch / this.radius; // radians per column
-  // Seen from far enough that near columns never loom over their neighbours, even with the few
-  // large tiles of a phone.
-  this.perspective = Math.round(Math.max(width * 0.95, this.pitch * 4.5));
+  // gap, pitch, radius, step (radians per column) and perspective
+  Object.assign(this, arcFor(width, size));
   this.root.style.setProperty('--tile-w', tileW + 'px');
   this.root.style.setProperty('--tile-h', tileH + 'px');
   this.stage.style.perspective = this.perspective + 'px';
   var wallHeight = this.rows * tileH + (this.rows - 1) * this.gap;
   this.rowTop = -wallHeight / 2 + tileH / 2 - (this.rows > 1 ? tileH * 0.12 : tileH * 0.2);
-  this.measureView(width);
+  // reach, span and lead
+  Object.assign(this, viewReach(this, width));
   var sharp = tileW * (window.devicePixelRatio || 1) > THUMB_WIDTH * SHARP_FACTOR;
   var tiles = this.tiles;
   if (sharp !== this.sharp) {
@@ -162,51 +129,12 @@ Wall.prototype.learnAspect = function (img, slide, fromThumbnail) {
   adopt(img.naturalWidth, img.naturalHeight);
 };
 
-// Where a point `offset` columns away from the centre of the view shows on screen.
-Wall.prototype.projectedX = function (offset) {
-  var angle = offset * this.step;
-  var x = this.radius * Math.sin(angle);
-  var z = this.radius * (1 - Math.cos(angle));
-  return z >= this.perspective * 0.92 ? Infinity : x * this.perspective / (this.perspective - z);
-};
-
-// span: columns either side of the centre that reach the screen (plus a spare one), kept in the
-// page. reach: columns either side that show whole, the view's margin for the current slide.
-// lead: how far from the centre the first column stands when the wall starts, so that the wall
-// begins just inside the left edge of the view.
-Wall.prototype.measureView = function (width) {
-  var half = width / 2;
-  this.reach = 0;
-  for (var k = 1; k < 200; k++) {
-    if (this.projectedX(k + 0.5) <= half - 8) {
-      this.reach = k;
-    }
-    if (this.projectedX(k - 0.5) > half) {
-      break;
-    }
-  }
-  this.span = k + 1;
-  var low = 0;
-  var high = k;
-  var margin = Math.max(16, width * 0.03);
-  for (var i = 0; i < 30; i++) {
-    var middle = (low + high) / 2;
-    if (this.projectedX(middle + 0.5) <= half - margin) {
-      low = middle;
-    } else {
-      high = middle;
-    }
-  }
-  this.lead = low;
-};
-
-// A short wall stands centred; a long one starts with its first column at the left edge.
 Wall.prototype.minPosition = function () {
-  return Math.min(this.lead, (this.columns - 1) / 2);
+  return firstPosition(this.lead, this.columns);
 };
 
 Wall.prototype.maxPosition = function () {
-  return Math.max(this.columns - 1 - this.lead, (this.columns - 1) / 2);
+  return lastPosition(this.lead, this.columns);
 };
 
 Wall.prototype.render = function () {
@@ -440,92 +368,90 @@ Wall.prototype.moveRow = function (delta) {
 };
 
 Wall.prototype.listen = function () {
-  var self = this;
   var stage = this.stage;
-  stage.addEventListener('pointerdown', function (event) {
-    if (event.button !== 0) {
-      return;
-    }
-    // A finger wobbles more than a mouse before it counts as a drag.
-    self.drag = { id: event.pointerId, x: event.clientX, y: event.clientY, start: self.position, moved: false,
-      slop: event.pointerType === 'touch' ? 10 : 6, samples: [{ t: event.timeStamp, p: self.position }],
-      target: event.target };
-    self.velocity = 0;
-    try { stage.setPointerCapture(event.pointerId); } catch (e) { /* the pointer may be gone */ }
-  });
-  stage.addEventListener('pointermove', function (event) {
-    var drag = self.drag;
-    if (!drag || drag.id !== event.pointerId) {
-      return;
-    }
-    var dx = event.clientX - drag.x;
-    if (!drag.moved && Math.abs(dx) + Math.abs(event.clientY - drag.y) < drag.slop) {
-      return;
-    }
-    if (!drag.moved) {
-      drag.moved = true;
-      self.mode = 'drag';
-      stage.classList.add('mw-dragging');
-    }
-    var position = drag.start - dx / self.pitch;
-    var min = self.minPosition();
-    var max = self.maxPosition();
-    // Past either end the wall gives way reluctantly.
-    if (position < min) {
-      position = min + (position - min) * 0.3;
-    } else if (position > max) {
-      position = max + (position - max) * 0.3;
-    }
-    self.position = position;
-    drag.samples.push({ t: event.timeStamp, p: position });
-    if (drag.samples.length > 6) {
-      drag.samples.shift();
-    }
-    self.render();
-  });
-  var release = function (event) {
-    var drag = self.drag;
-    if (!drag || drag.id !== event.pointerId) {
-      return;
-    }
-    self.drag = null;
-    stage.classList.remove('mw-dragging');
-    if (!drag.moved) {
-      var tile = drag.target && drag.target.closest ? drag.target.closest('.mw-tile') : null;
-      if (tile && event.type === 'pointerup') {
-        self.onOpen(Number(tile.dataset.index));
-      }
-      return;
-    }
-    var samples = drag.samples;
-    var a = samples[0];
-    var b = samples[samples.length - 1];
-    var elapsed = b.t - a.t;
-    var recent = event.timeStamp - b.t < 80;
-    self.velocity = clamp(elapsed > 0 && recent ? (b.p - a.p) / elapsed : 0, -0.08, 0.08);
-    self.mode = 'glide';
-    self.start();
-  };
+  var release = this.release.bind(this);
+  stage.addEventListener('pointerdown', this.press.bind(this));
+  stage.addEventListener('pointermove', this.dragTo.bind(this));
   stage.addEventListener('pointerup', release);
   stage.addEventListener('pointercancel', release);
-  stage.addEventListener('wheel', function (event) {
-    event.preventDefault();
-    var unit = event.deltaMode === 1 ? 32 : event.deltaMode === 2 ? self.stage.clientWidth : 1;
-    var delta = (Math.abs(event.deltaX) > Math.abs(event.deltaY) ? event.deltaX : event.deltaY) * unit;
-    self.target = clamp(self.target + delta / self.pitch, self.minPosition(), self.maxPosition());
-    self.mode = 'ease';
-    self.start();
-    clearTimeout(self.wheelTimer);
-    self.wheelTimer = setTimeout(function () {
-      self.goTo(Math.round(self.target));
-      self.followView();
-    }, 140);
-  }, { passive: false });
-  // Assistive technology activates a tile with a click that no pointer made.
-  stage.addEventListener('click', function (event) {
-    var tile = event.detail === 0 && event.target.closest ? event.target.closest('.mw-tile') : null;
-    if (tile) {
-      self.onOpen(Number(tile.dataset.index));
+  stage.addEventListener('wheel', this.turnByWheel.bind(this), { passive: false });
+  stage.addEventListener('click', this.activate.bind(this));
+};
+
+Wall.prototype.press = function (event) {
+  if (event.button !== 0) {
+    return;
+  }
+  // A finger wobbles more than a mouse before it counts as a drag.
+  this.drag = { id: event.pointerId, x: event.clientX, y: event.clientY, start: this.position, moved: false,
+    slop: event.pointerType === 'touch' ? 10 : 6, samples: [{ t: event.timeStamp, p: this.position }],
+    target: event.target };
+  this.velocity = 0;
+  try { this.stage.setPointerCapture(event.pointerId); } catch { /* the pointer may be gone */ }
+};
+
+Wall.prototype.dragTo = function (event) {
+  var drag = this.drag;
+  if (!drag || drag.id !== event.pointerId) {
+    return;
+  }
+  var dx = event.clientX - drag.x;
+  if (!drag.moved && Math.abs(dx) + Math.abs(event.clientY - drag.y) < drag.slop) {
+    return;
+  }
+  if (!drag.moved) {
+    drag.moved = true;
+    this.mode = 'drag';
+    this.stage.classList.add('mw-dragging');
+  }
+  var position = resisted(drag.start - dx / this.pitch, this.minPosition(), this.maxPosition());
+  this.position = position;
+  drag.samples.push({ t: event.timeStamp, p: position });
+  if (drag.samples.length > 6) {
+    drag.samples.shift();
+  }
+  this.render();
+};
+
+// A press that did not move opens the tile it began on; a drag lets the wall glide on.
+Wall.prototype.release = function (event) {
+  var drag = this.drag;
+  if (!drag || drag.id !== event.pointerId) {
+    return;
+  }
+  this.drag = null;
+  this.stage.classList.remove('mw-dragging');
+  if (!drag.moved) {
+    var tile = drag.target && drag.target.closest ? drag.target.closest('.mw-tile') : null;
+    if (tile && event.type === 'pointerup') {
+      this.onOpen(Number(tile.dataset.index));
     }
-  });
+    return;
+  }
+  this.velocity = releaseVelocity(drag.samples, event.timeStamp);
+  this.mode = 'glide';
+  this.start();
+};
+
+// The wheel eases the wall along; once it rests, the wall settles on a column.
+Wall.prototype.turnByWheel = function (event) {
+  var self = this;
+  event.preventDefault();
+  this.target = clamp(this.target + wheelPixels(event, this.stage.clientWidth) / this.pitch, this.minPosition(),
+    this.maxPosition());
+  this.mode = 'ease';
+  this.start();
+  clearTimeout(this.wheelTimer);
+  this.wheelTimer = setTimeout(function () {
+    self.goTo(Math.round(self.target));
+    self.followView();
+  }, 140);
+};
+
+// Assistive technology activates a tile with a click that no pointer made.
+Wall.prototype.activate = function (event) {
+  var tile = event.detail === 0 && event.target.closest ? event.target.closest('.mw-tile') : null;
+  if (tile) {
+    this.onOpen(Number(tile.dataset.index));
+  }
 };

@@ -1,4 +1,4 @@
-// The folder-of-decks script of the README, run once on two generated decks through the real
+// The folder-of-decks script of docs/batch.md, run once on two generated decks through the real
 // murano program: each published wall plays in headless Chromium, served over HTTP and opened
 // straight from disk.
 'use strict';

@@ -1,5 +1,6 @@
 #include "wall/folders.h"
 
+#include "platform/leftovers/owned_names.h"
 #include "platform/posix/posix_files.h"
 
 #include <QDir>
@@ -126,7 +127,7 @@ void removeLeftoversOfEndedProcesses(const QString& folder, const QRegularExpres
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         const QRegularExpressionMatch match = pattern.match(name);
-        if (match.hasMatch() && posix::processGone(match.captured(1).toLong())) {
+        if (match.hasMatch() && murano::leftovers::processGone(match.captured(1).toLong())) {
             const QString path = dir.filePath(name);
             if (!removeTree(path)) {
                 QFile::remove(path);

@@ -19,7 +19,7 @@ long ownId() {
     return static_cast<long>(GetCurrentProcessId());
 }
 
-bool processGone(long id) {
+bool processEnded(long id) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
     if (!process) {
         return GetLastError() == ERROR_INVALID_PARAMETER;
@@ -34,12 +34,16 @@ long ownId() {
     return static_cast<long>(::getpid());
 }
 
-bool processGone(long id) {
+bool processEnded(long id) {
     return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
 }
 #endif
 
 } // namespace
+
+bool processGone(long id) {
+    return id <= 0 || processEnded(id);
+}
 
 std::string ownedName(const std::string& prefix) {
     return prefix + std::to_string(ownId());
@@ -56,7 +60,7 @@ bool ownerGone(const std::string& name, const std::string& prefix) {
         return true; // made before names carried their owner
     }
     const long owner = std::strtol(rest.c_str(), nullptr, 10);
-    return owner <= 0 || processGone(owner);
+    return processGone(owner);
 }
 
 } // namespace murano::leftovers

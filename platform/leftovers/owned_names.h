@@ -11,6 +11,9 @@ namespace murano::leftovers {
 // owns, swept once the process is gone.
 std::string ownedName(const std::string& prefix);
 
+// Whether no process with this id runs any more (0 or a negative id never names one).
+bool processGone(long id);
+
 // Whether an entry named `prefix`<pid>-... or `prefix`<pid>_... belongs to a process that is gone
 // (a name with no owner in it counts as gone). False for names without the prefix.
 bool ownerGone(const std::string& name, const std::string& prefix);

@@ -170,8 +170,4 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
     return pointers;
 }
 
-bool processGone(long pid) {
-    return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
-}
-
 } // namespace posix

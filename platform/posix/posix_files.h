@@ -30,9 +30,6 @@ std::string stateFolderPath();
 // The private state folder, created when missing and set to mode 0700. "" when it cannot be made.
 std::string privateStateFolder();
 
-// True when no process with this id runs any more (its leftovers may be removed).
-bool processGone(long pid);
-
 // `text` with every byte outside letters, digits, "-_.~" and `alsoPlain` written as %XX.
 std::string percentEncoded(const std::string& text, const char* alsoPlain = "");
 

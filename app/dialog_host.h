@@ -4,7 +4,7 @@
 // the dialogs; they have no parent and live as long as it.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 
 #include <QObject>
 

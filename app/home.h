@@ -4,7 +4,7 @@
 // the dialog host that opens and closes every dialog, and the preview that plays the work folder.
 #pragma once
 
-#include "app/frameless_window.h"
+#include "chrome/frameless_window.h"
 #include "wall/wall_project.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/home_page.h"
 
-#include "app/toolbar_style.h"
-#include "app/window_chrome.h"
+#include "chrome/toolbar_style.h"
+#include "chrome/window_chrome.h"
 #include "ui_home_page.h"
 
 HomePage::HomePage(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::HomePage>()) {

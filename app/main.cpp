@@ -1,11 +1,11 @@
 // murano: the desktop program. Everything it remembers lives in the user settings file, the
 // remembered-values files and the gallery index. A presentation handed to it opens in the import
 // dialog. Given a subcommand (import, apply, publish, project), --work, --help or --version it runs
-// without a window instead (app/batch/batch.h).
-#include "app/batch/batch.h"
+// without a window instead (cli/batch.h).
+#include "cli/batch.h"
 #include "app/home.h"
 #include "app/message_log.h"
-#include "app/mymessgebox.h"
+#include "chrome/mymessgebox.h"
 #include "import/import.h"
 #include "platform/office/warm_office.h"
 #include "wall/locations.h"

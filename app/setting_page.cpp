@@ -1,8 +1,8 @@
 #include "app/setting_page.h"
 
-#include "app/mylabel.h"
-#include "app/toolbar_style.h"
-#include "app/window_chrome.h"
+#include "chrome/mylabel.h"
+#include "chrome/toolbar_style.h"
+#include "chrome/window_chrome.h"
 #include "ui_setting_page.h"
 #include "wall/user_settings.h"
 #include "wall/wall_project.h"

@@ -1,7 +1,7 @@
 #include "dialogs/about.h"
 
-#include "app/dialog_look.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/window_chrome.h"
 #include "cmake/version.h"
 #include "ui_about.h"
 

@@ -2,7 +2,7 @@
 // to the product's web page and its support address, opened by the desktop. It fades in and out.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "dialogs/bookinfo.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
+#include "chrome/window_chrome.h"
 #include "ui_bookinfo.h"
 
 #include <QDebug>

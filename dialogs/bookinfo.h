@@ -3,7 +3,7 @@
 // was typed in the fields without handing it over.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "wall/wall_parts.h"
 
 #include <memory>

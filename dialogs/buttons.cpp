@@ -1,7 +1,7 @@
 #include "dialogs/buttons.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
 #include "ui_buttons.h"
 
 Buttons::Buttons(QWidget* parent)

@@ -3,7 +3,7 @@
 // when the dialog opened; OK hands the two boxes over as one value.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "wall/wall_parts.h"
 
 #include <memory>

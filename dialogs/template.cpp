@@ -1,8 +1,8 @@
 #include "dialogs/template.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
+#include "chrome/window_chrome.h"
 #include "dialogs/template_previews.h"
 #include "ui_template.h"
 #include "wall/locations.h"

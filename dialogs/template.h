@@ -4,7 +4,7 @@
 // and shut, and keeps its choice across openings.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 
 #include <memory>
 

@@ -2,9 +2,9 @@
 
 #include "ui_import.h"
 
-#include "app/mylabel.h"
-#include "app/mymessgebox.h"
-#include "app/window_chrome.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
+#include "chrome/window_chrome.h"
 #include "import/import_checks.h"
 #include "wall/folders.h"
 #include "wall/remembered_values.h"

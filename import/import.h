@@ -2,7 +2,7 @@
 // the slides into JPEGs behind a progress strip and take them into the wall.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "import/import_job.h"
 
 #include <QStringList>

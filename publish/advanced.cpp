@@ -1,8 +1,8 @@
 #include "publish/advanced.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
+#include "chrome/window_chrome.h"
 #include "publish/publish_output.h"
 #include "ui_advanced.h"
 #include "wall/remembered_values.h"

@@ -4,7 +4,7 @@
 // to 13 of the remembered values.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "publish/book_copy.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "publish/publish.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
-#include "app/mymessgebox.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
+#include "chrome/window_chrome.h"
 #include "publish/advanced.h"
 #include "publish/exe_output.h"
 #include "ui_publish.h"

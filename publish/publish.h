@@ -3,7 +3,7 @@
 // GUI thread behind a progress strip; the questions and messages come in their usual order.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "publish/book_copy.h"
 #include "publish/publish_output.h"
 #include "publish/zip_writer.h"

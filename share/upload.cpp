@@ -1,9 +1,9 @@
 #include "share/upload.h"
 
-#include "app/dialog_look.h"
-#include "app/mylabel.h"
-#include "app/mymessgebox.h"
-#include "app/window_chrome.h"
+#include "chrome/dialog_look.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
+#include "chrome/window_chrome.h"
 #include "publish/publish_output.h"
 #include "share/book_packing.h"
 #include "share/book_service.h"

@@ -4,7 +4,7 @@
 // time-out, so the window never blocks; the same button cancels an attempt at any step.
 #pragma once
 
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 #include "publish/book_copy.h"
 #include "share/credentials.h"
 

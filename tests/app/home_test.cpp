@@ -2,8 +2,8 @@
 // and the settings file, the background and logo copies, the player's requests, the pages, the
 // dialogs, the window's edges, the user guide and presentations handed to the program.
 #include "app/home.h"
-#include "app/mylabel.h"
-#include "app/mymessgebox.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
 #include "app/preview_control.h"
 #include "dialogs/about.h"
 #include "dialogs/bookinfo.h"

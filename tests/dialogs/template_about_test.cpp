@@ -2,7 +2,7 @@
 // test's own, the choices the chooser hands over (and when it hands none), a choice made in the
 // main window becoming the wall's background, and the about box's version, year and links.
 #include "app/home.h"
-#include "app/mylabel.h"
+#include "chrome/mylabel.h"
 #include "cmake/version.h"
 #include "dialogs/about.h"
 #include "dialogs/template.h"

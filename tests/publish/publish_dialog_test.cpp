@@ -1,6 +1,6 @@
 // The publish and advanced dialogs offscreen: the convert flow with its messages and questions in
 // order, the remembered values, the mode animation and the advanced page.
-#include "app/mymessgebox.h"
+#include "chrome/mymessgebox.h"
 #include "publish/advanced.h"
 #include "publish/publish.h"
 #include "tests/publish/wall_fixture.h"

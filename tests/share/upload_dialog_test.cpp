@@ -1,7 +1,7 @@
 // The upload dialog offscreen against a real bookservice on 127.0.0.1: login and its messages,
 // the remembered credentials, and uploads that succeed, meet an existing book, are cancelled or
 // lose the service halfway.
-#include "app/mymessgebox.h"
+#include "chrome/mymessgebox.h"
 #include "share/credentials.h"
 #include "share/upload.h"
 #include "tests/bookservice/service_harness.h"

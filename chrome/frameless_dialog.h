@@ -6,7 +6,7 @@
 // Escape closes every dialog; Enter clicks the dialog's main button, where it names one.
 #pragma once
 
-#include "app/window_chrome.h"
+#include "chrome/window_chrome.h"
 
 #include <QRect>
 #include <QWidget>

@@ -1,10 +1,10 @@
 // The window and the command line are two doors to one road: the same wall published through the
 // publish dialog and through "murano publish" gives the same bytes, and so does a project saved
 // the way the main window saves it and through "murano project save".
-#include "app/mymessgebox.h"
+#include "chrome/mymessgebox.h"
 #include "publish/project_file.h"
 #include "publish/publish.h"
-#include "tests/app/batch/folder_digest.h"
+#include "tests/cli/folder_digest.h"
 #include "tests/app/home_support.h"
 #include "tests/publish/wall_fixture.h"
 #include "wall/remembered_values.h"

@@ -1,7 +1,7 @@
 // The batch subcommands end to end: the real murano program, without a display, on scratch wall
 // folders, with the real converter and LibreOffice on generated decks. Archives and project files
 // are read back by Python's zipfile, the executable's payload is unpacked by the Linux stub.
-#include "tests/app/batch/folder_digest.h"
+#include "tests/cli/folder_digest.h"
 
 #include <QDir>
 #include <QFile>

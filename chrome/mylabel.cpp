@@ -1,4 +1,4 @@
-#include "app/mylabel.h"
+#include "chrome/mylabel.h"
 
 #include <QMouseEvent>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 // The batch command line read into its records, its usage errors, and the progress it shows.
-#include "app/batch/command_line.h"
-#include "app/batch/progress.h"
+#include "cli/command_line.h"
+#include "cli/progress.h"
 
 #include <gtest/gtest.h>
 

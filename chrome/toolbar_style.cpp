@@ -1,4 +1,4 @@
-#include "app/toolbar_style.h"
+#include "chrome/toolbar_style.h"
 
 #include <QToolButton>
 

@@ -1,6 +1,6 @@
-#include "app/frameless_dialog.h"
+#include "chrome/frameless_dialog.h"
 
-#include "app/mylabel.h"
+#include "chrome/mylabel.h"
 
 #include <QKeyEvent>
 #include <QTimer>

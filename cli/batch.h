@@ -3,8 +3,8 @@
 // QCoreApplication, with no display and no browser engine. See command_line.h for the commands.
 #pragma once
 
-#include "app/batch/command_line.h"
-#include "app/batch/progress.h"
+#include "cli/command_line.h"
+#include "cli/progress.h"
 
 namespace batch {
 

@@ -1,6 +1,6 @@
-#include "app/window_chrome.h"
+#include "chrome/window_chrome.h"
 
-#include "app/mylabel.h"
+#include "chrome/mylabel.h"
 #include "wall/locations.h"
 
 #include <QDesktopServices>

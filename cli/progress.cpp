@@ -1,4 +1,4 @@
-#include "app/batch/progress.h"
+#include "cli/progress.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/batch/command_line.h"
+#include "cli/command_line.h"
 
 #include "import/import_checks.h"
 

@@ -1,4 +1,4 @@
-#include "app/batch/batch.h"
+#include "cli/batch.h"
 
 #include "cmake/version.h"
 #include "import/import_checks.h"

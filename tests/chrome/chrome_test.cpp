@@ -1,7 +1,7 @@
 #include "wall/locations.h"
-#include "app/mylabel.h"
-#include "app/mymessgebox.h"
-#include "app/window_chrome.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
+#include "chrome/window_chrome.h"
 
 #include <QApplication>
 #include <QDir>

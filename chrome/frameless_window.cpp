@@ -1,6 +1,6 @@
-#include "app/frameless_window.h"
+#include "chrome/frameless_window.h"
 
-#include "app/window_chrome.h"
+#include "chrome/window_chrome.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
-#include "app/mymessgebox.h"
+#include "chrome/mymessgebox.h"
 
-#include "app/mylabel.h"
-#include "app/window_chrome.h"
+#include "chrome/mylabel.h"
+#include "chrome/window_chrome.h"
 #include "ui_mymessgebox.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "app/dialog_look.h"
+#include "chrome/dialog_look.h"
 
-#include "app/window_chrome.h"
+#include "chrome/window_chrome.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,12 +1,13 @@
 #include "app/home.h"
+#include "wall/wall_folder.h"
 
 #include "app/background_job.h"
 #include "app/dialog_host.h"
-#include "chrome/mylabel.h"
-#include "chrome/mymessgebox.h"
 #include "app/page_slider.h"
 #include "app/preview_control.h"
 #include "app/setting_page.h"
+#include "chrome/mylabel.h"
+#include "chrome/mymessgebox.h"
 #include "chrome/toolbar_style.h"
 #include "chrome/window_chrome.h"
 #include "dialogs/about.h"
@@ -282,7 +283,7 @@ void Home::createPreview() {
 
 bool Home::loadPreview() {
     qDebug() << "path.flashPath" << flashPath_;
-    return preview_->playOrAsk(toNativePath(flashPath_ + QStringLiteral("/main.swf")));
+    return preview_->playOrAsk(toNativePath(WallFolder(flashPath_).movie()));
 }
 
 void Home::reloadPreview() {

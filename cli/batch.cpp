@@ -1,4 +1,5 @@
 #include "cli/batch.h"
+#include "wall/wall_folder.h"
 
 #include "cmake/version.h"
 #include "import/import_checks.h"
@@ -78,8 +79,7 @@ Outcome useWorkFolder(const QString& given) {
 
 // Looked at once the wall is locked: another murano may be making the wall in that folder.
 Outcome checkHoldsAWall(const QString& folder) {
-    if (!isEmptyFolder(folder) && !QFileInfo::exists(folder + "/xml/images.xml") &&
-        !QFileInfo::exists(folder + "/main.swf")) {
+    if (!isEmptyFolder(folder) && !WallFolder(folder).holdsAWall()) {
         return Outcome::failure(QStringLiteral("--work: \"%1\" holds no wall. Name a wall's "
                                                "folder, an empty folder or a new one.")
                                     .arg(QDir::cleanPath(folder)),

@@ -1,4 +1,5 @@
 #include "import/converter_job.h"
+#include "wall/wall_folder.h"
 
 #include "wall/folders.h"
 #include "wall/text_codec.h"
@@ -35,7 +36,7 @@ std::optional<int> resultValue(const QString& line) {
 
 QStringList converterArguments(const QString& presentation, const QString& workFolder) {
     return {QStringLiteral("-debug"), QStringLiteral("-call"), toNativePath(presentation),
-            toNativePath(workFolder + QStringLiteral(".laq") + QStringLiteral(".jpg"))};
+            toNativePath(WallFolder(workFolder).conversionOutput())};
 }
 
 ConverterOutputReader::Reading ConverterOutputReader::read(const QByteArray& chunk) {

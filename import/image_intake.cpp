@@ -1,4 +1,5 @@
 #include "import/image_intake.h"
+#include "wall/wall_folder.h"
 
 #include "import/page_range.h"
 #include "wall/folders.h"
@@ -23,10 +24,6 @@ namespace {
 // 4:3 placeholder.
 constexpr int kThumbnailWidth = 180;
 const QSize kPlaceholderSize(kThumbnailWidth, 135);
-const QString kStaging = QStringLiteral(".laq/");
-const QString kStagedThumbnails = QStringLiteral(".laq/.qal/");
-const QString kWallImages = QStringLiteral("wallimages/");
-const QString kThumbnails = QStringLiteral("thumbs/");
 
 QString lowerName(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower();
@@ -181,29 +178,31 @@ QStringList CopySelected(const QString& target, const QString& source,
 }
 
 IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress) {
-    const QString& work = request.workFolder;
+    const WallFolder work(request.workFolder);
     const auto stopped = [&request] { return request.cancelled && *request.cancelled; };
     IntakeResult result;
-    result.pixSize = MakeThumbnails(work + kStaging, work + kStagedThumbnails, request.threads,
-                                    progress, request.cancelled);
+    result.pixSize = MakeThumbnails(work.conversionStaging(), work.stagedThumbnails(),
+                                    request.threads, progress, request.cancelled);
     // The new slides are put together beside the wall's and replace them in one step: a run
     // killed or stopped before that leaves the wall's slides, and its index, as they were.
-    StagingFolder staging(work);
-    const QString wall = work + kWallImages;
-    const QString fresh = staging.path() + kWallImages;
+    StagingFolder staging(work.root());
+    const QString wall = work.images();
+    const QString fresh = WallFolder(staging.path()).images();
+    const QString thumbs = WallFolder(staging.path()).thumbnails();
     QStringList copied;
     if (!stopped()) {
         keepOtherFiles(wall, fresh);
-        keepOtherFiles(wall + kThumbnails, fresh + kThumbnails);
-        copied = CopySelected(fresh, work + kStaging, request);
-        CopySelected(fresh + kThumbnails, work + kStagedThumbnails, request);
+        keepOtherFiles(work.thumbnails(), thumbs);
+        copied = CopySelected(fresh, work.conversionStaging(), request);
+        CopySelected(thumbs, work.stagedThumbnails(), request);
     }
     result.cancelled = stopped();
-    if (!result.cancelled && staging.created() && staging.moveInto({kWallImages.chopped(1)})) {
+    if (!result.cancelled && staging.created() &&
+        staging.moveInto({QDir(work.images()).dirName()})) {
         for (const QString& path : copied) {
             result.copiedImages << wall + path.mid(fresh.size());
         }
     }
-    removeTree(work + kStaging);
+    removeTree(work.conversionStaging());
     return result;
 }

@@ -1,4 +1,5 @@
 #include "import/import_job.h"
+#include "wall/wall_folder.h"
 
 #include "import/page_range.h"
 #include "platform/office/warm_office.h"
@@ -86,7 +87,7 @@ bool ImportJob::start(const ImportRequest& request) {
     slides_.chooesPageNum = static_cast<int>(request.chooesPage.size());
 
     // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(request.workFolder + QStringLiteral(".laq"));
+    removeTree(WallFolder(request.workFolder).conversionStaging());
     reader_ = ConverterOutputReader();
     const QStringList arguments = converterArguments(request.presentation, request.workFolder);
     qDebug() << "cmd" << request.converter << arguments;
@@ -180,7 +181,7 @@ void ImportJob::onProcessError(QProcess::ProcessError error) {
 
 // What a failed or stopped converter exported stays out of the wall: nothing is left behind.
 void ImportJob::removeStagedSlides() {
-    removeTree(request_.workFolder + QStringLiteral(".laq"));
+    removeTree(WallFolder(request_.workFolder).conversionStaging());
 }
 
 bool ImportJob::rangeMissesTheDeck() const {

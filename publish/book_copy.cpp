@@ -1,4 +1,5 @@
 #include "publish/book_copy.h"
+#include "wall/wall_folder.h"
 
 #include "wall/folders.h"
 #include "wall/staging_folder.h"
@@ -91,7 +92,7 @@ bool destinationEndangersSource(const QString& source, const QString& destinatio
     if (resolvedPath(destination) == resolvedPath(source)) {
         return true;
     }
-    for (const char* folder : kBookDataFolders) {
+    for (const QString& folder : WallFolder::dataFolders()) {
         if (isSameOrInside(destination, source + folder) ||
             isSameOrInside(source, destination + folder)) {
             return true;
@@ -122,7 +123,7 @@ PublishResult writeFile(const QString& path, const QByteArray& bytes) {
 
 PublishResult copyDataFolders(const QString& source, const QString& destination,
                               FileTransfer transfer) {
-    for (const char* folder : kBookDataFolders) {
+    for (const QString& folder : WallFolder::dataFolders()) {
         QString failed;
         if (!copyFolderFiles(destination + folder, source + folder, &failed, transfer)) {
             return PublishResult::failure(
@@ -155,14 +156,8 @@ struct PlayerFiles {
 
 // What a web book puts at the top of its folder: the data folders, the page and the player files.
 QStringList bookEntries(const PlayerFiles& files) {
-    QStringList names;
-    for (const char* folder : kBookDataFolders) {
-        const QString top = QString::fromLatin1(folder).section('/', 0, 0);
-        if (!names.contains(top)) {
-            names << top;
-        }
-    }
-    return names << files.pageName << files.movieName << QStringLiteral("swfobject.js");
+    return WallFolder::topDataFolders()
+           << files.pageName << files.movieName << WallFolder::playerScriptName();
 }
 
 // Writes the whole book into the new, empty folder destination.
@@ -173,10 +168,11 @@ PublishResult buildBook(const QString& source, const QString& destination, const
         result = writeFile(destination + files.pageName, files.page);
     }
     if (result.ok()) {
-        result = copyFile(source + "main.swf", destination + files.movieName);
+        result = copyFile(WallFolder(source).movie(), destination + files.movieName);
     }
     if (result.ok()) {
-        result = copyFile(source + "swfobject.js", destination + "swfobject.js");
+        result = copyFile(WallFolder(source).playerScript(),
+                          destination + WallFolder::playerScriptName());
     }
     return result;
 }
@@ -237,9 +233,10 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
                 .arg(destinationFolder));
     }
     PlayerFiles files;
-    files.pageName = web ? pageFileName(options.pageName) : QStringLiteral("index.html");
-    files.movieName = web ? QStringLiteral("main.swf") : QStringLiteral("book.swf");
-    PublishResult result = readPage(source + "index.html", &files.page);
+    const WallFolder wall(source);
+    files.pageName = web ? pageFileName(options.pageName) : WallFolder::pageName();
+    files.movieName = web ? WallFolder::movieName() : QStringLiteral("book.swf");
+    PublishResult result = readPage(wall.page(), &files.page);
     if (result.ok() && web) {
         result =
             alterHtml(QByteArray(files.page), publishedMeta(options.meta, source), &files.page);
@@ -267,7 +264,7 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
 QStringList existingBookEntries(const QString& folder, const QString& pageName) {
     PlayerFiles files;
     files.pageName = pageFileName(pageName);
-    files.movieName = QStringLiteral("main.swf");
+    files.movieName = WallFolder::movieName();
     QStringList existing;
     for (const QString& name : bookEntries(files)) {
         const QString path = withSlash(folder) + name;

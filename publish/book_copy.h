@@ -37,10 +37,6 @@ struct BookOptions {
     BookLayout layout = BookLayout::Web;
 };
 
-// The data folders of a wall, in the order they are replaced and copied.
-inline constexpr const char* kBookDataFolders[] = {"wallimages/", "wallimages/thumbs/", "xml/",
-                                                   "background/", "logo/"};
-
 // The head a page of the wall in workFolder is published with: the typed one, with the book's own
 // title when no title was typed.
 HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder);

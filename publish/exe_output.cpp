@@ -1,4 +1,5 @@
 #include "publish/exe_output.h"
+#include "wall/wall_folder.h"
 
 #include "wall/locations.h"
 
@@ -112,8 +113,8 @@ PublishResult makeExe(const QString& targetPath, const QString& archivePath,
                       const QString& stubPath) {
     BookOptions book;
     book.layout = BookLayout::Executable;
-    const PublishResult made =
-        makeZip(archivePath, workFolder + "/zapperstab", workFolder, book, progress);
+    const PublishResult made = makeZip(archivePath, WallFolder(workFolder).executableStaging(),
+                                       workFolder, book, progress);
     if (!made.ok()) {
         QFile::remove(archivePath);
         return made;

@@ -1,4 +1,5 @@
 #include "publish/project_file.h"
+#include "wall/wall_folder.h"
 
 #include "platform/player/gallery_script.h"
 #include "platform/zipread/zipread.h"
@@ -24,9 +25,6 @@
 
 namespace {
 
-// The folders a project brings into the work folder; everything else in it is ignored.
-constexpr const char* kProjectFolders[] = {"background", "logo", "wallimages", "xml"};
-constexpr char kIndexEntry[] = "xml/images.xml";
 // Room left free on the disk beyond the unpacked project.
 constexpr std::uint64_t kDiskMargin = std::uint64_t(64) << 20;
 // Inside the extraction folder, the work folder's replaced data folders wait here for removal.
@@ -124,8 +122,9 @@ PublishResult vetArchive(const QString& projectFile, const QString& workFolder,
     }
     std::uint64_t total = 0;
     listFiles(archive, files, total);
-    if (files.count(kIndexEntry) == 0) {
-        return notAProject(projectFile, QObject::tr("it holds no %1.").arg(kIndexEntry));
+    if (files.count(WallFolder::indexEntry().toStdString()) == 0) {
+        return notAProject(projectFile,
+                           QObject::tr("it holds no %1.").arg(WallFolder::indexEntry()));
     }
     if (!plausibleRatio(projectFile, total)) {
         return notAProject(projectFile,
@@ -218,8 +217,9 @@ PublishResult checkExtraction(const QString& folder, const VettedFiles& files,
 }
 
 bool isProjectFolderFile(const std::string& path) {
-    for (const char* folder : kProjectFolders) {
-        if (path.rfind(std::string(folder) + "/", 0) == 0) {
+    // The folders a project brings into the work folder; everything else in it is ignored.
+    for (const QString& folder : WallFolder::topDataFolders()) {
+        if (path.rfind(folder.toStdString() + "/", 0) == 0) {
             return true;
         }
     }
@@ -240,7 +240,7 @@ PublishResult arrangeExtraction(const QString& folder,
             return failure(QObject::tr("Could not arrange \"%1\" of the project.").arg(target));
         }
     }
-    for (const char* name : kProjectFolders) {
+    for (const QString& name : WallFolder::topDataFolders()) {
         if (!QDir().mkpath(folder + name)) {
             return failure(QObject::tr("Could not create the folder \"%1\".").arg(folder + name));
         }
@@ -259,7 +259,7 @@ PublishResult swapFolders(const QString& workFolder, const QString& extraction) 
     const QString replaced = extraction + kReplacedFolder;
     QDir().mkpath(replaced);
     std::vector<QString> swapped;
-    for (const char* name : kProjectFolders) {
+    for (const QString& name : WallFolder::topDataFolders()) {
         const QString live = workFolder + name;
         bool ok = moveFolder(live, replaced + name);
         if (ok && !QDir().rename(extraction + name, live)) {
@@ -306,11 +306,11 @@ QString withTrailingSlash(const QString& folder) {
 } // namespace
 
 QString projectStagingFolder(const QString& workFolder) {
-    return toNativePath(workFolder + "/.hhxxpp/");
+    return toNativePath(WallFolder(workFolder).projectStaging());
 }
 
 QString projectExtractionFolder(const QString& workFolder) {
-    return toNativePath(workFolder + "/.##temp%%/");
+    return toNativePath(WallFolder(workFolder).projectExtraction());
 }
 
 QString withProjectSuffix(const QString& fileName) {
@@ -323,7 +323,8 @@ QString folderOfFile(const QString& filePath) {
 
 PublishResult saveProject(const QString& projectFile, const QString& workFolder,
                           const BookOptions& book, const ZipProgress& progress) {
-    if (const QString problem = outputNameProblem(book.pageName, PublishMode::Html); !problem.isEmpty()) {
+    if (const QString problem = outputNameProblem(book.pageName, PublishMode::Html);
+        !problem.isEmpty()) {
         return PublishResult::failure(problem);
     }
     const QString staging = projectStagingFolder(workFolder);
@@ -378,7 +379,7 @@ PublishResult readProject(const QString& projectFile, const QString& workFolder,
     }
     if (result.ok()) {
         repairWorkFolder(work, opening.templateFolder);
-        murano::player::writeGalleryScript(work + kIndexEntry);
+        murano::player::writeGalleryScript(WallFolder(work).index());
     }
     return result;
 }

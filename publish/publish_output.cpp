@@ -1,4 +1,5 @@
 #include "publish/publish_output.h"
+#include "wall/wall_folder.h"
 
 #include "publish/exe_output.h"
 #include "wall/remembered_values.h"
@@ -79,8 +80,8 @@ PublishResult publishOutput(PublishMode mode, const QString& workFolder, const Q
     case PublishMode::Html:
         return copyBook(workFolder, folder, book);
     case PublishMode::Zip:
-        return makeZip(outputTarget(folder, book.pageName, mode), workFolder + "/.zapperstab/",
-                       workFolder, book, progress);
+        return makeZip(outputTarget(folder, book.pageName, mode),
+                       WallFolder(workFolder).archiveStaging(), workFolder, book, progress);
     case PublishMode::Exe:
         break;
     }

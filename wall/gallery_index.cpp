@@ -1,4 +1,5 @@
 #include "wall/gallery_index.h"
+#include "platform/player/gallery_script.h"
 
 #include "wall/text_lines.h"
 
@@ -88,7 +89,7 @@ void GalleryIndex::setStartTag(const QString& startTag) {
 }
 
 bool GalleryIndex::write(const QString& path) const {
-    return writeTextLines(path, lines_);
+    return writeTextLines(path, lines_) && murano::player::writeGalleryScript(path);
 }
 
 QString imageLine(const QString& number) {

@@ -22,8 +22,9 @@ public:
     // Line 2, the start tag with the player settings; empty when the index has none.
     QString startTag() const { return lines_.value(1); }
 
-    // Replaces the file's content atomically with every line followed by "\n", in UTF-8; a file
-    // that cannot be written is left as it was.
+    // Replaces the file's content atomically with every line followed by "\n", in UTF-8, and
+    // writes its script twin beside it (what a page opened from disk reads); a file that cannot be
+    // written is left as it was.
     bool write(const QString& path) const;
 
 private:

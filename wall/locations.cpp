@@ -1,4 +1,6 @@
 #include "wall/locations.h"
+#include "platform/posix/posix_files.h"
+#include "wall/wall_folder.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -23,32 +25,6 @@ QString withTrailingSlash(QString path) {
         path += '/';
     }
     return path;
-}
-
-QString stateBase() {
-    // Only an absolute XDG_STATE_HOME counts; a relative one is invalid and ignored.
-    const QString configured = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) {
-        return configured;
-    }
-    return QDir::homePath() + "/.local/state";
-}
-
-// Keeps the folder at mode 0700. A path that is no folder is never touched: it is reported.
-void makePrivate(const QString& folder) {
-    if (!QFileInfo(folder).isDir()) {
-        qWarning().noquote() << "The state folder" << folder << "is not a folder.";
-        return;
-    }
-    constexpr QFileDevice::Permissions owner =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    constexpr QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
-    const QFileDevice::Permissions now = QFile::permissions(folder);
-    if ((now & others) || (now & owner) != owner) {
-        QFile::setPermissions(folder, owner);
-    }
 }
 
 } // namespace
@@ -80,10 +56,14 @@ QString templatePreviewFolder() {
 }
 
 QString tempLocation() {
-    const QString folder = stateBase() + "/quorvex";
-    QDir().mkpath(folder);
-    makePrivate(folder);
-    return folder;
+    // The rule every program of ours shares (the converter keeps its office files there too).
+    const std::string folder = posix::privateStateFolder();
+    if (folder.empty()) {
+        const QString path = QFile::decodeName(posix::stateFolderPath().c_str());
+        qWarning().noquote() << "The state folder" << path << "cannot be made a private folder.";
+        return path;
+    }
+    return QFile::decodeName(folder.c_str());
 }
 
 QString tempFolder() {
@@ -101,17 +81,17 @@ void setWorkFolder(const QString& folder) {
 
 QString userSettingsFile() {
     if (!workFolderOverride().isEmpty()) {
-        return workFolder() + ".quorvexmrnoini";
+        return WallFolder(workFolder()).ownSettingsFile();
     }
     return tempFolder() + "/quorvexmrnoini";
 }
 
 QString rememberedValuesFile() {
-    return workFolder() + ".home";
+    return WallFolder(workFolder()).rememberedValues();
 }
 
 QString projectValuesFile() {
-    return workFolder() + ".home..";
+    return WallFolder(workFolder()).projectValues();
 }
 
 QString recentProjectsFile() {

@@ -1,4 +1,5 @@
 #include "wall/wall_project.h"
+#include "wall/wall_folder.h"
 
 #include "platform/player/gallery_script.h"
 #include "wall/locations.h"
@@ -75,7 +76,7 @@ QStringList WallProject::adoptWall(const QString& workFolder) {
 }
 
 QString galleryIndexPath(const QString& workFolder) {
-    return workFolder + QStringLiteral("/xml/images.xml");
+    return WallFolder(workFolder).index();
 }
 
 QString wallBookTitle(const QString& workFolder) {
@@ -136,7 +137,6 @@ QStringList applyWall(const WallProject& project, const QString& workFolder) {
                         .arg(QDir::cleanPath(path));
         return problems;
     }
-    murano::player::writeGalleryScript(path);
     return problems;
 }
 

@@ -1,4 +1,5 @@
 #include "wall/work_folder.h"
+#include "wall/wall_folder.h"
 
 #include "wall/folders.h"
 
@@ -7,8 +8,6 @@
 #include <QFileInfo>
 
 namespace {
-
-const char* const kDataFolders[] = {"xml", "background", "logo", "wallimages"};
 
 QString asFolder(const QString& path) {
     return path.endsWith('/') ? path : path + '/';
@@ -30,10 +29,10 @@ void repairWorkFolder(const QString& workFolderPath, const QString& templateFold
     const QString workFolder = asFolder(workFolderPath);
     const QString templateFolder = asFolder(templateFolderPath);
     ensureFolder(workFolder);
-    for (const char* folder : kDataFolders) {
+    for (const QString& folder : WallFolder::topDataFolders()) {
         QDir().mkpath(workFolder + folder);
     }
-    for (const char* file : kPlayerFiles) {
+    for (const QString& file : WallFolder::playerFiles()) {
         const QString target = workFolder + file;
         if (!QFileInfo::exists(target)) {
             QFile::copy(templateFolder + file, target);

@@ -4,9 +4,6 @@
 
 #include <QString>
 
-// The three player files a wall cannot play without; the repair restores exactly these.
-inline constexpr const char* kPlayerFiles[] = {"index.html", "swfobject.js", "main.swf"};
-
 // Creates the work folder as a full copy of the template folder when it does not exist yet or is
 // an empty folder. An existing work folder, with the images and settings of an earlier run, is
 // reused untouched.

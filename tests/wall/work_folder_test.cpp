@@ -1,4 +1,5 @@
 #include "tests/wall/scratch.h"
+#include "wall/wall_folder.h"
 #include "wall/work_folder.h"
 
 #include <gtest/gtest.h>
@@ -64,8 +65,8 @@ TEST_F(WorkFolderTest, RepairRestoresPlayerFilesAndFoldersOnly) {
 
 TEST_F(WorkFolderTest, RepairBuildsAMissingWorkFolderFromScratch) {
     repairWorkFolder(workFolder, templateFolder);
-    for (const char* file : kPlayerFiles) {
-        EXPECT_TRUE(QFileInfo::exists(workFolder + file)) << file;
+    for (const QString& file : WallFolder::playerFiles()) {
+        EXPECT_TRUE(QFileInfo::exists(workFolder + file)) << file.toStdString();
     }
     for (const char* folder : {"xml", "background", "logo", "wallimages"}) {
         EXPECT_TRUE(QFileInfo(workFolder + folder).isDir()) << folder;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "converter/options.h"
+#include "platform/lantrel/result_codes.h"
 
 #include <string>
 
@@ -23,23 +24,6 @@ enum OutputKind : int {
     kMhtml = 20,
     kTiff = 21,
     kEmf = 23,
-};
-
-// The result of a run, which is also the process exit code. Beside these named values a run
-// returns the number of files an export wrote (1 for a single-file export). The same negative
-// number names one failure of the driver and one of the export session.
-enum ConversionResult : int {
-    kConverted = 0,         // PDF, PostScript or SWF written (or an SWF left as it was: -skip)
-    kUsageShown = -1,       // bad command line, -h or -v: the usage screen was printed
-    kOfficeNotStarted = -1, // the office suite could not be started
-    kUnknownOutputFormat = -2,
-    kConversionFailed = -2, // the presentation could not be loaded, rendered or written completely
-    kInputMissing = -3,
-    kExportFolderMissing = -3, // the export left no folder named after the output
-    kExportNotAFolder = -4,    // the export's output folder is something else
-    kExportFolderEmpty = -5,   // the export wrote no files
-    kOutputIsInput = -6,       // refused: the output path names the input file
-    kLoadingTimedOut = -88,    // starting the office suite and loading took over -ppttimeout ms
 };
 
 // The output kind of a path by its extension, compared case-insensitively; kUnknownOutput when the

@@ -2,6 +2,7 @@
 #include "wall/wall_folder.h"
 
 #include "import/page_range.h"
+#include "platform/lantrel/result_codes.h"
 #include "platform/office/warm_office.h"
 #include "wall/folders.h"
 
@@ -41,16 +42,15 @@ ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(t
 }
 
 ImportJob::Failure ImportJob::failureFor(int result) {
-    // The converter's result values, as its exit status table lists them; the exit code is the
-    // value modulo 256.
+    // The exit code is the result value modulo 256.
     switch (static_cast<signed char>(result & 0xff)) {
-    case -1:
+    case kOfficeNotStarted:
         return Failure::OfficeNotStarted;
-    case -2:
+    case kConversionFailed:
         return Failure::NotAPresentation;
-    case -3:
+    case kInputMissing:
         return Failure::InputMissing;
-    case -88:
+    case kLoadingTimedOut:
         return Failure::TimedOut;
     default:
         return Failure::ConversionFailed;

@@ -10,7 +10,7 @@ import sys
 
 FLOORS = [
     ("leaves", ["platform/posix", "platform/zipread", "platform/swf", "platform/leftovers",
-                "platform/skin"]),
+                "platform/skin", "platform/lantrel"]),
     ("platform", ["platform/office", "platform/player", "platform/korrind", "platform/stub",
                   "platform/bookservice"]),
     ("wall", ["wall"]),

@@ -1,9 +1,6 @@
 #include "app/background_job.h"
 
 #include <QProgressDialog>
-#include <QThread>
-
-#include <memory>
 
 namespace {
 
@@ -13,7 +10,7 @@ constexpr char kBusyProperty[] = "muranoBackgroundJob";
 
 } // namespace
 
-bool runInBackground(QWidget* parent, const QString& label, const BackgroundWork& work,
+bool runInBackground(QWidget* parent, const QString& label, const PublishWork& work,
                      const BackgroundDone& done) {
     if (parent->property(kBusyProperty).toBool()) {
         return false;
@@ -24,26 +21,17 @@ bool runInBackground(QWidget* parent, const QString& label, const BackgroundWork
     dialog->setMinimumDuration(kShowAfterMs);
     dialog->setAutoReset(false);
     dialog->setValue(0);
-    auto result = std::make_shared<PublishResult>();
-    QThread* thread = QThread::create([work, result, dialog] {
-        // Queued to the dialog, which outlives the thread: it is deleted only once the thread
-        // has finished.
-        *result = work([dialog](int step, int steps) {
-            QMetaObject::invokeMethod(
-                dialog,
-                [dialog, step, steps] {
-                    dialog->setRange(0, steps);
-                    dialog->setValue(step);
-                },
-                Qt::QueuedConnection);
-        });
+    // The job belongs to the dialog, which stays until the job has ended.
+    ThreadJob* job = makePublishJob(work, dialog);
+    QObject::connect(job, &Job::progress, dialog, [dialog](qint64 step, qint64 steps) {
+        dialog->setRange(0, int(steps));
+        dialog->setValue(int(step));
     });
-    QObject::connect(thread, &QThread::finished, parent, [parent, thread, dialog, result, done] {
-        thread->deleteLater();
+    QObject::connect(job, &Job::finished, parent, [parent, dialog, done](const JobResult& result) {
         dialog->deleteLater();
         parent->setProperty(kBusyProperty, false);
-        done(*result);
+        done(result.ok() ? PublishResult::success() : PublishResult::failure(result.message));
     });
-    thread->start();
+    job->start();
     return true;
 }

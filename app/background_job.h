@@ -2,7 +2,7 @@
 // behind a progress dialog that keeps the window from being edited meanwhile.
 #pragma once
 
-#include "publish/zip_writer.h"
+#include "publish/publish_output.h"
 
 #include <QString>
 
@@ -10,12 +10,11 @@
 
 class QWidget;
 
-using BackgroundWork = std::function<PublishResult(const ZipProgress& progress)>;
 using BackgroundDone = std::function<void(const PublishResult& result)>;
 
 // Runs work on a thread of its own; done runs on the GUI thread once it has ended. The progress
 // dialog, modal to parent, appears when the work lasts long enough to need it; progress (0, 0)
 // makes it a busy indicator. Returns false, running nothing, while an earlier job of the same
 // parent is still running.
-bool runInBackground(QWidget* parent, const QString& label, const BackgroundWork& work,
+bool runInBackground(QWidget* parent, const QString& label, const PublishWork& work,
                      const BackgroundDone& done);

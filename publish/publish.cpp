@@ -17,7 +17,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -65,11 +64,7 @@ Publish::Publish(QWidget* parent)
     applyModeTexts();
 }
 
-Publish::~Publish() {
-    if (job_) {
-        job_->wait();
-    }
-}
+Publish::~Publish() = default;
 
 void Publish::buildChrome() {
     convert_ = addButton(QStringLiteral("convert.png"), QRect(358, 230, 72, 30), tr("Convert"));
@@ -320,25 +315,21 @@ void Publish::showFinished(const QString& folder, const QString& target) {
     messageBox_->show();
 }
 
-void Publish::runJob(const Job& job, const std::function<void()>& onSuccess) {
+void Publish::runJob(const PublishWork& work, const std::function<void()>& onSuccess) {
     setControlsEnabled(false);
     ui_->progressBar_publish->setRange(0, 0);
     ui_->progressBar_publish->show();
-    auto result = std::make_shared<PublishResult>();
-    job_ = QThread::create([this, job, result] {
-        *result = job([this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showJobProgress(done, total); }, Qt::QueuedConnection);
-        });
-    });
-    connect(job_, &QThread::finished, this, [this, result, onSuccess] {
+    job_ = makePublishJob(work, this);
+    connect(job_, &Job::progress, this,
+            [this](qint64 done, qint64 total) { showJobProgress(int(done), int(total)); });
+    connect(job_, &Job::finished, this, [this, onSuccess](const JobResult& result) {
         job_->deleteLater();
         job_ = nullptr;
         exeLayout_ = false;
         ui_->progressBar_publish->hide();
         setControlsEnabled(true);
-        if (!result->ok()) {
-            showWarning(result->error);
+        if (!result.ok()) {
+            showWarning(result.message);
             return;
         }
         onSuccess();

@@ -19,7 +19,6 @@ class Publish;
 }
 class Advanced;
 class MymessgeBox;
-class QThread;
 class QTimer;
 class QToolButton;
 class myLabel;
@@ -74,8 +73,6 @@ public:
     void on_convert_click();
 
 private:
-    using Job = std::function<PublishResult(const ZipProgress&)>;
-
     void buildChrome();
     void selectMode(PublishMode mode);
     void styleToolButtons();
@@ -87,7 +84,7 @@ private:
     void rememberOutput(const QString& folder, const QString& name);
     bool confirmOverwrite(const QStringList& replaced);
     void runOutput(PublishMode mode, const QString& folder, const QString& target);
-    void runJob(const Job& job, const std::function<void()>& onSuccess);
+    void runJob(const PublishWork& work, const std::function<void()>& onSuccess);
     void showJobProgress(int done, int total);
     void setControlsEnabled(bool enabled);
     void openFolder(const QString& folder);
@@ -101,7 +98,7 @@ private:
     myLabel* browse_ = nullptr;
     myLabel* open_ = nullptr;
     myLabel* advancedLabel_ = nullptr;
-    QThread* job_ = nullptr;
+    ThreadJob* job_ = nullptr;
     // What OK of the message box does: open the finished output's folder, or nothing.
     std::function<void()> onOk_;
 

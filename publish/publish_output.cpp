@@ -55,6 +55,16 @@ QStringList replacedByOutput(const QString& folder, const QString& name, Publish
                                                                       : QStringList{};
 }
 
+ThreadJob* makePublishJob(PublishWork work, QObject* parent) {
+    return new ThreadJob(
+        [work = std::move(work)](ThreadJob& job) {
+            const PublishResult result =
+                work([&job](int done, int total) { job.report(done, total); });
+            return result.ok() ? JobResult::done() : JobResult::failure(result.error);
+        },
+        parent);
+}
+
 QString quotedPaths(const QStringList& paths) {
     QStringList quoted;
     for (const QString& path : paths) {

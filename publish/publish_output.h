@@ -3,6 +3,7 @@
 // strip; a batch run runs the same calls.
 #pragma once
 
+#include "platform/jobs/job.h"
 #include "publish/book_copy.h"
 #include "publish/zip_writer.h"
 
@@ -36,6 +37,13 @@ QString quotedPaths(const QStringList& paths);
 // The book as the remembered values keep it between runs: the output file name (slot 4) and the
 // page's title, keywords and description (slots 6 to 8), in the web layout.
 BookOptions rememberedBook(const RememberedValues& values);
+
+// A step of publishing (an output, a project saved or opened) as work that reports its entries.
+using PublishWork = std::function<PublishResult(const ZipProgress& progress)>;
+
+// The step as a job on a thread of its own: its entries as the job's progress, its error as the
+// job's failure message.
+ThreadJob* makePublishJob(PublishWork work, QObject* parent);
 
 // Writes the wall of workFolder as the output of that mode into folder: the web folder through
 // copyBook, the ZIP archive through makeZip (staging folder workFolder + "/.zapperstab/"), the

@@ -12,7 +12,7 @@ FLOORS = [
     ("leaves", ["platform/posix", "platform/zipread", "platform/swf", "platform/leftovers",
                 "platform/skin", "platform/lantrel"]),
     ("platform", ["platform/office", "platform/player", "platform/korrind", "platform/stub",
-                  "platform/bookservice"]),
+                  "platform/bookservice", "platform/jobs"]),
     ("wall", ["wall"]),
     ("window toolkit", ["chrome"]),
     ("features", ["import", "publish", "share", "dialogs"]),

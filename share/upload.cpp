@@ -5,10 +5,9 @@
 #include "chrome/mymessgebox.h"
 #include "chrome/window_chrome.h"
 #include "publish/publish_output.h"
-#include "share/book_packing.h"
 #include "share/book_service.h"
 #include "share/credentials.h"
-#include "share/multipart_stream.h"
+#include "share/upload_job.h"
 #include "ui_upload.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
@@ -26,7 +25,6 @@
 #include <QNetworkRequest>
 #include <QPalette>
 #include <QPixmap>
-#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -49,6 +47,8 @@ upLoad::upLoad(QWidget* parent)
                 QStringLiteral("bg_upload.png"));
     setUpFrame({kRadius, ui_->label_bg, QRect(470, 0, 20, 20), true});
     network_ = new QNetworkAccessManager(this);
+    job_ = new UploadJob(network_, this);
+    connectJob();
     buildLoginPage();
     buildUploadPage();
     buildOverlay();
@@ -62,12 +62,8 @@ upLoad::~upLoad() {
     for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) {
         reply->disconnect(this);
     }
-    if (packer_) {
-        packer_->disconnect(this);
-        packer_->wait();
-        delete packer_;
-        QFile::remove(temporaryArchive());
-    }
+    // The job, a child, stops and removes its archive as it goes.
+    job_->disconnect(this);
 }
 
 QString upLoad::temporaryPage() {
@@ -296,41 +292,10 @@ void upLoad::on_upLoad_click() {
         return;
     }
     setBookFieldsEnabled(false);
-    // The points are asked for as the service expects before an upload; their value is not used.
-    check_ = post(QStringLiteral("app/paypal/paypal.php"),
-                  formBody({{QStringLiteral("action"), QStringLiteral("getPoint")},
-                            {QStringLiteral("uEmail"), email_}}));
-    connect(check_, &QNetworkReply::finished, this, &upLoad::pointsAnswered);
-}
-
-void upLoad::pointsAnswered() {
-    if (!answered(std::exchange(check_, nullptr))) {
-        returnToIdle();
-        return;
-    }
-    check_ = post(QStringLiteral("app/flipbook/fileexist.php"),
-                  formBody({{QStringLiteral("username"), userName_},
-                            {QStringLiteral("bookname"), ui_->lineEdit_bookName->text()}}));
-    connect(check_, &QNetworkReply::finished, this, &upLoad::existenceAnswered);
-}
-
-void upLoad::existenceAnswered() {
-    QNetworkReply* reply = std::exchange(check_, nullptr);
-    if (!answered(reply)) {
-        returnToIdle();
-        return;
-    }
-    const QString text = replyText(reply->readAll());
-    qDebug() << "trueUpload" << text;
-    if (text.contains(QLatin1String("has exist"))) {
-        showMessage(tr("File already exists"),
-                    tr("The book exists on the internet,\nplease try another one."), {70, 20},
-                    true);
-        returnToIdle();
-        return;
-    }
-    setButton(kCancelIcon, tr("Cancel"), tr("Cancel Upload"));
-    startPacking();
+    transferring_ = false;
+    job_->setRequest({serviceUrl_, userName_, email_, name, pageMeta(), workFolder(),
+                      temporaryPage(), temporaryArchive(), requestTimeoutMs_});
+    job_->start();
 }
 
 HtmlMeta upLoad::pageMeta() const {
@@ -338,76 +303,23 @@ HtmlMeta upLoad::pageMeta() const {
             ui_->lineEdit_description->text()};
 }
 
-// Packing runs off the GUI thread. A cancelled attempt's packer may still be running when the
-// next attempt is ready to pack: that one then starts once the old packer has finished, so two
-// never write the same archive.
-void upLoad::startPacking() {
-    if (packer_) {
-        packAfterPacker_ = true;
-        return;
-    }
-    const BookPacking packing{workFolder(), ui_->lineEdit_bookName->text(), pageMeta(),
-                              temporaryPage(), temporaryArchive()};
-    auto result = std::make_shared<PublishResult>();
-    packer_ = QThread::create([packing, result] { *result = packBook(packing); });
-    connect(packer_, &QThread::finished, this, [this, result, attempt = attempt_] {
-        packer_->deleteLater();
-        packer_ = nullptr;
-        packingDone(result->ok(), result->error, attempt);
+void upLoad::connectJob() {
+    connect(job_, &UploadJob::transferStarted, this, [this](const QString& size) {
+        transferring_ = true;
+        setButton(kCancelIcon, tr("Cancel"), tr("Cancel Upload"));
+        ui_->label_11->setText("Upload --- " + size);
+        ui_->progressBar->show();
     });
-    packer_->start();
+    connect(job_, &Job::progress, this, &upLoad::showTransfer);
+    connect(job_, &UploadJob::transferSent, this, &upLoad::showOverlay);
+    connect(job_, &Job::finished, this, &upLoad::uploadEnded);
 }
 
-void upLoad::packingDone(bool ok, const QString& error, int attempt) {
-    if (attempt != attempt_) {
-        QFile::remove(temporaryArchive());
-    } else if (!ok) {
-        failUpload(error);
-    } else {
-        sendArchive();
+void upLoad::showTransfer(qint64 bytesSent, qint64 bytesTotal, const QString& text) {
+    if (!text.isEmpty()) {
+        ui_->label_11->setText(text);
     }
-    if (std::exchange(packAfterPacker_, false)) {
-        startPacking();
-    }
-}
-
-void upLoad::sendArchive() {
-    totalSizeText_ = sizeText(QFileInfo(temporaryArchive()).size());
-    ui_->label_11->setText("Upload --- " + totalSizeText_);
-    auto* body =
-        new MultipartStream(temporaryArchive(), userName_, ui_->lineEdit_bookName->text(), this);
-    if (!body->open(QIODevice::ReadOnly)) {
-        delete body;
-        failUpload(tr("The archive %1 cannot be opened.").arg(temporaryArchive()));
-        return;
-    }
-    QNetworkRequest request(QUrl(serviceUrl_ + "app/flipbook/fp-zip.php"));
-    request.setRawHeader("Content-Type", uploadContentType());
-    request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
-    request.setTransferTimeout(requestTimeoutMs_);
-    uploadReply_ = network_->post(request, body);
-    body->setParent(uploadReply_);
-    uploadRunning_ = true;
-    ui_->progressBar->show();
-    transferClock_.start();
-    connect(uploadReply_, &QNetworkReply::uploadProgress, this, &upLoad::OnUploadProgress);
-    connect(uploadReply_, &QNetworkReply::finished, this, &upLoad::uploadfinish);
-}
-
-void upLoad::OnUploadProgress(qint64 bytesSent, qint64 bytesTotal) {
-    // The transfer's last report, as it ends, knows no total: it says nothing about progress.
-    if (bytesTotal <= 0) {
-        return;
-    }
-    const UploadProgress progress =
-        uploadProgress(bytesSent, bytesTotal, transferClock_.elapsed(), totalSizeText_);
-    if (progress.text) {
-        ui_->label_11->setText(*progress.text);
-    }
-    ui_->progressBar->setValue(progress.percent);
-    if (progress.percent > 99) {
-        showOverlay();
-    }
+    ui_->progressBar->setValue(uploadProgress(bytesSent, bytesTotal, 0, QString()).percent);
 }
 
 void upLoad::showOverlay() {
@@ -430,27 +342,21 @@ void upLoad::showOverlay() {
     overlay_->raise();
 }
 
-void upLoad::uploadfinish() {
-    QNetworkReply* reply = std::exchange(uploadReply_, nullptr);
-    reply->deleteLater();
-    const bool cancelled = !uploadBusy_;
-    uploadRunning_ = false;
+void upLoad::uploadEnded(const JobResult& result) {
+    overlay_->hide();
+    if (result.code == JobResult::Stopped) {
+        return; // the cancel has already put the dialog back
+    }
     returnToIdle();
     ui_->label_11->setText(kUploadText);
-    if (cancelled) {
-        return;
-    }
-    const QString text = replyText(reply->readAll());
-    overlay_->hide();
-    QFile::remove(temporaryArchive());
-    const QString failure = transportFailure(*reply, serviceUrl_);
-    if (!failure.isEmpty()) {
-        showMessage(tr("Upload failed"), failure, {80, 20}, true);
-        return;
-    }
-    if (!isUploadSuccess(text)) {
-        showMessage(tr("Upload failed"),
-                    tr("The book service did not take the book:\n%1").arg(text), {80, 20}, true);
+    if (!result.ok()) {
+        const UploadJob::Failure why = job_->failure();
+        const bool exists = why == UploadJob::Failure::BookExists;
+        const bool unreached = why == UploadJob::Failure::Unreachable && !transferring_;
+        showMessage(exists      ? tr("File already exists")
+                    : unreached ? tr("Connection failed")
+                                : tr("Upload failed"),
+                    result.message, exists ? QPoint(70, 20) : QPoint(80, 20), true);
         return;
     }
     ui_->label_url->setText(
@@ -460,30 +366,13 @@ void upLoad::uploadfinish() {
                               "to view your Murano online."));
 }
 
-// A cancel stops whatever step is running: a waiting check is dropped with its reply, a packing
-// archive is removed when the packer ends, and a running transfer is ended.
+// A cancel stops whatever step is running: a waiting check is dropped, a packing archive is
+// removed when the packer ends, and a running transfer is ended.
 void upLoad::cancelUpload() {
-    ++attempt_;
     returnToIdle();
     overlay_->hide();
     ui_->progressBar->setValue(0);
-    if (check_) {
-        QNetworkReply* check = std::exchange(check_, nullptr);
-        check->disconnect(this);
-        check->abort();
-        check->deleteLater();
-    }
-    if (uploadRunning_) {
-        disconnect(uploadReply_, &QNetworkReply::uploadProgress, this, &upLoad::OnUploadProgress);
-        uploadReply_->abort();
-    }
-    QFile::remove(temporaryArchive());
-}
-
-void upLoad::failUpload(const QString& text) {
-    QFile::remove(temporaryArchive());
-    returnToIdle();
-    showMessage(tr("Upload failed"), text, {80, 20}, true);
+    job_->cancel();
 }
 
 void upLoad::returnToIdle() {

@@ -7,8 +7,8 @@
 #include "chrome/frameless_dialog.h"
 #include "publish/book_copy.h"
 #include "share/credentials.h"
+#include "share/upload_job.h"
 
-#include <QElapsedTimer>
 #include <QPoint>
 
 #include <memory>
@@ -21,7 +21,6 @@ class QFrame;
 class QMovie;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QThread;
 class QUrl;
 class myLabel;
 
@@ -56,10 +55,8 @@ public slots:
     void on_SignUp_click();
     void on_Login_click();
     void on_upLoad_click();
-    void OnUploadProgress(qint64 bytesSent, qint64 bytesTotal);
     void changeUploadUrl(const QString& text);
     void openpage(const QString& url);
-    void uploadfinish();
 
 protected:
     void prepareOpening() override;
@@ -77,14 +74,11 @@ private:
     bool answered(QNetworkReply* reply);
 
     void loginFinished();
-    void pointsAnswered();
-    void existenceAnswered();
-    void startPacking();
-    void packingDone(bool ok, const QString& error, int attempt);
-    void sendArchive();
+    void connectJob();
+    void showTransfer(qint64 bytesSent, qint64 bytesTotal, const QString& text);
+    void uploadEnded(const JobResult& result);
     void cancelUpload();
     void returnToIdle();
-    void failUpload(const QString& text);
     void setButton(const QString& icon, const QString& text, const QString& tip);
     void setBookFieldsEnabled(bool enabled);
     void showOverlay();
@@ -107,13 +101,8 @@ private:
     QString email_;
     QString userName_;
 
+    // The attempt under way: from the Upload click until it ends, fails or is cancelled.
     bool uploadBusy_ = false;
-    bool uploadRunning_ = false;
-    int attempt_ = 0; // counts attempts, so a late step of a cancelled one is dropped
-    QNetworkReply* check_ = nullptr;
-    QThread* packer_ = nullptr;
-    bool packAfterPacker_ = false;
-    QNetworkReply* uploadReply_ = nullptr;
-    QElapsedTimer transferClock_;
-    QString totalSizeText_;
+    bool transferring_ = false; // its checks are done and the book is being sent
+    UploadJob* job_ = nullptr;
 };

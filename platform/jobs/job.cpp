@@ -27,15 +27,20 @@ bool Job::cancel() {
     return true;
 }
 
+void Job::onOwnThread(const std::function<void()>& deliver) {
+    if (QThread::currentThread() == thread()) {
+        deliver();
+    } else {
+        QMetaObject::invokeMethod(this, deliver, Qt::QueuedConnection);
+    }
+}
+
 void Job::report(qint64 done, qint64 total, const QString& text) {
-    QMetaObject::invokeMethod(
-        this, [this, done, total, text] { emit progress(done, total, text); },
-        Qt::QueuedConnection);
+    onOwnThread([this, done, total, text] { emit progress(done, total, text); });
 }
 
 void Job::finish(const JobResult& result) {
-    QMetaObject::invokeMethod(
-        this, [this, result] { end(result); }, Qt::QueuedConnection);
+    onOwnThread([this, result] { end(result); });
 }
 
 void Job::end(JobResult result) {

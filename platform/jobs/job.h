@@ -55,10 +55,14 @@ protected:
     // What a stop does beyond setting cancelled() (ending a child process, aborting a request).
     virtual void stop() {}
     // Safe from any thread: ends the run with this result (stopped when a stop was asked and the
-    // work reports a failure caused by it).
+    // work reports a failure caused by it). On the job's own thread finished() is emitted before
+    // this returns.
     void finish(const JobResult& result);
 
 private:
+    // Runs deliver now when called on the job's thread, else queued to it: what a job reports
+    // arrives in the order it was reported, and never on another thread.
+    void onOwnThread(const std::function<void()>& deliver);
     void end(JobResult result);
 
     bool running_ = false;

@@ -21,7 +21,6 @@
 #include <QIcon>
 #include <QMovie>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPalette>
 #include <QPixmap>
@@ -48,6 +47,8 @@ upLoad::upLoad(QWidget* parent)
     setUpFrame({kRadius, ui_->label_bg, QRect(470, 0, 20, 20), true});
     network_ = new QNetworkAccessManager(this);
     job_ = new UploadJob(network_, this);
+    loginJob_ = new LoginJob(network_, this);
+    connect(loginJob_, &Job::finished, this, &upLoad::loginFinished);
     connectJob();
     buildLoginPage();
     buildUploadPage();
@@ -64,6 +65,7 @@ upLoad::~upLoad() {
     }
     // The job, a child, stops and removes its archive as it goes.
     job_->disconnect(this);
+    loginJob_->disconnect(this);
 }
 
 QString upLoad::temporaryPage() {
@@ -169,23 +171,6 @@ void upLoad::showMessage(const QString& title, const QString& text, QPoint origi
     messageBox_->showNotice(title, text, origin);
 }
 
-QNetworkReply* upLoad::post(const QString& path, const QByteArray& body) {
-    QNetworkRequest request(QUrl(serviceUrl_ + path));
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setTransferTimeout(requestTimeoutMs_);
-    return network_->post(request, body);
-}
-
-bool upLoad::answered(QNetworkReply* reply) {
-    reply->deleteLater();
-    const QString failure = transportFailure(*reply, serviceUrl_);
-    if (!failure.isEmpty()) {
-        showMessage(tr("Connection failed"), failure, {80, 20}, true);
-    }
-    return failure.isEmpty();
-}
-
 // ---- Login ----
 
 void upLoad::on_Login_click() {
@@ -200,26 +185,20 @@ void upLoad::on_Login_click() {
     if (!ui_->checkBox_remember->isChecked()) {
         writeCredentials({});
     }
-    if (loginReply_) {
+    if (loginJob_->isRunning()) {
         return;
     }
     tried_ = {user, password};
-    loginReply_ =
-        post(QStringLiteral("__app_wp_login.php"),
-             formBody({{QStringLiteral("log"), user}, {QStringLiteral("pwd"), password}}));
-    connect(loginReply_, &QNetworkReply::finished, this, &upLoad::loginFinished);
+    loginJob_->setLogin(serviceUrl_, user, password, requestTimeoutMs_);
+    loginJob_->start();
     ui_->label_progress->show();
     waiting_->start();
 }
 
-void upLoad::loginFinished() {
-    QNetworkReply* reply = std::exchange(loginReply_, nullptr);
+void upLoad::loginFinished(const JobResult& result) {
     waiting_->stop();
     ui_->label_progress->hide();
-    if (!answered(reply)) {
-        return;
-    }
-    const LoginReply login = evaluateLoginReply(replyText(reply->readAll()));
+    const LoginReply& login = loginJob_->reply();
     switch (login.outcome) {
     case LoginReply::Outcome::LoggedIn:
         userId_ = login.userId;
@@ -237,14 +216,13 @@ void upLoad::loginFinished() {
         userId_ = login.userId;
         break;
     case LoginReply::Outcome::UnknownName:
-        showMessage(tr("Login failed"), tr("The user name is incorrect.\nPlease try again."),
-                    {80, 25}, true);
-        break;
     case LoginReply::Outcome::WrongPassword:
-        showMessage(tr("Login failed"), tr("The password is incorrect.\nPlease try again."),
-                    {80, 25}, true);
+        showMessage(tr("Login failed"), result.message, {80, 25}, true);
         break;
     case LoginReply::Outcome::Unrecognised:
+        if (!loginJob_->reached()) {
+            showMessage(tr("Connection failed"), result.message, {80, 20}, true);
+        }
         break;
     }
 }

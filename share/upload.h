@@ -69,11 +69,7 @@ private:
     void prefillPageHead();
     void openOutside(const QUrl& url);
     void showMessage(const QString& title, const QString& text, QPoint origin, bool centred);
-    QNetworkReply* post(const QString& path, const QByteArray& body);
-    // A finished request, deleted later: true when the service answered, else shows why not.
-    bool answered(QNetworkReply* reply);
-
-    void loginFinished();
+    void loginFinished(const JobResult& result);
     void connectJob();
     void showTransfer(qint64 bytesSent, qint64 bytesTotal, const QString& text);
     void uploadEnded(const JobResult& result);
@@ -93,7 +89,7 @@ private:
     int requestTimeoutMs_ = kRequestTimeoutMs;
 
     myLabel* login_ = nullptr;
-    QNetworkReply* loginReply_ = nullptr;
+    LoginJob* loginJob_ = nullptr;
     // The name and password of the login waiting for its answer, remembered once it succeeds.
     Credentials tried_;
     bool loggedIn_ = false;

@@ -188,3 +188,63 @@ void UploadJob::sent(QNetworkReply* reply) {
     }
     finish(JobResult::done());
 }
+
+LoginJob::LoginJob(QNetworkAccessManager* network, QObject* parent)
+    : Job(parent), network_(network) {}
+
+void LoginJob::setLogin(const QString& serviceUrl, const QString& userName, const QString& password,
+                        int timeoutMs) {
+    serviceUrl_ = serviceUrl;
+    userName_ = userName;
+    password_ = password;
+    timeoutMs_ = timeoutMs;
+}
+
+QString LoginJob::refusalText(LoginReply::Outcome outcome) {
+    switch (outcome) {
+    case LoginReply::Outcome::UnknownName:
+        return tr("The user name is incorrect.\nPlease try again.");
+    case LoginReply::Outcome::WrongPassword:
+        return tr("The password is incorrect.\nPlease try again.");
+    case LoginReply::Outcome::Incomplete:
+        return tr("The account is not complete: it has no e-mail address.");
+    case LoginReply::Outcome::LoggedIn:
+    case LoginReply::Outcome::Unrecognised:
+        break;
+    }
+    return tr("The book service gave an answer murano does not know.");
+}
+
+void LoginJob::begin() {
+    reply_ = LoginReply();
+    reached_ = false;
+    QNetworkRequest request(QUrl(serviceUrl_ + QStringLiteral("__app_wp_login.php")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setTransferTimeout(timeoutMs_);
+    pending_ = network_->post(request, formBody({{QStringLiteral("log"), userName_},
+                                                 {QStringLiteral("pwd"), password_}}));
+    connect(pending_, &QNetworkReply::finished, this, [this, answer = pending_] {
+        pending_ = nullptr;
+        answer->deleteLater();
+        const QString failure = transportFailure(*answer, serviceUrl_);
+        if (!failure.isEmpty()) {
+            finish(JobResult::failure(failure));
+            return;
+        }
+        reached_ = true;
+        reply_ = evaluateLoginReply(replyText(answer->readAll()));
+        finish(reply_.outcome == LoginReply::Outcome::LoggedIn
+                   ? JobResult::done()
+                   : JobResult::failure(refusalText(reply_.outcome)));
+    });
+}
+
+void LoginJob::stop() {
+    if (QNetworkReply* pending = std::exchange(pending_, nullptr)) {
+        pending->disconnect(this);
+        pending->abort();
+        pending->deleteLater();
+    }
+    finish(JobResult::stopped());
+}

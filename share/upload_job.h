@@ -8,6 +8,7 @@
 
 #include "platform/jobs/job.h"
 #include "publish/book_copy.h"
+#include "share/book_service.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -27,12 +28,6 @@ struct UploadRequest {
     QString pagePath;   // where the rewritten page is kept while packing
     QString archivePath;
     int timeoutMs = 30000; // no answer (or no progress) for this long ends a request
-};
-
-// The account as a login leaves it.
-struct LoginAnswer {
-    QString userId;
-    QString email;
 };
 
 class UploadJob : public Job {
@@ -82,4 +77,38 @@ private:
     QElapsedTimer transferClock_;
     QString totalSizeText_;
     Failure failure_ = Failure::None;
+};
+
+// A login to the online book service: the name and password posted, the answer read. The session
+// it opens lives in the network access manager's cookies, for the upload that follows.
+class LoginJob : public Job {
+    Q_OBJECT
+
+public:
+    LoginJob(QNetworkAccessManager* network, QObject* parent = nullptr);
+
+    void setLogin(const QString& serviceUrl, const QString& userName, const QString& password,
+                  int timeoutMs);
+    // What the service answered; its outcome is Unrecognised when no answer came (the result's
+    // message then says why).
+    const LoginReply& reply() const { return reply_; }
+    // Whether the service answered at all (a refused login is an answer).
+    bool reached() const { return reached_; }
+
+    // What to tell the user of a refused login.
+    static QString refusalText(LoginReply::Outcome outcome);
+
+protected:
+    void begin() override;
+    void stop() override;
+
+private:
+    QNetworkAccessManager* network_;
+    QNetworkReply* pending_ = nullptr;
+    QString serviceUrl_;
+    QString userName_;
+    QString password_;
+    int timeoutMs_ = 30000;
+    LoginReply reply_;
+    bool reached_ = false;
 };

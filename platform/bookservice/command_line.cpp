@@ -106,6 +106,10 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
             options.command = ServiceOptions::Command::Help;
             return true;
         }
+        if (word == "--version") {
+            options.command = ServiceOptions::Command::Version;
+            return true;
+        }
         if (isOption(word, "--data")) {
             if (!optionValue(words, i, "--data", value, error)) {
                 return false;
@@ -166,6 +170,7 @@ std::string usageText() {
            "  --max-upload SIZE   largest upload accepted, such as 512M (default: 512M)\n"
            "  --max-book SIZE     largest unpacked book, such as 2G (default: 2G)\n"
            "  -h, --help          this text\n"
+           "  --version           the version\n"
            "\n"
            "add-user creates an account; its password is read from standard input (one line).\n";
 }

@@ -27,7 +27,10 @@ pass() { echo "ok: $*"; }
 expect() { # expect <description> <command...>: passes when the command succeeds
     local what=$1
     shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
+    if "$@"; then pass "$what"; else
+        fail "$what"
+        return 1
+    fi
 }
 
 BUILD_DIR=$build bash "$source/scripts/package.sh" --no-build >"$scratch/package.log" 2>&1 || {

@@ -7,10 +7,10 @@
 #   - the packaged converter turns a presentation into pictures with the office suite it pulled in,
 #     and murano imports it and publishes a ZIP without a display;
 #   - the service's system user and its 0700 data folder exist, the service answers on 127.0.0.1,
-#     bookservice-add-user adds an account;
+#     bookservice-add-user adds an account; an edited configuration survives a reinstall;
 #   - removing leaves none of the packages' files but the service's data, configuration and user;
 #     purging removes those too.
-# Needs root and the Debian mirror; takes several minutes (it downloads the office suite).
+# Needs root and the Debian mirror; takes a few minutes (it downloads the office suite).
 # Usage: release-install-check.sh [--keep]   (--keep leaves the root for a look; the packages are
 # built from $BUILD_DIR, build/ by default, with scripts/package.sh --no-build)
 set -euo pipefail
@@ -92,6 +92,10 @@ if [[ ${1:-} == --inside ]]; then
     check "bookservice-add-user" bash -c \
         'echo "a long enough password" | bookservice-add-user ada ada@example.org | grep -q "Added user ada"'
 
+    echo 'BOOKSERVICE_OPTIONS="--max-upload 1G"' >>/etc/default/bookservice
+    apt-get install -y -qq --reinstall ./quorvex-bookservice_*.deb >reinstall.log 2>&1
+    check "reinstalling keeps the edited configuration" grep -q -- '--max-upload 1G' /etc/default/bookservice
+
     apt-get remove -y -qq quorvex-murano quorvex-bookservice >remove.log 2>&1
     left=$(while read -r file; do [[ -e $file || -L $file ]] && echo "$file"; done <files)
     check "removing leaves none of the packages' files but the configuration" \
@@ -135,7 +139,7 @@ done >"$stage/release/files"
 # apt's own sources, so that the root comes from the mirror this machine is set up with.
 sources=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources \
     2>/dev/null || true)
-echo "Making a Debian 12 root in $stage/root (downloads the office suite; several minutes)"
+echo "Making a Debian 12 root in $stage/root (downloads the office suite; a few minutes)"
 mmdebstrap --variant=apt --quiet \
     --customize-hook="copy-in $stage/release /tmp" \
     --customize-hook='chroot "$1" bash /tmp/release/check.sh --inside' \

@@ -1,15 +1,17 @@
 # What `cmake --install` lays out under the prefix, so that the tree runs from wherever it lands:
 #   lib/quorvex-murano/   the shipping folder as it stands in the build tree (programs, converter,
 #                         SWF library, stubs, skin, templates, player, guide)
-#   bin/murano, bin/lantrel   relative links into that folder; the programs find their folder by
-#                         following the link, so a moved or copied prefix keeps working
+#   bin/murano, bin/lantrel, bin/bookservice   relative links into that folder; the programs find
+#                         their folder by following the link, so a moved or copied prefix keeps
+#                         working
 #   share/applications/   the menu entry, which also offers murano for presentations
 #   share/icons/hicolor/  the program's icon at the usual sizes and as SVG
+#   and what packaging/Install.cmake adds: manual pages, AppStream metadata, the service's unit
 set(MURANO_INSTALL_FOLDER lib/quorvex-murano)
 
 install(DIRECTORY ${MURANO_BIN_DIR}/ DESTINATION ${MURANO_INSTALL_FOLDER} USE_SOURCE_PERMISSIONS)
 
-foreach(program murano lantrel)
+foreach(program murano lantrel bookservice)
     install(CODE "
         set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\")
         message(STATUS \"Installing: \${link} -> ../${MURANO_INSTALL_FOLDER}/${program}\")
@@ -21,3 +23,5 @@ endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/app/desktop/quorvex-murano.desktop
         DESTINATION share/applications)
 install(DIRECTORY ${MURANO_ICON_THEME_DIR} DESTINATION share/icons)
+
+include(${CMAKE_SOURCE_DIR}/packaging/Install.cmake)

@@ -23,6 +23,8 @@ packages=(
     chromium xdg-utils xvfb xauth imagemagick fonts-dejavu-core
     # the program's scalable icon; checking the menu entry; shrinking the guide's screenshots
     qt6-svg-dev desktop-file-utils pngquant optipng
+    # the Debian packages: making them, checking them, and trying them in a fresh Debian root
+    dpkg-dev debhelper chrpath lintian appstream mmdebstrap
 )
 # Node.js and npm: the machine's own when it has them (a packaged npm of another origin would
 # conflict with them), Debian's otherwise.

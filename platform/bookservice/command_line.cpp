@@ -115,6 +115,10 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
             options.command = ServiceOptions::Command::Help;
             return true;
         }
+        if (word == "--version") {
+            options.command = ServiceOptions::Command::Version;
+            return true;
+        }
         if (isOption(word, "--data")) {
             if (!optionValue(words, i, "--data", value, error)) {
                 return false;
@@ -197,6 +201,7 @@ std::string usageText() {
            "  --peer-connections COUNT\n"
            "                      open connections one address may hold (default: 64)\n"
            "  -h, --help          this text\n"
+           "  --version           the version\n"
            "\n"
            "add-user creates an account; its password is read from standard input (one line).\n";
 }

@@ -2,7 +2,7 @@
 //     bookservice [--data DIR] [--listen ADDR:PORT] [--max-upload SIZE] [--max-book SIZE]
 //                 [--head-timeout SECONDS] [--peer-connections COUNT]
 //     bookservice [--data DIR] add-user NAME EMAIL      (the password comes on standard input)
-//     bookservice --help
+//     bookservice --help | --version
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 namespace bookservice {
 
 struct ServiceOptions {
-    enum class Command { Serve, AddUser, Help };
+    enum class Command { Serve, AddUser, Help, Version };
     Command command = Command::Serve;
     std::string dataFolder; // accounts database, books and the staging area
     std::string host = "127.0.0.1";

@@ -1,5 +1,6 @@
 // bookservice: the online book service. Parses its command line, opens the data folder, then either
 // adds one account or serves until SIGTERM or SIGINT.
+#include "cmake/version.h"
 #include "platform/bookservice/accounts.h"
 #include "platform/bookservice/command_line.h"
 #include "platform/bookservice/connections.h"
@@ -162,6 +163,10 @@ int main(int argc, char** argv) {
     }
     if (options.command == ServiceOptions::Command::Help) {
         std::cout << usageText();
+        return 0;
+    }
+    if (options.command == ServiceOptions::Command::Version) {
+        std::cout << "bookservice " MURANO_VERSION "\n";
         return 0;
     }
     if (!startCrypto()) {

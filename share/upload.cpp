@@ -21,6 +21,7 @@
 #include <QIcon>
 #include <QMovie>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPalette>
 #include <QPixmap>

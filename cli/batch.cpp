@@ -6,6 +6,9 @@
 #include "import/import_job.h"
 #include "publish/project_file.h"
 #include "publish/publish_output.h"
+#include "share/book_service.h"
+#include "share/credentials.h"
+#include "share/upload_job.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
@@ -20,7 +23,10 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QNetworkAccessManager>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTextStream>
 
 #include <csignal>
 #include <cstdio>
@@ -31,6 +37,9 @@
 namespace batch {
 
 namespace {
+
+// No answer (or, while uploading, no progress) for this long ends a request.
+constexpr int kUploadTimeoutMs = 30000;
 
 // The outcome of a step: a status and, for a failure, what to tell the user.
 struct Outcome {
@@ -350,6 +359,96 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
     return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
 }
 
+// A job run to its end on this thread's event loop; SIGINT, SIGTERM and SIGHUP stop it, and
+// stoppedBy then tells which.
+JobResult runToEnd(Job& job, int& stoppedBy) {
+    QEventLoop loop;
+    QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
+    StopSignals stopSignals;
+    stopSignals.onStop(&loop, [&](int number) {
+        stoppedBy = number;
+        job.cancel();
+    });
+    if (job.start() && job.isRunning()) {
+        loop.exec();
+    }
+    return job.result();
+}
+
+// The password of an upload: one line on standard input when it is not a terminal, else the one
+// the window remembers for that user.
+std::optional<QString> uploadPassword(const QString& user) {
+    if (::isatty(STDIN_FILENO) != 1) {
+        QTextStream input(stdin);
+        const QString line = input.readLine();
+        if (!line.isEmpty()) {
+            return line;
+        }
+    }
+    const Credentials remembered = readCredentials();
+    if (remembered.userName == user && !remembered.password.isEmpty()) {
+        return remembered.password;
+    }
+    return std::nullopt;
+}
+
+Outcome stoppedOutcome(int stoppedBy, const QString& what) {
+    return Outcome::failure(QStringLiteral("Stopped; %1").arg(what), 128 + stoppedBy);
+}
+
+Outcome runUpload(const UploadOptions& options, Progress& progress) {
+    const std::optional<QString> password = uploadPassword(options.user);
+    if (!password) {
+        return Outcome::failure(QStringLiteral("no password for \"%1\": give it on standard "
+                                               "input, or log in once in the window with "
+                                               "Remember ticked.")
+                                    .arg(options.user),
+                                kUsageError);
+    }
+    const QString service = options.service.isEmpty() ? bookServiceUrl() : options.service;
+    QNetworkAccessManager network;
+    LoginJob login(&network);
+    login.setLogin(service, options.user, *password, kUploadTimeoutMs);
+    progress.step(QStringLiteral("Logging in"));
+    int stoppedBy = 0;
+    const JobResult logged = runToEnd(login, stoppedBy);
+    progress.finish();
+    if (stoppedBy != 0) {
+        return stoppedOutcome(stoppedBy, QStringLiteral("nothing was uploaded."));
+    }
+    if (!logged.ok()) {
+        return Outcome::failure(QString(logged.message).replace('\n', ' '));
+    }
+    WallProject project;
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
+    QTemporaryDir scratch(tempFolder() + QStringLiteral("upload-XXXXXX"));
+    UploadJob upload(&network);
+    upload.setRequest({service, options.user, login.reply().email, options.book,
+                       options.metaOver(rememberedBookOfTheWall().meta), workFolder(),
+                       scratch.filePath(QStringLiteral("index.html")),
+                       scratch.filePath(QStringLiteral("book.zip")), kUploadTimeoutMs});
+    progress.step(QStringLiteral("Uploading"));
+    QObject::connect(&upload, &Job::progress,
+                     [&progress](qint64 done, qint64 total, const QString& text) {
+                         if (!text.isEmpty()) {
+                             progress.relabel(text);
+                         }
+                         progress.update(int(done * 1000 / qMax<qint64>(total, 1)), 1000);
+                     });
+    const JobResult uploaded = runToEnd(upload, stoppedBy);
+    progress.finish();
+    if (stoppedBy != 0) {
+        return stoppedOutcome(stoppedBy, QStringLiteral("nothing was published."));
+    }
+    if (!uploaded.ok()) {
+        return Outcome::failure(QString(uploaded.message).replace('\n', ' '));
+    }
+    printOut(bookAddress(service, login.reply().userId, options.book) + "\n");
+    return {};
+}
+
 Outcome runCommand(const CommandLine& line, Progress& progress) {
     switch (line.command) {
     case Command::Import:
@@ -362,6 +461,8 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
         return runProjectSave(line.project, progress);
     case Command::ProjectOpen:
         return runProjectOpen(line.project, progress);
+    case Command::Upload:
+        return runUpload(line.upload, progress);
     case Command::Help:
         printOut(usageText(line.topic));
         break;

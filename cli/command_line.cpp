@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "import/import_checks.h"
+#include "share/book_service.h"
 
 #include <QColor>
 
@@ -12,7 +13,7 @@ namespace batch {
 
 namespace {
 
-const QStringList kCommands = {"import", "apply", "publish", "project"};
+const QStringList kCommands = {"import", "apply", "publish", "project", "upload"};
 
 // One option of a subcommand: its name, whether a value follows it, and what it does with the
 // value. take() answers "" or the usage error.
@@ -155,6 +156,15 @@ std::vector<Option> publishOptions(CommandLine& line) {
     };
 }
 
+std::vector<Option> uploadOptions(CommandLine& line) {
+    UploadOptions& u = line.upload;
+    return {
+        text("--service", u.service),   text("--user", u.user),
+        text("--book", u.book),         text("--meta-title", u.title),
+        text("--keywords", u.keywords), text("--description", u.description),
+    };
+}
+
 std::vector<Option> projectOptions(CommandLine& line) {
     if (line.command == Command::ProjectOpen) {
         return {};
@@ -253,6 +263,25 @@ QString checkPublish(const CommandLine& line, const QStringList& plain) {
     return QString();
 }
 
+QString checkUpload(CommandLine& line, const QStringList& plain) {
+    if (!plain.isEmpty()) {
+        return QStringLiteral("unexpected argument \"%1\"").arg(plain.first());
+    }
+    UploadOptions& u = line.upload;
+    if (u.user.isEmpty()) {
+        return QStringLiteral("--user: name the account to upload with");
+    }
+    // The service keeps letters, digits and "_" of a book's name; anything else becomes "-".
+    u.book = normaliseBookName(u.book.trimmed());
+    if (u.book.isEmpty()) {
+        return QStringLiteral("--book: name the book");
+    }
+    if (!u.service.isEmpty() && !u.service.endsWith('/')) {
+        u.service += '/';
+    }
+    return QString();
+}
+
 QString checkProject(CommandLine& line, const QStringList& plain) {
     if (plain.size() != 1) {
         return QStringLiteral("name one project file");
@@ -272,6 +301,10 @@ std::vector<Option> selectCommand(QStringList& arguments, CommandLine& line) {
     if (line.topic == QLatin1String("apply")) {
         line.command = Command::Apply;
         return applyOptions(line);
+    }
+    if (line.topic == QLatin1String("upload")) {
+        line.command = Command::Upload;
+        return uploadOptions(line);
     }
     const QString kind = arguments.isEmpty() ? QString() : arguments.first();
     if (kind == QLatin1String("--help") || kind == QLatin1String("-h")) {
@@ -311,6 +344,8 @@ QString checkCommand(CommandLine& line, const QStringList& plain) {
     case Command::ProjectSave:
     case Command::ProjectOpen:
         return checkProject(line, plain);
+    case Command::Upload:
+        return checkUpload(line, plain);
     case Command::Help:
     case Command::Version:
         break;
@@ -426,6 +461,13 @@ QStringList ApplyOptions::pictures() const {
     return files;
 }
 
+HtmlMeta UploadOptions::metaOver(HtmlMeta remembered) const {
+    remembered.title = title.value_or(remembered.title);
+    remembered.keywords = keywords.value_or(remembered.keywords);
+    remembered.description = description.value_or(remembered.description);
+    return remembered;
+}
+
 BookOptions PublishOptions::bookOver(BookOptions remembered) const {
     remembered.pageName = name;
     remembered.meta.title = title.value_or(remembered.meta.title);
@@ -499,6 +541,25 @@ QString usageText(const QString& topic) {
             "background, logo and index with the project's; a damaged or unsafe project file\n"
             "leaves the wall as it was.\n");
     }
+    if (topic == QLatin1String("upload")) {
+        return QStringLiteral(
+            "Usage: murano [--work DIR] upload --user NAME --book NAME [OPTIONS] < PASSWORD\n"
+            "\n"
+            "Logs in to the online book service and uploads the wall as the book NAME, as the\n"
+            "window's Upload does, showing the size, rate and time left; prints the book's\n"
+            "address. The password is read as one line from standard input; on a terminal the\n"
+            "one the window remembers for that user is taken.\n"
+            "\n"
+            "  --service URL          the book service (default: MURANO_BOOK_SERVICE, else\n"
+            "                         http://127.0.0.1:8080/)\n"
+            "  --user NAME            the account\n"
+            "  --book NAME            the book's name (letters, digits and _; others become -)\n"
+            "  --meta-title TEXT      the page's title\n"
+            "  --keywords TEXT        the page's keywords\n"
+            "  --description TEXT     the page's description\n"
+            "                         (the page head not given is the one last set in the\n"
+            "                         window's HTML Meta Settings)\n");
+    }
     return QStringLiteral(
         "Usage: murano                          start the window\n"
         "       murano [--work DIR] COMMAND [OPTIONS]\n"
@@ -508,6 +569,7 @@ QString usageText(const QString& topic) {
         "  apply [OPTIONS]                      change the wall's look\n"
         "  publish html|zip|exe --output DIR    publish the wall\n"
         "  project save|open FILE               save the wall to a project file, or open one\n"
+        "  upload --user NAME --book NAME       upload the wall to the online book service\n"
         "\n"
         "  --work DIR    work on the wall in DIR (made from the template when missing or empty;\n"
         "                it keeps its own settings) instead of the user's own wall\n"

@@ -19,7 +19,7 @@ enum ExitStatus : int {
     kUsageError = 2 // unknown option, bad value, missing argument: nothing was done
 };
 
-enum class Command { Help, Version, Import, Apply, Publish, ProjectSave, ProjectOpen };
+enum class Command { Help, Version, Import, Apply, Publish, ProjectSave, ProjectOpen, Upload };
 
 // murano import DECK [--pages RANGE]
 struct ImportOptions {
@@ -75,6 +75,20 @@ struct ProjectOptions {
     bool overwrite = false;
 };
 
+// murano upload --service URL --user NAME --book NAME [page head options]; the password comes on
+// standard input, or from the login the window remembers for that user.
+struct UploadOptions {
+    QString service; // the book service's address; empty: the configured one
+    QString user;
+    QString book;
+    std::optional<QString> title; // the page head; what is not given comes from the remembered
+    std::optional<QString> keywords;
+    std::optional<QString> description;
+
+    // The page head over the remembered one.
+    HtmlMeta metaOver(HtmlMeta remembered) const;
+};
+
 struct CommandLine {
     Command command = Command::Help;
     QString work;  // --work DIR; empty: the user's own wall
@@ -84,6 +98,7 @@ struct CommandLine {
     ApplyOptions apply;
     PublishOptions publish;
     ProjectOptions project;
+    UploadOptions upload;
 };
 
 // Whether the arguments (without the program's name) ask for a batch run: the first one is a

@@ -47,6 +47,12 @@ void Progress::update(int done, int total) {
     }
 }
 
+void Progress::relabel(const QString& label) {
+    if (terminal_ && !label_.isEmpty()) {
+        label_ = label;
+    }
+}
+
 void Progress::percent(double percent) {
     update(static_cast<int>(percent * 10), 1000);
 }

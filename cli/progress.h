@@ -22,6 +22,9 @@ public:
     // How far the step is: done of total (total 0: under way, extent unknown).
     void update(int done, int total);
     void percent(double percent);
+    // A new label for the step under way (a transfer's rate and time left): shown on the bar of a
+    // terminal; a plain stream keeps its one line per step.
+    void relabel(const QString& label);
     // Ends the bar's line; plain lines need no ending.
     void finish();
     // A message on a line of its own, after the bar if one is showing: "murano: " + text.

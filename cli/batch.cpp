@@ -359,20 +359,30 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
     return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
 }
 
-// A job run to its end on this thread's event loop; SIGINT, SIGTERM and SIGHUP stop it, and
-// stoppedBy then tells which.
-JobResult runToEnd(Job& job, int& stoppedBy) {
+// A job run to its end on this thread's event loop as one step of the progress display. SIGINT,
+// SIGTERM and SIGHUP stop it (the outcome then has 128 + the signal's number); a failure is the
+// job's message on one line.
+Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped) {
     QEventLoop loop;
     QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
+    int stoppedBy = 0;
     StopSignals stopSignals;
     stopSignals.onStop(&loop, [&](int number) {
         stoppedBy = number;
         job.cancel();
     });
+    progress.step(label);
     if (job.start() && job.isRunning()) {
         loop.exec();
     }
-    return job.result();
+    progress.finish();
+    if (stoppedBy != 0) {
+        return Outcome::failure(QStringLiteral("Stopped; %1").arg(ifStopped), 128 + stoppedBy);
+    }
+    if (!job.result().ok()) {
+        return Outcome::failure(QString(job.result().message).replace('\n', ' '));
+    }
+    return {};
 }
 
 // The password of an upload: one line on standard input when it is not a terminal, else the one
@@ -392,10 +402,6 @@ std::optional<QString> uploadPassword(const QString& user) {
     return std::nullopt;
 }
 
-Outcome stoppedOutcome(int stoppedBy, const QString& what) {
-    return Outcome::failure(QStringLiteral("Stopped; %1").arg(what), 128 + stoppedBy);
-}
-
 Outcome runUpload(const UploadOptions& options, Progress& progress) {
     const std::optional<QString> password = uploadPassword(options.user);
     if (!password) {
@@ -409,15 +415,10 @@ Outcome runUpload(const UploadOptions& options, Progress& progress) {
     QNetworkAccessManager network;
     LoginJob login(&network);
     login.setLogin(service, options.user, *password, kUploadTimeoutMs);
-    progress.step(QStringLiteral("Logging in"));
-    int stoppedBy = 0;
-    const JobResult logged = runToEnd(login, stoppedBy);
-    progress.finish();
-    if (stoppedBy != 0) {
-        return stoppedOutcome(stoppedBy, QStringLiteral("nothing was uploaded."));
-    }
-    if (!logged.ok()) {
-        return Outcome::failure(QString(logged.message).replace('\n', ' '));
+    if (Outcome logged = runStep(login, progress, QStringLiteral("Logging in"),
+                                 QStringLiteral("nothing was uploaded."));
+        logged.status != kSuccess) {
+        return logged;
     }
     WallProject project;
     if (Outcome opened = openWall(project); opened.status != kSuccess) {
@@ -429,7 +430,6 @@ Outcome runUpload(const UploadOptions& options, Progress& progress) {
                        options.metaOver(rememberedBookOfTheWall().meta), workFolder(),
                        scratch.filePath(QStringLiteral("index.html")),
                        scratch.filePath(QStringLiteral("book.zip")), kUploadTimeoutMs});
-    progress.step(QStringLiteral("Uploading"));
     QObject::connect(&upload, &Job::progress,
                      [&progress](qint64 done, qint64 total, const QString& text) {
                          if (!text.isEmpty()) {
@@ -437,13 +437,10 @@ Outcome runUpload(const UploadOptions& options, Progress& progress) {
                          }
                          progress.update(int(done * 1000 / qMax<qint64>(total, 1)), 1000);
                      });
-    const JobResult uploaded = runToEnd(upload, stoppedBy);
-    progress.finish();
-    if (stoppedBy != 0) {
-        return stoppedOutcome(stoppedBy, QStringLiteral("nothing was published."));
-    }
-    if (!uploaded.ok()) {
-        return Outcome::failure(QString(uploaded.message).replace('\n', ' '));
+    if (Outcome uploaded = runStep(upload, progress, QStringLiteral("Uploading"),
+                                   QStringLiteral("nothing was published."));
+        uploaded.status != kSuccess) {
+        return uploaded;
     }
     printOut(bookAddress(service, login.reply().userId, options.book) + "\n");
     return {};

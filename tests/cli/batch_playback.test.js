@@ -8,7 +8,7 @@ const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch, serve, fileUrl, openWall, removeDirs } = require('../../player/support.js');
+const { launch, serve, fileUrl, openWall, removeDirs } = require('../player/support.js');
 
 const DECKS = process.env.MURANO_DECK_DIR;
 const SLIDES = { twelve: 12, three: 3 };

@@ -5,6 +5,7 @@
 #                         following the link, so a moved or copied prefix keeps working
 #   share/applications/   the menu entry, which also offers murano for presentations
 #   share/icons/hicolor/  the program's icon at the usual sizes and as SVG
+#   share/man/man1/       the manual pages of murano and lantrel, made from their option tables
 set(MURANO_INSTALL_FOLDER lib/quorvex-murano)
 
 install(DIRECTORY ${MURANO_BIN_DIR}/ DESTINATION ${MURANO_INSTALL_FOLDER} USE_SOURCE_PERMISSIONS)
@@ -21,3 +22,4 @@ endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/app/desktop/quorvex-murano.desktop
         DESTINATION share/applications)
 install(DIRECTORY ${MURANO_ICON_THEME_DIR} DESTINATION share/icons)
+install(FILES ${MURANO_MAN_DIR}/murano.1 ${MURANO_MAN_DIR}/lantrel.1 DESTINATION share/man/man1)

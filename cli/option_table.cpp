@@ -8,6 +8,8 @@ namespace batch {
 
 namespace {
 
+const QStringList kHelpNames = {"--help", "-h"};
+
 using Reader = std::function<QString(CommandLine& line, const QString& value)>;
 
 // A flag: an option without a value.
@@ -258,8 +260,6 @@ std::vector<Subcommand> makeSubcommands() {
 }
 
 } // namespace
-
-const QStringList kHelpNames = {"--help", "-h"};
 
 const char* const kProgramSummary = "turn presentations into image walls and publish them";
 

@@ -110,4 +110,7 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // The help of a subcommand ("import", "apply", "publish", "project"), or of murano for "".
 QString usageText(const QString& topic);
 
+// murano's manual page in groff's man format: the same options and texts as the help.
+QString manPage();
+
 } // namespace batch

@@ -3,12 +3,14 @@
 #include "cmake/version.h"
 #include "converter/console.h"
 #include "converter/paths.h"
+#include "platform/roff/roff.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 namespace {
 
@@ -201,43 +203,99 @@ const char* lastPathComponent(const char* path) {
     return name;
 }
 
-const char* const kSwfExamples[] = {
-    "C:\\in.ppt C:\\out.swf",
-    "C:\\in.pps C:\\out.swf",
-    "C:\\in.pptx C:\\out.swf",
-    "C:\\in.ppsx C:\\out.swf",
-    "C:\\in.ppt C:\\out.swf -width 640 -height 480 -swfrate 24",
-    "C:\\in.ppt C:\\out.swf -swfanmi 0 -swfdelay 1 -swfmouse 1",
-    "C:\\in.ppt C:\\out.swf -swfsymbol 0",
-    "C:\\in.ppt C:\\out.swf -swfloop 0",
-    "C:\\in.ppt C:\\out.swf -swfloadbar 0",
-    "C:\\in.ppt C:\\out.swf -swfctrolbar 0",
-    "C:\\in.ppt C:\\out.swf -swfmaster 0",
-    "C:\\in.ppt C:\\out.swf -mergeall 0",
+const char* const kProduct = "Quorvex Lantrel " MURANO_VERSION;
+const char* const kPurpose = "presentation converter";
+const char* const kDescription = "Convert *.PPT, *.PPS, *.PPTX, *.PPSX files to SWF, PDF, PS, EMF, "
+                                 "WMF, MHTML, HTML, RTF, TIFF, BMP, GIF, JPG, PNG, etc. files";
+const char* const kProgramName = "lantrel";
+const char* const kPositionalWords = "<PPT-file> [<Output-file>]";
+
+struct ExampleGroup {
+    const char* heading;
+    std::vector<const char*> commandLines; // after the program's name
 };
 
-const char* const kPdfExamples[] = {
-    "C:\\in.ppt C:\\out.pdf",
-    "C:\\in.ppt C:\\out.pdf -rotate 90",
-    "C:\\in.ppt C:\\out.pdf -subject \"subject\"",
-    "C:\\in.ppt C:\\out.pdf -ownerpwd \"947\" -keylen 2 -encryption 3900",
-    "C:\\in.ppt C:\\out.pdf -bookmark 3",
-    "C:\\in.ppt C:\\out.ps",
+const ExampleGroup kExamples[] = {
+    {"Convert PPT file to SWF file:",
+     {
+         "C:\\in.ppt C:\\out.swf",
+         "C:\\in.pps C:\\out.swf",
+         "C:\\in.pptx C:\\out.swf",
+         "C:\\in.ppsx C:\\out.swf",
+         "C:\\in.ppt C:\\out.swf -width 640 -height 480 -swfrate 24",
+         "C:\\in.ppt C:\\out.swf -swfanmi 0 -swfdelay 1 -swfmouse 1",
+         "C:\\in.ppt C:\\out.swf -swfsymbol 0",
+         "C:\\in.ppt C:\\out.swf -swfloop 0",
+         "C:\\in.ppt C:\\out.swf -swfloadbar 0",
+         "C:\\in.ppt C:\\out.swf -swfctrolbar 0",
+         "C:\\in.ppt C:\\out.swf -swfmaster 0",
+         "C:\\in.ppt C:\\out.swf -mergeall 0",
+     }},
+    {"Convert PPT file to PDF/PS file:",
+     {
+         "C:\\in.ppt C:\\out.pdf",
+         "C:\\in.ppt C:\\out.pdf -rotate 90",
+         "C:\\in.ppt C:\\out.pdf -subject \"subject\"",
+         "C:\\in.ppt C:\\out.pdf -ownerpwd \"947\" -keylen 2 -encryption 3900",
+         "C:\\in.ppt C:\\out.pdf -bookmark 3",
+         "C:\\in.ppt C:\\out.ps",
+     }},
+    {"Convert PPT file to other formats:",
+     {
+         "C:\\in.ppt C:\\out.mht",
+         "C:\\in.ppt C:\\out.mhtml",
+         "C:\\in.ppt C:\\out.html",
+         "C:\\in.ppt C:\\out.gif",
+         "C:\\in.ppt C:\\out.jpg",
+         "C:\\in.ppt C:\\out.png",
+         "C:\\in.ppt C:\\out.tif",
+         "C:\\in.ppt C:\\out.bmp",
+         "C:\\in.ppt C:\\out.wmf",
+         "C:\\in.ppt C:\\out.emf",
+         "C:\\in.ppt C:\\out.rtf",
+         "-ppttimeout 10000 C:\\in.ppt C:\\out.png",
+     }},
 };
 
-const char* const kOtherExamples[] = {
-    "C:\\in.ppt C:\\out.mht",  "C:\\in.ppt C:\\out.mhtml",
-    "C:\\in.ppt C:\\out.html", "C:\\in.ppt C:\\out.gif",
-    "C:\\in.ppt C:\\out.jpg",  "C:\\in.ppt C:\\out.png",
-    "C:\\in.ppt C:\\out.tif",  "C:\\in.ppt C:\\out.bmp",
-    "C:\\in.ppt C:\\out.wmf",  "C:\\in.ppt C:\\out.emf",
-    "C:\\in.ppt C:\\out.rtf",  "-ppttimeout 10000 C:\\in.ppt C:\\out.png",
-};
+// The kind's tag without its leading space ("<int>"), or "" for a flag.
+std::string bareKindTag(OptionKind kind) {
+    const std::string tag = kindTag(kind);
+    return tag.empty() ? tag : tag.substr(1);
+}
 
-template <std::size_t N> void printExamples(const char* program, const char* const (&examples)[N]) {
-    for (const char* example : examples) {
-        Print(stdout, "   %s %s\n", program, example);
+// An option's help in roff: the first line filled, the example lines below it kept as they are
+// (without the listing's indent).
+std::string manOptionBody(const char* help) {
+    std::istringstream lines(help ? help : "");
+    std::string first;
+    std::getline(lines, first);
+    std::string examples;
+    for (std::string line; std::getline(lines, line);) {
+        examples += (examples.empty() ? "" : "\n") + line.substr(line.find_first_not_of(' '));
     }
+    const std::string body = murano::roff::escaped(first);
+    return examples.empty() ? body : body + "\n" + murano::roff::verbatim(examples);
+}
+
+std::string manOptions(const OptionEntry* table) {
+    std::string page;
+    for (const OptionEntry* entry = table; entry->name && *entry->name; ++entry) {
+        page += murano::roff::option({entry->name}, bareKindTag(entry->kind),
+                                     manOptionBody(entry->help));
+    }
+    return page;
+}
+
+std::string manExamples() {
+    std::string page;
+    for (const ExampleGroup& group : kExamples) {
+        std::string lines;
+        for (const char* commandLine : group.commandLines) {
+            lines += (lines.empty() ? "" : "\n") + std::string(kProgramName) + " " + commandLine;
+        }
+        page += murano::roff::paragraph(group.heading) + murano::roff::verbatim(lines);
+    }
+    return page;
 }
 
 } // namespace
@@ -350,20 +408,31 @@ void PrintUsage(const char* program, const char* otherArguments, const OptionEnt
 }
 
 void PrintUsageScreen(const char* invokedAs, const OptionEntry* table) {
-    Print(stdout, "Quorvex Lantrel " MURANO_VERSION " - presentation converter\n");
+    Print(stdout, "%s - %s\n", kProduct, kPurpose);
     Print(stdout, "-------------------------------------------------------\n");
     Print(stdout, "Description:\n");
-    Print(stdout, "Convert *.PPT, *.PPS, *.PPTX, *.PPSX files to SWF, PDF, PS, EMF, WMF, MHTML, "
-                  "HTML, RTF, TIFF, BMP, GIF, JPG, PNG, etc. files\n");
-    PrintUsage("lantrel", "<PPT-file> [<Output-file>]", table);
+    Print(stdout, "%s\n", kDescription);
+    PrintUsage(kProgramName, kPositionalWords, table);
     const char* program = lastPathComponent(invokedAs);
     Print(stdout, "Examples:\n");
-    Print(stdout, "Convert PPT file to SWF file:\n");
-    printExamples(program, kSwfExamples);
-    Print(stdout, "\nConvert PPT file to PDF/PS file:\n");
-    printExamples(program, kPdfExamples);
-    Print(stdout, "\nConvert PPT file to other formats:\n");
-    printExamples(program, kOtherExamples);
+    for (const ExampleGroup& group : kExamples) {
+        Print(stdout, "%s%s\n", &group == kExamples ? "" : "\n", group.heading);
+        for (const char* commandLine : group.commandLines) {
+            Print(stdout, "   %s %s\n", program, commandLine);
+        }
+    }
+}
+
+int writeManPage(std::FILE* out, const OptionEntry* table) {
+    namespace roff = murano::roff;
+    const std::string page =
+        roff::header(kProgramName, 1, kProduct) + roff::section("NAME") + kProgramName + " \\- " +
+        kPurpose + "\n" + roff::section("SYNOPSIS") +
+        roff::verbatim(std::string(kProgramName) + " [options] " + kPositionalWords) +
+        roff::section("DESCRIPTION") + roff::paragraph(kDescription) + roff::section("OPTIONS") +
+        manOptions(table) + roff::section("EXAMPLES") + manExamples();
+    const bool written = std::fwrite(page.data(), 1, page.size(), out) == page.size();
+    return written && std::fflush(out) == 0 ? 0 : -1;
 }
 
 std::string defaultOutputPath(const std::string& input) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,10 @@ void PrintUsage(const char* program, const char* otherArguments, const OptionEnt
 // The whole usage screen: banner and examples on standard output, the listing on standard error.
 // `invokedAs` is word 0 of the command line; the examples show its last path component.
 void PrintUsageScreen(const char* invokedAs, const OptionEntry* table);
+
+// Writes lantrel's manual page in groff's man format, with the options of `table` and the
+// examples of the usage screen, to `out`. Returns 0, or -1 when it could not be written.
+int writeManPage(std::FILE* out, const OptionEntry* table);
 
 // The output path used when none is given: the input with its extension replaced by ".swf".
 std::string defaultOutputPath(const std::string& input);

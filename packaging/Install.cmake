@@ -2,8 +2,8 @@
 # pages, the AppStream description of murano, and the book service's systemd unit, made at install
 # time for the prefix the tree lands under. scripts/package.sh splits that tree into the Debian
 # packages (packaging/debian/).
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/man/murano.1 ${CMAKE_CURRENT_LIST_DIR}/man/lantrel.1
-        DESTINATION share/man/man1)
+# murano.1 and lantrel.1 are made at build time from the programs' option tables.
+install(FILES ${MURANO_MAN_DIR}/murano.1 ${MURANO_MAN_DIR}/lantrel.1 DESTINATION share/man/man1)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/man/bookservice.8 DESTINATION share/man/man8)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.quorvex.murano.metainfo.xml DESTINATION share/metainfo)
 install(CODE "

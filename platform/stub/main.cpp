@@ -6,6 +6,8 @@
 #include "platform/stub/payload.h"
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -14,18 +16,6 @@ using namespace murano::stub;
 constexpr int kFailed = 1;
 constexpr int kBadUsage = 2;
 
-const char* const kUsage =
-    "Usage: book [--open FILE] [--extract FOLDER]\n"
-    "Shows the book carried by this program (or by FILE, a published executable): unpacks it\n"
-    "into a private folder of yours and opens its page in your web browser.\n"
-    "\n"
-    "  --open FILE       read the book from FILE instead of this program\n"
-    "  --extract FOLDER  unpack the book into FOLDER and print the path of its page;\n"
-    "                    nothing is opened\n"
-    "  --help            show this text\n"
-    "\n"
-    "Exit status: 0 when the book was shown or unpacked, 1 when it could not be.";
-
 struct Options {
     bool help = false;
     std::string file;
@@ -33,20 +23,93 @@ struct Options {
     std::string error;
 };
 
+// One option: its spellings, the name of the value that follows it ("" for none), its help as
+// the usage text shows it, and what it does with the value. The parser and the usage text are
+// both made from these rows.
+struct OptionRow {
+    std::vector<std::string> names;
+    std::string valueName;
+    std::string help;
+    void (*take)(Options& options, const std::string& value);
+};
+
+const OptionRow kOptionRows[] = {
+    {{"--open"},
+     "FILE",
+     "read the book from FILE instead of this program",
+     [](Options& options, const std::string& value) { options.file = value; }},
+    {{"--extract"},
+     "FOLDER",
+     "unpack the book into FOLDER and print the path of its page;\nnothing is opened",
+     [](Options& options, const std::string& value) { options.extractFolder = value; }},
+    {{"--help", "-h", "/?"},
+     "",
+     "show this text",
+     [](Options& options, const std::string&) { options.help = true; }},
+};
+
+// Where the options' help starts in the usage text.
+constexpr std::size_t kHelpColumn = 20;
+
+std::string optionTerm(const OptionRow& row) {
+    std::string term;
+    for (const std::string& name : row.names) {
+        term += (term.empty() ? "" : ", ") + name;
+    }
+    return row.valueName.empty() ? term : term + " " + row.valueName;
+}
+
+// "  TERM  help", the help's further lines indented to the same column.
+std::string optionLines(const OptionRow& row) {
+    std::string lines = "  " + optionTerm(row);
+    lines += std::string(lines.size() + 2 <= kHelpColumn ? kHelpColumn - lines.size() : 2, ' ');
+    for (const char c : row.help) {
+        lines += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+    }
+    return lines + "\n";
+}
+
+std::string usageText() {
+    // The synopsis names the options that take a value; the others only ask for this text.
+    std::string text = "Usage: book";
+    for (const OptionRow& row : kOptionRows) {
+        if (!row.valueName.empty()) {
+            text += " [" + optionTerm(row) + "]";
+        }
+    }
+    text +=
+        "\nShows the book carried by this program (or by FILE, a published executable): unpacks "
+        "it\ninto a private folder of yours and opens its page in your web browser.\n\n";
+    for (const OptionRow& row : kOptionRows) {
+        text += optionLines(row);
+    }
+    return text + "\nExit status: 0 when the book was shown or unpacked, 1 when it could not be.";
+}
+
+const OptionRow* findOption(const std::string& word) {
+    for (const OptionRow& row : kOptionRows) {
+        for (const std::string& name : row.names) {
+            if (name == word) {
+                return &row;
+            }
+        }
+    }
+    return nullptr;
+}
+
 Options parseOptions(const std::vector<std::string>& arguments) {
     Options options;
     for (std::size_t i = 0; i < arguments.size() && options.error.empty(); ++i) {
         const std::string& word = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (word == "--help" || word == "-h" || word == "/?") {
-            options.help = true;
-        } else if (word == "--open" && hasValue) {
-            options.file = arguments[++i];
-        } else if (word == "--extract" && hasValue) {
-            options.extractFolder = arguments[++i];
+        const OptionRow* row = findOption(word);
+        if (!row) {
+            options.error = "unknown argument: " + word;
+        } else if (row->valueName.empty()) {
+            row->take(options, std::string());
+        } else if (i + 1 < arguments.size()) {
+            row->take(options, arguments[++i]);
         } else {
-            options.error = word == "--open" || word == "--extract" ? word + " needs a value"
-                                                                    : "unknown argument: " + word;
+            options.error = word + " needs a value";
         }
     }
     return options;
@@ -101,11 +164,11 @@ int main(int argc, char** argv) {
     leaveConsoleWhenStartedFromDesktop();
     const Options options = parseOptions(programArguments(argc, argv));
     if (options.help) {
-        printLine(kUsage);
+        printLine(usageText());
         return 0;
     }
     if (!options.error.empty()) {
-        showError(options.error + "\n" + kUsage);
+        showError(options.error + "\n" + usageText());
         return kBadUsage;
     }
     return showBook(options);

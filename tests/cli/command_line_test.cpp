@@ -2,6 +2,9 @@
 #include "cli/command_line.h"
 #include "cli/progress.h"
 
+#include <QHash>
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 using namespace batch;
@@ -180,6 +183,95 @@ TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
     EXPECT_EQ(after.displayName, "Ann");
     EXPECT_FALSE(after.infoHidden);
     EXPECT_FALSE(after.shareHidden);
+}
+
+namespace {
+
+// The options a help text lists, each as "SPELLINGS VALUE" ("--help, -h", "--pages RANGE").
+QStringList helpTerms(const QString& help) {
+    QStringList terms;
+    for (const QString& line : help.split('\n')) {
+        if (line.startsWith(QLatin1String("  -"))) {
+            terms << line.mid(2).section(QLatin1String("  "), 0, 0);
+        }
+    }
+    return terms;
+}
+
+// The options a manual page lists, in the same form.
+QStringList manTerms(const QString& page) {
+    QStringList terms;
+    const QStringList lines = page.split('\n');
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        if (lines.at(i) == QLatin1String(".TP")) {
+            terms << QString(lines.at(i + 1))
+                         .remove(QRegularExpression(R"(\\f[BIR])"))
+                         .replace(QLatin1String("\\-"), QLatin1String("-"));
+        }
+    }
+    return terms;
+}
+
+// A value of the kind a help names: "off" for "SECONDS|off", "2-3" for "RANGE".
+QString sampleValue(const QString& valueName) {
+    if (valueName.contains('|')) {
+        return valueName.section('|', -1);
+    }
+    static const QHash<QString, QString> samples = {{"RANGE", "2-3"},
+                                                    {"FILE", "a.png"},
+                                                    {"COLOUR", "navy"},
+                                                    {"FROM,TO", "navy,#fff"},
+                                                    {"POS", "tile"},
+                                                    {"DEGREES", "90"},
+                                                    {"URL", "https://example.org/"},
+                                                    {"LIST", "info"},
+                                                    {"TEXT", "Week 12"},
+                                                    {"NAME", "week12"},
+                                                    {"ADDRESS", "ann@example.org"},
+                                                    {"DIR", "/tmp/out"}};
+    return samples.value(valueName);
+}
+
+} // namespace
+
+TEST(BatchCommandLine, EveryOptionTheHelpListsIsAcceptedAndTheManualPageListsTheSame) {
+    const struct {
+        QString topic;
+        QStringList before; // a valid line without the option
+        QStringList after;
+    } pages[] = {{"", {}, {"apply"}},
+                 {"import", {"import", "deck.pptx"}, {}},
+                 {"apply", {"apply"}, {}},
+                 {"publish", {"publish", "zip", "--output", "/o", "--name", "n"}, {}},
+                 {"project", {"project", "save", "w.mrnp"}, {}},
+                 {"upload", {"upload", "--user", "ann", "--book", "b"}, {}}};
+    QStringList listed;
+    for (const auto& page : pages) {
+        const QStringList terms = helpTerms(usageText(page.topic));
+        EXPECT_FALSE(terms.isEmpty()) << page.topic.toStdString();
+        for (const QString& term : terms) {
+            QStringList spellings = term.split(QLatin1String(", "));
+            const QString valueName = spellings.last().section(' ', 1);
+            spellings.last() = spellings.last().section(' ', 0, 0);
+            ASSERT_TRUE(valueName.isEmpty() || !sampleValue(valueName).isEmpty())
+                << term.toStdString();
+            for (const QString& spelling : spellings) {
+                QStringList option{spelling};
+                if (!valueName.isEmpty()) {
+                    option << sampleValue(valueName);
+                }
+                const CommandLine line = parse(page.before + option + page.after);
+                EXPECT_TRUE(line.error.isEmpty())
+                    << page.topic.toStdString() << " " << spelling.toStdString() << ": "
+                    << line.error.toStdString();
+            }
+        }
+        listed << terms;
+    }
+    QStringList inManual = manTerms(manPage());
+    listed.sort();
+    inManual.sort();
+    EXPECT_EQ(inManual, listed);
 }
 
 TEST(BatchProgress, ATerminalGetsOneRedrawnBarALogOneLinePerStep) {

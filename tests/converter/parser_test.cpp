@@ -210,6 +210,63 @@ TEST(UsageListing, EveryOptionRowOfTheConverterStartsItsHelpInOneColumn) {
     EXPECT_EQ(rows, 37);
 }
 
+// The option terms of a manual page ("-width <int>"), without their fonts and escapes.
+std::vector<std::string> manTerms(const std::string& page) {
+    std::vector<std::string> terms;
+    std::istringstream lines(page);
+    for (std::string line; std::getline(lines, line);) {
+        if (line == ".TP" && std::getline(lines, line)) {
+            std::string term;
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                if (line.compare(i, 2, "\\f") == 0) {
+                    i += 2; // a font change
+                } else if (line.compare(i, 2, "\\-") == 0) {
+                    term += '-';
+                    ++i;
+                } else {
+                    term += line[i];
+                }
+            }
+            terms.push_back(term);
+        }
+    }
+    return terms;
+}
+
+TEST(UsageListing, EveryListedOptionIsParsedAndTheManualPageListsTheSame) {
+    ConverterOptions options;
+    setDefaultOptions(options);
+    const std::vector<OptionEntry> table = optionTable(options);
+    ::testing::internal::CaptureStderr();
+    PrintUsage("lantrel", "<PPT-file>", table.data());
+    std::istringstream listing(::testing::internal::GetCapturedStderr());
+    std::string line;
+    std::getline(listing, line);
+    std::vector<std::string> listed;
+    while (std::getline(listing, line)) {
+        if (line.rfind("        ", 0) == 0) {
+            continue;
+        }
+        std::istringstream words(line);
+        std::string name, tag;
+        words >> name >> tag;
+        const std::string value = tag == "<int>" ? "7" : tag == "<fp>" ? "1.5" : "text";
+        Argv args = tag[0] == '<' ? Argv{"lantrel", name, value, "in.ppt"}
+                                  : Argv{"lantrel", name, "in.ppt"};
+        EXPECT_TRUE(Parse(table.data(), args.argc, args.argv())) << name;
+        EXPECT_EQ(args.remaining(), (Words{"lantrel", "in.ppt"})) << name;
+        listed.push_back(tag[0] == '<' ? name + " " + tag : name);
+    }
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(writeManPage(file, table.data()), 0);
+    std::string page(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    ASSERT_EQ(std::fread(page.data(), 1, page.size(), file), page.size());
+    std::fclose(file);
+    EXPECT_EQ(manTerms(page), listed);
+}
+
 TEST(DefaultOutput, ReplacesTheExtensionOfTheLastComponentWithSwf) {
     EXPECT_EQ(defaultOutputPath("/home/ann/deck.pptx"), "/home/ann/deck.swf");
     EXPECT_EQ(defaultOutputPath("/home/ann.v2/deck"), "/home/ann.v2/deck.swf");

@@ -2,10 +2,12 @@
 # The manual pages against the programs they describe: every option a program's help lists must
 # appear in its page, and every page must format without a warning. A program that gains an option
 # fails here until its page tells of it.
-# Usage: manual_pages_test.sh <folder of the programs> <folder of the pages>
+# Usage: manual_pages_test.sh <folder of the programs> <folder of the generated pages>
+#        <folder of the written pages>
 set -uo pipefail
 bin=$1
 pages=$2
+written=$3
 
 failures=0
 fail() {
@@ -44,14 +46,14 @@ trap 'rm -rf "$HOME"' EXIT
 XDG_STATE_HOME=$HOME/state XDG_DATA_HOME=$HOME/data
 
 murano_help=$("$bin/murano" --help 2>&1)
-for command in import apply publish project; do
+for command in import apply publish project upload; do
     murano_help+=$'\n'$("$bin/murano" "$command" --help 2>&1)
 done
 check_page "$pages/murano.1" "$murano_help"
 # The converter's usage screen: banner and examples on standard output, the listing on standard
 # error.
 check_page "$pages/lantrel.1" "$("$bin/lantrel" -h 2>&1)"
-check_page "$pages/bookservice.8" "$("$bin/bookservice" --help 2>&1)"
+check_page "$written/bookservice.8" "$("$bin/bookservice" --help 2>&1)"
 
 echo "manual pages: $failures failure(s)"
 [[ $failures -eq 0 ]]

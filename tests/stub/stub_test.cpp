@@ -4,9 +4,11 @@
 #include "tests/support/process.h"
 #include "tests/zipread/test_archives.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -206,6 +208,34 @@ TEST_F(StubTest, ExplainsItselfAndRefusesUnknownArguments) {
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("unknown argument: --frobnicate"), std::string::npos);
     EXPECT_EQ(run(kStub, {"--extract"}).status, 2);
+}
+
+TEST_F(StubTest, TakesEveryOptionItsHelpLists) {
+    std::istringstream help(run(kStub, {"--help"}).out);
+    int listed = 0;
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  -", 0) != 0) {
+            continue;
+        }
+        ++listed;
+        // "  --open FILE  read ..." or "  --help, -h, /?  show ...": the spellings, then the value.
+        std::string term = line.substr(2, line.find("  ", 2) - 2);
+        std::string value;
+        if (const std::size_t space = term.find(' ', term.rfind(", ") + 2); space != term.npos) {
+            value = scratch_.file("missing");
+            term.resize(space);
+        }
+        for (std::size_t start = 0; start < term.size();) {
+            const std::size_t end = std::min(term.find(", ", start), term.size());
+            std::vector<std::string> arguments{term.substr(start, end - start)};
+            if (!value.empty()) {
+                arguments.push_back(value);
+            }
+            EXPECT_NE(run(kStub, arguments).status, 2) << arguments.front();
+            start = end + 2;
+        }
+    }
+    EXPECT_EQ(listed, 3);
 }
 
 } // namespace

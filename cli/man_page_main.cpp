@@ -1,0 +1,21 @@
+// Writes murano's manual page, made from its option tables, into the file named on the command
+// line; the build runs it to make murano.1.
+#include "cli/command_line.h"
+
+#include <fstream>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: murano_man_page FILE\n";
+        return 2;
+    }
+    std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
+    file << batch::manPage().toStdString();
+    file.close();
+    if (!file) {
+        std::cerr << "murano_man_page: cannot write " << argv[1] << "\n";
+        return 1;
+    }
+    return 0;
+}

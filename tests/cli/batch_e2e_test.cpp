@@ -3,11 +3,13 @@
 // are read back by Python's zipfile, the executable's payload is unpacked by the Linux stub.
 #include "tests/cli/folder_digest.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <csignal>
 #include <fcntl.h>
@@ -379,6 +381,37 @@ TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {
     EXPECT_TRUE(import.readAllStandardError().contains("Stopped; the wall is left as it was."));
     // The converter, which stages into <wall>.laq, is gone with its run.
     EXPECT_NE(QProcess::execute("pgrep", {"-f", work() + "/.laq"}), 0);
+    const auto after = folderDigest(work());
+    EXPECT_TRUE(after == before) << digestDifferences(after, before);
+}
+
+TEST_F(BatchEndToEnd, AKilledMuranoTakesItsConverterAlong) {
+    const auto before = folderDigest(work());
+    QProcess import;
+    import.setReadChannel(QProcess::StandardError);
+    import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
+    QByteArray told;
+    while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
+        told += import.readAllStandardError();
+    }
+    ASSERT_TRUE(told.contains("Converting slides"));
+    const auto converterRuns = [this] {
+        return QProcess::execute("pgrep", {"-f", work() + "/.laq"}) == 0;
+    };
+    QDeadlineTimer started(60000);
+    while (!converterRuns() && !started.hasExpired()) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(converterRuns()) << "the converter is under way";
+    import.kill();
+    ASSERT_TRUE(import.waitForFinished(30000));
+    // The converter, which stages into <wall>.laq, is told to stop when its murano dies; it ends
+    // its office instance and removes what it staged.
+    QDeadlineTimer patience(60000);
+    while (converterRuns() && !patience.hasExpired()) {
+        QThread::msleep(100);
+    }
+    EXPECT_FALSE(converterRuns());
     const auto after = folderDigest(work());
     EXPECT_TRUE(after == before) << digestDifferences(after, before);
 }

@@ -182,65 +182,55 @@ std::vector<OptionRow> applyOptions() {
     };
 }
 
-std::vector<OptionRow> publishOptions() {
+// The page head, which publish and upload both take.
+template <typename Record> std::vector<OptionRow> pageHeadOptions(Record CommandLine::*record) {
     return {
-        {{"--output"},
-         "DIR",
-         "the folder to publish into",
-         kept(&CommandLine::publish, &PublishOptions::output)},
-        {{"--name"},
-         "NAME",
-         "the file name without extension (html: index by default)",
-         kept(&CommandLine::publish, &PublishOptions::name)},
-        {{"--meta-title"},
-         "TEXT",
-         "the page's title",
-         kept(&CommandLine::publish, &PublishOptions::title)},
-        {{"--keywords"},
-         "TEXT",
-         "the page's keywords",
-         kept(&CommandLine::publish, &PublishOptions::keywords)},
+        {{"--meta-title"}, "TEXT", "the page's title", kept(record, &Record::title)},
+        {{"--keywords"}, "TEXT", "the page's keywords", kept(record, &Record::keywords)},
         {{"--description"},
          "TEXT",
          "the page's description\n"
          "(the page head not given is the one last set in the\n"
          "window's HTML Meta Settings)",
-         kept(&CommandLine::publish, &PublishOptions::description)},
-        {{"--overwrite"},
-         "",
-         "replace what the output would overwrite: NAME.zip, NAME.exe,\n"
-         "or for html the page, player files and wall folders in DIR",
-         setting([](CommandLine& l) { l.publish.overwrite = true; })},
+         kept(record, &Record::description)},
     };
 }
 
+std::vector<OptionRow> withRows(std::vector<OptionRow> rows, const std::vector<OptionRow>& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
+std::vector<OptionRow> publishOptions() {
+    return withRows(withRows({{{"--output"},
+                               "DIR",
+                               "the folder to publish into",
+                               kept(&CommandLine::publish, &PublishOptions::output)},
+                              {{"--name"},
+                               "NAME",
+                               "the file name without extension (html: index by default)",
+                               kept(&CommandLine::publish, &PublishOptions::name)}},
+                             pageHeadOptions(&CommandLine::publish)),
+                    {{{"--overwrite"},
+                      "",
+                      "replace what the output would overwrite: NAME.zip, NAME.exe,\n"
+                      "or for html the page, player files and wall folders in DIR",
+                      setting([](CommandLine& l) { l.publish.overwrite = true; })}});
+}
+
 std::vector<OptionRow> uploadOptions() {
-    return {
-        {{"--service"},
-         "URL",
-         "the book service (default: MURANO_BOOK_SERVICE, else\n"
-         "http://127.0.0.1:8080/)",
-         kept(&CommandLine::upload, &UploadOptions::service)},
-        {{"--user"}, "NAME", "the account", kept(&CommandLine::upload, &UploadOptions::user)},
-        {{"--book"},
-         "NAME",
-         "the book's name (letters, digits and _; others become -)",
-         kept(&CommandLine::upload, &UploadOptions::book)},
-        {{"--meta-title"},
-         "TEXT",
-         "the page's title",
-         kept(&CommandLine::upload, &UploadOptions::title)},
-        {{"--keywords"},
-         "TEXT",
-         "the page's keywords",
-         kept(&CommandLine::upload, &UploadOptions::keywords)},
-        {{"--description"},
-         "TEXT",
-         "the page's description\n"
-         "(the page head not given is the one last set in the\n"
-         "window's HTML Meta Settings)",
-         kept(&CommandLine::upload, &UploadOptions::description)},
-    };
+    return withRows(
+        {{{"--service"},
+          "URL",
+          "the book service (default: MURANO_BOOK_SERVICE, else\n"
+          "http://127.0.0.1:8080/)",
+          kept(&CommandLine::upload, &UploadOptions::service)},
+         {{"--user"}, "NAME", "the account", kept(&CommandLine::upload, &UploadOptions::user)},
+         {{"--book"},
+          "NAME",
+          "the book's name (letters, digits and _; others become -)",
+          kept(&CommandLine::upload, &UploadOptions::book)}},
+        pageHeadOptions(&CommandLine::upload));
 }
 
 std::vector<Subcommand> makeSubcommands() {

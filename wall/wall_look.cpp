@@ -135,6 +135,9 @@ QString attributeValue(murano::player::IndexAttributeId id, const WallLook& look
         return xmlEscaped(look.displayName);
     case Id::Description:
         return xmlEscaped(look.description);
+    case Id::Autoplay:
+    case Id::Direction:
+        return QLatin1String(murano::player::indexAttribute(id).playerDefault);
     }
     return {};
 }

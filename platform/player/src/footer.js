@@ -5,9 +5,11 @@ import { clamp, isPhoneWidth } from './layout.js';
 
 var HINT_MS = 6000;
 
-export function buildFooter(root) {
+// control: a button that goes first in the footer.
+export function buildFooter(root, control) {
   var footer = el('div', 'mw-footer', root);
   footer.setAttribute('role', 'contentinfo');
+  footer.appendChild(control);
   var counter = el('span', 'mw-counter', footer);
   counter.setAttribute('role', 'status');
   var track = el('div', 'mw-track', footer);

@@ -11,7 +11,7 @@ export function Panel(root, name, label) {
   this.button = null;
   this.opener = null;
   this.siblings = [];
-  this.element = el('div', 'mw-panel mw-' + name + '-panel', root);
+  this.element = el('div', 'mw-panel mw-unused mw-' + name + '-panel', root);
   this.element.id = 'mw-' + name + '-panel';
   this.element.setAttribute('role', 'dialog');
   this.element.setAttribute('aria-label', label);
@@ -35,6 +35,7 @@ Panel.prototype.setOpen = function (open) {
   var hadFocus = this.element.contains(document.activeElement);
   if (open) {
     this.opener = document.activeElement;
+    this.element.classList.remove('mw-unused');
   }
   this.element.classList.toggle('mw-open', open);
   this.element.inert = !open;

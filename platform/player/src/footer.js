@@ -31,7 +31,8 @@ export function buildFooter(root, control) {
       counter.textContent = text;
     }
     if (progress !== null) {
-      fill.style.width = (clamp(progress, 0, 1) * 100).toFixed(2) + '%';
+      // Scaled, not sized: the track follows the turning wall without a layout on every frame.
+      fill.style.transform = 'scaleX(' + clamp(progress, 0, 1).toFixed(4) + ')';
     }
   };
 }

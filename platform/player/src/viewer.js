@@ -21,7 +21,7 @@ export function Lightbox(root, slides, hooks, rtl) {
   this.forward = rtl ? -1 : 1;
   this.index = -1;
   this.madeInert = [];
-  this.element = el('div', 'mw-lightbox', root);
+  this.element = el('div', 'mw-lightbox mw-unused', root);
   this.element.setAttribute('role', 'dialog');
   this.element.setAttribute('aria-modal', 'true');
   this.element.setAttribute('aria-label', 'Slide viewer');
@@ -269,6 +269,7 @@ Lightbox.prototype.open = function () {
   });
   this.madeInert.forEach(function (child) { child.inert = true; });
   element.inert = false;
+  element.classList.remove('mw-unused');
   element.classList.add('mw-open');
   this.dismiss.focus({ preventScroll: true });
 };

@@ -108,6 +108,31 @@ QString takeHiddenButtons(const QString& value, std::optional<HiddenButtons>& fi
     return QString();
 }
 
+QString takeAutoplay(const QString& value, std::optional<int>& field) {
+    if (value.trimmed() == QLatin1String("off")) {
+        field = 0;
+        return QString();
+    }
+    bool ok = false;
+    const int seconds = value.trimmed().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > kMaxAutoplaySeconds) {
+        return QStringLiteral("\"%1\" is neither a number of seconds from 1 to %2 nor off")
+            .arg(value)
+            .arg(kMaxAutoplaySeconds);
+    }
+    field = seconds;
+    return QString();
+}
+
+QString takeDirection(const QString& value, std::optional<bool>& field) {
+    const int direction = QStringList{"ltr", "rtl"}.indexOf(value.trimmed().toLower());
+    if (direction < 0) {
+        return QStringLiteral("\"%1\" is no reading direction (ltr or rtl)").arg(value);
+    }
+    field = direction == 1;
+    return QString();
+}
+
 QString takeWork(const QString& value, CommandLine& line) {
     if (value.isEmpty()) {
         return QStringLiteral("name a folder");
@@ -143,6 +168,8 @@ std::vector<Option> applyOptions(CommandLine& line) {
         text("--email", a.email),
         text("--website", a.webSite),
         text("--description", a.description),
+        {"--autoplay", true, [&a](const QString& v) { return takeAutoplay(v, a.autoplaySeconds); }},
+        {"--direction", true, [&a](const QString& v) { return takeDirection(v, a.rightToLeft); }},
     };
 }
 
@@ -413,6 +440,8 @@ WallLook ApplyOptions::appliedTo(WallLook look) const {
     look.email = email.value_or(look.email);
     look.webSite = webSite.value_or(look.webSite);
     look.description = description.value_or(look.description);
+    look.autoplaySeconds = autoplaySeconds.value_or(look.autoplaySeconds);
+    look.rightToLeft = rightToLeft.value_or(look.rightToLeft);
     return look;
 }
 
@@ -470,7 +499,11 @@ QString usageText(const QString& topic) {
             "Player buttons:\n"
             "  --hide-buttons LIST    share, info, share,info, or none to show both\n"
             "Book information:\n"
-            "  --title TEXT  --author NAME  --email ADDRESS  --website URL  --description TEXT\n");
+            "  --title TEXT  --author NAME  --email ADDRESS  --website URL  --description TEXT\n"
+            "Reading:\n"
+            "  --autoplay SECONDS|off the slideshow plays at open, a slide every SECONDS (1 to "
+            "3600)\n"
+            "  --direction ltr|rtl    the book reads from left to right or from right to left\n");
     }
     if (topic == QLatin1String("publish")) {
         return QStringLiteral(

@@ -1,7 +1,8 @@
 // Wall player benchmark in headless Chromium with software rendering, for a wall of many slides:
 //   - first tile painted over HTTP, against a plain page showing the same thumbnails as <img> tags
 //     (both timed the same way: the first frame after a picture has arrived);
-//   - frame times while an arrow key is held (key repeat every 33 ms) and during flicks.
+//   - frame times while an arrow key is held (key repeat every 33 ms) and during flicks;
+//   - frame times in the viewer while a slide is zoomed (Ctrl + wheel) and panned (a dragging pointer).
 //     node bench/player-bench.js [slides] [rounds]
 'use strict';
 
@@ -92,6 +93,34 @@ function installDrivers() {
     const timer = setInterval(one, 700);
     return () => clearInterval(timer);
   };
+  // Every 16 ms: half a second of zooming in around the centre, a second of panning in a circle,
+  // half a second of zooming out.
+  window.zoomPan = () => {
+    const viewer = document.querySelector('.mw-lightbox');
+    const slide = document.querySelector('.mw-slide img');
+    const x = innerWidth / 2;
+    const y = innerHeight / 2;
+    const pointer = (type, px, py) => slide.dispatchEvent(new PointerEvent(type, {
+      pointerId: 7, pointerType: 'mouse', isPrimary: true, button: 0, clientX: px, clientY: py, bubbles: true }));
+    let tick = 0;
+    const timer = setInterval(() => {
+      const phase = tick % 120;
+      if (phase < 30 || phase >= 90) {
+        viewer.dispatchEvent(new WheelEvent('wheel', { ctrlKey: true, deltaY: phase < 30 ? -20 : 20, clientX: x, clientY: y,
+          bubbles: true, cancelable: true }));
+      } else {
+        const angle = (phase - 30) / 60 * 2 * Math.PI;
+        pointer(phase === 30 ? 'pointerdown' : phase === 89 ? 'pointerup' : 'pointermove', x + 120 * Math.cos(angle), y + 80 * Math.sin(angle));
+      }
+      tick++;
+    }, 16);
+    return () => clearInterval(timer);
+  };
+}
+
+function report(size, what, gaps) {
+  console.log(`${size.width}x${size.height} ${what.padEnd(14)} ${(1000 * gaps.length / gaps.reduce((a, b) => a + b, 0)).toFixed(1)} fps, ` +
+    `95th percentile frame ${percentile(gaps, 0.95).toFixed(1)} ms, worst ${Math.max(...gaps).toFixed(1)} ms`);
 }
 
 const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -128,9 +157,12 @@ const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.floo
       for (const [what, drive] of [['arrow key held', 'holdArrow'], ['flicks', 'flick']]) {
         const gaps = await page.evaluate(frameGaps, { drive, duration: 4000 });
         await page.waitForSelector('#murano-wall[data-moving="0"]');
-        console.log(`${size.width}x${size.height} ${what.padEnd(14)} ${(1000 * gaps.length / gaps.reduce((a, b) => a + b, 0)).toFixed(1)} fps, ` +
-          `95th percentile frame ${percentile(gaps, 0.95).toFixed(1)} ms, worst ${Math.max(...gaps).toFixed(1)} ms`);
+        report(size, what, gaps);
       }
+      await page.keyboard.press('Enter');
+      await page.waitForFunction(() => document.querySelector('.mw-slide img').complete);
+      await page.waitForTimeout(300);
+      report(size, 'zoom and pan', await page.evaluate(frameGaps, { drive: 'zoomPan', duration: 4000 }));
       await page.close();
     }
   } finally {

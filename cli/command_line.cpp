@@ -296,6 +296,8 @@ WallLook ApplyOptions::appliedTo(WallLook look) const {
     look.email = email.value_or(look.email);
     look.webSite = webSite.value_or(look.webSite);
     look.description = description.value_or(look.description);
+    look.autoplaySeconds = autoplaySeconds.value_or(look.autoplaySeconds);
+    look.rightToLeft = rightToLeft.value_or(look.rightToLeft);
     return look;
 }
 

@@ -47,6 +47,8 @@ struct ApplyOptions {
     std::optional<QString> email;
     std::optional<QString> webSite;
     std::optional<QString> description;
+    std::optional<int> autoplaySeconds; // 0: off
+    std::optional<bool> rightToLeft;
 
     // The look with these options applied over it.
     WallLook appliedTo(WallLook look) const;

@@ -95,6 +95,31 @@ QString takeHiddenButtons(const QString& value, std::optional<HiddenButtons>& fi
     return QString();
 }
 
+QString takeAutoplay(const QString& value, std::optional<int>& field) {
+    if (value.trimmed() == QLatin1String("off")) {
+        field = 0;
+        return QString();
+    }
+    bool ok = false;
+    const int seconds = value.trimmed().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > kMaxAutoplaySeconds) {
+        return QStringLiteral("\"%1\" is neither a number of seconds from 1 to %2 nor off")
+            .arg(value)
+            .arg(kMaxAutoplaySeconds);
+    }
+    field = seconds;
+    return QString();
+}
+
+QString takeDirection(const QString& value, std::optional<bool>& field) {
+    const int direction = QStringList{"ltr", "rtl"}.indexOf(value.trimmed().toLower());
+    if (direction < 0) {
+        return QStringLiteral("\"%1\" is no reading direction (ltr or rtl)").arg(value);
+    }
+    field = direction == 1;
+    return QString();
+}
+
 QString takeWork(CommandLine& line, const QString& value) {
     if (value.isEmpty()) {
         return QStringLiteral("name a folder");
@@ -179,6 +204,15 @@ std::vector<OptionRow> applyOptions() {
          "TEXT",
          "what the book is about",
          kept(&CommandLine::apply, &ApplyOptions::description)},
+        heading("Reading:"),
+        {{"--autoplay"},
+         "SECONDS|off",
+         "the slideshow plays at open, a slide every SECONDS (1 to 3600)",
+         [](CommandLine& l, const QString& v) { return takeAutoplay(v, l.apply.autoplaySeconds); }},
+        {{"--direction"},
+         "ltr|rtl",
+         "the book reads from left to right or from right to left",
+         [](CommandLine& l, const QString& v) { return takeDirection(v, l.apply.rightToLeft); }},
     };
 }
 

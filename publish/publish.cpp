@@ -10,11 +10,13 @@
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
 
+#include <QClipboard>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
@@ -91,6 +93,10 @@ void Publish::buildChrome() {
     connect(ui_->toolButton_html, &QToolButton::clicked, this, &Publish::on_html_click);
     connect(ui_->toolButton_zip, &QToolButton::clicked, this, &Publish::on_zip_click);
     connect(ui_->toolButton_exe, &QToolButton::clicked, this, &Publish::on_exe_click);
+    connect(ui_->toolButton_embed, &QToolButton::clicked, this, [this] {
+        QGuiApplication::clipboard()->setText(embeddingSnippet(bookOptions()));
+        ui_->toolButton_embed->setText(tr("Embedding code copied"));
+    });
 
     messageBox_ = new MymessgeBox(this);
     messageBox_->setTitle(tr("Notice"), 25, 0, 211, 16);
@@ -184,6 +190,8 @@ void Publish::applyModeTexts() {
     ui_->label_Title->setText(exe ? tr("Caption") : tr("Set HTML Meta Options:"));
     ui_->label_Title->setVisible(!exe);
     advancedLabel_->setVisible(!exe);
+    ui_->toolButton_embed->setVisible(mode_ == PublishMode::Html);
+    ui_->toolButton_embed->setText(tr("Copy embedding code"));
 }
 
 void Publish::on_browse_click() {

@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QUrl>
 
 QString outputExtension(PublishMode mode) {
     switch (mode) {
@@ -71,6 +72,18 @@ QString quotedPaths(const QStringList& paths) {
         quoted << QLatin1Char('"') + path + QLatin1Char('"');
     }
     return quoted.join(QStringLiteral(", "));
+}
+
+QString embeddingSnippet(const BookOptions& book) {
+    const QString name =
+        book.pageName.trimmed().isEmpty() ? QStringLiteral("index") : book.pageName;
+    const QString page =
+        QString::fromLatin1(QUrl::toPercentEncoding(name + QStringLiteral(".html")));
+    const QString title =
+        book.meta.title.trimmed().isEmpty() ? QStringLiteral("Book") : book.meta.title;
+    return QStringLiteral("<iframe src=\"%1\" title=\"%2\" width=\"960\" height=\"600\" "
+                          "style=\"border:0;max-width:100%\" allowfullscreen></iframe>")
+        .arg(page, title.toHtmlEscaped());
 }
 
 BookOptions rememberedBook(const RememberedValues& values) {

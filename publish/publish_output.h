@@ -34,6 +34,10 @@ QStringList replacedByOutput(const QString& folder, const QString& name, Publish
 // The paths in one line for a message: each in quotes, separated by commas.
 QString quotedPaths(const QStringList& paths);
 
+// The HTML that shows the published web book inside another page: an <iframe> of the book's page,
+// allowed to go full screen, addressed relative to a page in the same folder.
+QString embeddingSnippet(const BookOptions& book);
+
 // The book as the remembered values keep it between runs: the output file name (slot 4) and the
 // page's title, keywords and description (slots 6 to 8), in the web layout.
 BookOptions rememberedBook(const RememberedValues& values);

@@ -56,7 +56,8 @@ bool WallLook::operator==(const WallLook& other) const {
            book() == other.book() && pureColor == other.pureColor &&
            gradientStart == other.gradientStart && gradientEnd == other.gradientEnd &&
            angle == other.angle && mode == other.mode && position == other.position &&
-           logoHidden == other.logoHidden;
+           logoHidden == other.logoHidden && autoplaySeconds == other.autoplaySeconds &&
+           rightToLeft == other.rightToLeft;
 }
 
 QString positionKeyword(int position) {
@@ -135,6 +136,11 @@ QString attributeValue(murano::player::IndexAttributeId id, const WallLook& look
         return xmlEscaped(look.displayName);
     case Id::Description:
         return xmlEscaped(look.description);
+    case Id::Autoplay:
+        return look.autoplaySeconds > 0 ? QString::number(look.autoplaySeconds)
+                                        : QStringLiteral("off");
+    case Id::Direction:
+        return look.rightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr");
     }
     return {};
 }
@@ -215,6 +221,13 @@ void readBackground(const QString& value, const QString& workFolder, WallLook& l
     }
 }
 
+// Whole seconds from 1 to kMaxAutoplaySeconds; anything else ("off", empty, garbage) is off.
+int autoplayFromValue(const QString& value) {
+    bool ok = false;
+    const int seconds = value.trimmed().toInt(&ok);
+    return ok && seconds > 0 && seconds <= kMaxAutoplaySeconds ? seconds : 0;
+}
+
 } // namespace
 
 WallLook lookFromStartTag(const QString& startTag, const QString& workFolder,
@@ -238,6 +251,9 @@ WallLook lookFromStartTag(const QString& startTag, const QString& workFolder,
     look.infoHidden = value(Id::InfoButton) == QLatin1String("0");
     look.setBook({value(Id::BookTitle), value(Id::Email), value(Id::Website),
                   value(Id::DisplayName), value(Id::Description)});
+    look.autoplaySeconds = autoplayFromValue(value(Id::Autoplay));
+    look.rightToLeft =
+        value(Id::Direction).trimmed().compare(QLatin1String("rtl"), Qt::CaseInsensitive) == 0;
     return look;
 }
 

@@ -26,6 +26,8 @@ struct WallLook {
     BackgroundMode mode = BackgroundMode::PureColor;
     int position = 0;        // image position: 0 Center, 1 Stretch, 2 Tile
     bool logoHidden = false; // "Hide Logo"
+    int autoplaySeconds = 0; // the slideshow plays at open, moving on every so many seconds; 0: off
+    bool rightToLeft = false; // the book reads from right to left
 
     BookDetails book() const;
     void setBook(const BookDetails& book);
@@ -35,6 +37,9 @@ struct WallLook {
     bool operator==(const WallLook& other) const;
     bool operator!=(const WallLook& other) const { return !(*this == other); }
 };
+
+// The longest interval the slideshow setting takes, in seconds.
+inline constexpr int kMaxAutoplaySeconds = 3600;
 
 // "center", "stretch" or "titl" (the player's own tile keyword) for a position index.
 QString positionKeyword(int position);
@@ -58,7 +63,8 @@ QString galleryStartTag(const WallLook& look);
 // The look a start tag hands to the player, read back: its background, logo, link, buttons and
 // book information. The pictures are the wall's own copies in workFolder (a start tag naming any
 // other file is not followed); an attribute the tag lacks takes the player's default, and what a
-// tag cannot carry (the colours and angle of the modes it does not use) is taken from base.
+// tag cannot carry (the colours and angle of the modes it does not use) is taken from base. The
+// slideshow and the reading direction come back too.
 WallLook lookFromStartTag(const QString& startTag, const QString& workFolder, const WallLook& base);
 
 // Copies the logo into workFolder/logo/ as logo.<ext>, emptying that folder first, unless the

@@ -55,7 +55,13 @@ UserSettingsSource WallProject::loadSettings(const QString& settingsFile,
     const UserSettingsStart start =
         startUserSettings(settingsFile, applicationFolder, look_, shownByTheWall);
     if (start.source != UserSettingsSource::Unreadable) {
-        setLook(start.values);
+        // The slideshow and the reading direction live in the start tag alone (the settings file
+        // has no place for them), so they always come from the wall.
+        WallLook look = start.values;
+        const WallLook shown = shownByTheWall(look);
+        look.autoplaySeconds = shown.autoplaySeconds;
+        look.rightToLeft = shown.rightToLeft;
+        setLook(look);
     }
     return start.source;
 }

@@ -123,17 +123,22 @@ TEST_F(BatchEndToEnd, ApplyWritesTheLookIntoTheStartTagAndTheWallsSettings) {
     QImage logo(64, 32, QImage::Format_RGB32);
     logo.fill(Qt::red);
     ASSERT_TRUE(logo.save(file("logo.png")));
-    const Ran applied = murano({"apply", "--color", "#2A9DF4", "--logo", file("logo.png"), "--link",
-                                "https://example.org/", "--title", "Week 12", "--author",
-                                "Ann & Bo", "--hide-buttons", "share"});
+    const Ran applied =
+        murano({"apply", "--color", "#2A9DF4", "--logo", file("logo.png"), "--link",
+                "https://example.org/", "--title", "Week 12", "--author", "Ann & Bo",
+                "--hide-buttons", "share", "--autoplay", "6", "--direction", "rtl"});
     ASSERT_EQ(applied.status, 0) << applied.err.toStdString();
     const QString tag = startTag(work());
     for (const char* part :
          {"back_ground=\"0{0x2a9df4}\"", "logo_img=\"logo/logo.png\"",
           "logo_link=\"https://example.org/\"", "btn_share=\"0\"", "btn_info=\"1\"",
-          "book_title=\"Week 12\"", "display_name=\"Ann &amp; Bo\""}) {
+          "book_title=\"Week 12\"", "display_name=\"Ann &amp; Bo\"", "autoplay=\"6\"",
+          "direction=\"rtl\""}) {
         EXPECT_TRUE(tag.contains(QLatin1String(part))) << part << " in " << tag.toStdString();
     }
+    // A later apply keeps what it is not given.
+    ASSERT_EQ(murano({"apply", "--title", "Week 12"}).status, 0);
+    EXPECT_EQ(startTag(work()), tag);
     EXPECT_EQ(readAll(work() + "/logo/logo.png"), readAll(file("logo.png")));
     EXPECT_EQ(imageLines(work()), (QStringList{"1.jpg", "3.jpg", "4.jpg"})) << "slides kept";
     EXPECT_TRUE(readAll(work() + "/.quorvexmrnoini").contains("Week 12"));

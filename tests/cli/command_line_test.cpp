@@ -127,6 +127,10 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
         {{"apply", "--hide-logo=yes"}, "--hide-logo: takes no value"},
         {{"apply", "--color", "red", "--background", "a.jpg"}, "choose one background"},
         {{"apply", "stray"}, "unexpected argument \"stray\""},
+        {{"apply", "--autoplay", "0"}, "--autoplay: \"0\" is neither a number of seconds"},
+        {{"apply", "--autoplay", "3601"}, "from 1 to 3600 nor off"},
+        {{"apply", "--autoplay", "5s"}, "\"5s\" is neither"},
+        {{"apply", "--direction", "up"}, "--direction: \"up\" is no reading direction"},
         {{"publish"}, "choose html, zip or exe"},
         {{"publish", "pdf"}, "\"pdf\" is no output"},
         {{"publish", "html"}, "--output: name the folder"},
@@ -183,6 +187,24 @@ TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
     EXPECT_EQ(after.displayName, "Ann");
     EXPECT_FALSE(after.infoHidden);
     EXPECT_FALSE(after.shareHidden);
+    EXPECT_EQ(after.autoplaySeconds, 0);
+    EXPECT_FALSE(after.rightToLeft);
+
+    // The slideshow and the reading direction, set and set back.
+    line = parse({"apply", "--autoplay", "8", "--direction=RTL"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    after = line.apply.appliedTo(before);
+    EXPECT_EQ(after.autoplaySeconds, 8);
+    EXPECT_TRUE(after.rightToLeft);
+    line = parse({"apply", "--autoplay", "off", "--direction", "ltr"});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    after = line.apply.appliedTo(after);
+    EXPECT_EQ(after.autoplaySeconds, 0);
+    EXPECT_FALSE(after.rightToLeft);
+    WallLook playing;
+    playing.autoplaySeconds = 5;
+    after = parse({"apply", "--title", "x"}).apply.appliedTo(playing);
+    EXPECT_EQ(after.autoplaySeconds, 5) << "what is not given stays";
 }
 
 namespace {
@@ -228,7 +250,9 @@ QString sampleValue(const QString& valueName) {
                                                     {"TEXT", "Week 12"},
                                                     {"NAME", "week12"},
                                                     {"ADDRESS", "ann@example.org"},
-                                                    {"DIR", "/tmp/out"}};
+                                                    {"DIR", "/tmp/out"},
+                                                    {"SECONDS|off", "5"},
+                                                    {"ltr|rtl", "rtl"}};
     return samples.value(valueName);
 }
 

@@ -104,7 +104,7 @@ test('the focus moves with the current slide; Home and End go to the first and l
   assert.equal(await focused(page), 'mw-dismiss');
   assert.deepEqual(await page.$$eval('#murano-wall > *', (all) => all.filter((e) => !e.inert).map((e) => e.className)),
     ['mw-lightbox mw-open']);
-  assert.ok((await tabs(page, 4)).every((name) => ['mw-prev', 'mw-next', 'mw-dismiss', 'body'].includes(name)));
+  assert.ok((await tabs(page, 6)).every((name) => ['mw-prev', 'mw-next', 'mw-dismiss', 'mw-viewer-play', 'mw-viewer-share', 'body'].includes(name)));
   assert.equal(await page.textContent('.mw-lightbox figcaption'), '4 / 40');
   await page.keyboard.press('End');
   assert.equal(await page.textContent('.mw-lightbox figcaption'), '40 / 40');

@@ -9,8 +9,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -281,6 +283,14 @@ void PublishDialogTest::exeModeHidesTheMetaOptions() {
     auto* title = publish.findChild<QLabel*>("label_Title");
     auto* extension = publish.findChild<QLabel*>("label_back");
     auto* panel = publish.findChild<QWidget*>("widget");
+    // The web folder offers the code that embeds it in another page.
+    auto* embed = publish.findChild<QToolButton*>("toolButton_embed");
+    publish.findChild<QLineEdit*>("lineEdit_fileName")->setText("Quarter");
+    QVERIFY(embed->isVisible());
+    embed->click();
+    const QString code = QGuiApplication::clipboard()->text();
+    QVERIFY2(code.startsWith("<iframe src=\"Quarter.html\" ") && code.contains(" allowfullscreen>"),
+             qPrintable(code));
     publish.on_exe_click();
     // The chosen output is marked, not greyed out.
     QVERIFY(publish.findChild<QToolButton*>("toolButton_exe")->isEnabled());
@@ -295,6 +305,7 @@ void PublishDialogTest::exeModeHidesTheMetaOptions() {
     publish.on_zip_click();
     QTRY_COMPARE(extension->text(), QString(".zip"));
     QVERIFY(!title->isHidden());
+    QVERIFY(embed->isHidden());
     QCOMPARE(title->text(), QString("Set HTML Meta Options:"));
     QTRY_COMPARE(panel->width(), publish.width());
 }

@@ -2,7 +2,9 @@
 //   publish_tool wall WORK SLIDES
 //   publish_tool html WORK OUTPUT NAME TITLE KEYWORDS DESCRIPTION
 //   publish_tool zip WORK ARCHIVE NAME TITLE KEYWORDS DESCRIPTION
+//   publish_tool embed NAME TITLE      prints the publish dialog's embedding code
 // Prints the failure and exits with 1 when publishing fails.
+#include "publish/publish_output.h"
 #include "publish/zip_writer.h"
 #include "tests/publish/wall_fixture.h"
 
@@ -31,6 +33,11 @@ int main(int argc, char** argv) {
         wall.slides = args[3].toInt();
         wall.drawPictures = true;
         makeWall(args[2], wall);
+        return 0;
+    }
+    if (args.size() == 4 && args[1] == "embed") {
+        std::printf("%s",
+                    qPrintable(embeddingSnippet({args[2], {args[3], {}, {}}, BookLayout::Web})));
         return 0;
     }
     if (args.size() != 8) {

@@ -137,6 +137,30 @@ test('a published folder plays over HTTP and from disk with the title as typed',
   assertPlays(await play('file://' + path.join(out, 'Quarter.html')), 'script');
 });
 
+test('the embedding code shows the published book in another page, with full screen', async () => {
+  const out = path.join(scratch, 'embedded');
+  fs.mkdirSync(out);
+  run('html', work, out, 'Quarter', TITLE, KEYWORDS, DESCRIPTION);
+  const snippet = execFileSync(TOOL, ['embed', 'Quarter', TITLE], { encoding: 'utf8' });
+  fs.writeFileSync(path.join(out, 'host.html'), '<!DOCTYPE html><meta charset="utf-8"><title>Host</title>' +
+    `<p>Our quarter</p>${snippet}`);
+  const server = await serve(out);
+  const page = await browser.newPage();
+  try {
+    await page.goto(server.url + 'host.html');
+    assert.equal(await page.getAttribute('iframe', 'title'), TITLE, 'the title is escaped, not cut');
+    const frame = page.frames().find((f) => f !== page.mainFrame());
+    await frame.waitForSelector('#murano-wall[data-state="ready"]');
+    assert.equal(await frame.getAttribute('#murano-wall', 'data-slides'), String(SLIDES));
+    await frame.click('.mw-fullscreen-button');
+    await frame.waitForFunction(() => !!document.fullscreenElement);
+    assert.deepEqual(server.missing, []);
+  } finally {
+    await page.close();
+    await server.close();
+  }
+});
+
 test('an unpacked ZIP output plays over HTTP', async () => {
   const archive = path.join(scratch, 'Quarter.zip');
   const unpacked = path.join(scratch, 'unpacked');

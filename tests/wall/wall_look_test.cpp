@@ -22,7 +22,8 @@ TEST(GalleryStartTag, HoldsEveryAttributeInOrderWithOneSpaceEach) {
               "back_ground=\"0{0x00ff7f}\" logo_visible=\"1\" logo_img=\"logo/logo.png\" "
               "logo_link=\"http://example.org/\" btn_fullscreen=\"0\" btn_share=\"0\" "
               "btn_reload=\"0\" btn_info=\"1\" book_title=\"Annual report\" email=\"\" "
-              "website=\"\" display_name=\"\" description=\"\" >");
+              "website=\"\" display_name=\"\" description=\"\" autoplay=\"off\" "
+              "direction=\"ltr\" >");
 }
 
 TEST(GalleryStartTag, HiddenLogoAndInfoButtonGiveZeros) {
@@ -137,10 +138,32 @@ TEST(LookFromStartTag, FollowsNoPictureOutsideTheWallAndDefaultsMissingAttribute
     EXPECT_EQ(read.backgroundFile, base.backgroundFile);
     EXPECT_EQ(read.mode, BackgroundMode::Gradient);
     EXPECT_EQ(read.logoFile, base.logoFile);
-    // The player shows what a tag leaves out: the logo and both buttons.
+    // The player shows what a tag leaves out: the logo and both buttons, no slideshow, left to
+    // right.
     EXPECT_FALSE(read.logoHidden);
     EXPECT_FALSE(read.shareHidden);
     EXPECT_FALSE(read.infoHidden);
+    EXPECT_EQ(read.autoplaySeconds, 0);
+    EXPECT_FALSE(read.rightToLeft);
+}
+
+TEST(LookFromStartTag, CarriesTheSlideshowAndTheReadingDirection) {
+    WallLook look;
+    look.autoplaySeconds = 12;
+    look.rightToLeft = true;
+    const QString tag = galleryStartTag(look);
+    EXPECT_TRUE(tag.contains("autoplay=\"12\" direction=\"rtl\" >")) << tag.toStdString();
+    const WallLook read = lookFromStartTag(tag, "/w", WallLook());
+    EXPECT_EQ(read.autoplaySeconds, 12);
+    EXPECT_TRUE(read.rightToLeft);
+    EXPECT_TRUE(galleryStartTag(WallLook()).contains("autoplay=\"off\" direction=\"ltr\" >"));
+    // Values the program does not write read as the player takes them: off, left to right.
+    for (const char* value : {"off", "0", "-4", "3601", "2.5", "x", ""}) {
+        const QString odd =
+            QStringLiteral("<gallery autoplay=\"%1\" direction=\"%1\" >").arg(value);
+        EXPECT_EQ(lookFromStartTag(odd, "/w", WallLook()).autoplaySeconds, 0) << value;
+        EXPECT_FALSE(lookFromStartTag(odd, "/w", WallLook()).rightToLeft) << value;
+    }
 }
 
 class InstallTest : public ::testing::Test {

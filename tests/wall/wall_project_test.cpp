@@ -121,7 +121,7 @@ TEST_F(WallProjectTest, ApplyWritesTheStartTagForEveryBackground) {
                           "btn_share=\"1\" btn_reload=\"0\" btn_info=\"1\" "
                           "book_title=\"Tom &amp; &quot;Jerry&quot;\" email=\"a@b.c\" "
                           "website=\"&lt;site&gt;\" display_name=\"it&apos;s\" "
-                          "description=\"first\" >")
+                          "description=\"first\" autoplay=\"off\" direction=\"ltr\" >")
                       .arg(c.background));
         EXPECT_EQ(fileLines(index()).value(0), declaration);
         EXPECT_TRUE(twinInStep());

@@ -2,13 +2,16 @@
 
 import { DEFAULTS } from './attributes.js';
 import { el, icon, iconButton, setIcon, setLabel } from './dom.js';
+import { fillHelp } from './help.js';
 import { fileUrl, findFile, isRelativePath, isShown, mailLink, webLink } from './paths.js';
 
 // A panel beside its button: closed, it is hidden from every reader and out of the tab order.
-function Panel(root, name, label) {
+export function Panel(root, name, label) {
   var self = this;
   this.button = null;
-  this.element = el('div', 'mw-panel mw-' + name + '-panel', root);
+  this.opener = null;
+  this.siblings = [];
+  this.element = el('div', 'mw-panel mw-unused mw-' + name + '-panel', root);
   this.element.id = 'mw-' + name + '-panel';
   this.element.setAttribute('role', 'dialog');
   this.element.setAttribute('aria-label', label);
@@ -30,6 +33,10 @@ Panel.prototype.isOpen = function () {
 // a closed one gives it back to its button.
 Panel.prototype.setOpen = function (open) {
   var hadFocus = this.element.contains(document.activeElement);
+  if (open) {
+    this.opener = document.activeElement;
+    this.element.classList.remove('mw-unused');
+  }
   this.element.classList.toggle('mw-open', open);
   this.element.inert = !open;
   if (open) {
@@ -37,13 +44,24 @@ Panel.prototype.setOpen = function (open) {
   }
   if (this.button) {
     this.button.setAttribute('aria-expanded', String(open));
-    if (!open && hadFocus) {
-      this.button.focus({ preventScroll: true });
+  }
+  if (!open && hadFocus) {
+    // Back to the button, or to where the focus was when a key opened the panel.
+    var back = this.button && !this.button.closest('[inert]') && this.button.offsetParent ? this.button : this.opener;
+    if (back && back.focus) {
+      back.focus({ preventScroll: true });
     }
   }
 };
 
+// Panels open one at a time.
 Panel.prototype.toggle = function () {
+  var self = this;
+  this.siblings.forEach(function (other) {
+    if (other !== self) {
+      other.close();
+    }
+  });
   this.setOpen(!this.isOpen());
 };
 
@@ -141,13 +159,44 @@ function togglePageFullScreen() {
   }
 }
 
-export function buildChrome(root, settings, bridge) {
+// Full screen is offered by every page in a browser that allows it (a frame needs
+// allowfullscreen); inside murano's preview only where the index shows its button.
+function offersFullScreen(settings, bridge) {
+  if (bridge.state !== 'none') {
+    return isShown(settings.btn_fullscreen, DEFAULTS.btn_fullscreen);
+  }
+  return !!(document.fullscreenEnabled || document.webkitFullscreenEnabled);
+}
+
+// The top bar; returns its panels, the key list's panel, and the full-screen and share actions
+// (each null where the page has none).
+export function buildChrome(root, settings, bridge, rtl) {
   var bar = el('div', 'mw-topbar', root);
   bar.setAttribute('role', 'banner');
   buildLogo(bar, settings);
   var title = el(settings.book_title ? 'h1' : 'div', 'mw-title', bar);
   title.textContent = settings.book_title;
-  return buildButtons(root, el('div', 'mw-buttons', bar), settings, bridge);
+  var buttons = el('div', 'mw-buttons', bar);
+  var made = buildButtons(root, buttons, settings, bridge);
+  var panels = made.panels;
+  var fullScreen = offersFullScreen(settings, bridge) ? function () {
+    bridge.send('fullScreen', togglePageFullScreen);
+  } : null;
+  if (fullScreen) {
+    var full = iconButton('fullscreen', 'Full screen', 'mw-fullscreen-button');
+    full.addEventListener('click', fullScreen);
+    buttons.appendChild(full);
+    followFullScreen(full);
+  }
+  var help = new Panel(root, 'help', 'Keys and gestures');
+  fillHelp(help, rtl, !!fullScreen);
+  var helpButton = iconButton('help', 'Keys and gestures', 'mw-help-button');
+  helpButton.addEventListener('click', function () { help.toggle(); });
+  buttons.appendChild(helpButton);
+  help.attachButton(helpButton);
+  panels.push(help);
+  panels.forEach(function (panel) { panel.siblings = panels; });
+  return { panels: panels, help: help, fullScreen: fullScreen, share: made.share };
 }
 
 // The logo, linked where the index gives a web address; a logo file that cannot be found leaves
@@ -175,9 +224,11 @@ function buildLogo(bar, settings) {
   }
 }
 
-// The four buttons the index shows, and the panels of info and share; returns the panels.
+// The info, share and reload buttons the index shows, and the panels of info and share; returns
+// the panels and the share action (null without a share button).
 function buildButtons(root, buttons, settings, bridge) {
   var panels = [];
+  var shareNow = null;
   var add = function (attribute, name, label, action) {
     if (!isShown(settings[attribute], DEFAULTS[attribute])) {
       return null;
@@ -187,19 +238,11 @@ function buildButtons(root, buttons, settings, bridge) {
     buttons.appendChild(button);
     return button;
   };
-  var openOnly = function (panel) {
-    panels.forEach(function (other) {
-      if (other !== panel) {
-        other.close();
-      }
-    });
-    panel.toggle();
-  };
   if (isShown(settings.btn_info, DEFAULTS.btn_info)) {
     var info = new Panel(root, 'info', 'Book information');
     fillInfo(info, settings);
     panels.push(info);
-    info.attachButton(add('btn_info', 'info', 'Book information', function () { openOnly(info); }));
+    info.attachButton(add('btn_info', 'info', 'Book information', function () { info.toggle(); }));
   }
   if (isShown(settings.btn_share, DEFAULTS.btn_share)) {
     var share = new Panel(root, 'share', 'Share');
@@ -207,30 +250,23 @@ function buildButtons(root, buttons, settings, bridge) {
     panels.push(share);
     var showShare = function () {
       address.value = location.href;
-      openOnly(share);
+      share.toggle();
       if (share.isOpen()) {
         address.focus();
         address.select();
       }
     };
-    share.attachButton(add('btn_share', 'share', 'Share', function () {
-      shareSheet(showShare);
-    }));
+    shareNow = function () { shareSheet(showShare); };
+    share.attachButton(add('btn_share', 'share', 'Share', shareNow));
   }
   add('btn_reload', 'reload', 'Reload', function () {
     bridge.send('reload', function () { location.reload(); });
   });
-  followFullScreen(add('btn_fullscreen', 'fullscreen', 'Full screen', function () {
-    bridge.send('fullScreen', togglePageFullScreen);
-  }));
-  return panels;
+  return { panels: panels, share: shareNow };
 }
 
 // The full-screen button says what it will do.
 function followFullScreen(full) {
-  if (!full) {
-    return;
-  }
   var sync = function () {
     var on = isFullScreen();
     setIcon(full, on ? 'exitFullscreen' : 'fullscreen');

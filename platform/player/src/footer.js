@@ -5,9 +5,11 @@ import { clamp, isPhoneWidth } from './layout.js';
 
 var HINT_MS = 6000;
 
-export function buildFooter(root) {
+// control: a button that goes first in the footer.
+export function buildFooter(root, control) {
   var footer = el('div', 'mw-footer', root);
   footer.setAttribute('role', 'contentinfo');
+  footer.appendChild(control);
   var counter = el('span', 'mw-counter', footer);
   counter.setAttribute('role', 'status');
   var track = el('div', 'mw-track', footer);
@@ -29,7 +31,8 @@ export function buildFooter(root) {
       counter.textContent = text;
     }
     if (progress !== null) {
-      fill.style.width = (clamp(progress, 0, 1) * 100).toFixed(2) + '%';
+      // Scaled, not sized: the track follows the turning wall without a layout on every frame.
+      fill.style.transform = 'scaleX(' + clamp(progress, 0, 1).toFixed(4) + ')';
     }
   };
 }

@@ -1,15 +1,18 @@
 // Start-up: the style sheet, the index, then the whole page.
 
 import CSS from '../player.css';
+import { autoplaySeconds, Slideshow } from './autoplay.js';
 import { applyBackground, parseBackground } from './background.js';
 import { buildChrome } from './chrome.js';
-import { el } from './dom.js';
+import { el, iconButton } from './dom.js';
 import { buildEmpty, buildFooter } from './footer.js';
 import { parseGallery } from './gallery_index.js';
 import { HostBridge } from './host_bridge.js';
 import { bindKeys } from './keys.js';
 import { loadIndex } from './loading.js';
 import { slidesOf } from './paths.js';
+import { preparePrint } from './print.js';
+import { followFragment, linkedSlide, offerResume, readingHooks } from './reading.js';
 import { Lightbox } from './viewer.js';
 import { Wall } from './wall.js';
 
@@ -19,47 +22,117 @@ function addStyle() {
   document.head.appendChild(style);
 }
 
+// The wall first: its tiles ask for their thumbnails before anything else is built (a picture's
+// request goes out once the script that made it has run, so the rest is built a moment later).
+function buildWall(root, stage, slides, rtl) {
+  var player = { wall: null, lightbox: null, showPosition: null, panels: [] };
+  player.wall = new Wall(root, stage, slides, function (index) {
+    player.panels.forEach(function (panel) { panel.close(); });
+    player.lightbox.show(index);
+  }, function (index, count, progress) {
+    if (player.showPosition) {
+      player.showPosition(index, count, progress);
+    }
+  }, rtl);
+  return player;
+}
+
+// The viewer and the slideshow around the wall, and what opens the viewer at the start: a link to
+// a slide, a slideshow that plays from the start, else the offer to continue where the reader
+// stopped.
+function completePlayer(player, root, chrome, settings, rtl) {
+  var wall = player.wall;
+  var slides = wall.slides;
+  var seconds = autoplaySeconds(settings.autoplay);
+  var slideshow = null;
+  var lightbox = player.lightbox = new Lightbox(root, slides, {
+    onShow: readingHooks.shown,
+    onClose: function (index) {
+      readingHooks.closed();
+      slideshow.pause();
+      wall.wantsFocus = true;
+      wall.showIndex(index);
+    },
+    wallAspect: function () { return wall.aspect; }
+  }, rtl);
+  player.panels = chrome.panels;
+  var open = function (index) {
+    wall.showIndex(index);
+    wall.onOpen(index);
+  };
+  slideshow = new Slideshow(root, lightbox, seconds, function () { open(wall.currentIndex()); });
+  addViewerButtons(lightbox, slideshow, chrome);
+  player.showPosition = buildFooter(root, slideshow.makeButton('mw-wall-play'));
+  wall.render();
+  var resizeTimer = 0;
+  window.addEventListener('resize', function () {
+    clearTimeout(resizeTimer);
+    resizeTimer = setTimeout(function () { wall.layout(); }, 60);
+  });
+  preparePrint(root, slides, lightbox);
+  followFragment(slides.length, open);
+  var linked = linkedSlide(slides.length);
+  if (linked >= 0 || seconds) {
+    open(Math.max(0, linked));
+    if (seconds) {
+      slideshow.play();
+    }
+  } else {
+    offerResume(root, slides.length, open);
+  }
+}
+
+function addViewerButtons(lightbox, slideshow, chrome) {
+  lightbox.element.appendChild(slideshow.makeButton('mw-viewer-play'));
+  if (chrome.share) {
+    // Shares the address of the slide in view.
+    var share = iconButton('share', 'Share this slide', 'mw-viewer-share');
+    share.addEventListener('click', chrome.share);
+    lightbox.element.appendChild(share);
+  }
+}
+
 function start(root, loaded) {
   var gallery = parseGallery(loaded.text);
   var settings = gallery.settings;
   var slides = slidesOf(gallery);
-  var bridge = new HostBridge();
+  var rtl = String(settings.direction || '').trim().toLowerCase() === 'rtl';
   root.textContent = '';
+  root.dir = rtl ? 'rtl' : 'ltr';
   root.dataset.source = loaded.source;
   root.dataset.slides = String(slides.length);
-
-  var backdrop = el('div', 'mw-backdrop', root);
-  el('div', 'mw-shade', root);
-  // The top bar and its panels come first in the page, so that Tab reaches them before the wall.
-  var panels = buildChrome(root, settings, bridge);
   var stage = el('div', 'mw-stage', root);
   stage.setAttribute('role', 'main');
-  var wall = null;
-  var lightbox = null;
-  if (slides.length) {
-    var showPosition = buildFooter(root);
-    lightbox = new Lightbox(root, slides, function (index) {
-      wall.wantsFocus = true;
-      wall.showIndex(index);
-    }, function () { return wall.aspect; });
-    wall = new Wall(root, stage, slides, function (index) {
-      panels.forEach(function (panel) { panel.close(); });
-      lightbox.show(index);
-    }, showPosition);
-    var resizeTimer = 0;
-    window.addEventListener('resize', function () {
-      clearTimeout(resizeTimer);
-      resizeTimer = setTimeout(function () { wall.layout(); }, 60);
-    });
+  var player = slides.length ? buildWall(root, stage, slides, rtl) : null;
+  Promise.resolve().then(function () {
+    completePage(root, stage, player, settings, loaded);
+  });
+}
+
+function completePage(root, stage, player, settings, loaded) {
+  var rtl = root.dir === 'rtl';
+  // The backdrop, the top bar and its panels come first in the page, so that Tab reaches them
+  // before the wall.
+  var top = document.createDocumentFragment();
+  var backdrop = el('div', 'mw-backdrop', top);
+  el('div', 'mw-shade', top);
+  var chrome = buildChrome(top, settings, new HostBridge(), rtl);
+  root.insertBefore(top, stage);
+  if (player) {
+    completePlayer(player, root, chrome, settings, rtl);
   } else {
     buildEmpty(stage, loaded.source === 'none' || !/<gallery\b/.test(loaded.text));
   }
-
   // The background picture is asked for after the first thumbnails.
   applyBackground(backdrop, parseBackground(settings.back_ground));
-  bindKeys(root, wall, lightbox, panels);
-  // The highlight of the current slide is for keyboard use; a pointer hides it. A press on the
-  // wall while a panel is open only puts the panel away.
+  bindKeys(root, player && player.wall, player && player.lightbox, chrome.panels, chrome);
+  closePanelsOnWall(root, stage, player && player.wall, chrome.panels);
+  root.dataset.state = 'ready';
+}
+
+// The highlight of the current slide is for keyboard use; a pointer hides it. A press on the
+// wall while a panel is open only puts the panel away.
+function closePanelsOnWall(root, stage, wall, panels) {
   root.addEventListener('pointerdown', function (event) {
     root.dataset.keyboard = '0';
     if (wall) {
@@ -71,7 +144,6 @@ function start(root, loaded) {
       event.stopPropagation();
     }
   }, true);
-  root.dataset.state = 'ready';
 }
 
 // The index is asked for as soon as the script runs; the page is built once the document is ready.

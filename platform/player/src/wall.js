@@ -14,7 +14,7 @@ var SHARP_FACTOR = 1.5;
 var OLD_THUMB = { width: 180, height: 135 };
 var FOCUS_REST_MS = 150;
 
-function prefersReducedMotion() {
+export function prefersReducedMotion() {
   return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
 }
 
@@ -25,9 +25,11 @@ export function isOldThumbnail(img) {
 // The wall keeps two things apart: where it stands (position, the column at the centre of the
 // view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
 // shown with a highlight). The view follows the current slide only when it would leave the view.
-// The current slide's tile is the wall's one tab stop.
-export function Wall(root, stage, slides, onOpen, onMove) {
+// The current slide's tile is the wall's one tab stop. A right-to-left wall is the mirror image:
+// its first slide at the right, turned the other way by drags.
+export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.root = root;
+  this.mirror = rtl ? -1 : 1;
   this.stage = stage;
   this.slides = slides;
   this.onOpen = onOpen;
@@ -138,7 +140,7 @@ Wall.prototype.maxPosition = function () {
 };
 
 Wall.prototype.render = function () {
-  var angle = this.position * this.step;
+  var angle = this.mirror * this.position * this.step;
   this.element.style.transform = 'translateZ(' + this.radius.toFixed(1) + 'px) rotateY(' + (angle * 180 / Math.PI).toFixed(4) + 'deg)';
   var first = Math.max(0, Math.floor(this.position) - this.span);
   var last = Math.min(this.columns - 1, Math.ceil(this.position) + this.span);
@@ -178,7 +180,7 @@ Wall.prototype.attach = function (first, last) {
 Wall.prototype.place = function (tile, index) {
   var column = Math.floor(index / this.rows);
   var y = this.rowTop + (index % this.rows) * (this.tileH + this.gap);
-  tile.style.transform = 'rotateY(' + (-column * this.step * 180 / Math.PI).toFixed(4) + 'deg) translateZ(' +
+  tile.style.transform = 'rotateY(' + (-this.mirror * column * this.step * 180 / Math.PI).toFixed(4) + 'deg) translateZ(' +
     (-this.radius).toFixed(1) + 'px) translateY(' + y.toFixed(1) + 'px)';
 };
 
@@ -404,7 +406,7 @@ Wall.prototype.dragTo = function (event) {
     this.mode = 'drag';
     this.stage.classList.add('mw-dragging');
   }
-  var position = resisted(drag.start - dx / this.pitch, this.minPosition(), this.maxPosition());
+  var position = resisted(drag.start - this.mirror * dx / this.pitch, this.minPosition(), this.maxPosition());
   this.position = position;
   drag.samples.push({ t: event.timeStamp, p: position });
   if (drag.samples.length > 6) {
@@ -437,7 +439,8 @@ Wall.prototype.release = function (event) {
 Wall.prototype.turnByWheel = function (event) {
   var self = this;
   event.preventDefault();
-  this.target = clamp(this.target + wheelPixels(event, this.stage.clientWidth) / this.pitch, this.minPosition(),
+  var across = Math.abs(event.deltaX) > Math.abs(event.deltaY) ? this.mirror : 1;
+  this.target = clamp(this.target + across * wheelPixels(event, this.stage.clientWidth) / this.pitch, this.minPosition(),
     this.maxPosition());
   this.mode = 'ease';
   this.start();

@@ -151,4 +151,17 @@ std::optional<std::int64_t> SqliteAccounts::sessionAccount(const std::string& to
     return select.number(0);
 }
 
+std::vector<SqliteAccounts::Stored> SqliteAccounts::allAccounts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement select(db_, "SELECT id, name, email, password_hash, points, created_at FROM accounts "
+                          "ORDER BY id");
+    std::vector<Stored> accounts;
+    while (select.step() == SQLITE_ROW) {
+        accounts.push_back({Account{select.number(0), select.text(1), select.text(2),
+                                    select.text(3), select.number(4)},
+                            select.number(5)});
+    }
+    return accounts;
+}
+
 } // namespace bookservice

@@ -215,10 +215,7 @@ start_store() {
 }
 
 stop_store() {
-    local dir=$1 signal=$2 kind
-    for kind in store swift-object swift-container swift-account; do
-        stop_pid "$dir" "$kind" "$signal"
-    done
+    stop_pids "$1" "$2" store swift-object swift-container swift-account
 }
 
 # --- bookservice nodes and the front -------------------------------------------------------
@@ -279,27 +276,35 @@ EOF
         die "haproxy did not start; see $dir/logs/front.log"
 }
 
-stop_pid() { # DIR NAME SIGNAL
-    local file=$1/run/$2.pid pid
-    [[ -f $file ]] || return 0
-    pid=$(cat "$file")
-    kill "-$3" "$pid" 2>/dev/null || true
-    wait_gone "$pid"
-    rm -f "$file"
+# Signals the processes of the pid files DIR/run/NAME.pid all at once, then waits for each.
+stop_pids() { # DIR SIGNAL NAME...
+    local dir=$1 signal=$2 name pids=()
+    shift 2
+    for name in "$@"; do
+        [[ -f $dir/run/$name.pid ]] || continue
+        pids+=("$(cat "$dir/run/$name.pid")")
+        kill "-$signal" "${pids[-1]}" 2>/dev/null || true
+    done
+    for name in "${pids[@]}"; do
+        wait_gone "$name"
+    done
+    for name in "$@"; do
+        rm -f "$dir/run/$name.pid"
+    done
 }
 
 stop_part() { # DIR PART SIGNAL
     case $2 in
     postgres)
         if [[ $3 == KILL ]]; then
-            stop_pid "$1" postgres KILL
+            stop_pids "$1" KILL postgres
         elif [[ -f $1/run/postgres.pid ]]; then
             as_db_user "$pgbin/pg_ctl" -D "$1/pg/data" -m fast -w stop >/dev/null || true
             rm -f "$1/run/postgres.pid"
         fi
         ;;
     store) stop_store "$1" "$3" ;;
-    node1 | node2 | front) stop_pid "$1" "$2" "$3" ;;
+    node1 | node2 | front) stop_pids "$1" "$3" "$2" ;;
     *) die "unknown part $2 (one of ${parts[*]})" ;;
     esac
 }
@@ -329,8 +334,11 @@ start_cluster() {
         local dbpassword key=books:node storekey
         dbpassword=$(secret)
         storekey=$(secret)
+        # The store's rings are built while initdb runs.
+        init_store "$dir" "$key" "$storekey" &
+        local rings=$!
         init_postgres "$dir" "$dbpassword"
-        init_store "$dir" "$key" "$storekey"
+        wait "$rings" || die "the object store could not be set up"
         write_config "$dir" "$dbpassword" "$key" "$storekey"
         start_postgres "$dir"
         PGPASSWORD=$dbpassword "$pgbin/createdb" -h "$dir/pg" -U bookservice \
@@ -349,11 +357,10 @@ start_cluster() {
 }
 
 stop_cluster() {
-    local dir=$1 part
+    local dir=$1
     [[ -d $dir/run ]] || return 0
-    for part in front node1 node2 store postgres; do
-        stop_part "$dir" "$part" TERM
-    done
+    stop_pids "$dir" TERM front node1 node2 store swift-object swift-container swift-account
+    stop_part "$dir" postgres TERM
 }
 
 show() {

@@ -82,6 +82,7 @@ struct S3Client::Answer {
     std::string body;
     std::map<std::string, std::string> headers; // names in lower case
     CURLcode result = CURLE_OK;
+    std::uint64_t streamed = 0; // bytes handed to a stream
 };
 
 namespace {
@@ -98,6 +99,7 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
     long status = 0;
     curl_easy_getinfo(transfer->curl, CURLINFO_RESPONSE_CODE, &status);
     if (transfer->stream && (status == 200 || status == 206)) {
+        transfer->answer->streamed += bytes;
         return (*transfer->stream)(data, bytes) ? bytes : 0;
     }
     if (transfer->answer->body.size() < (1 << 20)) {
@@ -139,6 +141,34 @@ S3Client::S3Client(S3Settings settings) : settings_(std::move(settings)) {
 S3Client::Answer S3Client::request(const std::string& method, const std::string& key,
                                    const std::string& query,
                                    const std::function<void(Preparation&)>& prepare) {
+    // Every request here may run twice with the same effect. A kept connection the store closed
+    // (it restarted, or timed it out) fails at once: such a failure is tried once more, on a new
+    // connection, unless part of a streamed answer has gone out already.
+    for (int attempt = 0;; ++attempt) {
+        Answer answer = attemptRequest(method, key, query, prepare);
+        if (answer.result == CURLE_OK ||
+            (answer.result == CURLE_WRITE_ERROR && answer.streamed > 0)) {
+            return checked(std::move(answer));
+        }
+        if (attempt == 1 || answer.streamed > 0) {
+            throw StoreUnavailable(std::string("the object store cannot be reached: ") +
+                                   curl_easy_strerror(answer.result));
+        }
+    }
+}
+
+S3Client::Answer S3Client::checked(Answer answer) {
+    if (answer.status >= 500 || answer.status == 401 || answer.status == 403) {
+        const auto code = elements(answer.body, "Code");
+        throw StoreUnavailable("the object store answered " + std::to_string(answer.status) +
+                               (code.empty() ? "" : " " + code[0]));
+    }
+    return answer;
+}
+
+S3Client::Answer S3Client::attemptRequest(const std::string& method, const std::string& key,
+                                          const std::string& query,
+                                          const std::function<void(Preparation&)>& prepare) {
     Answer answer;
     CURL* curl = threadHandle();
     const std::string url = settings_.endpoint + "/" + settings_.bucket +
@@ -180,15 +210,6 @@ S3Client::Answer S3Client::request(const std::string& method, const std::string&
     answer.result = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
     curl_slist_free_all(headers);
-    if (answer.result != CURLE_OK && !(transfer.stream && answer.result == CURLE_WRITE_ERROR)) {
-        throw StoreUnavailable(std::string("the object store cannot be reached: ") +
-                               curl_easy_strerror(answer.result));
-    }
-    if (answer.status >= 500 || answer.status == 401 || answer.status == 403) {
-        const auto code = elements(answer.body, "Code");
-        throw StoreUnavailable("the object store answered " + std::to_string(answer.status) +
-                               (code.empty() ? "" : " " + code[0]));
-    }
     return answer;
 }
 
@@ -215,6 +236,7 @@ void S3Client::putFile(const std::string& key, const std::filesystem::path& file
         throw StoreUnavailable("cannot read " + file.string());
     }
     const Answer answer = request("PUT", key, "", [&](Preparation& context) {
+        std::rewind(input.get());
         CURL* curl = context.transfer->curl;
         curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(curl, CURLOPT_READDATA, input.get());

@@ -50,6 +50,11 @@ private:
     // Sends one signed request; `prepare` adds the body, headers or a stream for the answer.
     Answer request(const std::string& method, const std::string& key, const std::string& query,
                    const std::function<void(Preparation&)>& prepare);
+    Answer attemptRequest(const std::string& method, const std::string& key,
+                          const std::string& query,
+                          const std::function<void(Preparation&)>& prepare);
+    // The answer, or StoreUnavailable for a fault of the store or a refused signature.
+    static Answer checked(Answer answer);
 
     S3Settings settings_;
 };

@@ -23,6 +23,8 @@ const std::string kProgram = std::string(MURANO_BIN_DIR) + "/bookservice";
 // How long to wait for what must happen soon; generous, for machines under load.
 constexpr int kPatienceMs = 60000;
 
+} // namespace
+
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) {
@@ -31,7 +33,20 @@ std::string shellQuoted(const std::string& word) {
     return out + "'";
 }
 
-} // namespace
+std::string loginThrough(httplib::Client& client, const std::string& name,
+                         const std::string& password, std::string* cookie) {
+    const auto reply =
+        client.Post("/__app_wp_login.php", "log=" + name + "&pwd=" + clientEscape(password),
+                    "application/x-www-form-urlencoded");
+    if (!reply) {
+        return {};
+    }
+    if (cookie) {
+        const std::string header = reply->get_header_value("Set-Cookie");
+        *cookie = header.substr(0, header.find(';'));
+    }
+    return reply->body;
+}
 
 Service::Service(const std::vector<std::string>& extra, std::string data) : data_(std::move(data)) {
     // A refused upload may end its connection while the client still sends.
@@ -98,17 +113,8 @@ int Service::addUser(const std::string& name, const std::string& email,
 
 std::string Service::login(const std::string& name, const std::string& password,
                            std::string* cookie) {
-    const auto reply =
-        client().Post("/__app_wp_login.php", "log=" + name + "&pwd=" + clientEscape(password),
-                      "application/x-www-form-urlencoded");
-    if (!reply) {
-        return {};
-    }
-    if (cookie) {
-        const std::string header = reply->get_header_value("Set-Cookie");
-        *cookie = header.substr(0, header.find(';'));
-    }
-    return reply->body;
+    httplib::Client through = client();
+    return loginThrough(through, name, password, cookie);
 }
 
 httplib::Headers Service::session(const std::string& name, const std::string& password) {
@@ -149,13 +155,17 @@ bool Service::settlesTo(const std::vector<std::string>& expected) const {
 }
 
 int connectFrom(const Service& service, const std::string& source) {
+    return connectToPort(service.port(), source);
+}
+
+int connectToPort(int port, const std::string& source) {
     const int connection = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in from{};
     from.sin_family = AF_INET;
     ::inet_pton(AF_INET, source.c_str(), &from.sin_addr);
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(service.port()));
+    to.sin_port = htons(static_cast<uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(connection, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
         ::connect(connection, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {

@@ -56,12 +56,20 @@ private:
 // A raw connection to the service on 127.0.0.1 from `source` (any 127.x.y.z address stands for
 // another peer); -1 when it cannot connect.
 int connectFrom(const Service& service, const std::string& source = "127.0.0.1");
+int connectToPort(int port, const std::string& source = "127.0.0.1");
 // Sends all of `bytes`; false when the connection failed.
 bool sendAll(int connection, const std::string& bytes);
 // Everything the service sends until it ends the connection or stays silent for `quietMs`.
 std::string readUntilEnd(int connection, int quietMs = 60000);
 // Whether the service ended the connection or sent anything: false while it waits, silent.
 bool endedOrAnswered(int connection);
+
+// Logs in through `client` as the desktop client does; the reply body, and the session cookie.
+std::string loginThrough(httplib::Client& client, const std::string& name,
+                         const std::string& password, std::string* cookie = nullptr);
+
+// `word` quoted for /bin/sh.
+std::string shellQuoted(const std::string& word);
 
 // The password escaping of the desktop client: "%", "+" and "&" only, nothing else.
 std::string clientEscape(const std::string& password);

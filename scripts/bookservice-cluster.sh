@@ -84,6 +84,8 @@ init_postgres() { # DIR PASSWORD
     if [[ $(id -u) -eq 0 ]]; then
         chmod o+x "$dir"
         chown nobody "$dir/pg"
+        runuser -u nobody -- test -x "$dir/pg" ||
+            die "PostgreSQL runs as nobody here, who cannot reach $dir (a folder above it is private)"
     fi
     chmod 0700 "$dir/pg"
     local pwfile=$dir/pg/initial-password

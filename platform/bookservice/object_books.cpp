@@ -125,11 +125,18 @@ PublishResult ObjectBooks::publish(const std::filesystem::path& folder, std::int
     // Should the database fail here, the version stays: its row may have been written. gc
     // removes it if it was not.
     if (mode == PublishMode::New) {
-        const Rows inserted = pool_.run(
-            "INSERT INTO books (owner_id, name, version, size, published_at) "
-            "VALUES ($1, $2, $3, $4, $5) ON CONFLICT DO NOTHING",
-            {std::to_string(owner), book, version, std::to_string(bytes), now}, Retry::Never);
-        result = inserted.changed() == 1 ? PublishResult::Published : PublishResult::AlreadyExists;
+        // Retried once on a lost connection; the row is then read back, since a first try that
+        // went through makes the second find its own row.
+        const Rows inserted =
+            pool_.run("INSERT INTO books (owner_id, name, version, size, published_at) "
+                      "VALUES ($1, $2, $3, $4, $5) ON CONFLICT DO NOTHING",
+                      {std::to_string(owner), book, version, std::to_string(bytes), now});
+        const bool ours =
+            inserted.changed() == 1 ||
+            pool_.run("SELECT 1 FROM books WHERE owner_id = $1 AND name = $2 AND version = $3",
+                      {std::to_string(owner), book, version})
+                    .count() == 1;
+        result = ours ? PublishResult::Published : PublishResult::AlreadyExists;
     } else {
         pool_.transaction([&](const PostgresPool::Runner& run) {
             const Rows old = run("SELECT version FROM books WHERE owner_id = $1 AND name = $2 "

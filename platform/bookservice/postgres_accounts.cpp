@@ -67,6 +67,10 @@ std::optional<std::int64_t> PostgresAccounts::sessionAccount(const std::string& 
     return rows.count() ? std::optional<std::int64_t>(rows.number(0, 0)) : std::nullopt;
 }
 
+void PostgresAccounts::removeSession(const std::string& tokenDigest) {
+    pool_.run("DELETE FROM sessions WHERE token_digest = $1", {tokenDigest});
+}
+
 PostgresAccounts::Import PostgresAccounts::importAccount(const Account& account,
                                                          std::int64_t createdAt) {
     const Rows same =

@@ -19,6 +19,7 @@ public:
                     std::int64_t expiresAt) override;
     std::optional<std::int64_t> sessionAccount(const std::string& tokenDigest,
                                                std::int64_t now) override;
+    void removeSession(const std::string& tokenDigest) override;
 
     enum class Import { Added, Present, NameTaken };
     // Copies an account from another store with its id and hash as they are. Present: the same

@@ -285,6 +285,7 @@ void BookService::install(httplib::Server& server) {
     server.Post("/wp-login.php",
                 [this](const Request& rq, Response& rs) { registerAccount(rq, rs); });
     server.Post("/__app_wp_login.php", [this](const Request& rq, Response& rs) { login(rq, rs); });
+    server.Post("/app/logout.php", [this](const Request& rq, Response& rs) { logout(rq, rs); });
     server.Post("/app/paypal/paypal.php",
                 [this](const Request& rq, Response& rs) { points(rq, rs); });
     server.Post("/app/flipbook/fileexist.php",
@@ -391,6 +392,13 @@ void BookService::login(const httplib::Request& request, httplib::Response& resp
     reply(response, 200,
           "Login Success&userID=" + std::to_string(login.account.id) +
               "&userEmail=" + login.account.email);
+}
+
+void BookService::logout(const httplib::Request& request, httplib::Response& response) {
+    endSession(accounts_, cookieValue(request, kSessionCookie));
+    response.set_header("Set-Cookie", std::string(kSessionCookie) +
+                                          "=; Path=/; Max-Age=0; HttpOnly; SameSite=Strict");
+    reply(response, 200, "Logged out.");
 }
 
 std::optional<Account> BookService::requireSession(const httplib::Request& request,

@@ -29,6 +29,8 @@ private:
     void registerForm(const httplib::Request& request, httplib::Response& response);
     void registerAccount(const httplib::Request& request, httplib::Response& response);
     void login(const httplib::Request& request, httplib::Response& response);
+    // Ends the request's session and clears its cookie.
+    void logout(const httplib::Request& request, httplib::Response& response);
     void points(const httplib::Request& request, httplib::Response& response);
     void bookExists(const httplib::Request& request, httplib::Response& response);
     void upload(const httplib::Request& request, httplib::Response& response,

@@ -30,6 +30,7 @@ public:
                     std::int64_t expiresAt) override;
     std::optional<std::int64_t> sessionAccount(const std::string& tokenDigest,
                                                std::int64_t now) override;
+    void removeSession(const std::string& tokenDigest) override;
 
     struct Stored {
         Account account;

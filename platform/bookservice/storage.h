@@ -45,6 +45,7 @@ public:
                             std::int64_t expiresAt) = 0;
     virtual std::optional<std::int64_t> sessionAccount(const std::string& tokenDigest,
                                                        std::int64_t now) = 0;
+    virtual void removeSession(const std::string& tokenDigest) = 0;
 };
 
 // One stored file of a book, handed out in pieces so that serving it never holds it whole.

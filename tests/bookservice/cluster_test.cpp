@@ -130,6 +130,13 @@ void checkOwnersBooks(const Clients& next, const std::string& alice, const std::
     const std::string after = body(next().Get("/app/flipbook/books.php", cookieHeader(alice)));
     EXPECT_EQ(after.find("shelf2"), std::string::npos);
     EXPECT_NE(after.find("shelf1"), std::string::npos);
+
+    // After logging out, the owner's session reaches nothing.
+    const auto out = next().Post("/app/logout.php", cookieHeader(alice), "", kForm.c_str());
+    EXPECT_EQ(body(out), "Logged out.");
+    EXPECT_NE(out->get_header_value("Set-Cookie").find("Max-Age=0"), std::string::npos);
+    EXPECT_EQ(status(next().Get("/app/flipbook/books.php", cookieHeader(alice))), 401);
+    EXPECT_EQ(body(next().Get(shelf1)), "second");
 }
 
 TEST(OwnersBooks, OnTheDataFolder) {
@@ -248,6 +255,16 @@ TEST_F(ClusterTest, NodesShareSessionsBooksAndOwnersRequests) {
               "page " + std::to_string(winner));
     EXPECT_TRUE(body(cluster_.client("front").Get("/u/1/flipbook/race/wallimages/0.jpg")) ==
                 picture(1 << 20, winner));
+
+    // A session ended through one node is over on the other.
+    const std::string other = sessionThrough(cluster_.client("node2"), "alice", "alice-password");
+    EXPECT_EQ(body(cluster_.client("node2").Post("/app/logout.php", cookieHeader(other), "",
+                                                 kForm.c_str())),
+              "Logged out.");
+    EXPECT_EQ(
+        status(cluster_.client("node1").Post("/app/flipbook/fileexist.php", cookieHeader(other),
+                                             "username=alice&bookname=x", kForm.c_str())),
+        401);
 
     ASSERT_EQ(cluster_.addUser("bob", "bob@example.org", "bob-password"), 0);
     int turn = 0;

@@ -90,7 +90,7 @@ init_postgres() { # DIR PASSWORD
     chmod 0700 "$dir/pg"
     local pwfile=$dir/pg/initial-password
     (umask 077 && printf '%s\n' "$2" >"$pwfile")
-    [[ $(id -u) -eq 0 ]] && chown nobody "$pwfile"
+    if [[ $(id -u) -eq 0 ]]; then chown nobody "$pwfile"; fi
     as_db_user "$pgbin/initdb" -D "$dir/pg/data" -U bookservice --auth=scram-sha-256 \
         --pwfile="$pwfile" -E UTF8 --locale=C.UTF-8 >"$dir/logs/initdb.log" 2>&1 ||
         die "initdb failed; see $dir/logs/initdb.log"
@@ -107,11 +107,12 @@ EOF
 
 start_postgres() {
     local dir=$1
-    [[ $(id -u) -eq 0 ]] && chown nobody "$dir/logs" && touch "$dir/logs/postgres.log" &&
+    if [[ $(id -u) -eq 0 ]]; then
+        touch "$dir/logs/postgres.log"
         chown nobody "$dir/logs/postgres.log"
+    fi
     as_db_user "$pgbin/pg_ctl" -D "$dir/pg/data" -l "$dir/logs/postgres.log" -w -t 60 start \
         >/dev/null || die "PostgreSQL did not start; see $dir/logs/postgres.log"
-    [[ $(id -u) -eq 0 ]] && chown root "$dir/logs"
     head -1 "$dir/pg/data/postmaster.pid" >"$dir/run/postgres.pid"
 }
 
@@ -212,8 +213,12 @@ start_store() {
         spawn "$dir" "swift-$kind" "swift-$kind-server" "$dir/swift/$kind-server.conf"
     done
     spawn "$dir" store swift-proxy-server "$dir/swift/proxy-server.conf"
-    wait_for_http "http://127.0.0.1:$(port_of "$dir" store)/healthcheck" 60 ||
-        die "the object store did not start; see $dir/logs/store.log"
+    # The proxy answers its health check before the storage servers listen; any answer of theirs
+    # says they do.
+    for kind in store account container object; do
+        wait_for_http "http://127.0.0.1:$(port_of "$dir" "$kind")/healthcheck" 60 ||
+            die "the object store did not start; see $dir/logs/"
+    done
 }
 
 stop_store() {

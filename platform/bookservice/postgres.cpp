@@ -74,12 +74,15 @@ int Rows::count() const {
 }
 
 std::string Rows::text(int row, int column) const {
+    if (row >= count() || column >= PQnfields(result_)) {
+        return {};
+    }
     return std::string(PQgetvalue(result_, row, column),
                        static_cast<std::size_t>(PQgetlength(result_, row, column)));
 }
 
 std::int64_t Rows::number(int row, int column) const {
-    return std::strtoll(PQgetvalue(result_, row, column), nullptr, 10);
+    return std::strtoll(text(row, column).c_str(), nullptr, 10);
 }
 
 std::int64_t Rows::changed() const {

@@ -23,11 +23,14 @@ class Rows {
 public:
     explicit Rows(pg_result* result) : result_(result) {}
     ~Rows();
-    Rows(Rows&& other) noexcept : result_(other.result_) { other.result_ = nullptr; }
+    Rows(Rows&& other) noexcept : result_(other.result_), duplicate_(other.duplicate_) {
+        other.result_ = nullptr;
+    }
     Rows(const Rows&) = delete;
     Rows& operator=(const Rows&) = delete;
 
     int count() const;
+    // A field's value; empty or 0 for one the result does not have.
     std::string text(int row, int column) const;
     std::int64_t number(int row, int column) const;
     // Statements that changed rows: how many.

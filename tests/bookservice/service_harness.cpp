@@ -1,5 +1,8 @@
 #include "tests/bookservice/service_harness.h"
 
+#include "platform/bookservice/cluster_config.h"
+#include "platform/bookservice/postgres.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
@@ -25,6 +28,22 @@ constexpr int kPatienceMs = 60000;
 
 } // namespace
 
+std::string serversConfig() {
+    const char* config = std::getenv("BOOKSERVICE_TEST_CONFIG");
+    return config ? config : "";
+}
+
+void emptyServers() {
+    bookservice::ClusterConfig config;
+    std::string error;
+    if (serversConfig().empty() ||
+        !bookservice::readClusterConfig(serversConfig(), config, error)) {
+        return;
+    }
+    bookservice::PostgresPool pool(config.database, 1);
+    pool.run("TRUNCATE accounts, sessions, books, retired_versions RESTART IDENTITY CASCADE", {});
+}
+
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) {
@@ -48,6 +67,14 @@ std::string loginThrough(httplib::Client& client, const std::string& name,
     return reply->body;
 }
 
+std::vector<std::string> Service::storeWords() const {
+    const std::string config = serversConfig();
+    if (config.empty()) {
+        return {"--data", data_};
+    }
+    return {"--config", config, "--staging", data_ + "/staging"};
+}
+
 Service::Service(const std::vector<std::string>& extra, std::string data) : data_(std::move(data)) {
     // A refused upload may end its connection while the client still sends.
     std::signal(SIGPIPE, SIG_IGN);
@@ -55,10 +82,15 @@ Service::Service(const std::vector<std::string>& extra, std::string data) : data
         scratch_ = std::make_unique<TemporaryFolder>();
         data_ = scratch_->file("data");
     }
+    if (!std::filesystem::exists(data_)) {
+        emptyServers();
+    }
     // Through a shell only to join standard error (the request log) to the captured output.
-    std::vector<std::string> words = {"sh",       "-c",         "exec \"$0\" \"$@\" 2>&1",
-                                      kProgram,   "--data",     data_,
-                                      "--listen", "127.0.0.1:0"};
+    std::vector<std::string> words = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", kProgram};
+    for (const std::string& word : storeWords()) {
+        words.push_back(word);
+    }
+    words.insert(words.end(), {"--listen", "127.0.0.1:0"});
     words.insert(words.end(), extra.begin(), extra.end());
     process_ = std::make_unique<RunningProcess>("/bin/sh", words);
     if (process_->waitForOutput("/\n", kPatienceMs)) {
@@ -99,9 +131,11 @@ int Service::stop(int signal) {
 
 int Service::addUser(const std::string& name, const std::string& email,
                      const std::string& password) {
-    const std::string command = shellQuoted(kProgram) + " --data " + shellQuoted(data_) +
-                                " add-user " + shellQuoted(name) + " " + shellQuoted(email) +
-                                " >/dev/null 2>&1";
+    std::string command = shellQuoted(kProgram);
+    for (const std::string& word : storeWords()) {
+        command += " " + shellQuoted(word);
+    }
+    command += " add-user " + shellQuoted(name) + " " + shellQuoted(email) + " >/dev/null 2>&1";
     std::FILE* pipe = ::popen(command.c_str(), "w");
     if (!pipe) {
         return -1;

@@ -15,9 +15,17 @@ namespace bookservice_test {
 const std::string kBoundary = "-----------------------------7d935033608e2";
 const std::string kUploadType = "multipart/form-data; boundary=" + kBoundary;
 
+// The cluster configuration the services of these tests use instead of a data folder, from
+// BOOKSERVICE_TEST_CONFIG (set by on-servers.sh); empty for the data folder.
+std::string serversConfig();
+// Empties the database of that configuration, so that each test starts with no accounts.
+void emptyServers();
+
 class Service {
 public:
-    // Starts the service on `data` (a fresh folder when empty) with extra command-line words.
+    // Starts the service on `data` (a fresh folder when empty) with extra command-line words. With
+    // a servers configuration, `data` holds only the staging folder, and a data folder that does
+    // not exist yet empties the database first.
     explicit Service(const std::vector<std::string>& extra = {}, std::string data = {});
     ~Service();
 
@@ -46,6 +54,9 @@ public:
     bool settlesTo(const std::vector<std::string>& expected) const;
 
 private:
+    // Where the accounts and books are: the data folder, or the servers.
+    std::vector<std::string> storeWords() const;
+
     std::unique_ptr<TemporaryFolder> scratch_;
     std::string data_;
     std::unique_ptr<RunningProcess> process_;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <curl/curl.h>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <sodium.h>

@@ -15,6 +15,10 @@ packages=(
     libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
     # reference online book service
     libcpp-httplib-dev libsqlite3-dev libsodium-dev
+    # the book service cluster: PostgreSQL, the S3 client, the Swift object store with its S3
+    # layer, haproxy in front; s3cmd for the store benchmark
+    postgresql-15 libpq-dev libcurl4-openssl-dev swift-proxy swift-account swift-container
+    swift-object haproxy curl s3cmd
     # the Windows book stub (cross compiler, static zlib) and wine to run it in tests
     g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
     # the wall player's bundle

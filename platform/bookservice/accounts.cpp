@@ -67,6 +67,12 @@ std::string startSession(AccountStore& accounts, std::int64_t accountId) {
     return token;
 }
 
+void endSession(AccountStore& accounts, const std::string& token) {
+    if (!token.empty()) {
+        accounts.removeSession(tokenDigest(token));
+    }
+}
+
 std::optional<Account> sessionOwner(AccountStore& accounts, const std::string& token) {
     if (token.empty()) {
         return std::nullopt;

@@ -30,6 +30,8 @@ Login checkLogin(AccountStore& accounts, const std::string& name, const std::str
 
 // Opens a session for the account; the token for the client's cookie.
 std::string startSession(AccountStore& accounts, std::int64_t accountId);
+// Ends the session of a token, on every node.
+void endSession(AccountStore& accounts, const std::string& token);
 // The account of a live session token.
 std::optional<Account> sessionOwner(AccountStore& accounts, const std::string& token);
 

@@ -107,6 +107,7 @@ bool parseListenAddress(const std::string& text, std::string& host, int& port) {
 bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& options,
                       std::string& error) {
     options.dataFolder = defaultDataFolder();
+    bool dataGiven = false;
     std::vector<std::string> operands;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
@@ -119,11 +120,22 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
             options.command = ServiceOptions::Command::Version;
             return true;
         }
-        if (isOption(word, "--data")) {
-            if (!optionValue(words, i, "--data", value, error)) {
+        if (isOption(word, "--data") || isOption(word, "--config") || isOption(word, "--staging") ||
+            isOption(word, "--from") || isOption(word, "--to")) {
+            const std::string name = word.substr(0, word.find('='));
+            if (!optionValue(words, i, name, value, error)) {
                 return false;
             }
-            options.dataFolder = value;
+            (name == "--data" || name == "--from"   ? options.dataFolder
+             : name == "--config" || name == "--to" ? options.configFile
+                                                    : options.staging) = value;
+            dataGiven = dataGiven || name == "--data" || name == "--from";
+        } else if (isOption(word, "--grace")) {
+            if (!optionValue(words, i, "--grace", value, error) ||
+                !parseCount(value, 0, 365LL * 24 * 3600, options.graceSeconds)) {
+                error = "--grace takes seconds";
+                return false;
+            }
         } else if (isOption(word, "--listen")) {
             if (!optionValue(words, i, "--listen", value, error)) {
                 return false;
@@ -166,23 +178,48 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
             operands.push_back(word);
         }
     }
-    if (operands.empty()) {
-        return true;
-    }
-    if (operands[0] != "add-user" || operands.size() != 3) {
-        error = operands[0] == "add-user" ? "add-user takes a user name and an e-mail address"
-                                          : "unknown command " + operands[0];
+    const std::string command = operands.empty() ? "" : operands[0];
+    if (dataGiven && !options.configFile.empty() && command != "migrate") {
+        error = "--data and --config name two different stores; give one";
         return false;
     }
-    options.command = ServiceOptions::Command::AddUser;
-    options.userName = operands[1];
-    options.email = operands[2];
+    if (command.empty()) {
+        return true;
+    }
+    const bool needsConfig = command == "migrate-schema" || command == "gc" || command == "migrate";
+    if (needsConfig && options.configFile.empty()) {
+        error = command + (command == "migrate" ? " needs --from DATA_DIR --to FILE"
+                                                : " needs --config FILE");
+        return false;
+    }
+    if (command == "migrate" && !dataGiven) {
+        error = "migrate needs --from DATA_DIR";
+        return false;
+    }
+    const std::size_t expected = command == "add-user" ? 3 : 1;
+    if (!(command == "add-user" || needsConfig) || operands.size() != expected) {
+        error = command == "add-user" ? "add-user takes a user name and an e-mail address"
+                : needsConfig         ? command + " takes no further words"
+                                      : "unknown command " + command;
+        return false;
+    }
+    options.command = command == "add-user"         ? ServiceOptions::Command::AddUser
+                      : command == "migrate-schema" ? ServiceOptions::Command::MigrateSchema
+                      : command == "gc"             ? ServiceOptions::Command::CollectGarbage
+                                                    : ServiceOptions::Command::Migrate;
+    if (command == "add-user") {
+        options.userName = operands[1];
+        options.email = operands[2];
+    }
     return true;
 }
 
 std::string usageText() {
     return "Usage: bookservice [OPTIONS]\n"
-           "       bookservice [--data DIR] add-user NAME EMAIL\n"
+           "       bookservice [--data DIR | --config FILE] add-user NAME EMAIL\n"
+           "       bookservice --config FILE migrate-schema\n"
+           "       bookservice --config FILE gc [--grace SECONDS]\n"
+           "       bookservice migrate --from DATA_DIR --to FILE\n"
            "\n"
            "Serves Quorvex Murano's online books: accounts, uploads and the published walls.\n"
            "Logs one line per request to standard error; stops cleanly on SIGTERM or SIGINT.\n"
@@ -192,6 +229,9 @@ std::string usageText() {
            "                      (default: " +
            defaultDataFolder() +
            ")\n"
+           "  --config FILE       accounts in PostgreSQL and books in an S3 object store, as\n"
+           "                      the file (mode 0600) says, instead of the data folder\n"
+           "  --staging DIR       with --config: this node's scratch space for uploads\n"
            "  --listen ADDR:PORT  where to accept connections (default: 127.0.0.1:8080;\n"
            "                      port 0 takes any free port)\n"
            "  --max-upload SIZE   largest upload accepted, such as 512M (default: 512M)\n"
@@ -203,7 +243,12 @@ std::string usageText() {
            "  -h, --help          this text\n"
            "  --version           the version\n"
            "\n"
-           "add-user creates an account; its password is read from standard input (one line).\n";
+           "add-user creates an account; its password is read from standard input (one line).\n"
+           "migrate-schema creates or upgrades the database's tables and the store's bucket.\n"
+           "gc removes stored files no book names: of failed uploads once older than --grace\n"
+           "(default 3600 seconds), of replaced and deleted books --grace after.\n"
+           "migrate copies accounts (sessions excepted) and books from a data folder into the\n"
+           "servers of a configuration file; what is there already is kept, so it may run twice.\n";
 }
 
 } // namespace bookservice

@@ -1,7 +1,11 @@
 // The command line of bookservice:
-//     bookservice [--data DIR] [--listen ADDR:PORT] [--max-upload SIZE] [--max-book SIZE]
-//                 [--head-timeout SECONDS] [--peer-connections COUNT]
-//     bookservice [--data DIR] add-user NAME EMAIL      (the password comes on standard input)
+//     bookservice [--data DIR | --config FILE [--staging DIR]] [--listen ADDR:PORT]
+//                 [--max-upload SIZE] [--max-book SIZE] [--head-timeout SECONDS]
+//                 [--peer-connections COUNT]
+//     bookservice [--data DIR | --config FILE] add-user NAME EMAIL   (password on standard input)
+//     bookservice --config FILE migrate-schema
+//     bookservice --config FILE gc [--grace SECONDS]
+//     bookservice migrate --from DATA_DIR --to FILE
 //     bookservice --help | --version
 #pragma once
 
@@ -12,9 +16,12 @@
 namespace bookservice {
 
 struct ServiceOptions {
-    enum class Command { Serve, AddUser, Help, Version };
+    enum class Command { Serve, AddUser, MigrateSchema, CollectGarbage, Migrate, Help, Version };
     Command command = Command::Serve;
-    std::string dataFolder; // accounts database, books and the staging area
+    std::string dataFolder;        // accounts database, books and the staging area
+    std::string configFile;        // when set: accounts in PostgreSQL, books in an S3 store
+    std::string staging;           // with a configuration file: this node's scratch space
+    long long graceSeconds = 3600; // gc: how old an unnamed version must be to go
     std::string host = "127.0.0.1";
     int port = 8080; // 0: any free port
     std::uint64_t maxUpload = std::uint64_t(512) << 20;

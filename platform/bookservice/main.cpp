@@ -1,11 +1,16 @@
-// bookservice: the online book service. Parses its command line, opens the data folder, then either
-// adds one account or serves until SIGTERM or SIGINT.
+// bookservice: the online book service. Parses its command line, opens its stores (the data folder,
+// or the servers a configuration file names), then runs one command or serves until SIGTERM or
+// SIGINT.
 #include "cmake/version.h"
 #include "platform/bookservice/accounts.h"
+#include "platform/bookservice/cluster_config.h"
 #include "platform/bookservice/command_line.h"
 #include "platform/bookservice/connections.h"
 #include "platform/bookservice/folder_books.h"
+#include "platform/bookservice/migrate.h"
+#include "platform/bookservice/object_books.h"
 #include "platform/bookservice/passwords.h"
+#include "platform/bookservice/postgres_accounts.h"
 #include "platform/bookservice/service.h"
 #include "platform/bookservice/sqlite_accounts.h"
 #include "platform/bookservice/upload.h"
@@ -42,6 +47,30 @@ bool prepareDataFolder(const std::filesystem::path& data, std::string& error) {
     }
     std::filesystem::permissions(data, std::filesystem::perms::owner_all, failure);
     return true;
+}
+
+// The stores of a node in a cluster, from its configuration file.
+struct ClusterStores {
+    explicit ClusterStores(const ClusterConfig& config)
+        : pool(config.database, config.databaseConnections), store(config.store), accounts(pool),
+          books(pool, store) {}
+    PostgresPool pool;
+    S3Client store;
+    PostgresAccounts accounts;
+    ObjectBooks books;
+};
+
+// The schema must be the one this program knows; migrate-schema makes it so.
+bool schemaIsCurrent(PostgresPool& pool, std::string& error) {
+    const int stored = storedSchemaVersion(pool);
+    if (stored == currentSchemaVersion()) {
+        return true;
+    }
+    error = "the database's schema is version " + std::to_string(stored) + ", this program needs " +
+            std::to_string(currentSchemaVersion()) +
+            (stored < currentSchemaVersion() ? "; run bookservice migrate-schema first"
+                                             : "; run a newer bookservice");
+    return false;
 }
 
 // One line from standard input, without its line end; not echoed when typed at a terminal.
@@ -117,12 +146,11 @@ void configure(httplib::Server& server) {
     });
 }
 
-int serve(AccountStore& accounts, const ServiceOptions& options) {
-    const std::filesystem::path data = options.dataFolder;
-    clearStaging(data / "staging");
-    FolderBooks books(data / "books");
+int serve(AccountStore& accounts, BookStore& books, const std::filesystem::path& staging,
+          const ServiceOptions& options) {
+    clearStaging(staging);
     ServiceSettings settings;
-    settings.staging = data / "staging";
+    settings.staging = staging;
     settings.maxUpload = options.maxUpload;
     settings.unpack.maxBytes = options.maxBook;
     BookService service(accounts, books, settings);
@@ -140,8 +168,10 @@ int serve(AccountStore& accounts, const ServiceOptions& options) {
         return fail("cannot listen on " + options.host + ":" + std::to_string(options.port));
     }
     const bool v6 = options.host.find(':') != std::string::npos;
-    std::cout << "bookservice: serving " << options.dataFolder << " at http://"
-              << (v6 ? "[" + options.host + "]" : options.host) << ":" << port << "/" << std::endl;
+    std::cout << "bookservice: serving "
+              << (options.configFile.empty() ? options.dataFolder : options.configFile)
+              << " at http://" << (v6 ? "[" + options.host + "]" : options.host) << ":" << port
+              << "/" << std::endl;
 
     std::atomic<bool> finished{false};
     std::thread stopper(stopOnSignal, std::ref(server), std::cref(finished));
@@ -150,6 +180,91 @@ int serve(AccountStore& accounts, const ServiceOptions& options) {
     stopper.join();
     std::cerr << "bookservice: stopped\n";
     return listened ? 0 : 1;
+}
+
+int runEmbedded(const ServiceOptions& options) {
+    std::string error;
+    if (!prepareDataFolder(options.dataFolder, error)) {
+        return fail(error);
+    }
+    const std::filesystem::path data = options.dataFolder;
+    SqliteAccounts accounts((data / "accounts.sqlite").string(), error);
+    if (!accounts.open()) {
+        return fail("cannot open the accounts database: " + error);
+    }
+    if (options.command == ServiceOptions::Command::AddUser) {
+        return addUser(accounts, options);
+    }
+    FolderBooks books(data / "books", data / "staging");
+    return serve(accounts, books, data / "staging", options);
+}
+
+int migrateFromFolder(ClusterStores& cluster, const ServiceOptions& options) {
+    const std::filesystem::path data = options.dataFolder;
+    std::string error;
+    if (!std::filesystem::is_regular_file(data / "accounts.sqlite")) {
+        return fail("no accounts database in " + data.string());
+    }
+    SqliteAccounts accounts((data / "accounts.sqlite").string(), error);
+    if (!accounts.open()) {
+        return fail("cannot open the accounts database: " + error);
+    }
+    FolderBooks books(data / "books", data / "staging");
+    const MigrationReport report =
+        migrateData(accounts, books, cluster.accounts, cluster.books, std::cout);
+    std::cout << "Accounts: " << report.accountsCopied << " copied, " << report.accountsPresent
+              << " there already, " << report.accountsInConflict
+              << " in conflict. Books: " << report.booksCopied << " copied, " << report.booksPresent
+              << " there already.\n";
+    return report.accountsInConflict ? 1 : 0;
+}
+
+int runClustered(const ServiceOptions& options) {
+    ClusterConfig config;
+    std::string error;
+    if (!readClusterConfig(options.configFile, config, error)) {
+        return fail(error);
+    }
+    ClusterStores cluster(config);
+    try {
+        if (options.command == ServiceOptions::Command::MigrateSchema) {
+            const int version = migrateSchema(cluster.pool);
+            if (!cluster.store.createBucket()) {
+                return fail("cannot create the bucket " + config.store.bucket);
+            }
+            std::cout << "Schema version " << version << "; bucket " << config.store.bucket
+                      << " ready.\n";
+            return 0;
+        }
+        if (!schemaIsCurrent(cluster.pool, error)) {
+            return fail(error);
+        }
+        switch (options.command) {
+        case ServiceOptions::Command::AddUser:
+            return addUser(cluster.accounts, options);
+        case ServiceOptions::Command::CollectGarbage: {
+            const GarbageReport report = cluster.books.collectGarbage(options.graceSeconds);
+            std::cout << "Removed " << report.objects << " files of " << report.versions
+                      << " unpublished or retired versions.\n";
+            return 0;
+        }
+        case ServiceOptions::Command::Migrate:
+            return migrateFromFolder(cluster, options);
+        default:
+            break;
+        }
+    } catch (const StoreUnavailable& failure) {
+        return fail(failure.what());
+    }
+    const std::string staging = options.staging.empty() ? config.staging : options.staging;
+    if (staging.empty()) {
+        return fail("a node needs scratch space: --staging DIR, or staging in " +
+                    options.configFile);
+    }
+    std::error_code failure;
+    std::filesystem::create_directories(staging, failure);
+    std::filesystem::permissions(staging, std::filesystem::perms::owner_all, failure);
+    return serve(cluster.accounts, cluster.books, staging, options);
 }
 
 } // namespace
@@ -169,17 +284,9 @@ int main(int argc, char** argv) {
         std::cout << "bookservice " MURANO_VERSION "\n";
         return 0;
     }
-    if (!startCrypto()) {
-        return fail("the cryptography library cannot start");
+    if (!startCrypto() || !startS3Client()) {
+        return fail("the cryptography or HTTP client library cannot start");
     }
     blockStopSignals();
-    if (!prepareDataFolder(options.dataFolder, error)) {
-        return fail(error);
-    }
-    SqliteAccounts accounts(options.dataFolder + "/accounts.sqlite", error);
-    if (!accounts.open()) {
-        return fail("cannot open the accounts database: " + error);
-    }
-    return options.command == ServiceOptions::Command::AddUser ? addUser(accounts, options)
-                                                               : serve(accounts, options);
+    return options.configFile.empty() ? runEmbedded(options) : runClustered(options);
 }

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <iostream>
 #include <map>
 
 namespace bookservice {
@@ -20,7 +22,6 @@ namespace {
 const char* const kSessionCookie = "bookservice_session";
 const char* const kText = "text/plain; charset=utf-8";
 const char* const kHtml = "text/html; charset=utf-8";
-constexpr std::size_t kServeChunk = 64 * 1024;
 // A refused body up to this size is read and dropped, so that a client that sends it whole before
 // reading the answer still gets the answer; a larger one ends the connection instead.
 constexpr std::uint64_t kDrainLimit = 16 << 20;
@@ -129,10 +130,15 @@ std::string bookAddress(const httplib::Request& request, std::int64_t owner,
 // body reaches the upload handler raw and streams to disk at full speed; the handler parses it
 // from the file.
 const char* const kUploadPath = "/app/flipbook/fp-zip.php";
+const char* const kReplacePath = "/app/flipbook/replace.php";
 const char* const kUploadTypeHeader = "X-Upload-Content-Type";
 
+bool takesUpload(const httplib::Request& request) {
+    return request.path == kUploadPath || request.path == kReplacePath;
+}
+
 void keepUploadTypeAside(const httplib::Request& request) {
-    if (request.path != kUploadPath) {
+    if (!takesUpload(request)) {
         return;
     }
     // The server's own request object, lent as const to the routing hook; it is not const itself.
@@ -201,6 +207,62 @@ BodySource uploadBody(const httplib::Request& request, const httplib::ContentRea
     };
 }
 
+const char* const kUnavailable = "The service is unavailable for a moment; please try again.";
+
+void replyUnavailable(httplib::Response& response, const std::exception& failure) {
+    std::cerr << "bookservice: " << failure.what() << "\n";
+    reply(response, 503, kUnavailable);
+    response.set_header("Retry-After", "5");
+    response.set_header("Connection", "close");
+}
+
+// "Tue, 08 Dec 2026 02:13:57 GMT"
+std::string httpDate(std::int64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    ::gmtime_r(&time, &parts);
+    char text[40];
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &parts);
+    return text;
+}
+
+// "2026-12-08T02:13:57Z"
+std::string isoDate(std::int64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    ::gmtime_r(&time, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+// Whether the client's copy, named by its conditional headers, is still the file's.
+bool clientCopyIsCurrent(const httplib::Request& request, const BookFile& file) {
+    if (request.has_header("If-None-Match")) {
+        const std::string tags = request.get_header_value("If-None-Match");
+        return tags == "*" || tags.find(file.etag()) != std::string::npos;
+    }
+    return request.has_header("If-Modified-Since") &&
+           request.get_header_value("If-Modified-Since") == httpDate(file.modified());
+}
+
+std::string jsonText(const std::string& text) {
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
 // An answer sent before the whole body was read ends the connection: what is left of the body
 // must never be read as further requests.
 void replyAndClose(httplib::Response& response, int status, const std::string& text) {
@@ -223,6 +285,7 @@ void BookService::install(httplib::Server& server) {
     server.Post("/wp-login.php",
                 [this](const Request& rq, Response& rs) { registerAccount(rq, rs); });
     server.Post("/__app_wp_login.php", [this](const Request& rq, Response& rs) { login(rq, rs); });
+    server.Post("/app/logout.php", [this](const Request& rq, Response& rs) { logout(rq, rs); });
     server.Post("/app/paypal/paypal.php",
                 [this](const Request& rq, Response& rs) { points(rq, rs); });
     server.Post("/app/flipbook/fileexist.php",
@@ -230,13 +293,25 @@ void BookService::install(httplib::Server& server) {
     server.Post(kUploadPath, [this](const Request& rq, Response& rs, const ContentReader& reader) {
         upload(rq, rs, reader);
     });
+    server.Post(kReplacePath, [this](const Request& rq, Response& rs, const ContentReader& reader) {
+        replace(rq, rs, reader);
+    });
+    server.Get("/app/flipbook/books.php",
+               [this](const Request& rq, Response& rs) { listBooks(rq, rs); });
+    server.Post("/app/flipbook/delete.php",
+                [this](const Request& rq, Response& rs) { deleteBook(rq, rs); });
     server.Get(R"(/u/(\d{1,18})/flipbook/([A-Za-z0-9_-]{1,100})(/.*)?)",
                [this](const Request& rq, Response& rs) { serveBook(rq, rs); });
 
     server.set_expect_100_continue_handler([this](const Request& rq, Response& rs) {
-        if (rq.path == kUploadPath) {
-            if (const auto refusal = uploadRefusal(rq, rs)) {
-                return *refusal;
+        if (takesUpload(rq)) {
+            try {
+                if (const auto refusal = uploadRefusal(rq, rs)) {
+                    return *refusal;
+                }
+            } catch (const StoreUnavailable& failure) {
+                replyUnavailable(rs, failure);
+                return 503;
             }
         }
         return 100;
@@ -254,8 +329,15 @@ void BookService::install(httplib::Server& server) {
         }
         keepRefusalReason(rs);
     });
-    server.set_exception_handler([](const Request&, Response& rs, std::exception_ptr) {
-        reply(rs, 500, "The request could not be handled.");
+    server.set_exception_handler([](const Request&, Response& rs, std::exception_ptr thrown) {
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const StoreUnavailable& failure) {
+            replyUnavailable(rs, failure);
+        } catch (...) {
+            reply(rs, 500, "The request could not be handled.");
+        }
+        keepRefusalReason(rs);
     });
     server.set_payload_max_length(settings_.maxUpload);
     server.set_logger(logRequest);
@@ -310,6 +392,13 @@ void BookService::login(const httplib::Request& request, httplib::Response& resp
     reply(response, 200,
           "Login Success&userID=" + std::to_string(login.account.id) +
               "&userEmail=" + login.account.email);
+}
+
+void BookService::logout(const httplib::Request& request, httplib::Response& response) {
+    endSession(accounts_, cookieValue(request, kSessionCookie));
+    response.set_header("Set-Cookie", std::string(kSessionCookie) +
+                                          "=; Path=/; Max-Age=0; HttpOnly; SameSite=Strict");
+    reply(response, 200, "Logged out.");
 }
 
 std::optional<Account> BookService::requireSession(const httplib::Request& request,
@@ -377,6 +466,16 @@ std::optional<int> BookService::uploadRefusal(const httplib::Request& request,
 
 void BookService::upload(const httplib::Request& request, httplib::Response& response,
                          const httplib::ContentReader& reader) {
+    receiveBook(request, response, reader, PublishMode::New);
+}
+
+void BookService::replace(const httplib::Request& request, httplib::Response& response,
+                          const httplib::ContentReader& reader) {
+    receiveBook(request, response, reader, PublishMode::Replace);
+}
+
+void BookService::receiveBook(const httplib::Request& request, httplib::Response& response,
+                              const httplib::ContentReader& reader, PublishMode mode) {
     if (uploadRefusal(request, response)) {
         discardBody(request, response, reader);
         return;
@@ -424,12 +523,17 @@ void BookService::upload(const httplib::Request& request, httplib::Response& res
         reply(response, 400, "A book name is made of letters A-Z, digits, \"_\" and \"-\".");
         return;
     }
-    if (books_.hasBook(account->id, form.bookName)) {
+    const bool exists = books_.hasBook(account->id, form.bookName);
+    if (mode == PublishMode::New && exists) {
         reply(response, 409, "The book exists already; please choose another name.");
         return;
     }
+    if (mode == PublishMode::Replace && !exists) {
+        reply(response, 404, "There is no such book to replace.");
+        return;
+    }
     const Reply published = publishUpload(books_, scratch.path(), body, form.archive, account->id,
-                                          form.bookName, settings_.unpack);
+                                          form.bookName, settings_.unpack, mode);
     reply(response, published.status,
           published.status == 200
               ? "Upload complete. URL[" + bookAddress(request, account->id, form.bookName) + "]"
@@ -451,15 +555,57 @@ void BookService::serveBook(const httplib::Request& request, httplib::Response& 
         reply(response, 404, "Not found.");
         return;
     }
-    response.set_header("Cache-Control", "public, max-age=300");
+    // Browsers revalidate (cheaply, by ETag) so that a replaced book shows at once.
+    response.set_header("Cache-Control", "public, no-cache");
     response.set_header("X-Content-Type-Options", "nosniff");
+    response.set_header("ETag", file->etag());
+    response.set_header("Last-Modified", httpDate(file->modified()));
+    if (clientCopyIsCurrent(request, *file)) {
+        response.status = 304;
+        return;
+    }
+    // The library answers Range requests from the provider, asking only for the parts named.
     response.set_content_provider(
         static_cast<std::size_t>(file->size()), contentType(*inside).c_str(),
         [file](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            char buffer[kServeChunk];
-            const long long got = file->readAt(offset, buffer, std::min(length, kServeChunk));
-            return got > 0 && sink.write(buffer, static_cast<std::size_t>(got));
+            return file->copyRange(offset, length, [&sink](const char* data, std::size_t size) {
+                return sink.write(data, size);
+            });
         });
+}
+
+void BookService::listBooks(const httplib::Request& request, httplib::Response& response) {
+    const auto account = requireSession(request, response);
+    if (!account) {
+        return;
+    }
+    std::string json = "{\"books\":[";
+    for (const BookSummary& book : books_.listBooks(account->id)) {
+        json += (json.back() == '[' ? "" : ",") + std::string("{\"name\":") + jsonText(book.name) +
+                ",\"address\":" + jsonText(bookAddress(request, account->id, book.name)) +
+                ",\"size\":" + std::to_string(book.size) +
+                ",\"published\":" + jsonText(isoDate(book.published)) + "}";
+    }
+    response.set_header("Cache-Control", "no-store");
+    response.set_content(json + "]}", "application/json");
+}
+
+void BookService::deleteBook(const httplib::Request& request, httplib::Response& response) {
+    const auto account = requireSession(request, response);
+    if (!account) {
+        return;
+    }
+    auto fields = parseForm(request.body);
+    const std::string& book = fields["bookname"];
+    if (!isBookName(book)) {
+        reply(response, 400, "A book name is made of letters A-Z, digits, \"_\" and \"-\".");
+        return;
+    }
+    if (!books_.removeBook(account->id, book)) {
+        reply(response, 404, "There is no such book.");
+        return;
+    }
+    reply(response, 200, "The book is deleted.");
 }
 
 } // namespace bookservice

@@ -29,10 +29,20 @@ private:
     void registerForm(const httplib::Request& request, httplib::Response& response);
     void registerAccount(const httplib::Request& request, httplib::Response& response);
     void login(const httplib::Request& request, httplib::Response& response);
+    // Ends the request's session and clears its cookie.
+    void logout(const httplib::Request& request, httplib::Response& response);
     void points(const httplib::Request& request, httplib::Response& response);
     void bookExists(const httplib::Request& request, httplib::Response& response);
     void upload(const httplib::Request& request, httplib::Response& response,
                 const httplib::ContentReader& reader);
+    // The same body as an upload, for a book of the owner's that exists.
+    void replace(const httplib::Request& request, httplib::Response& response,
+                 const httplib::ContentReader& reader);
+    void receiveBook(const httplib::Request& request, httplib::Response& response,
+                     const httplib::ContentReader& reader, PublishMode mode);
+    // The owner's books as JSON: {"books":[{"name","address","size","published"}]}.
+    void listBooks(const httplib::Request& request, httplib::Response& response);
+    void deleteBook(const httplib::Request& request, httplib::Response& response);
     void serveBook(const httplib::Request& request, httplib::Response& response);
 
     // The logged-in account, or nothing after answering 401.

@@ -151,4 +151,22 @@ std::optional<std::int64_t> SqliteAccounts::sessionAccount(const std::string& to
     return select.number(0);
 }
 
+void SqliteAccounts::removeSession(const std::string& tokenDigest) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement(db_, "DELETE FROM sessions WHERE token_digest = ?1").bind(1, tokenDigest).step();
+}
+
+std::vector<SqliteAccounts::Stored> SqliteAccounts::allAccounts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Statement select(db_, "SELECT id, name, email, password_hash, points, created_at FROM accounts "
+                          "ORDER BY id");
+    std::vector<Stored> accounts;
+    while (select.step() == SQLITE_ROW) {
+        accounts.push_back({Account{select.number(0), select.text(1), select.text(2),
+                                    select.text(3), select.number(4)},
+                            select.number(5)});
+    }
+    return accounts;
+}
+
 } // namespace bookservice

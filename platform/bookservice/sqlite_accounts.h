@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -29,6 +30,14 @@ public:
                     std::int64_t expiresAt) override;
     std::optional<std::int64_t> sessionAccount(const std::string& tokenDigest,
                                                std::int64_t now) override;
+    void removeSession(const std::string& tokenDigest) override;
+
+    struct Stored {
+        Account account;
+        std::int64_t createdAt = 0;
+    };
+    // Every account, by id, for copying them elsewhere.
+    std::vector<Stored> allAccounts();
 
 private:
     sqlite3* db_ = nullptr;

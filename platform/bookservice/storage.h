@@ -6,11 +6,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace bookservice {
+
+// Thrown by a store whose server cannot be reached (or answered with a fault) even after one retry.
+// The request is answered 503 and nothing is reported as done.
+class StoreUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 struct Account {
     std::int64_t id = 0;
@@ -35,30 +45,51 @@ public:
                             std::int64_t expiresAt) = 0;
     virtual std::optional<std::int64_t> sessionAccount(const std::string& tokenDigest,
                                                        std::int64_t now) = 0;
+    virtual void removeSession(const std::string& tokenDigest) = 0;
 };
 
-// One stored file of a book, read in pieces so that serving it never holds it whole.
+// One stored file of a book, handed out in pieces so that serving it never holds it whole.
 class BookFile {
 public:
+    using Writer = std::function<bool(const char* data, std::size_t size)>;
     virtual ~BookFile() = default;
     virtual std::uint64_t size() const = 0;
-    // Reads up to `length` bytes at `offset` into `buffer`; the count read, or -1 on failure.
-    virtual long long readAt(std::uint64_t offset, char* buffer, std::size_t length) const = 0;
+    // A quoted entity tag that changes whenever the content may have changed.
+    virtual std::string etag() const = 0;
+    // When the content was stored, in seconds since 1970.
+    virtual std::int64_t modified() const = 0;
+    // Hands bytes [offset, offset + length) to `write` in pieces; false when reading failed or
+    // `write` stopped.
+    virtual bool copyRange(std::uint64_t offset, std::uint64_t length,
+                           const Writer& write) const = 0;
 };
 
-enum class PublishResult { Published, AlreadyExists, Failed };
+enum class PublishResult { Published, AlreadyExists, NoSuchBook, Failed };
+// A new book never replaces one of the same name; a replacement needs the book to exist.
+enum class PublishMode { New, Replace };
+
+struct BookSummary {
+    std::string name;
+    std::uint64_t size = 0;     // bytes of all its files
+    std::int64_t published = 0; // seconds since 1970
+};
 
 class BookStore {
 public:
     virtual ~BookStore() = default;
     virtual bool hasBook(std::int64_t owner, const std::string& book) = 0;
     // Makes the complete book in `folder` (a local folder the store may take over) visible at once
-    // under the owner's name; an existing book of that name is never replaced.
+    // under the owner's name. Readers see either the old book or the new one, never a mix of
+    // files within one file, and never half of the new one.
     virtual PublishResult publish(const std::filesystem::path& folder, std::int64_t owner,
-                                  const std::string& book) = 0;
+                                  const std::string& book, PublishMode mode) = 0;
     // The file at `relative` ("/"-separated, already checked to stay inside the book), if any.
     virtual std::unique_ptr<BookFile> openFile(std::int64_t owner, const std::string& book,
                                                const std::string& relative) = 0;
+    // The owner's books, by name.
+    virtual std::vector<BookSummary> listBooks(std::int64_t owner) = 0;
+    // False when there was no such book.
+    virtual bool removeBook(std::int64_t owner, const std::string& book) = 0;
 };
 
 } // namespace bookservice

@@ -113,7 +113,7 @@ FormCheck readUploadForm(const std::filesystem::path& body, const std::string& b
 
 Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
                     const std::filesystem::path& body, const FormPart& archive, std::int64_t owner,
-                    const std::string& book, const UnpackLimits& limits) {
+                    const std::string& book, const UnpackLimits& limits, PublishMode mode) {
     const std::filesystem::path unpacked = scratch / "unpacked";
     const UnpackResult result =
         unpackArchive(body, archive.offset, archive.length, unpacked, limits);
@@ -143,11 +143,13 @@ Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
     if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(folder / "index.html"))) {
         return {400, "The book has no index.html."};
     }
-    switch (books.publish(folder, owner, book)) {
+    switch (books.publish(folder, owner, book, mode)) {
     case PublishResult::Published:
         return {200, {}};
     case PublishResult::AlreadyExists:
         return {409, "The book exists already; please choose another name."};
+    case PublishResult::NoSuchBook:
+        return {404, "There is no such book to replace."};
     case PublishResult::Failed:
         break;
     }

@@ -67,6 +67,6 @@ struct Reply {
 // needs its index.html.
 Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
                     const std::filesystem::path& body, const FormPart& archive, std::int64_t owner,
-                    const std::string& book, const UnpackLimits& limits);
+                    const std::string& book, const UnpackLimits& limits, PublishMode mode);
 
 } // namespace bookservice

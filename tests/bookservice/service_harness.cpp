@@ -1,5 +1,8 @@
 #include "tests/bookservice/service_harness.h"
 
+#include "platform/bookservice/cluster_config.h"
+#include "platform/bookservice/postgres.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
@@ -23,6 +26,24 @@ const std::string kProgram = std::string(MURANO_BIN_DIR) + "/bookservice";
 // How long to wait for what must happen soon; generous, for machines under load.
 constexpr int kPatienceMs = 60000;
 
+} // namespace
+
+std::string serversConfig() {
+    const char* config = std::getenv("BOOKSERVICE_TEST_CONFIG");
+    return config ? config : "";
+}
+
+void emptyServers() {
+    bookservice::ClusterConfig config;
+    std::string error;
+    if (serversConfig().empty() ||
+        !bookservice::readClusterConfig(serversConfig(), config, error)) {
+        return;
+    }
+    bookservice::PostgresPool pool(config.database, 1);
+    pool.run("TRUNCATE accounts, sessions, books, retired_versions RESTART IDENTITY CASCADE", {});
+}
+
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) {
@@ -31,7 +52,28 @@ std::string shellQuoted(const std::string& word) {
     return out + "'";
 }
 
-} // namespace
+std::string loginThrough(httplib::Client& client, const std::string& name,
+                         const std::string& password, std::string* cookie) {
+    const auto reply =
+        client.Post("/__app_wp_login.php", "log=" + name + "&pwd=" + clientEscape(password),
+                    "application/x-www-form-urlencoded");
+    if (!reply) {
+        return {};
+    }
+    if (cookie) {
+        const std::string header = reply->get_header_value("Set-Cookie");
+        *cookie = header.substr(0, header.find(';'));
+    }
+    return reply->body;
+}
+
+std::vector<std::string> Service::storeWords() const {
+    const std::string config = serversConfig();
+    if (config.empty()) {
+        return {"--data", data_};
+    }
+    return {"--config", config, "--staging", data_ + "/staging"};
+}
 
 Service::Service(const std::vector<std::string>& extra, std::string data) : data_(std::move(data)) {
     // A refused upload may end its connection while the client still sends.
@@ -40,10 +82,15 @@ Service::Service(const std::vector<std::string>& extra, std::string data) : data
         scratch_ = std::make_unique<TemporaryFolder>();
         data_ = scratch_->file("data");
     }
+    if (!std::filesystem::exists(data_)) {
+        emptyServers();
+    }
     // Through a shell only to join standard error (the request log) to the captured output.
-    std::vector<std::string> words = {"sh",       "-c",         "exec \"$0\" \"$@\" 2>&1",
-                                      kProgram,   "--data",     data_,
-                                      "--listen", "127.0.0.1:0"};
+    std::vector<std::string> words = {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", kProgram};
+    for (const std::string& word : storeWords()) {
+        words.push_back(word);
+    }
+    words.insert(words.end(), {"--listen", "127.0.0.1:0"});
     words.insert(words.end(), extra.begin(), extra.end());
     process_ = std::make_unique<RunningProcess>("/bin/sh", words);
     if (process_->waitForOutput("/\n", kPatienceMs)) {
@@ -84,9 +131,11 @@ int Service::stop(int signal) {
 
 int Service::addUser(const std::string& name, const std::string& email,
                      const std::string& password) {
-    const std::string command = shellQuoted(kProgram) + " --data " + shellQuoted(data_) +
-                                " add-user " + shellQuoted(name) + " " + shellQuoted(email) +
-                                " >/dev/null 2>&1";
+    std::string command = shellQuoted(kProgram);
+    for (const std::string& word : storeWords()) {
+        command += " " + shellQuoted(word);
+    }
+    command += " add-user " + shellQuoted(name) + " " + shellQuoted(email) + " >/dev/null 2>&1";
     std::FILE* pipe = ::popen(command.c_str(), "w");
     if (!pipe) {
         return -1;
@@ -98,17 +147,8 @@ int Service::addUser(const std::string& name, const std::string& email,
 
 std::string Service::login(const std::string& name, const std::string& password,
                            std::string* cookie) {
-    const auto reply =
-        client().Post("/__app_wp_login.php", "log=" + name + "&pwd=" + clientEscape(password),
-                      "application/x-www-form-urlencoded");
-    if (!reply) {
-        return {};
-    }
-    if (cookie) {
-        const std::string header = reply->get_header_value("Set-Cookie");
-        *cookie = header.substr(0, header.find(';'));
-    }
-    return reply->body;
+    httplib::Client through = client();
+    return loginThrough(through, name, password, cookie);
 }
 
 httplib::Headers Service::session(const std::string& name, const std::string& password) {
@@ -149,13 +189,17 @@ bool Service::settlesTo(const std::vector<std::string>& expected) const {
 }
 
 int connectFrom(const Service& service, const std::string& source) {
+    return connectToPort(service.port(), source);
+}
+
+int connectToPort(int port, const std::string& source) {
     const int connection = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in from{};
     from.sin_family = AF_INET;
     ::inet_pton(AF_INET, source.c_str(), &from.sin_addr);
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(service.port()));
+    to.sin_port = htons(static_cast<uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(connection, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
         ::connect(connection, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {

@@ -15,9 +15,17 @@ namespace bookservice_test {
 const std::string kBoundary = "-----------------------------7d935033608e2";
 const std::string kUploadType = "multipart/form-data; boundary=" + kBoundary;
 
+// The cluster configuration the services of these tests use instead of a data folder, from
+// BOOKSERVICE_TEST_CONFIG (set by on-servers.sh); empty for the data folder.
+std::string serversConfig();
+// Empties the database of that configuration, so that each test starts with no accounts.
+void emptyServers();
+
 class Service {
 public:
-    // Starts the service on `data` (a fresh folder when empty) with extra command-line words.
+    // Starts the service on `data` (a fresh folder when empty) with extra command-line words. With
+    // a servers configuration, `data` holds only the staging folder, and a data folder that does
+    // not exist yet empties the database first.
     explicit Service(const std::vector<std::string>& extra = {}, std::string data = {});
     ~Service();
 
@@ -46,6 +54,9 @@ public:
     bool settlesTo(const std::vector<std::string>& expected) const;
 
 private:
+    // Where the accounts and books are: the data folder, or the servers.
+    std::vector<std::string> storeWords() const;
+
     std::unique_ptr<TemporaryFolder> scratch_;
     std::string data_;
     std::unique_ptr<RunningProcess> process_;
@@ -56,12 +67,20 @@ private:
 // A raw connection to the service on 127.0.0.1 from `source` (any 127.x.y.z address stands for
 // another peer); -1 when it cannot connect.
 int connectFrom(const Service& service, const std::string& source = "127.0.0.1");
+int connectToPort(int port, const std::string& source = "127.0.0.1");
 // Sends all of `bytes`; false when the connection failed.
 bool sendAll(int connection, const std::string& bytes);
 // Everything the service sends until it ends the connection or stays silent for `quietMs`.
 std::string readUntilEnd(int connection, int quietMs = 60000);
 // Whether the service ended the connection or sent anything: false while it waits, silent.
 bool endedOrAnswered(int connection);
+
+// Logs in through `client` as the desktop client does; the reply body, and the session cookie.
+std::string loginThrough(httplib::Client& client, const std::string& name,
+                         const std::string& password, std::string* cookie = nullptr);
+
+// `word` quoted for /bin/sh.
+std::string shellQuoted(const std::string& word);
 
 // The password escaping of the desktop client: "%", "+" and "&" only, nothing else.
 std::string clientEscape(const std::string& password);

@@ -51,6 +51,17 @@ as_db_user() {
 
 port_of() { sed -n "s/^$2=//p" "$1/ports"; }
 
+# The schema and the bucket, made once the store takes requests: its proxy answers its health check
+# before the account and container servers behind it do, so a busy machine may need a few tries.
+# The step is idempotent (versioned schema, an existing bucket is kept).
+set_up_schema() { # DIR
+    local deadline=$((SECONDS + 90))
+    until "$program" --config "$1/bookservice.conf" migrate-schema >>"$1/logs/schema.log" 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 1
+    done
+}
+
 wait_for_http() { # URL SECONDS
     local deadline=$((SECONDS + $2))
     until curl -s -o /dev/null --max-time 2 "$1"; do
@@ -351,8 +362,7 @@ start_cluster() {
         PGPASSWORD=$dbpassword "$pgbin/createdb" -h "$dir/pg" -U bookservice \
             bookservice || die "cannot create the database"
         start_store "$dir"
-        "$program" --config "$dir/bookservice.conf" migrate-schema >>"$dir/logs/schema.log" 2>&1 ||
-            die "the schema could not be set up; see $dir/logs/schema.log"
+        set_up_schema "$dir" || die "the schema could not be set up; see $dir/logs/schema.log"
     else
         start_postgres "$dir"
         start_store "$dir"

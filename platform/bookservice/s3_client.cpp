@@ -1,5 +1,7 @@
 #include "platform/bookservice/s3_client.h"
 
+#include "platform/posix/posix_files.h"
+
 #include <cstdio>
 #include <curl/curl.h>
 #include <map>
@@ -16,19 +18,7 @@ constexpr std::size_t kHashPiece = 256 * 1024;
 // S3's encoding of a key or query value: everything but unreserved characters as %XX; "/" kept
 // in keys, where it separates the path's segments.
 std::string uriEncode(const std::string& text, bool keepSlash) {
-    static const char* const hex = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~' ||
-            (keepSlash && c == '/')) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return posix::percentEncoded(text, keepSlash ? "/" : "");
 }
 
 std::string xmlUnescape(std::string text) {

@@ -133,9 +133,26 @@ test('a mouse drag turns the wall; a click without moving opens a slide', async 
 });
 
 test('a quick flick coasts on well past where the pointer let go', async () => {
-  const page = await s.openWall(browser.context, s.fileUrl(dir));
-  // Paced in the page itself, so that a busy machine cannot stretch the flick.
-  const result = await page.evaluate(async () => {
+  // The release counts only the pointer's last 80 ms, so a test process preempted between its last
+  // move and the release sees a pointer at rest: a flick that coasts once in three tries proves
+  // coasting, and one that never does fails.
+  let result;
+  for (let attempt = 0; attempt < 3; attempt++) {
+    const page = await s.openWall(browser.context, s.fileUrl(dir));
+    result = await flick(page);
+    await page.close();
+    if (result.total > result.dragged * 2) {
+      break;
+    }
+  }
+  assert.ok(result.dragged > 0);
+  assert.ok(result.total > result.dragged * 2, `coasted on: ${JSON.stringify(result)}`);
+});
+
+// One flick paced in the page itself, so that a busy machine cannot stretch it: how far the
+// pointer turned the wall, and how far the wall had turned once it came to rest.
+function flick(page) {
+  return page.evaluate(async () => {
     const stage = document.querySelector('.mw-stage');
     const wall = document.querySelector('.mw-wall');
     const angle = () => Number(/rotateY\(([-\d.]+)deg\)/.exec(wall.style.transform)[1]);
@@ -143,7 +160,6 @@ test('a quick flick coasts on well past where the pointer let go', async () => {
       pointerId: 7, pointerType: 'touch', isPrimary: true, button: 0, clientX: x, clientY: 250, bubbles: true }));
     const before = angle();
     send('pointerdown', 500);
-    // Paced by the clock rather than by timers, which a busy machine delays.
     for (let x = 470; x >= 350; x -= 30) {
       const until = performance.now() + 12;
       while (performance.now() < until) { /* wait */ }
@@ -157,10 +173,7 @@ test('a quick flick coasts on well past where the pointer let go', async () => {
     });
     return { dragged: released - before, total: angle() - before };
   });
-  assert.ok(result.dragged > 0);
-  assert.ok(result.total > result.dragged * 2, `coasted on: ${JSON.stringify(result)}`);
-  await page.close();
-});
+}
 
 test('the wheel turns the wall', async () => {
   const page = await s.openWall(browser.context, s.fileUrl(dir));

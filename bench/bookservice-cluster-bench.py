@@ -21,9 +21,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-spec = importlib.util.spec_from_file_location('single', os.path.join(HERE, 'bookservice-bench.py'))
-single = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(single)
+found = importlib.util.spec_from_file_location('single', os.path.join(HERE, 'bookservice-bench.py'))
+single = importlib.util.module_from_spec(found)
+found.loader.exec_module(single)
 
 SCRIPT = os.path.join(ROOT, 'scripts', 'bookservice-cluster.sh')
 

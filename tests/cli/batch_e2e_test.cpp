@@ -100,6 +100,17 @@ protected:
         return run(kMurano, QStringList{"--work", work()} + arguments, state());
     }
 
+    // Starts an import of the twelve-slide deck into the wall and waits until it is converting.
+    static bool importUnderWay(QProcess& import) {
+        import.setReadChannel(QProcess::StandardError);
+        import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
+        QByteArray told;
+        while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
+            told += import.readAllStandardError();
+        }
+        return told.contains("Converting slides");
+    }
+
     static QTemporaryDir* scratch_;
     static Ran* imported_;
 };
@@ -373,13 +384,7 @@ TEST_F(BatchEndToEnd, RememberedNamesAndSettingsFilesFromOutsideAreNotTrusted) {
 TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {
     const auto before = folderDigest(work());
     QProcess import;
-    import.setReadChannel(QProcess::StandardError);
-    import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
-    QByteArray told;
-    while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
-        told += import.readAllStandardError();
-    }
-    ASSERT_TRUE(told.contains("Converting slides"));
+    ASSERT_TRUE(importUnderWay(import));
     import.terminate();
     ASSERT_TRUE(import.waitForFinished(30000));
     EXPECT_EQ(import.exitCode(), 128 + SIGTERM);
@@ -393,13 +398,7 @@ TEST_F(BatchEndToEnd, AStoppedImportEndsItsConverterAndLeavesTheWall) {
 TEST_F(BatchEndToEnd, AKilledMuranoTakesItsConverterAlong) {
     const auto before = folderDigest(work());
     QProcess import;
-    import.setReadChannel(QProcess::StandardError);
-    import.start(kMurano, {"--work", work(), "import", kDecks + "/twelve.pptx"});
-    QByteArray told;
-    while (!told.contains("Converting slides") && import.waitForReadyRead(30000)) {
-        told += import.readAllStandardError();
-    }
-    ASSERT_TRUE(told.contains("Converting slides"));
+    ASSERT_TRUE(importUnderWay(import));
     const auto converterRuns = [this] {
         return QProcess::execute("pgrep", {"-f", work() + "/.laq"}) == 0;
     };

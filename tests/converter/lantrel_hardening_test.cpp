@@ -306,16 +306,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, LantrelSharedOutput, ::testing::Values("out.jp
                              return name.substr(name.find('.') + 1);
                          });
 
-// The id of a process that has ended.
-int deadProcessId() {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
-
 TEST_F(LantrelHardening, FirstRunsBuildTheProfileTemplateOnceOutsideTheLoadingTimeAndSweep) {
     TemporaryFolder cache;
     const std::string folder = cache.path() + "/quorvex";

@@ -127,16 +127,6 @@ TEST_F(StubTest, OpensTheBookFromAPrivateFolderAndReusesItOnTheNextRun) {
     EXPECT_EQ(topLevel, std::vector<std::string>{folder.filename().string()});
 }
 
-// The id of a process that has ended.
-int deadProcessId() {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::_exit(0);
-    }
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
-
 TEST_F(StubTest, SweepsThePartialUnpacksOfRunsThatEndedHalfWay) {
     fs::create_directories(books());
     const std::string dead = books() + "/partial-" + std::to_string(deadProcessId()) + "-0123abcd";

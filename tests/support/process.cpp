@@ -246,3 +246,12 @@ bool groupAlive(int group) {
     }
     return false;
 }
+
+int deadProcessId() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}

@@ -44,6 +44,8 @@ private:
 // The ids of every process below `pid` (children, grandchildren, ...), read from /proc.
 std::vector<int> descendantsOf(int pid);
 bool processAlive(int pid);
+// The id of a process that has ended, for leftovers whose owner is gone.
+int deadProcessId();
 // The process group of a process, or -1 when there is no such process.
 int processGroupOf(int pid);
 // Whether a process group has a live member (zombies do not count).

@@ -2,10 +2,10 @@
 // remembered-values files and the gallery index. A presentation handed to it opens in the import
 // dialog. Given a subcommand (import, apply, publish, project), --work, --help or --version it runs
 // without a window instead (cli/batch.h).
-#include "cli/batch.h"
 #include "app/home.h"
 #include "app/message_log.h"
 #include "chrome/mymessgebox.h"
+#include "cli/batch.h"
 #include "import/import.h"
 #include "platform/office/warm_office.h"
 #include "wall/locations.h"
@@ -24,7 +24,7 @@ int tellTheWallIsInUse() {
     MymessgeBox box;
     QObject::connect(&box, &MymessgeBox::okSignal, qApp, &QCoreApplication::quit);
     QObject::connect(&box, &MymessgeBox::cancelSignal, qApp, &QCoreApplication::quit);
-    box.showNotice(QObject::tr("Notice"), WallLock::inUseMessage(workFolder()), QPoint(70, 20));
+    box.showNotice(QObject::tr("Notice"), WallLock::inUseMessage(QString()), QPoint(70, 20));
     QApplication::exec();
     return 1;
 }

@@ -19,6 +19,11 @@ bool WallLock::held() const {
 }
 
 QString WallLock::inUseMessage(const QString& workFolder) {
+    if (workFolder.isEmpty()) {
+        return QCoreApplication::translate(
+            "WallLock", "The wall is in use by another murano. Close it, or try again when it "
+                        "has finished.");
+    }
     return QCoreApplication::translate("WallLock",
                                        "The wall \"%1\" is in use by another murano. Try again "
                                        "when it has finished, or close the other window.")

@@ -24,7 +24,8 @@ public:
 
     bool held() const;
 
-    // What to tell the user when the lock could not be had.
+    // What to tell the user when the lock could not be had: naming the folder, for a terminal, or
+    // without it (an empty workFolder), short enough for the window's message box.
     static QString inUseMessage(const QString& workFolder);
 
 private:

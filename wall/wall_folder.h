@@ -21,6 +21,10 @@ public:
     // The gallery index, and the script twin a page opened from disk reads instead.
     QString index() const { return root_ + kIndex; }
     QString indexScript() const { return root_ + QStringLiteral("xml/images.js"); }
+    // The deck's words (titles, text, notes, alt text, links), and their script twin. A wall
+    // without them plays as a picture of the deck.
+    QString words() const { return root_ + kWords; }
+    QString wordsScript() const { return root_ + QStringLiteral("xml/words.js"); }
     // The data folders, each ending in "/".
     QString images() const { return root_ + kImages; }
     QString thumbnails() const { return root_ + kThumbnails; }
@@ -52,6 +56,7 @@ public:
     // the data folders in the order a copy replaces them ("wallimages/" before its "thumbs/"),
     // and the folders at the top of the wall that hold its data.
     static QString indexEntry() { return kIndex; }
+    static QString wordsEntry() { return kWords; }
     static QString pageName() { return kPage; }
     static QString playerScriptName() { return kPlayerScript; }
     static QString movieName() { return kMovie; }
@@ -65,6 +70,7 @@ private:
     static inline const QString kMovie = QStringLiteral("main.swf");
     static inline const QString kXml = QStringLiteral("xml/");
     static inline const QString kIndex = QStringLiteral("xml/images.xml");
+    static inline const QString kWords = QStringLiteral("xml/words.json");
     static inline const QString kImages = QStringLiteral("wallimages/");
     static inline const QString kThumbnails = QStringLiteral("wallimages/thumbs/");
     static inline const QString kBackground = QStringLiteral("background/");

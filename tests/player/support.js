@@ -88,11 +88,12 @@ function indexText(images, attributes) {
   return lines.join('\n');
 }
 
-// The script twin, written the way the program's writer writes it.
-function twinText(xml) {
-  const escaped = JSON.stringify(xml).replace(/[<>\u2028\u2029]/g,
+// A script twin (of the index, or of the deck's words under window.muranoWords), written the way
+// the program's writer writes it.
+function twinText(text, name = 'muranoGallery') {
+  const escaped = JSON.stringify(text).replace(/[<>\u2028\u2029]/g,
     (c) => '\\u' + c.charCodeAt(0).toString(16).padStart(4, '0'));
-  return `window.muranoGallery = ${escaped};\n`;
+  return `window.${name} = ${escaped};\n`;
 }
 
 // Distinct slide pictures (full size and a thumbnail 180 wide of the same shape), drawn as JPEGs by
@@ -139,9 +140,10 @@ async function drawSlides(context, count, { width = 960, height = 720 } = {}) {
 }
 
 // A wall folder: a copy of the template folder with the given index, its twin (unless twin is
-// false, or a text to write instead) and a picture for every image line (pictures are reused in
-// turn when there are fewer of them than lines).
-function makeWall({ images = [], attributes = {}, xml, twin = true, pictures = [] } = {}) {
+// false, or a text to write instead), the deck's words with their twin when given (an object, or
+// a text to write as it stands) and a picture for every image line (pictures are reused in turn
+// when there are fewer of them than lines).
+function makeWall({ images = [], attributes = {}, xml, twin = true, pictures = [], words } = {}) {
   const dir = tempDir('murano-wall-');
   fs.cpSync(FLASH_DIR, dir, { recursive: true });
   const text = xml !== undefined ? xml : indexText(images, attributes);
@@ -151,6 +153,11 @@ function makeWall({ images = [], attributes = {}, xml, twin = true, pictures = [
     fs.rmSync(twinPath, { force: true });
   } else {
     fs.writeFileSync(twinPath, typeof twin === 'string' ? twin : twinText(text));
+  }
+  if (words !== undefined) {
+    const json = typeof words === 'string' ? words : JSON.stringify(words);
+    fs.writeFileSync(path.join(dir, 'xml', 'words.json'), json);
+    fs.writeFileSync(path.join(dir, 'xml', 'words.js'), twinText(json, 'muranoWords'));
   }
   if (pictures.length) {
     images.forEach((src, i) => {
@@ -167,6 +174,7 @@ function numbered(count) {
 }
 
 const TYPES = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.xml': 'application/xml',
+  '.json': 'application/json',
   '.jpg': 'image/jpeg', '.png': 'image/png', '.swf': 'application/x-shockwave-flash' };
 
 // Serves a folder on 127.0.0.1 on a free port; resolves to { url, requests (the paths asked for), close }.

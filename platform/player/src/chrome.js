@@ -168,8 +168,8 @@ function offersFullScreen(settings, bridge) {
   return !!(document.fullscreenEnabled || document.webkitFullscreenEnabled);
 }
 
-// The top bar; returns its panels, the key list's panel, and the full-screen and share actions
-// (each null where the page has none).
+// The top bar; returns its buttons' row, its panels, the key list's panel, and the full-screen and
+// share actions (each null where the page has none).
 export function buildChrome(root, settings, bridge, rtl) {
   var bar = el('div', 'mw-topbar', root);
   bar.setAttribute('role', 'banner');
@@ -196,7 +196,7 @@ export function buildChrome(root, settings, bridge, rtl) {
   help.attachButton(helpButton);
   panels.push(help);
   panels.forEach(function (panel) { panel.siblings = panels; });
-  return { panels: panels, help: help, fullScreen: fullScreen, share: made.share };
+  return { buttons: buttons, panels: panels, help: help, fullScreen: fullScreen, share: made.share };
 }
 
 // The logo, linked where the index gives a web address; a logo file that cannot be found leaves

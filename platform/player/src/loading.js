@@ -1,4 +1,5 @@
-// Fetching the gallery index: the file itself, else its script twin, else nothing.
+// Fetching the gallery index and the deck's words: each file itself, else its script twin, else
+// nothing.
 
 import { freshToken } from './paths.js';
 
@@ -35,6 +36,11 @@ function request(url) {
   }
 }
 
+// Files on disk carry the page load's token; over HTTP every load asks the server again.
+function cacheBust() {
+  return location.protocol === 'file:' ? freshToken : '?v=' + Date.now().toString(36);
+}
+
 // The page asks for the index itself while this script is still on its way
 // (window.muranoIndexRequest); pages without that ask here.
 function requestIndex() {
@@ -43,23 +49,23 @@ function requestIndex() {
   if (early && typeof early.readyState === 'number') {
     return settle(early);
   }
-  var bust = location.protocol === 'file:' ? freshToken : '?v=' + Date.now().toString(36);
-  return request('xml/images.xml' + bust);
+  return request('xml/images.xml' + cacheBust());
 }
 
-function loadScriptTwin() {
+// A twin script sets window[name] to the file's text.
+function loadScriptTwin(path, name) {
   return new Promise(function (resolve, reject) {
-    if (typeof window.muranoGallery === 'string') {
-      resolve(window.muranoGallery);
+    if (typeof window[name] === 'string') {
+      resolve(window[name]);
       return;
     }
     var script = document.createElement('script');
-    script.src = 'xml/images.js' + (freshToken || '?v=' + Date.now().toString(36));
+    script.src = path + cacheBust();
     script.onload = function () {
-      if (typeof window.muranoGallery === 'string') {
-        resolve(window.muranoGallery);
+      if (typeof window[name] === 'string') {
+        resolve(window[name]);
       } else {
-        reject(new Error('no gallery in the script'));
+        reject(new Error('no text in the script'));
       }
     };
     script.onerror = function () { reject(new Error('no script')); };
@@ -72,10 +78,19 @@ export function loadIndex() {
   return requestIndex().then(function (text) {
     return { text: text, source: 'xml' };
   }).catch(function () {
-    return loadScriptTwin().then(function (text) {
+    return loadScriptTwin('xml/images.js', 'muranoGallery').then(function (text) {
       return { text: text, source: 'script' };
     });
   }).catch(function () {
     return { text: '', source: 'none' };
+  });
+}
+
+// The deck's words, else their script twin; '' for a wall without them.
+export function loadWords() {
+  return request('xml/words.json' + cacheBust()).catch(function () {
+    return loadScriptTwin('xml/words.js', 'muranoWords');
+  }).catch(function () {
+    return '';
   });
 }

@@ -9,12 +9,15 @@ import { buildEmpty, buildFooter } from './footer.js';
 import { parseGallery } from './gallery_index.js';
 import { HostBridge } from './host_bridge.js';
 import { bindKeys } from './keys.js';
-import { loadIndex } from './loading.js';
+import { loadIndex, loadWords } from './loading.js';
 import { slidesOf } from './paths.js';
 import { preparePrint } from './print.js';
 import { followFragment, linkedSlide, offerResume, readingHooks } from './reading.js';
+import { Search } from './search.js';
 import { Lightbox } from './viewer.js';
+import { ViewerWords } from './viewer_words.js';
 import { Wall } from './wall.js';
+import { parseWords } from './words.js';
 
 function addStyle() {
   var style = document.createElement('style');
@@ -25,7 +28,7 @@ function addStyle() {
 // The wall first: its tiles ask for their thumbnails before anything else is built (a picture's
 // request goes out once the script that made it has run, so the rest is built a moment later).
 function buildWall(root, stage, slides, rtl) {
-  var player = { wall: null, lightbox: null, showPosition: null, panels: [] };
+  var player = { wall: null, lightbox: null, viewerWords: null, showPosition: null, panels: [] };
   player.wall = new Wall(root, stage, slides, function (index) {
     player.panels.forEach(function (panel) { panel.close(); });
     player.lightbox.show(index);
@@ -46,7 +49,12 @@ function completePlayer(player, root, chrome, settings, rtl) {
   var seconds = autoplaySeconds(settings.autoplay);
   var slideshow = null;
   var lightbox = player.lightbox = new Lightbox(root, slides, {
-    onShow: readingHooks.shown,
+    onShow: function (index) {
+      readingHooks.shown(index);
+      if (player.viewerWords) {
+        player.viewerWords.show(index);
+      }
+    },
     onClose: function (index) {
       readingHooks.closed();
       slideshow.pause();
@@ -70,6 +78,10 @@ function completePlayer(player, root, chrome, settings, rtl) {
     resizeTimer = setTimeout(function () { wall.layout(); }, 60);
   });
   preparePrint(root, slides, lightbox);
+  // The words come after the wall's first pictures were asked for; the wall plays without them.
+  loadWords().then(function (text) {
+    addWords(player, root, chrome, parseWords(text, slides), open);
+  });
   followFragment(slides.length, open);
   var linked = linkedSlide(slides.length);
   if (linked >= 0 || seconds) {
@@ -80,6 +92,21 @@ function completePlayer(player, root, chrome, settings, rtl) {
   } else {
     offerResume(root, slides.length, open);
   }
+}
+
+// The deck's words: titles on the tiles, text, links and notes in the viewer, and search.
+function addWords(player, root, chrome, words, open) {
+  root.dataset.words = words ? 'ready' : 'none';
+  if (!words) {
+    return;
+  }
+  var lightbox = player.lightbox;
+  player.wall.setTitles(words.slides.map(function (slide) { return slide.title; }));
+  player.viewerWords = new ViewerWords(lightbox, words, function (index) { lightbox.show(index); });
+  if (lightbox.isOpen()) {
+    player.viewerWords.show(lightbox.index);
+  }
+  new Search(root, chrome, words, open);
 }
 
 function addViewerButtons(lightbox, slideshow, chrome) {
@@ -121,6 +148,7 @@ function completePage(root, stage, player, settings, loaded) {
   if (player) {
     completePlayer(player, root, chrome, settings, rtl);
   } else {
+    root.dataset.words = 'none';
     buildEmpty(stage, loaded.source === 'none' || !/<gallery\b/.test(loaded.text));
   }
   // The background picture is asked for after the first thumbnails.

@@ -33,10 +33,11 @@ export function slidesOf(gallery) {
   var images = gallery.settings.imagesFolder = folderOf(gallery.settings.imagesFolder, DEFAULTS.imagesFolder);
   var thumbs = gallery.settings.thumbnailsFolder = folderOf(gallery.settings.thumbnailsFolder, DEFAULTS.thumbnailsFolder);
   var slides = [];
-  gallery.images.forEach(function (src) {
+  // line: the slide's image line in the index, which the deck's words are matched by.
+  gallery.images.forEach(function (src, line) {
     src = String(src).trim().replace(/\\/g, '/');
     if (isRelativePath(src)) {
-      slides.push({ name: src, image: fileUrl(images + src), thumb: fileUrl(thumbs + src) });
+      slides.push({ name: src, image: fileUrl(images + src), thumb: fileUrl(thumbs + src), line: line });
     }
   });
   return slides;

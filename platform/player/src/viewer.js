@@ -87,8 +87,9 @@ Lightbox.prototype.pressed = function (event) {
     g.pinch = this.pinchFrom(g.pointers);
     g.press = null;
   } else if (g.pointers.size === 1) {
+    // A press on a link over the slide is the link's: it neither pans nor is captured.
     g.press = { id: event.pointerId, x: event.clientX, y: event.clientY, lastX: event.clientX,
-      lastY: event.clientY, moved: false, onSlide: this.frame.contains(event.target) };
+      lastY: event.clientY, moved: false, onSlide: this.frame.contains(event.target) && !event.target.closest('a') };
   }
   // A pan or a pinch keeps its pointers when they leave the slide; presses on the buttons stay
   // theirs, so that their clicks reach them.

@@ -2,6 +2,7 @@
 // view are in the page; the wall turns by changing one transform.
 
 import { el } from './dom.js';
+import { isStandInTitle } from './words.js';
 import {
   arcFor, clamp, firstPosition, lastPosition, releaseVelocity, resisted, rowsFor, tileSize, viewReach,
   wheelPixels
@@ -40,6 +41,7 @@ export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.element.setAttribute('role', 'group');
   this.element.setAttribute('aria-label', 'Slides');
   this.tiles = new Map();
+  this.titles = null;
   this.aspect = 4 / 3;
   this.aspectLearned = false;
   this.sharp = false;
@@ -190,7 +192,6 @@ Wall.prototype.makeTile = function (index) {
   var tile = el('div', 'mw-tile');
   tile.dataset.index = String(index);
   tile.setAttribute('role', 'button');
-  tile.setAttribute('aria-label', 'Slide ' + (index + 1) + ' of ' + this.slides.length);
   tile.tabIndex = -1;
   this.place(tile, index);
   var card = el('div', 'mw-card', tile);
@@ -198,7 +199,7 @@ Wall.prototype.makeTile = function (index) {
   number.setAttribute('aria-hidden', 'true');
   number.textContent = String(index + 1);
   var img = el('img', '', card);
-  img.alt = '';
+  this.name(tile, img, index);
   img.draggable = false;
   img.decoding = 'async';
   var reflection = index % this.rows === this.rows - 1 ? el('div', 'mw-reflection', tile) : null;
@@ -223,6 +224,19 @@ Wall.prototype.makeTile = function (index) {
   };
   img.src = pictures[0];
   return tile;
+};
+
+// A tile says which slide it is, and the slide's title where the deck's words give one.
+Wall.prototype.name = function (tile, img, index) {
+  var title = this.titles ? this.titles[index] : '';
+  var label = 'Slide ' + (index + 1) + ' of ' + this.slides.length;
+  tile.setAttribute('aria-label', title && !isStandInTitle(title) ? label + ': ' + title : label);
+  img.alt = title || 'Slide ' + (index + 1);
+};
+
+Wall.prototype.setTitles = function (titles) {
+  this.titles = titles;
+  this.tiles.forEach(function (tile, index) { this.name(tile, tile.querySelector('.mw-card img'), index); }, this);
 };
 
 Wall.prototype.currentIndex = function () {

@@ -40,6 +40,8 @@ export function toggled(view, at, size) {
 export function ViewerZoom(frame, image, onChange) {
   this.frame = frame;
   this.image = image;
+  // The picture and whatever lies over it (its links) move together.
+  this.layers = [image];
   this.onChange = onChange;
   this.view = { scale: 1, x: 0, y: 0 };
   this.enabled = true;
@@ -75,8 +77,9 @@ ViewerZoom.prototype.set = function (view, gesture) {
   var frame = this.frame;
   frame.classList.toggle('mw-zoomed', view.scale > MIN_SCALE);
   frame.classList.toggle('mw-gesture', !!gesture);
-  this.image.style.transform = view.scale > MIN_SCALE ? 'translate(' + view.x.toFixed(1) + 'px,' +
+  var transform = view.scale > MIN_SCALE ? 'translate(' + view.x.toFixed(1) + 'px,' +
     view.y.toFixed(1) + 'px) scale(' + view.scale.toFixed(3) + ')' : '';
+  this.layers.forEach(function (layer) { layer.style.transform = transform; });
   clearTimeout(this.restTimer);
   if (gesture) {
     this.restTimer = setTimeout(function () { frame.classList.remove('mw-gesture'); }, REST_MS);

@@ -45,14 +45,14 @@ test('an index on one line loses no image', () => {
   assert.deepEqual(gallery.images, ['1.jpg', '2.jpg']);
 });
 
-test('slides are relative paths inside the published folder, escaped per segment', () => {
+test('slides are relative paths inside the published folder, escaped per segment, and keep their line', () => {
   const gallery = parseGallery('<gallery imagesFolder="pics\\" thumbnailsFolder="http://evil/" >' +
     '<img src="a b/1.jpg" /><img src="/etc/passwd" /><img src="//host/x.jpg" /><img src="javascript:x" />' +
     '<img src="sub\\2#.jpg" /></gallery>');
   assert.deepEqual(slidesOf(gallery), [
-    { name: 'a b/1.jpg', image: 'pics/a%20b/1.jpg', thumb: 'wallimages/thumbs/a%20b/1.jpg' },
-    { name: '/etc/passwd', image: 'pics//etc/passwd', thumb: 'wallimages/thumbs//etc/passwd' },
-    { name: 'sub/2#.jpg', image: 'pics/sub/2%23.jpg', thumb: 'wallimages/thumbs/sub/2%23.jpg' }
+    { name: 'a b/1.jpg', image: 'pics/a%20b/1.jpg', thumb: 'wallimages/thumbs/a%20b/1.jpg', line: 0 },
+    { name: '/etc/passwd', image: 'pics//etc/passwd', thumb: 'wallimages/thumbs//etc/passwd', line: 1 },
+    { name: 'sub/2#.jpg', image: 'pics/sub/2%23.jpg', thumb: 'wallimages/thumbs/sub/2%23.jpg', line: 4 }
   ]);
 });
 

@@ -47,16 +47,21 @@ void appendEscaped(QByteArray& out, char16_t unit) {
 
 } // namespace
 
-QByteArray galleryScriptFor(const QByteArray& indexXml) {
-    const QString text = QString::fromUtf8(indexXml);
+QByteArray scriptTwinFor(const char* variable, const QByteArray& text) {
     QByteArray out;
-    out.reserve(indexXml.size() + indexXml.size() / 8 + 64);
-    out += "window.muranoGallery = \"";
-    for (const QChar ch : text) {
+    out.reserve(text.size() + text.size() / 8 + 64);
+    out += "window.";
+    out += variable;
+    out += " = \"";
+    for (const QChar ch : QString::fromUtf8(text)) {
         appendEscaped(out, ch.unicode());
     }
     out += "\";\n";
     return out;
+}
+
+QByteArray galleryScriptFor(const QByteArray& indexXml) {
+    return scriptTwinFor("muranoGallery", indexXml);
 }
 
 QString galleryScriptPathFor(const QString& indexXmlPath) {

@@ -12,6 +12,9 @@ namespace murano::player {
 // File name of the twin, beside the index.
 inline constexpr char kGalleryScriptName[] = "images.js";
 
+// A script that sets window.<variable> to `text` (UTF-8) as a JavaScript string, escaped as below.
+QByteArray scriptTwinFor(const char* variable, const QByteArray& text);
+
 // The twin's text for an index (UTF-8 bytes). Pure ASCII: everything outside printable ASCII, and
 // every character that could end the string or the script element, is written as an escape.
 QByteArray galleryScriptFor(const QByteArray& indexXml);

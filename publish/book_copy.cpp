@@ -1,4 +1,5 @@
 #include "publish/book_copy.h"
+#include "publish/page_words.h"
 #include "wall/wall_folder.h"
 
 #include "wall/folders.h"
@@ -240,6 +241,7 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
     if (result.ok() && web) {
         result =
             alterHtml(QByteArray(files.page), publishedMeta(options.meta, source), &files.page);
+        addPageWords(&files.page, wall);
     }
     if (!result.ok()) {
         return result;

@@ -6,6 +6,8 @@
 
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
 const s = require('./support');
 
 const DESKTOP = { viewport: { width: 1024, height: 640 } };
@@ -301,4 +303,25 @@ test('a wall without words, or with a broken words file, plays as before', async
       }
     }
   }
+});
+
+test('the page\'s own copy of the words shows without scripts and is hidden once the player runs', async () => {
+  const dir = wall({ words: WORDS });
+  const page = path.join(dir, 'index.html');
+  fs.writeFileSync(page, fs.readFileSync(page, 'utf8').replace('<div id="murano-wall"></div>\n',
+    '<div id="murano-wall"></div>\n<section id="murano-words"><h2>Quarterly R&#xe9;sum&#xe9;</h2><p>Revenue grew</p></section>\n'));
+  const sizes = {};
+  for (const scripts of [true, false]) {
+    const context = await browser.newContext(Object.assign({ javaScriptEnabled: scripts }, DESKTOP));
+    const book = await context.newPage();
+    await book.goto(s.fileUrl(dir));
+    if (scripts) {
+      await book.waitForSelector('#murano-wall[data-state="ready"]');
+    }
+    sizes[scripts] = await book.$eval('#murano-words', (e) => [e.getBoundingClientRect().height, e.textContent]);
+    await context.close();
+  }
+  assert.ok(sizes[false][0] > 20, 'shown without scripts');
+  assert.ok(sizes[true][0] <= 1, 'hidden with the player');
+  assert.equal(sizes[true][1], 'Quarterly RésuméRevenue grew', 'still in the page');
 });

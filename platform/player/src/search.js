@@ -5,8 +5,11 @@ import { Panel } from './chrome.js';
 import { el, iconButton } from './dom.js';
 import { SearchIndex } from './search_index.js';
 
-// More results than this are counted but not listed: typing on narrows them.
+// More results than this are counted but not listed: typing on narrows them. A keystroke lists the
+// first few at once (more than the panel shows) and the rest in later tasks, a batch at a time.
 var MAX_LISTED = 50;
+var LISTED_AT_ONCE = 12;
+var LISTED_LATER = 25;
 
 function statusText(found, query) {
   if (!query.trim()) {
@@ -50,6 +53,7 @@ export function Search(root, chrome, words, openSlide) {
   this.words = words;
   this.openSlide = openSlide;
   this.index = null;
+  this.listing = 0;
   this.panel = new Panel(root, 'search', 'Search');
   this.field = el('input', 'mw-search-field', this.panel.body);
   Object.assign(this.field, { type: 'search', placeholder: 'Search the slides', autocomplete: 'off',
@@ -71,7 +75,7 @@ export function Search(root, chrome, words, openSlide) {
   this.button.addEventListener('click', function () { self.toggle(); });
   this.field.addEventListener('input', function () { self.update(); });
   this.listenToKeys();
-  this.list.addEventListener('click', function (event) {
+  this.panel.body.addEventListener('click', function (event) {
     var result = event.target.closest('.mw-result');
     if (result) {
       self.open(Number(result.dataset.index));
@@ -92,14 +96,26 @@ Search.prototype.toggle = function () {
 // The answer to what the field holds: the matching slides listed, the count told.
 Search.prototype.update = function () {
   var query = this.field.value;
-  var found = this.index.find(query);
+  var found = this.index.find(query).slice(0, MAX_LISTED);
+  clearTimeout(this.listing);
+  // A new list in the old one's place: one subtree leaves the page instead of every result.
+  var list = this.list.cloneNode(false);
+  this.list.replaceWith(list);
+  this.list = list;
+  this.listFrom(found, 0, LISTED_AT_ONCE, query);
+  this.status.textContent = statusText(this.index.last.found.length, query);
+};
+
+Search.prototype.listFrom = function (found, from, count, query) {
+  var self = this;
   var list = document.createDocumentFragment();
-  found.slice(0, MAX_LISTED).forEach(function (index) {
+  found.slice(from, from + count).forEach(function (index) {
     resultButton(list, index, this.words.slides[index].title, this.index.snippet(index, query), this.words.language);
   }, this);
-  this.list.textContent = '';
   this.list.appendChild(list);
-  this.status.textContent = statusText(found.length, query);
+  if (from + count < found.length) {
+    this.listing = setTimeout(function () { self.listFrom(found, from + count, LISTED_LATER, query); }, 0);
+  }
 };
 
 Search.prototype.open = function (index) {

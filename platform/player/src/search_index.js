@@ -23,30 +23,59 @@ function foldCharacter(c) {
   return folded;
 }
 
-// A text folded, with the position in the text of every folded character (map is null when each
-// character stays one character, as in plain ASCII).
-export function fold(text) {
-  var parts = [];
-  var map = [];
-  var same = true;
+// Calls visit(folded, from, to) for each run of ASCII (folded null) and each other character (a
+// code point) of the text.
+function eachCharacter(text, visit) {
+  var runStart = 0;
   for (var i = 0; i < text.length; i++) {
-    var code = text.charCodeAt(i);
-    if (code < 0x80) {
-      var ascii = code >= 65 && code <= 90 ? String.fromCharCode(code + 32) : code === 9 || code === 10 || code === 13 ? ' ' : text[i];
-      parts.push(ascii);
-      map.push(i);
-      continue;
+    if (text.charCodeAt(i) >= 0x80) {
+      visit(null, runStart, i);
+      var code = text.charCodeAt(i);
+      var wide = code >= 0xd800 && code <= 0xdbff && i + 1 < text.length ? 2 : 1;
+      visit(foldCharacter(text.substr(i, wide)), i, i + wide);
+      i += wide - 1;
+      runStart = i + 1;
     }
-    var wide = code >= 0xd800 && code <= 0xdbff && i + 1 < text.length ? 2 : 1;
-    var folded = foldCharacter(text.substr(i, wide));
-    same = same && folded.length === wide;
-    parts.push(folded);
-    for (var k = 0; k < folded.length; k++) {
-      map.push(i);
-    }
-    i += wide - 1;
   }
-  return { text: parts.join(''), map: same ? null : map };
+  visit(null, runStart, text.length);
+}
+
+// The position in the text of every folded character, for a text whose characters do not all fold
+// into one character each.
+function positions(text) {
+  var map = [];
+  eachCharacter(text, function (folded, from, to) {
+    for (var i = from; i < to && folded === null; i++) {
+      map.push(i);
+    }
+    for (var k = 0; folded !== null && k < folded.length; k++) {
+      map.push(from);
+    }
+  });
+  return map;
+}
+
+var FOLDED_APART = /[A-Z\t\n\v\f\r]|[^\0-\x7f]+/g;
+
+// A text folded, and whether every character stayed one character (as in plain ASCII), so that
+// positions in the folded text are positions in the text.
+export function fold(text) {
+  var same = true;
+  var folded = text.replace(FOLDED_APART, function (part) {
+    if (part.length === 1 && part.charCodeAt(0) < 0x80) {
+      return part.charCodeAt(0) < 65 ? ' ' : part.toLowerCase();
+    }
+    var run = '';
+    for (var i = 0; i < part.length; i++) {
+      var wide = part.charCodeAt(i) >= 0xd800 && part.charCodeAt(i) <= 0xdbff && i + 1 < part.length ? 2 : 1;
+      var one = foldCharacter(part.substr(i, wide));
+      same = same && one.length === wide;
+      run += one;
+      i += wide - 1;
+    }
+    return run;
+  });
+  return { text: folded, same: same };
 }
 
 // The words of a query, folded.
@@ -67,9 +96,11 @@ function hasAll(haystack, terms) {
 export function SearchIndex(entries) {
   this.slides = entries.map(function (entry) {
     var body = [entry.text].concat(entry.alt).filter(Boolean).join('\n');
-    var folded = fold(entry.title + '\n' + body);
-    return { title: entry.title, source: entry.title + '\n' + body, bodyStart: entry.title.length + 1,
-      folded: folded.text, map: folded.map };
+    var source = entry.title + '\n' + body;
+    var folded = fold(source);
+    // Where a folded character lies in the text, found when a snippet needs it.
+    return { title: entry.title, source: source, bodyStart: entry.title.length + 1, folded: folded.text,
+      map: folded.same ? null : undefined };
   });
   this.last = { query: null, found: [] };
 }
@@ -142,6 +173,9 @@ function hits(folded, terms, from, to) {
 // on its own): { before, after (whether text was left out there), pieces: [{ text, mark }] }.
 SearchIndex.prototype.snippet = function (index, query) {
   var slide = this.slides[index];
+  if (slide.map === undefined) {
+    slide.map = positions(slide.source);
+  }
   var terms = queryTerms(query);
   var bodyFolded = slide.map ? slide.map.indexOf(slide.bodyStart) : slide.bodyStart;
   bodyFolded = bodyFolded < 0 ? slide.folded.length : bodyFolded;

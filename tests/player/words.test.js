@@ -199,6 +199,26 @@ test('a web link opens in a new tab without its opener; a jump moves the viewer;
   const web = page.locator('.mw-link[href^="https:"]');
   assert.equal(await web.getAttribute('target'), '_blank');
   assert.match(await web.getAttribute('rel'), /\bnoopener\b/);
+  // A swipe across the link follows no link: towards the next slide it steps, towards the
+  // previous one (there is none) it does nothing.
+  const box = await web.boundingBox();
+  const opened = [];
+  page.context().on('page', (other) => opened.push(other));
+  const swipe = async (from, to) => {
+    await page.mouse.move(from, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move((from + to) / 2, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.move(to, box.y + box.height / 2, { steps: 4 });
+    await page.mouse.up();
+  };
+  await swipe(box.x + 10, box.x + box.width - 10);
+  await page.waitForTimeout(300);
+  assert.match(await caption(page), /^1 \//);
+  await swipe(box.x + box.width - 10, box.x + 10);
+  await page.waitForFunction(() => /^2 \//.test(document.querySelector('.mw-lightbox figcaption').textContent));
+  assert.equal(opened.length, 0);
+  await page.keyboard.press('ArrowLeft');
+  await page.waitForSelector('.mw-link');
   const [popup] = await Promise.all([page.context().waitForEvent('page'), web.click()]);
   await popup.waitForLoadState();
   assert.equal(popup.url(), 'https://example.org/report');

@@ -60,7 +60,8 @@ Lightbox.prototype.listenToPointer = function () {
   var self = this;
   var element = this.element;
   var zoom = this.zoom;
-  this.gesture = { pointers: new Map(), press: null, pinch: null, lastTap: null, pressedBeside: false };
+  this.gesture = { pointers: new Map(), press: null, pinch: null, lastTap: null, pressedBeside: false,
+    swiped: false };
   element.addEventListener('pointerdown', function (event) { self.pressed(event); });
   element.addEventListener('pointermove', function (event) { self.moved(event); });
   element.addEventListener('pointerup', function (event) { self.lifted(event); });
@@ -83,6 +84,7 @@ Lightbox.prototype.pressed = function (event) {
   var g = this.gesture;
   g.pointers.set(event.pointerId, { x: event.clientX, y: event.clientY });
   g.pressedBeside = event.target === this.element && g.pointers.size === 1;
+  g.swiped = false;
   if (g.pointers.size === 2) {
     g.pinch = this.pinchFrom(g.pointers);
     g.press = null;
@@ -140,6 +142,7 @@ Lightbox.prototype.lifted = function (event) {
 Lightbox.prototype.released = function (press, event, lastTap) {
   var dx = event.clientX - press.x;
   if (!this.zoom.isZoomed() && Math.abs(dx) > SWIPE_PX) {
+    this.gesture.swiped = true;
     this.show(this.index + (dx < 0 ? this.forward : -this.forward));
     return null;
   }

@@ -19,6 +19,13 @@ export function ViewerWords(lightbox, words, jump) {
   this.text.lang = words.language;
   this.links = el('div', 'mw-links', lightbox.frame);
   lightbox.zoom.layers.push(this.links);
+  // A swipe that began and ended on a link stepped the viewer: it follows no link.
+  this.links.addEventListener('click', function (event) {
+    if (lightbox.gesture.swiped) {
+      event.preventDefault();
+      event.stopPropagation();
+    }
+  }, true);
   this.notes = words.hasNotes ? this.buildNotes() : null;
 }
 
@@ -78,6 +85,8 @@ ViewerWords.prototype.fillLinks = function (slide) {
   layer.textContent = '';
   slide.links.forEach(function (link) {
     var anchor = el('a', 'mw-link', layer);
+    // Dragging a link would carry it away instead of swiping.
+    anchor.draggable = false;
     Object.assign(anchor.style, { left: percent(link.x), top: percent(link.y), width: percent(link.w),
       height: percent(link.h) });
     var label;

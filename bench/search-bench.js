@@ -60,8 +60,10 @@ function typeQueries(queries) {
 }
 
 const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(values.length * p))];
+const within = (values, ms) => (100 * values.filter((v) => v <= ms).length / values.length).toFixed(0);
 const line = (what, values) => `${what}: median ${percentile(values, 0.5).toFixed(2)} ms, 95th percentile ` +
-  `${percentile(values, 0.95).toFixed(2)} ms, worst ${Math.max(...values).toFixed(2)} ms (${values.length} keystrokes)`;
+  `${percentile(values, 0.95).toFixed(2)} ms, worst ${Math.max(...values).toFixed(2)} ms; ${within(values, 16)}% ` +
+  `within 16 ms (${values.length} keystrokes)`;
 
 (async () => {
   const browser = await s.launch();

@@ -345,3 +345,16 @@ test('the page\'s own copy of the words shows without scripts and is hidden once
   assert.ok(sizes[true][0] <= 1, 'hidden with the player');
   assert.equal(sizes[true][1], 'Quarterly RésuméRevenue grew', 'still in the page');
 });
+
+test('search results and the viewer with links and notes pass an accessibility audit', async () => {
+  const page = await openBook(DESKTOP, s.fileUrl(wordsWall));
+  await search(page, 'topic');
+  const inSearch = s.seriousViolations(await s.audit(page));
+  await page.keyboard.press('Escape');
+  await page.click('.mw-tile[data-index="0"]');
+  await page.waitForSelector('.mw-link');
+  await page.click('.mw-notes-button');
+  const viewer = s.seriousViolations(await s.audit(page));
+  assert.deepEqual({ inSearch, viewer }, { inSearch: [], viewer: [] });
+  await page.closeAll();
+});

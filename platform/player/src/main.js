@@ -174,8 +174,10 @@ function closePanelsOnWall(root, stage, wall, panels) {
   }, true);
 }
 
-// The index is asked for as soon as the script runs; the page is built once the document is ready.
+// The index is asked for as soon as the script runs, and the style sheet goes in (the page's own
+// copy of the deck's words is hidden from the start); the page is built once the document is ready.
 var indexLoad = loadIndex();
+addStyle();
 
 function boot() {
   var root = document.getElementById('murano-wall');
@@ -183,7 +185,6 @@ function boot() {
     root = el('div', '', document.body);
     root.id = 'murano-wall';
   }
-  addStyle();
   root.dataset.state = 'loading';
   indexLoad.then(function (loaded) {
     start(root, loaded);

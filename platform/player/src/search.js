@@ -96,14 +96,15 @@ Search.prototype.toggle = function () {
 // The answer to what the field holds: the matching slides listed, the count told.
 Search.prototype.update = function () {
   var query = this.field.value;
-  var found = this.index.find(query).slice(0, MAX_LISTED);
+  var all = this.index.find(query);
+  var found = all.slice(0, MAX_LISTED);
   clearTimeout(this.listing);
   // A new list in the old one's place: one subtree leaves the page instead of every result.
   var list = this.list.cloneNode(false);
   this.list.replaceWith(list);
   this.list = list;
   this.listFrom(found, 0, LISTED_AT_ONCE, query);
-  this.status.textContent = statusText(this.index.last.found.length, query);
+  this.status.textContent = statusText(all.length, query);
 };
 
 Search.prototype.listFrom = function (found, from, count, query) {

@@ -99,8 +99,13 @@ QByteArray withPageWords(const QByteArray& page, const DeckWords& words) {
     return written;
 }
 
+QByteArray withoutPageWords(const QByteArray& page) {
+    const qsizetype head = page.indexOf("</head>");
+    return QByteArray(page).insert(head < 0 ? 0 : head,
+                                   "<meta name=\"murano-words\" content=\"none\">\n");
+}
+
 void addPageWords(QByteArray* page, const WallFolder& wall) {
-    if (const std::optional<DeckWords> words = readWallWords(wall)) {
-        *page = withPageWords(*page, cleanedWords(*words));
-    }
+    const std::optional<DeckWords> words = readWallWords(wall);
+    *page = words ? withPageWords(*page, cleanedWords(*words)) : withoutPageWords(*page);
 }

@@ -17,5 +17,9 @@ QByteArray pageWordsSection(const DeckWords& words);
 // deck's language as the lang of <html>, when it is a language tag; the page as it was otherwise.
 QByteArray withPageWords(const QByteArray& page, const DeckWords& words);
 
-// Gives a page published from the wall the wall's words; a wall without words leaves it alone.
+// The page of a wall without words, marked so that the player does not ask for them: the meta line
+// <meta name="murano-words" content="none"> before the end of the head (else at the start).
+QByteArray withoutPageWords(const QByteArray& page);
+
+// Gives a page published from the wall the wall's words, or the mark that it has none.
 void addPageWords(QByteArray* page, const WallFolder& wall);

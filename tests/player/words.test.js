@@ -303,8 +303,11 @@ test('hostile words stay text everywhere they are shown', async () => {
 });
 
 test('a wall without words, or with a broken words file, plays as before', async () => {
+  const marked = wall({});
+  const markedPage = path.join(marked, 'index.html');
+  fs.writeFileSync(markedPage, fs.readFileSync(markedPage, 'utf8').replace('</head>', '<meta name="murano-words" content="none">\n</head>'));
   const cases = [['no words', wall({})], ['not JSON', wall({ words: '{"slides": [' })],
-    ['no slides', wall({ words: '{"version": 1, "slides": "x"}' })]];
+    ['no slides', wall({ words: '{"version": 1, "slides": "x"}' })], ['published without words', marked]];
   for (const [name, dir] of cases) {
     for (const url of [s.fileUrl(dir), 'served']) {
       const served = url === 'served' ? await s.serve(dir) : null;
@@ -319,6 +322,8 @@ test('a wall without words, or with a broken words file, plays as before', async
       assert.deepEqual(page.errors, [], name);
       await page.closeAll();
       if (served) {
+        const asked = served.requests.filter((r) => /words/.test(r));
+        assert.equal(asked.length > 0, dir !== marked, `${name} asked for ${asked}`);
         await served.close();
       }
     }

@@ -111,9 +111,10 @@ TEST(PageWords, APublishedPageCarriesTheWallsWords) {
     ASSERT_TRUE(copyBook(work, scratch.path() + "/words", {"book", {"T", "", ""}}).ok());
     const QByteArray plain = readFile(scratch.path() + "/plain/book.html");
     const QByteArray page = readFile(scratch.path() + "/words/book.html");
-    EXPECT_FALSE(plain.contains("murano-words"));
+    EXPECT_TRUE(plain.contains("<meta name=\"murano-words\" content=\"none\">\n</head>"));
+    EXPECT_FALSE(plain.contains("<section"));
     EXPECT_TRUE(page.contains("<html lang=\"nl\">"));
     EXPECT_TRUE(page.contains("<h2>Kwartaal</h2>\n<p>Omzet &lt;groeit&gt;</p>\n<h2>Twee</h2>"));
     EXPECT_FALSE(page.contains("Private note"));
-    EXPECT_EQ(withPageWords(plain, words), page);
+    EXPECT_FALSE(page.contains("content=\"none\""));
 }

@@ -86,8 +86,14 @@ export function loadIndex() {
   });
 }
 
-// The deck's words, else their script twin; '' for a wall without them.
+// The deck's words, else their script twin; '' for a wall without them, or at once for a page
+// published from a wall without them (<meta name="murano-words" content="none">), which asks for
+// nothing.
 export function loadWords() {
+  var mark = document.querySelector('meta[name="murano-words"]');
+  if (mark && mark.content === 'none') {
+    return Promise.resolve('');
+  }
   return request('xml/words.json' + cacheBust()).catch(function () {
     return loadScriptTwin('xml/words.js', 'muranoWords');
   }).catch(function () {

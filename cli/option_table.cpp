@@ -276,7 +276,7 @@ std::vector<Subcommand> makeSubcommands() {
           {"import FILE.pdf [--pages RANGE] [--password-file FILE]", ""}},
          "Turns the slides of a presentation (.ppt, .pptx, .pps, .ppsx, .odp) or the pages of a\n"
          "PDF into the wall's images, replacing the slides it held, and applies the wall's look.",
-         18,
+         24,
          {{{"--pages"},
            "RANGE",
            "only these slides, in this order, e.g. \"1, 5-10, 18\"\n"

@@ -104,6 +104,22 @@ int pixelsOf(double points) {
     return static_cast<int>(std::lround(points * kPdfPageDpi / 72.0));
 }
 
+// Poppler lays the text out with blanks that stand for its indents, and blank lines for its gaps:
+// each line is trimmed and runs of empty lines become one.
+QString tidiedText(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() || (!lines.isEmpty() && !lines.last().isEmpty())) {
+            lines << trimmed;
+        }
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 WordsLink linkOf(const Poppler::Link& link, bool& kept) {
     WordsLink words;
     const QRectF area = link.linkArea().normalized();
@@ -200,7 +216,8 @@ SlideWords PdfDocument::words(int index) const {
     if (!page) {
         return words;
     }
-    words.text = page->text(QRectF());
+    words.text = tidiedText(page->text(QRectF()));
+    words.title = words.text.section(QLatin1Char('\n'), 0, 0);
     for (const std::unique_ptr<Poppler::Link>& link : page->links()) {
         bool kept = false;
         const WordsLink found = linkOf(*link, kept);

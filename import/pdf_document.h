@@ -47,8 +47,8 @@ public:
     // Page `index` (from 0) at 96 dpi, in its own shape; a null image with `error` set when it
     // cannot be rendered.
     QImage render(int index, QString& error) const;
-    // The page's text in reading order and its links (rectangles as fractions of the page); its
-    // number is index + 1.
+    // The page's text in reading order, its first line as its title, and its links (rectangles as
+    // fractions of the page); its number is index + 1.
     SlideWords words(int index) const;
     // The document's title, author and language, without slides.
     DeckWords documentWords() const;

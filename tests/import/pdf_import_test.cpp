@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -233,6 +234,10 @@ struct Fault {
     PdfDocument::Problem problem; // as the job tells it
     const char* says;             // in the message
 };
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 QByteArray truncated() {
     const QByteArray whole = makePdf(numberedPages(3));

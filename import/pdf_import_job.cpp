@@ -10,10 +10,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
+
+#include <jpeglib.h>
 
 namespace {
 
@@ -48,6 +53,59 @@ std::vector<PageTask> selectedPages(const PdfImportRequest& request, int pageCou
         }
     }
     return tasks;
+}
+
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf failed;
+};
+
+[[noreturn]] void jumpOut(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->failed, 1);
+}
+
+// The page's JPEG, encoded by libjpeg straight from the rendered picture's memory (the toolkit's
+// writer first copies every line into another layout, a good part of an import's time).
+QByteArray encodedJpeg(const QImage& rendered) {
+    const QImage page =
+        rendered.format() == QImage::Format_RGB32 || rendered.format() == QImage::Format_ARGB32
+            ? rendered
+            : rendered.convertToFormat(QImage::Format_RGB32);
+    jpeg_compress_struct info{};
+    JpegErrors errors{};
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jumpOut;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    QByteArray bytes;
+    if (setjmp(errors.failed) == 0) {
+        jpeg_create_compress(&info);
+        jpeg_mem_dest(&info, &buffer, &size);
+        info.image_width = static_cast<JDIMENSION>(page.width());
+        info.image_height = static_cast<JDIMENSION>(page.height());
+        info.input_components = 4;
+        // 0xffRRGGBB words lie in memory as B, G, R, X on this little-endian machine.
+        info.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, kPageQuality, TRUE);
+        jpeg_start_compress(&info, TRUE);
+        while (info.next_scanline < info.image_height) {
+            JSAMPROW row = const_cast<JSAMPROW>(page.constScanLine(int(info.next_scanline)));
+            jpeg_write_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_compress(&info);
+        bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    }
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+bool writeJpeg(const QImage& page, const QString& path) {
+    const QByteArray bytes = encodedJpeg(page);
+    QFile file(path);
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size() && file.flush();
 }
 
 int workerCount(int requested, int tasks) {
@@ -116,7 +174,7 @@ private:
         }
         const QString image = images_ + task.name + QStringLiteral(".jpg");
         const QString thumbnail = thumbnails_ + task.name + QStringLiteral(".jpg");
-        if (!page.save(image, "JPEG", kPageQuality) || !saveThumbnail(page, thumbnail)) {
+        if (!writeJpeg(page, image) || !saveThumbnail(page, thumbnail)) {
             return tr("the image of page %1 cannot be written in \"%2\"")
                 .arg(task.index + 1)
                 .arg(QFileInfo(image).absolutePath());

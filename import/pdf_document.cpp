@@ -14,6 +14,7 @@ namespace {
 
 // A PDF's header may follow some bytes of other data, and its end marker may be followed by some.
 constexpr qint64 kMarkerWindow = 1024;
+constexpr int kLanguageLooks = 64;
 
 // The texts belong to the import dialog, whose translations carry them.
 QString tr(const char* text) {
@@ -80,7 +81,11 @@ QString catalogLanguage(const QString& path) {
     const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
                                                     static_cast<qsizetype>(file.size()));
     static const QRegularExpression catalog(QStringLiteral("/Type\\s*/Catalog\\b"));
-    for (qsizetype at = data.indexOf("/Lang"); at >= 0; at = data.indexOf("/Lang", at + 5)) {
+    // Tagged PDFs give many structure elements a /Lang of their own; the catalog's is looked for
+    // among the first few.
+    int looked = 0;
+    for (qsizetype at = data.indexOf("/Lang"); at >= 0 && looked++ < kLanguageLooks;
+         at = data.indexOf("/Lang", at + 5)) {
         const qsizetype start = std::max<qsizetype>(0, data.lastIndexOf(" obj", at));
         const qsizetype end = data.indexOf("endobj", at);
         const QString object = QString::fromLatin1(data.mid(start, (end < 0 ? at : end) - start));

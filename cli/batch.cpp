@@ -4,6 +4,7 @@
 #include "cmake/version.h"
 #include "import/import_checks.h"
 #include "import/import_job.h"
+#include "import/pdf_import_job.h"
 #include "publish/project_file.h"
 #include "publish/publish_output.h"
 #include "share/book_service.h"
@@ -21,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QNetworkAccessManager>
@@ -187,7 +189,12 @@ private:
     struct sigaction previous_[3] = {};
 };
 
+Outcome runPdfImport(const ImportOptions& options, Progress& progress);
+
 Outcome runImport(const ImportOptions& options, Progress& progress) {
+    if (isPdfFile(options.deck)) {
+        return runPdfImport(options, progress);
+    }
     const QString converter = converterProgram();
     const QString deck = absolute(options.deck);
     for (const QString& problem : {converterProblem(converter), sourceProblem(deck)}) {
@@ -383,6 +390,58 @@ Outcome runStep(Job& job, Progress& progress, const QString& label, const QStrin
         return Outcome::failure(QString(job.result().message).replace('\n', ' '));
     }
     return {};
+}
+
+// --password-file: the password is the file's first line, without its line end.
+std::optional<QByteArray> passwordFrom(const QString& file, QString& problem) {
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly)) {
+        problem = QStringLiteral("--password-file: \"%1\" cannot be read.").arg(absolute(file));
+        return std::nullopt;
+    }
+    QByteArray line = input.readLine(kTextFileLimit);
+    while (line.endsWith('\n') || line.endsWith('\r')) {
+        line.chop(1);
+    }
+    return line;
+}
+
+Outcome runPdfImport(const ImportOptions& options, Progress& progress) {
+    PdfImportRequest request;
+    request.pdf = absolute(options.deck);
+    request.allPages = !options.customRange;
+    request.chooesPage = options.customRange ? options.chooesPage : QStringList();
+    if (const QString problem = sourceProblem(request.pdf); !problem.isEmpty()) {
+        return Outcome::failure(problem);
+    }
+    if (!options.passwordFile.isEmpty()) {
+        QString problem;
+        const std::optional<QByteArray> password = passwordFrom(options.passwordFile, problem);
+        if (!password) {
+            return Outcome::failure(problem, kUsageError);
+        }
+        request.password = *password;
+    }
+    WallProject project;
+    if (Outcome opened = openWall(project); opened.status != kSuccess) {
+        return opened;
+    }
+    request.workFolder = workFolder();
+    PdfImportJob job;
+    job.setRequest(request);
+    QObject::connect(&job, &Job::progress, [&progress](qint64 done, qint64 total, const QString&) {
+        progress.update(int(done), int(total));
+    });
+    Outcome rendered = runStep(job, progress, QStringLiteral("Rendering pages"),
+                               QStringLiteral("the wall is left as it was."));
+    if (job.problem() == PdfDocument::Problem::NeedsPassword) {
+        rendered.messages.last() += QStringLiteral(" Give it with --password-file FILE.");
+    }
+    if (rendered.status != kSuccess) {
+        return rendered;
+    }
+    project.setImages(job.slides().imageNumbers());
+    return applyAndReport(project);
 }
 
 // The password of an upload: one line on standard input when it is not a terminal, else the one

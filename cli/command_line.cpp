@@ -2,6 +2,7 @@
 
 #include "cli/option_table.h"
 #include "import/import_checks.h"
+#include "import/pdf_import_job.h"
 #include "share/book_service.h"
 
 namespace batch {
@@ -72,6 +73,10 @@ QString checkImport(CommandLine& line, const QStringList& plain) {
                                : QStringLiteral("import one presentation at a time");
     }
     line.import.deck = plain.first();
+    if (!line.import.passwordFile.isEmpty() && !isPdfFile(line.import.deck)) {
+        return optionError(QStringLiteral("--password-file"),
+                           QStringLiteral("only a PDF file takes a password"));
+    }
     if (!line.import.customRange) {
         return QString();
     }

@@ -27,6 +27,7 @@ struct ImportOptions {
     bool customRange = false; // --pages given; otherwise all pages
     QString pages;            // the custom range as typed
     QStringList chooesPage;   // the range's page entries, as the import dialog parses them
+    QString passwordFile;     // a PDF's password: the first line of this file
 };
 
 // murano apply [look options]: each option given replaces that part of the wall's look; the rest

@@ -53,10 +53,7 @@ bool makeThumbnail(const QString& source, const QString& target) {
         placeholder.save(target, "JPEG", 100);
         return false;
     }
-    const int height =
-        std::max(1, qRound(kThumbnailWidth * double(image.height()) / image.width()));
-    return image.scaled(kThumbnailWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .save(target, "JPEG", 100);
+    return saveThumbnail(image, target);
 }
 
 int workerCount(int requested, int jobs) {
@@ -177,30 +174,47 @@ QStringList CopySelected(const QString& target, const QString& source,
     return copied;
 }
 
+bool saveThumbnail(const QImage& slide, const QString& target) {
+    const int height =
+        std::max(1, qRound(kThumbnailWidth * double(slide.height()) / slide.width()));
+    return slide.scaled(kThumbnailWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .save(target, "JPEG", 100);
+}
+
+bool replaceWallSlides(const QString& workFolder, const FillSlides& fill) {
+    const WallFolder work(workFolder);
+    StagingFolder staging(work.root());
+    if (!staging.created()) {
+        return false;
+    }
+    const QString fresh = WallFolder(staging.path()).images();
+    const QString thumbs = WallFolder(staging.path()).thumbnails();
+    keepOtherFiles(work.images(), fresh);
+    keepOtherFiles(work.thumbnails(), thumbs);
+    return fill(fresh, thumbs) && staging.moveInto({QDir(work.images()).dirName()});
+}
+
 IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress) {
     const WallFolder work(request.workFolder);
     const auto stopped = [&request] { return request.cancelled && *request.cancelled; };
     IntakeResult result;
     result.pixSize = MakeThumbnails(work.conversionStaging(), work.stagedThumbnails(),
                                     request.threads, progress, request.cancelled);
-    // The new slides are put together beside the wall's and replace them in one step: a run
-    // killed or stopped before that leaves the wall's slides, and its index, as they were.
-    StagingFolder staging(work.root());
-    const QString wall = work.images();
-    const QString fresh = WallFolder(staging.path()).images();
-    const QString thumbs = WallFolder(staging.path()).thumbnails();
+    // A run killed or stopped before the new slides replace the wall's leaves the wall's slides,
+    // and its index, as they were.
+    QString fresh;
     QStringList copied;
-    if (!stopped()) {
-        keepOtherFiles(wall, fresh);
-        keepOtherFiles(work.thumbnails(), thumbs);
-        copied = CopySelected(fresh, work.conversionStaging(), request);
+    const bool replaced = !stopped() && replaceWallSlides(work.root(), [&](const QString& images,
+                                                                           const QString& thumbs) {
+        fresh = images;
+        copied = CopySelected(images, work.conversionStaging(), request);
         CopySelected(thumbs, work.stagedThumbnails(), request);
-    }
+        return !stopped();
+    });
     result.cancelled = stopped();
-    if (!result.cancelled && staging.created() &&
-        staging.moveInto({QDir(work.images()).dirName()})) {
+    if (replaced) {
         for (const QString& path : copied) {
-            result.copiedImages << wall + path.mid(fresh.size());
+            result.copiedImages << work.images() + path.mid(fresh.size());
         }
     }
     removeTree(work.conversionStaging());

@@ -1,8 +1,10 @@
 // Takes the slide images a conversion left in the staging folder into the wall: a thumbnail of
 // every slide, the selected slides and their thumbnails under their gallery names, and the staging
-// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs without widgets, so it can work off the GUI thread.
+// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs
+// without widgets, so it can work off the GUI thread.
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -49,12 +51,22 @@ void ClearJpegs(const QString& folder);
 // zapper1.jpg, zapper2.jpg, ... in slide order. Returns the size of the first listed image, or (-1,
 // -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
-                     const IntakeProgress& progress,
-                     const std::atomic<bool>* cancelled = nullptr);
+                     const IntakeProgress& progress, const std::atomic<bool>* cancelled = nullptr);
 
 // Copies the selected images of source into target under their gallery names, never overwriting.
 QStringList CopySelected(const QString& target, const QString& source,
                          const IntakeRequest& request);
+
+// Saves the thumbnail of a slide image: 180 pixels wide, keeping the image's shape.
+bool saveThumbnail(const QImage& slide, const QString& target);
+
+// Writes the wall's new slide images and thumbnails into the two folders it is given (which
+// already hold the wall's files that are no slides); false to keep the wall's slides.
+using FillSlides = std::function<bool(const QString& images, const QString& thumbnails)>;
+// The wall's slides replaced by new ones in one step: they are put together beside the wall's
+// by `fill` and moved in only when it succeeds, so that a failure, a stop or a kill while they are
+// written leaves the wall as it was. True when the new slides are in the wall.
+bool replaceWallSlides(const QString& workFolder, const FillSlides& fill);
 
 // The gallery name of a page entry: its number without the blanks typed around it.
 QString galleryName(const QString& pageEntry);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QUrl>
 
 namespace {
@@ -39,6 +40,11 @@ Import::Import(QWidget* parent)
     connect(&job_, &ImportJob::failed, this, &Import::showFailure);
     connect(&job_, &ImportJob::finished, this, &Import::takeSlides);
     connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
+    connect(&pdfJob_, &Job::progress, this, [this](qint64 done, qint64 total, const QString& text) {
+        showIntakeProgress(int(done), int(total));
+        ui->label_ratInfo->setText(text);
+    });
+    connect(&pdfJob_, &Job::finished, this, &Import::endPdfImport);
 
     barWidth_ = ui->label_ratBar->width();
     buildMessageBox();
@@ -128,9 +134,9 @@ QString Import::browseFolder() const {
 }
 
 void Import::on_browse_click() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Choose a Presentation"), browseFolder(),
-                                     tr("Presentations (*.ppt *.pptx *.pps *.ppsx *.odp)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Choose a Presentation"), browseFolder(),
+        tr("Presentations and PDF files (*.ppt *.pptx *.pps *.ppsx *.odp *.pdf)"));
     if (!path.isEmpty()) {
         ui->lineEdit_srcFile->setText(path);
     }
@@ -167,9 +173,10 @@ void Import::on_import_click() {
     slides_ = ImportedSlides();
     importButton_->setActive(true);
 
+    const QString source = ui->lineEdit_srcFile->text().trimmed();
     const QString converterPath = converterProgram();
-    if (!accepts(converterProblem(converterPath)) ||
-        !accepts(sourceProblem(ui->lineEdit_srcFile->text().trimmed())) ||
+    if ((!isPdfFile(source) && !accepts(converterProblem(converterPath))) ||
+        !accepts(sourceProblem(source)) ||
         (ui->radioButton_customRange->isChecked() &&
          !accepts(rangeProblem(ui->lineEdit_customRange->text(), chooesPage_)))) {
         return;
@@ -181,9 +188,50 @@ void Import::on_import_click() {
     ui->label_ratInfo->show();
 
     importButton_->setActive(false);
-    job_.start({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_, isAllPages(),
-                isAllPages() ? QStringList() : chooesPage_});
+    if (isPdfFile(source)) {
+        startPdfImport({});
+    } else {
+        job_.start({converterPath, source, workFolder_, isAllPages(),
+                    isAllPages() ? QStringList() : chooesPage_});
+    }
     rememberInputs();
+}
+
+void Import::startPdfImport(const QByteArray& password) {
+    pdfJob_.setRequest({ui->lineEdit_srcFile->text().trimmed(), workFolder_, isAllPages(),
+                        isAllPages() ? QStringList() : chooesPage_, password});
+    pdfJob_.start();
+}
+
+void Import::endPdfImport(const JobResult& result) {
+    if (result.ok()) {
+        resetRunState();
+        takeSlides(pdfJob_.slides());
+        return;
+    }
+    const PdfDocument::Problem problem = pdfJob_.problem();
+    if ((problem == PdfDocument::Problem::NeedsPassword ||
+         problem == PdfDocument::Problem::WrongPassword) &&
+        askPdfPassword(result.message)) {
+        return;
+    }
+    resetRunState();
+    if (result.code == JobResult::Failed) {
+        showMessage(result.message);
+    }
+}
+
+// True when the user gave a password and the import started again with it.
+bool Import::askPdfPassword(const QString& why) {
+    bool given = false;
+    const QString password =
+        QInputDialog::getText(this, tr("PDF Password"), why + QLatin1Char('\n') + tr("Password:"),
+                              QLineEdit::Password, QString(), &given);
+    if (!given) {
+        return false;
+    }
+    startPdfImport(password.toUtf8());
+    return true;
 }
 
 void Import::rememberInputs() {
@@ -224,6 +272,7 @@ void Import::resetRunState() {
 
 void Import::on_cancel_click() {
     job_.cancel();
+    pdfJob_.cancel();
     cancelButton_->setActive(true);
     ui->label_ratBar->resize(0, 10);
     ui->label_ratInfo->hide();

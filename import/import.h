@@ -4,6 +4,7 @@
 
 #include "chrome/frameless_dialog.h"
 #include "import/import_job.h"
+#include "import/pdf_import_job.h"
 
 #include <QStringList>
 
@@ -40,7 +41,7 @@ public:
     QSize pixSize() const { return slides_.pixSize; }
 
     // True while a conversion or an intake is running, or a cancelled converter is ending.
-    bool isBusy() const { return job_.isBusy(); }
+    bool isBusy() const { return job_.isBusy() || pdfJob_.isRunning(); }
     ImportJob& job() { return job_; }
 
 signals:
@@ -74,6 +75,10 @@ private:
     void showIntakeProgress(int done, int total);
     void showFailure(ImportJob::Failure failure, const QString& detail);
     void takeSlides(const ImportedSlides& slides);
+    // A PDF is rendered by its own job; a protected one asks for its password and starts again.
+    void startPdfImport(const QByteArray& password);
+    void endPdfImport(const JobResult& result);
+    bool askPdfPassword(const QString& why);
     void resetRunState();
 
     std::unique_ptr<Ui::Import> ui;
@@ -86,6 +91,7 @@ private:
     QString workFolder_;
     QString homeFile_;
     ImportJob job_;
+    PdfImportJob pdfJob_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;

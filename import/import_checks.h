@@ -10,7 +10,7 @@
 // The file types the import takes, by suffix.
 inline const QStringList kPresentationSuffixes = {QStringLiteral("ppt"), QStringLiteral("pptx"),
                                                   QStringLiteral("pps"), QStringLiteral("ppsx"),
-                                                  QStringLiteral("odp")};
+                                                  QStringLiteral("odp"), QStringLiteral("pdf")};
 bool isPresentationFile(const QString& path);
 
 // The converter beside the program: the application folder + "lantrel.dll".

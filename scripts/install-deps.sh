@@ -11,6 +11,8 @@ packages=(
     qt6-webchannel-dev qt6-l10n-tools
     # archives, images
     libminizip-dev zlib1g-dev libmagick++-dev libjpeg-dev p7zip-full zip unzip
+    # PDF import (poppler's Qt binding); qpdf protects and damages the test PDFs
+    libpoppler-qt6-dev qpdf
     # the presentation application and its UNO SDK; PDF to PS
     libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
     # reference online book service

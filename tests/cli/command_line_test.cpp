@@ -53,6 +53,10 @@ TEST(BatchCommandLine, ImportReadsTheDeckAndParsesTheRangeAsTheDialogDoes) {
     EXPECT_EQ(line.import.chooesPage, QStringList{"3"});
     EXPECT_EQ(line.work, "/w");
 
+    line = parse({"import", "notes.PDF", "--password-file", "pw.txt"});
+    EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    EXPECT_EQ(line.import.passwordFile, "pw.txt");
+
     line = parse({"import", "--", "-odd name.pptx"});
     EXPECT_EQ(line.import.deck, "-odd name.pptx");
     EXPECT_FALSE(line.import.customRange);
@@ -119,6 +123,7 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
         {{"import", "a.pptx", "--pages", "10-5"}, "--pages: The page range names no page"},
         {{"import", "a.pptx", "--pages", "4097"}, "more than 4096 pages"},
         {{"import", "a.pptx", "--all"}, "unknown option \"--all\""},
+        {{"import", "a.pptx", "--password-file", "pw"}, "--password-file: only a PDF file"},
         {{"apply", "--position", "middle"}, "--position: \"middle\" is not a position"},
         {{"apply", "--color", "#12345"}, "--color: \"#12345\" is not a colour"},
         {{"apply", "--gradient", "red"}, "not two colours"},
@@ -264,7 +269,7 @@ TEST(BatchCommandLine, EveryOptionTheHelpListsIsAcceptedAndTheManualPageListsThe
         QStringList before; // a valid line without the option
         QStringList after;
     } pages[] = {{"", {}, {"apply"}},
-                 {"import", {"import", "deck.pptx"}, {}},
+                 {"import", {"import", "handout.pdf"}, {}},
                  {"apply", {"apply"}, {}},
                  {"publish", {"publish", "zip", "--output", "/o", "--name", "n"}, {}},
                  {"project", {"project", "save", "w.mrnp"}, {}},

@@ -1,6 +1,7 @@
 // The import dialog driving a converter: a scripted stand-in that prints what the real one prints
 // and stages prepared slide images, so that every path of the dialog can be reached.
 #include "import/import.h"
+#include "tests/import/pdf_maker.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -70,6 +72,7 @@ private slots:
     void rememberedValuesAreRestoredAndSaved();
     void enterImportsAndEscapeCloses();
     void browseStartsAtTheLastDeckAndOffersEveryFormat();
+    void aProtectedPdfAsksForItsPasswordUntilItOpens();
 
 private:
     void writeConverter(const QString& body, bool executable = true);
@@ -398,9 +401,47 @@ void ImportDialogTest::browseStartsAtTheLastDeckAndOffersEveryFormat() {
         });
         dialog.on_browse_click();
         QCOMPARE(shownFolder, folder);
-        QCOMPARE(filters, QStringList{"Presentations (*.ppt *.pptx *.pps *.ppsx *.odp)"});
+        QCOMPARE(
+            filters,
+            QStringList{"Presentations and PDF files (*.ppt *.pptx *.pps *.ppsx *.odp *.pdf)"});
         QCOMPARE(dialog.findChild<QLineEdit*>("lineEdit_srcFile")->text(), deck);
     }
+}
+
+// A PDF needs no converter (none is written here); a protected one asks for its password, and a
+// wrong one is said to be wrong and asked for again.
+void ImportDialogTest::aProtectedPdfAsksForItsPasswordUntilItOpens() {
+    MadePdf made;
+    for (int n = 1; n <= 3; ++n) {
+        made.pages << MadePage{612, 792, pageColour(n), {QString("Page %1").arg(n)}, {}};
+    }
+    const QString plain = app->path() + "/plain.pdf";
+    const QString locked = app->path() + "/handout.pdf";
+    QVERIFY(writeFile(plain, makePdf(made)));
+    QVERIFY(protectWithPassword(plain, locked, "right"));
+    Import dialog;
+    dialog.setFlashPath(work() + ".home");
+    dialog.findChild<QLineEdit*>("lineEdit_srcFile")->setText(locked);
+
+    QStringList asked;
+    QStringList answers = {"wrong", "right"};
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&] {
+        auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (input && !answers.isEmpty()) {
+            asked << input->labelText();
+            input->setTextValue(answers.takeFirst());
+            input->accept();
+        }
+    });
+    answering.start(20);
+    QVERIFY(runImport(dialog));
+    QCOMPARE(asked.size(), 2);
+    QVERIFY2(asked[0].contains("protected by a password"), qPrintable(asked[0]));
+    QVERIFY2(asked[1].contains("password does not open"), qPrintable(asked[1]));
+    QCOMPARE(wallFiles(), QStringList({"0.jpg", "1.jpg", "2.jpg"}));
+    QCOMPARE(dialog.imageCount(), 3);
+    QVERIFY(!dialog.isBusy());
 }
 
 QTEST_MAIN(ImportDialogTest)

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""PDF import against pdftoppm, side by side in one run: `murano import deck.pdf` (every page's
+JPEG and thumbnail written into a wall, the index and words too) against `pdftoppm -jpeg` making
+the same full-size JPEGs alone (96 dpi, quality 90, one process, as it runs). The PDF is a deck of
+generated slides that LibreOffice exports, as users' PDFs of slides often are.
+
+Usage: bench/pdf-bench.py [--pages 100] [--rounds 3]   (builds murano into build/ first)
+"""
+import argparse
+import os
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from datetime import datetime, timezone
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.environ.get("BUILD_DIR", os.path.join(ROOT, "build"))
+
+
+def make_pdf(folder, pages):
+    fodp = os.path.join(folder, "deck.fodp")
+    subprocess.run([sys.executable, os.path.join(ROOT, "samples", "make-deck.py"), fodp,
+                    "--slides", str(pages)], check=True)
+    subprocess.run(["soffice", f"-env:UserInstallation=file://{folder}/profile", "--headless",
+                    "--norestore", "--convert-to", "pdf", "--outdir", folder, fodp],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return os.path.join(folder, "deck.pdf")
+
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def timed(command, env=None):
+    """Wall-clock seconds and CPU seconds (user + system) of one run."""
+    cpu = children_cpu()
+    start = time.perf_counter()
+    subprocess.run(command, check=True, env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start, children_cpu() - cpu
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--pages", type=int, default=100)
+    parser.add_argument("--rounds", type=int, default=3)
+    options = parser.parse_args()
+    subprocess.run(["cmake", "--build", BUILD, "--target", "murano", "murano_flash_template"],
+                   check=True, stdout=subprocess.DEVNULL)
+    murano = os.path.join(BUILD, "bin", "murano")
+    with tempfile.TemporaryDirectory(prefix="pdf-bench-") as scratch:
+        pdf = make_pdf(scratch, options.pages)
+        env = dict(os.environ, XDG_STATE_HOME=os.path.join(scratch, "state"),
+                   XDG_DATA_HOME=os.path.join(scratch, "state", "data"))
+        env.pop("DISPLAY", None)
+        wall = os.path.join(scratch, "wall")
+        images = os.path.join(scratch, "pdftoppm")
+        import_command = [murano, "--work", wall, "import", pdf]
+        pdftoppm_command = ["pdftoppm", "-jpeg", "-r", "96", "-jpegopt", "quality=90", pdf,
+                            os.path.join(images, "page")]
+        ours, theirs = [], []
+        for _ in range(options.rounds):
+            shutil.rmtree(images, ignore_errors=True)
+            os.makedirs(images)
+            theirs.append(timed(pdftoppm_command))
+            ours.append(timed(import_command, env))
+        written = len(os.listdir(os.path.join(wall, "wallimages", "thumbs")))
+        if written != options.pages or len(os.listdir(images)) != options.pages:
+            sys.exit(f"expected {options.pages} pages, the wall has {written}")
+        load = open("/proc/loadavg").read().split()[:3]
+        print(f"date            {datetime.now(timezone.utc):%Y-%m-%d %H:%M} UTC")
+        print(f"machine         {os.cpu_count()} cores, load average {' '.join(load)}")
+        print(f"PDF             {options.pages} pages from LibreOffice, "
+              f"{os.path.getsize(pdf) // 1024} KB; median of {options.rounds} rounds")
+        ours_s, ours_cpu = statistics.median(t for t, _ in ours), statistics.median(c for _, c in ours)
+        theirs_s, theirs_cpu = (statistics.median(t for t, _ in theirs),
+                                statistics.median(c for _, c in theirs))
+        print(f"murano import   {ours_s:6.2f} s  cpu {ours_cpu:5.2f} s   "
+              "(images, thumbnails, index, words)")
+        print(f"pdftoppm -jpeg  {theirs_s:6.2f} s  cpu {theirs_cpu:5.2f} s   "
+              "(full-size images only, -r 96 -jpegopt quality=90)")
+        print(f"speed-up        {theirs_s / ours_s:6.2f} x   (cpu ratio {ours_cpu / theirs_cpu:.2f})")
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,248 @@
+#include "import/pdf_document.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <poppler-qt6.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A PDF's header may follow some bytes of other data, and its end marker may be followed by some.
+constexpr qint64 kMarkerWindow = 1024;
+constexpr int kLanguageLooks = 64;
+
+// The texts belong to the import dialog, whose translations carry them.
+QString tr(const char* text) {
+    return QCoreApplication::translate("Import", text);
+}
+
+QByteArray head(QFile& file) {
+    file.seek(0);
+    return file.read(kMarkerWindow);
+}
+
+QByteArray tail(QFile& file) {
+    file.seek(std::max<qint64>(0, file.size() - kMarkerWindow));
+    return file.read(kMarkerWindow);
+}
+
+// The problem a file shows before poppler reads it: not a PDF at all, or cut short (a PDF ends
+// with its end-of-file marker; poppler would make do with what is left and show part of it).
+PdfDocument::Problem fileProblem(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        return PdfDocument::Problem::Missing;
+    }
+    if (!head(file).contains("%PDF-")) {
+        return PdfDocument::Problem::NotAPdf;
+    }
+    if (!tail(file).contains("%%EOF")) {
+        return PdfDocument::Problem::Damaged;
+    }
+    return PdfDocument::Problem::None;
+}
+
+// A literal string of a PDF dictionary, from its opening parenthesis: escapes resolved, nested
+// parentheses kept.
+QString literalString(const QByteArray& data, qsizetype open) {
+    QByteArray text;
+    int depth = 1;
+    for (qsizetype i = open + 1; i < data.size() && text.size() < 64; ++i) {
+        const char c = data.at(i);
+        if (c == '\\' && i + 1 < data.size()) {
+            text += data.at(++i);
+            continue;
+        }
+        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+        if (depth == 0) {
+            break;
+        }
+        text += c;
+    }
+    return QString::fromLatin1(text);
+}
+
+// The document catalog's /Lang, where the catalog is a plain object of the file (not packed in a
+// compressed object stream, which only the XMP metadata then can tell).
+QString catalogLanguage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    uchar* mapped = file.map(0, file.size());
+    if (!mapped) {
+        return {};
+    }
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
+                                                    static_cast<qsizetype>(file.size()));
+    static const QRegularExpression catalog(QStringLiteral("/Type\\s*/Catalog\\b"));
+    // Tagged PDFs give many structure elements a /Lang of their own; the catalog's is looked for
+    // among the first few.
+    int looked = 0;
+    for (qsizetype at = data.indexOf("/Lang"); at >= 0 && looked++ < kLanguageLooks;
+         at = data.indexOf("/Lang", at + 5)) {
+        const qsizetype start = std::max<qsizetype>(0, data.lastIndexOf(" obj", at));
+        const qsizetype end = data.indexOf("endobj", at);
+        const QString object = QString::fromLatin1(data.mid(start, (end < 0 ? at : end) - start));
+        const qsizetype open = data.indexOf('(', at);
+        if (catalog.match(object).hasMatch() && open > at && open - at < 8) {
+            return literalString(data, open);
+        }
+    }
+    return {};
+}
+
+// dc:language of the XMP metadata.
+QString metadataLanguage(const QString& metadata) {
+    static const QRegularExpression language(
+        QStringLiteral("<dc:language>.*?<rdf:li[^>]*>([^<]+)</rdf:li>"),
+        QRegularExpression::DotMatchesEverythingOption);
+    return language.match(metadata).captured(1).trimmed();
+}
+
+int pixelsOf(double points) {
+    return static_cast<int>(std::lround(points * kPdfPageDpi / 72.0));
+}
+
+// Poppler lays the text out with blanks that stand for its indents, and blank lines for its gaps:
+// each line is trimmed and runs of empty lines become one.
+QString tidiedText(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() || (!lines.isEmpty() && !lines.last().isEmpty())) {
+            lines << trimmed;
+        }
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+WordsLink linkOf(const Poppler::Link& link, bool& kept) {
+    WordsLink words;
+    const QRectF area = link.linkArea().normalized();
+    words.x = area.x();
+    words.y = area.y();
+    words.w = area.width();
+    words.h = area.height();
+    kept = false;
+    if (link.linkType() == Poppler::Link::Browse) {
+        words.url = static_cast<const Poppler::LinkBrowse&>(link).url();
+        kept = !words.url.isEmpty();
+    } else if (link.linkType() == Poppler::Link::Goto) {
+        const auto& jump = static_cast<const Poppler::LinkGoto&>(link);
+        words.slide = jump.isExternal() ? 0 : jump.destination().pageNumber();
+        kept = words.slide > 0;
+    }
+    return words;
+}
+
+} // namespace
+
+PdfDocument::PdfDocument(const QString& path, const QByteArray& password) : path_(path) {
+    problem_ = fileProblem(path);
+    if (problem_ != Problem::None) {
+        return;
+    }
+    document_ = Poppler::Document::load(path, password, password);
+    if (!document_) {
+        problem_ = Problem::Damaged;
+    } else if (document_->isLocked()) {
+        problem_ = password.isEmpty() ? Problem::NeedsPassword : Problem::WrongPassword;
+    } else if (document_->numPages() < 1) {
+        problem_ = Problem::NoPages;
+    } else {
+        document_->setRenderHint(Poppler::Document::Antialiasing);
+        document_->setRenderHint(Poppler::Document::TextAntialiasing);
+    }
+    if (problem_ != Problem::None) {
+        document_.reset();
+    }
+}
+
+PdfDocument::~PdfDocument() = default;
+
+QString PdfDocument::problemText() const {
+    switch (problem_) {
+    case Problem::None:
+        return {};
+    case Problem::Missing:
+        return tr("\"%1\" does not exist.").arg(path_);
+    case Problem::NotAPdf:
+        return tr("\"%1\" is not a PDF file.").arg(path_);
+    case Problem::Damaged:
+        return tr("\"%1\" is damaged or incomplete and cannot be read as a PDF.").arg(path_);
+    case Problem::NeedsPassword:
+        return tr("\"%1\" is protected by a password.").arg(path_);
+    case Problem::WrongPassword:
+        return tr("The password does not open \"%1\".").arg(path_);
+    case Problem::NoPages:
+        return tr("\"%1\" has no pages.").arg(path_);
+    }
+    return {};
+}
+
+int PdfDocument::pageCount() const {
+    return document_ ? document_->numPages() : 0;
+}
+
+QImage PdfDocument::render(int index, QString& error) const {
+    const std::unique_ptr<Poppler::Page> page = document_ ? document_->page(index) : nullptr;
+    if (!page) {
+        error = tr("page %1 cannot be read").arg(index + 1);
+        return {};
+    }
+    const QSizeF size = page->pageSizeF();
+    if (pixelsOf(size.width()) > kMaxPdfPagePixels || pixelsOf(size.height()) > kMaxPdfPagePixels) {
+        error = tr("page %1 is too large to show (%2 × %3 inches)")
+                    .arg(index + 1)
+                    .arg(std::lround(size.width() / 72))
+                    .arg(std::lround(size.height() / 72));
+        return {};
+    }
+    QImage image = page->renderToImage(kPdfPageDpi, kPdfPageDpi);
+    if (image.isNull()) {
+        error = tr("page %1 could not be rendered").arg(index + 1);
+    }
+    return image;
+}
+
+SlideWords PdfDocument::words(int index) const {
+    SlideWords words;
+    words.number = index + 1;
+    const std::unique_ptr<Poppler::Page> page = document_ ? document_->page(index) : nullptr;
+    if (!page) {
+        return words;
+    }
+    words.text = tidiedText(page->text(QRectF()));
+    words.title = words.text.section(QLatin1Char('\n'), 0, 0);
+    for (const std::unique_ptr<Poppler::Link>& link : page->links()) {
+        bool kept = false;
+        const WordsLink found = linkOf(*link, kept);
+        if (kept) {
+            words.links << found;
+        }
+    }
+    return words;
+}
+
+DeckWords PdfDocument::documentWords() const {
+    DeckWords words;
+    if (!document_) {
+        return words;
+    }
+    words.title = document_->info(QStringLiteral("Title"));
+    words.author = document_->info(QStringLiteral("Author"));
+    words.language = metadataLanguage(document_->metadata());
+    if (words.language.isEmpty()) {
+        words.language = catalogLanguage(path_);
+    }
+    return words;
+}

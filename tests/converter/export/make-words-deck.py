@@ -96,6 +96,11 @@ def deck():
   <dc:creator>Ada Lovelace</dc:creator>
   <dc:language>en-GB</dc:language>
  </office:meta>
+ <office:styles>
+  <style:style style:name="standard" style:family="graphic">
+   <style:text-properties fo:font-size="18pt"/>
+  </style:style>
+ </office:styles>
  <office:automatic-styles>
   <style:page-layout style:name="PM1">
    <style:page-layout-properties fo:margin-top="0cm" fo:margin-bottom="0cm" fo:margin-left="0cm"

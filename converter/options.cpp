@@ -373,10 +373,10 @@ std::vector<OptionEntry> optionTable(ConverterOptions& o) {
                 "Specify a timeout to avoid hanging PowerPoint conversion, in millisecond, "
                 "default is 30 seconds"),
         flag("-call", o.call, "..."),
+        flag("-?", o.help, kUsageHelp),
         path("-words", o.words,
              "Also write the slides' words (titles, text, notes, picture descriptions, links) "
              "to this JSON file; slide images, RTF and HTML outputs only"),
-        flag("-?", o.help, kUsageHelp),
         {"", OptionKind::Flag, nullptr, 0, nullptr},
     };
 }

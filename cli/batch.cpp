@@ -239,6 +239,7 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
         return Outcome::failure(failure);
     }
     project.setImages(imported->imageNumbers());
+    project.takeDeckDetails(workFolder());
     return applyAndReport(project);
 }
 

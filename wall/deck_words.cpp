@@ -293,6 +293,16 @@ DeckWords withoutNotes(DeckWords words) {
     return words;
 }
 
+BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words) {
+    if (book.title.trimmed().isEmpty()) {
+        book.title = words.title;
+    }
+    if (book.displayName.trimmed().isEmpty()) {
+        book.displayName = words.author;
+    }
+    return book;
+}
+
 bool writeWallWords(const WallFolder& wall, const DeckWords& words, QString& error) {
     const QByteArray json = deckWordsJson(words);
     return writeReplacing(wall.words(), json, error) &&

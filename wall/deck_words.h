@@ -10,6 +10,8 @@
 
 #include <optional>
 
+#include "wall/wall_parts.h"
+
 class WallFolder;
 
 // A link on a slide: its rectangle as fractions of the slide (from the top left), and either a URL
@@ -55,6 +57,10 @@ DeckWords wallWords(const DeckWords& deck, const QList<int>& deckNumbers);
 
 // The words as a published wall carries them when the speaker notes stay private.
 DeckWords withoutNotes(DeckWords words);
+
+// The book information with an empty title and display name taken from the deck's title and
+// author; what the user set stays.
+BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words);
 
 // Writes a wall's words file and its script twin, each replaced in one step. False with `error`
 // when either cannot be written.

@@ -34,6 +34,8 @@ public:
     // Where the converter exports the slides of an import, and the output path that names it.
     QString conversionStaging() const { return root_ + QStringLiteral(".laq/"); }
     QString conversionOutput() const { return root_ + QStringLiteral(".laq.jpg"); }
+    // The words the converter reads from the deck of an import (its -words file).
+    QString conversionWords() const { return conversionStaging() + QStringLiteral("words.json"); }
     // The thumbnails of the slides being taken in.
     QString stagedThumbnails() const { return conversionStaging() + QStringLiteral(".qal/"); }
     // The book copied for a ZIP output or a project, and for an executable's archive.

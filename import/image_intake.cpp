@@ -114,7 +114,9 @@ void takeWords(const WallFolder& work, const IntakeRequest& request) {
     const std::optional<DeckWords> deck = bytes ? parseDeckWords(*bytes, error) : std::nullopt;
     if (deck) {
         QDir().mkpath(QFileInfo(work.words()).path());
-        if (writeWallWords(work, wallWords(*deck, deckNumbersOf(request)), error)) {
+        DeckWords words = wallWords(*deck, deckNumbersOf(request));
+        words.notesPublished = notesPublished(work); // the wall's choice outlives an import
+        if (writeWallWords(work, words, error)) {
             return;
         }
     }

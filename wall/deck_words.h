@@ -32,6 +32,9 @@ struct SlideWords {
 struct DeckWords {
     QString title, author, language;
     QList<SlideWords> slides;
+    // The wall's choice ("publishNotes", written only when set): its published copies keep the
+    // speaker notes. Off, they stay in the wall and its project files alone.
+    bool notesPublished = false;
 };
 
 bool operator==(const WordsLink& a, const WordsLink& b);
@@ -57,6 +60,17 @@ DeckWords wallWords(const DeckWords& deck, const QList<int>& deckNumbers);
 
 // The words as a published wall carries them when the speaker notes stay private.
 DeckWords withoutNotes(DeckWords words);
+
+// Gives the published copy `copy` of `wall` the wall's words as published: without the speaker
+// notes unless the wall publishes them. A wall without words leaves the copy as it is. False with
+// `error` when the copy's words cannot be written.
+bool writePublishedWords(const WallFolder& wall, const WallFolder& copy, QString& error);
+
+// Whether the wall's published copies keep its speaker notes, and the choice stored with the
+// wall's words (so that its project files keep it too). Storing fails, with `error`, for a wall
+// without words.
+bool notesPublished(const WallFolder& wall);
+bool setNotesPublished(const WallFolder& wall, bool published, QString& error);
 
 // The book information with an empty title and display name taken from the deck's title and
 // author; what the user set stays.

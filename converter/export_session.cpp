@@ -18,6 +18,7 @@
 #include "platform/posix/posix_files.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <unistd.h>
 
@@ -118,11 +119,16 @@ bool saveOutline(office::Presentation& deck, const std::string& output) {
 // The slides' words, read in the load that exported the slides. Words that cannot be read or
 // written cost the run nothing but a notice: the slides are its result.
 bool saveWords(const office::Presentation& deck, const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
     std::string error;
     const office::DeckText text = deck.text(error);
     if (error.empty()) {
         const std::string json = wordsJson(text);
         if (replaceFileContent(path, json.data(), json.size())) {
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+            Message("[INFO] Read the slides' words in %lldms\n",
+                    static_cast<long long>(elapsed.count()));
             return true;
         }
         error = "cannot write \"" + path + "\"";

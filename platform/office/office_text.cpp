@@ -23,8 +23,11 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <map>
+#include <optional>
+#include <vector>
 
 namespace office {
 namespace {
@@ -33,39 +36,74 @@ using namespace detail;
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
 
-// Where a slide's shapes are read: the deck's slide names (for jumps), the slide's own number and
-// size, and what has been read so far.
-struct SlideReading {
-    const std::map<std::string, int>& slideNumbers; // slide name -> number, from 1
-    int number = 0;
-    int slideCount = 0;
-    double width = 1, height = 1; // hundredths of a millimetre
-    SlideText slide;
-    std::string firstText;
+// Every call below is a round trip to the office process, which the words pay for slide by slide:
+// each shape's services are asked for once, properties are read without asking whether they
+// exist, and what a shape cannot have is not asked for.
+
+// The deck's slides, their size and, once a jump names a slide, their names.
+struct DeckReading {
+    std::vector<Reference<css::drawing::XDrawPage>> slides;
+    double width = 1, height = 1; // hundredths of a millimetre, the same for every slide
+    std::optional<std::map<std::string, int>> numbers; // slide name -> number, from 1
+
+    const std::map<std::string, int>& slideNumbers() {
+        if (!numbers) {
+            numbers.emplace();
+            for (std::size_t i = 0; i < slides.size(); ++i) {
+                const Reference<css::container::XNamed> named(slides[i], UNO_QUERY);
+                if (named.is()) {
+                    numbers->emplace(toUtf8(named->getName()), static_cast<int>(i + 1));
+                }
+            }
+        }
+        return *numbers;
+    }
 };
 
-bool isA(const Reference<css::uno::XInterface>& object, const char* service) {
-    const Reference<css::lang::XServiceInfo> info(object, UNO_QUERY);
-    return info.is() && info->supportsService(OUString::createFromAscii(service));
-}
+// Where a slide's shapes are read: the deck, the slide's own number, and what has been read so
+// far.
+struct SlideReading {
+    DeckReading& deck;
+    int number = 0;
+    SlideText slide;
+    std::string firstText;
+
+    int slideCount() const { return static_cast<int>(deck.slides.size()); }
+};
 
 template <typename T>
 T propertyOr(const Reference<css::beans::XPropertySet>& properties, const char* name, T fallback) {
     try {
-        const OUString key = OUString::createFromAscii(name);
-        if (properties.is() && properties->getPropertySetInfo()->hasPropertyByName(key)) {
-            properties->getPropertyValue(key) >>= fallback;
+        if (properties.is()) {
+            properties->getPropertyValue(OUString::createFromAscii(name)) >>= fallback;
         }
     } catch (const css::uno::Exception&) {
-        // A property the shape offers but cannot give counts as unset.
+        // A property the object does not have, or cannot give, counts as unset.
     }
     return fallback;
 }
 
-bool isEmptyPlaceholder(const Reference<css::drawing::XShape>& shape) {
-    return propertyOr(Reference<css::beans::XPropertySet>(shape, UNO_QUERY),
-                      "IsEmptyPresentationObject", false);
-}
+// A shape with the services it supports, asked for once.
+struct Shape {
+    Reference<css::drawing::XShape> shape;
+    Reference<css::beans::XPropertySet> properties;
+    css::uno::Sequence<OUString> services;
+
+    explicit Shape(const Reference<css::drawing::XShape>& s) : shape(s), properties(s, UNO_QUERY) {
+        const Reference<css::lang::XServiceInfo> info(s, UNO_QUERY);
+        if (info.is()) {
+            services = info->getSupportedServiceNames();
+        }
+    }
+    bool isA(const char* service) const {
+        for (const OUString& name : services) {
+            if (name.equalsAscii(service)) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
 
 // The number of the slide a jump names: "#Slide 3" or "Slide 3", by the deck's slide names, else
 // by the number the name ends in. 0 when it names none.
@@ -73,7 +111,8 @@ int slideNamed(const SlideReading& reading, std::string name) {
     if (!name.empty() && name[0] == '#') {
         name.erase(0, 1);
     }
-    if (const auto found = reading.slideNumbers.find(name); found != reading.slideNumbers.end()) {
+    const std::map<std::string, int>& numbers = reading.deck.slideNumbers();
+    if (const auto found = numbers.find(name); found != numbers.end()) {
         return found->second;
     }
     std::size_t digits = name.size();
@@ -84,7 +123,7 @@ int slideNamed(const SlideReading& reading, std::string name) {
         return 0;
     }
     const int number = std::stoi(name.substr(digits));
-    return number >= 1 && number <= reading.slideCount ? number : 0;
+    return number >= 1 && number <= reading.slideCount() ? number : 0;
 }
 
 // Puts a link over the whole shape.
@@ -92,15 +131,15 @@ void placeLink(SlideReading& reading, const Reference<css::drawing::XShape>& sha
                SlideLink link) {
     const css::awt::Point position = shape->getPosition();
     const css::awt::Size size = shape->getSize();
-    link.x = position.X / reading.width;
-    link.y = position.Y / reading.height;
-    link.w = size.Width / reading.width;
-    link.h = size.Height / reading.height;
+    link.x = position.X / reading.deck.width;
+    link.y = position.Y / reading.deck.height;
+    link.w = size.Width / reading.deck.width;
+    link.h = size.Height / reading.deck.height;
     reading.slide.links.push_back(std::move(link));
 }
 
 void addJump(SlideReading& reading, const Reference<css::drawing::XShape>& shape, int slide) {
-    if (slide >= 1 && slide <= reading.slideCount) {
+    if (slide >= 1 && slide <= reading.slideCount()) {
         SlideLink link;
         link.slide = slide;
         placeLink(reading, shape, std::move(link));
@@ -140,37 +179,38 @@ void readFields(SlideReading& reading, const Reference<css::drawing::XShape>& sh
     }
 }
 
-// The paragraphs of a text, each followed by a line break; its fields' links go to `shape`. A
-// text that does not walk paragraph by paragraph (a table's cell) is taken whole.
+// The paragraphs of a text, each followed by a line break; its fields' links go to `shape`.
 std::string textOf(SlideReading& reading, const Reference<css::drawing::XShape>& shape,
                    const Reference<css::text::XText>& text) {
-    std::string paragraphs;
+    if (!text.is()) {
+        return {};
+    }
+    std::string paragraphs = toUtf8(text->getString());
+    while (!paragraphs.empty() && paragraphs.back() == '\n') {
+        paragraphs.pop_back();
+    }
+    if (paragraphs.empty()) {
+        return paragraphs;
+    }
     const Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY);
     const Reference<css::container::XEnumeration> items =
         access.is() ? access->createEnumeration() : Reference<css::container::XEnumeration>();
     while (items.is() && items->hasMoreElements()) {
-        const Reference<css::text::XTextRange> range(items->nextElement(), UNO_QUERY);
-        if (!range.is()) {
-            continue;
-        }
-        readFields(reading, shape, Reference<css::container::XEnumerationAccess>(range, UNO_QUERY));
-        const std::string line = toUtf8(range->getString());
-        if (!line.empty()) {
-            paragraphs += line + "\n";
-        }
+        readFields(reading, shape,
+                   Reference<css::container::XEnumerationAccess>(items->nextElement(), UNO_QUERY));
     }
-    if (paragraphs.empty()) {
-        paragraphs = toUtf8(text->getString());
-        return paragraphs.empty() ? paragraphs : paragraphs + "\n";
-    }
-    return paragraphs;
+    return paragraphs + "\n";
 }
 
-// The cells of a table shape (its model is a range of cells); empty for any other shape.
-Reference<css::table::XCellRange> tableOf(const Reference<css::drawing::XShape>& shape) {
-    const Reference<css::beans::XPropertySet> properties(shape, UNO_QUERY);
+// The cells of a table shape (a shape without text of its own whose model is a range of cells);
+// empty for any other shape.
+Reference<css::table::XCellRange> tableOf(const Shape& facts) {
+    if (facts.isA("com.sun.star.drawing.Text") ||
+        facts.isA("com.sun.star.drawing.GraphicObjectShape")) {
+        return {};
+    }
     return Reference<css::table::XCellRange>(
-        propertyOr(properties, "Model", Reference<css::uno::XInterface>()), UNO_QUERY);
+        propertyOr(facts.properties, "Model", Reference<css::uno::XInterface>()), UNO_QUERY);
 }
 
 // A table row by row, its cells split by tabs.
@@ -201,11 +241,14 @@ std::string tableText(SlideReading& reading, const Reference<css::drawing::XShap
     return text;
 }
 
-void readClickAction(SlideReading& reading, const Reference<css::drawing::XShape>& shape) {
+void readClickAction(SlideReading& reading, const Shape& facts) {
     namespace presentation = css::presentation;
-    const Reference<css::beans::XPropertySet> properties(shape, UNO_QUERY);
-    const auto action = propertyOr(properties, "OnClick", presentation::ClickAction_NONE);
-    const std::string bookmark = toUtf8(propertyOr(properties, "Bookmark", OUString()));
+    const Reference<css::drawing::XShape>& shape = facts.shape;
+    const auto action = propertyOr(facts.properties, "OnClick", presentation::ClickAction_NONE);
+    const std::string bookmark =
+        action == presentation::ClickAction_DOCUMENT || action == presentation::ClickAction_BOOKMARK
+            ? toUtf8(propertyOr(facts.properties, "Bookmark", OUString()))
+            : std::string();
     switch (action) {
     case presentation::ClickAction_DOCUMENT:
         addLink(reading, shape, bookmark);
@@ -217,7 +260,7 @@ void readClickAction(SlideReading& reading, const Reference<css::drawing::XShape
         addJump(reading, shape, 1);
         break;
     case presentation::ClickAction_LASTPAGE:
-        addJump(reading, shape, reading.slideCount);
+        addJump(reading, shape, reading.slideCount());
         break;
     case presentation::ClickAction_NEXTPAGE:
         addJump(reading, shape, reading.number + 1);
@@ -236,32 +279,31 @@ void readShape(SlideReading& reading, const Reference<css::drawing::XShape>& sha
     if (!shape.is()) {
         return;
     }
-    readClickAction(reading, shape);
-    if (const Reference<css::drawing::XShapes> group(shape, UNO_QUERY); group.is()) {
-        readShapes(reading, Reference<css::container::XIndexAccess>(group, UNO_QUERY));
+    const Shape facts(shape);
+    readClickAction(reading, facts);
+    if (facts.isA("com.sun.star.drawing.GroupShape")) {
+        readShapes(reading, Reference<css::container::XIndexAccess>(shape, UNO_QUERY));
         return;
     }
-    if (isA(shape, "com.sun.star.drawing.GraphicObjectShape")) {
-        const Reference<css::beans::XPropertySet> properties(shape, UNO_QUERY);
-        OUString description = propertyOr(properties, "Description", OUString());
+    if (facts.isA("com.sun.star.drawing.GraphicObjectShape")) {
+        OUString description = propertyOr(facts.properties, "Description", OUString());
         if (description.isEmpty()) {
-            description = propertyOr(properties, "Title", OUString());
+            description = propertyOr(facts.properties, "Title", OUString());
         }
         if (!description.isEmpty()) {
             reading.slide.alt.push_back(toUtf8(description));
         }
     }
     std::string text;
-    if (const Reference<css::table::XCellRange> table = tableOf(shape); table.is()) {
+    if (const Reference<css::table::XCellRange> table = tableOf(facts); table.is()) {
         text = tableText(reading, shape, table);
-    } else if (const Reference<css::text::XText> body(shape, UNO_QUERY);
-               body.is() && !isEmptyPlaceholder(shape)) {
-        text = textOf(reading, shape, body);
+    } else if (facts.isA("com.sun.star.drawing.Text")) {
+        text = textOf(reading, shape, Reference<css::text::XText>(shape, UNO_QUERY));
     }
     if (text.empty()) {
         return;
     }
-    if (reading.slide.title.empty() && isA(shape, "com.sun.star.presentation.TitleTextShape")) {
+    if (reading.slide.title.empty() && facts.isA("com.sun.star.presentation.TitleTextShape")) {
         reading.slide.title = text.substr(0, text.size() - 1);
     }
     if (reading.firstText.empty()) {
@@ -282,11 +324,10 @@ std::string notesOf(const Reference<css::drawing::XDrawPage>& page) {
         slide.is() ? slide->getNotesPage() : Reference<css::drawing::XDrawPage>();
     std::string text;
     for (sal_Int32 i = 0; notes.is() && i < notes->getCount(); ++i) {
-        const Reference<css::drawing::XShape> shape(notes->getByIndex(i), UNO_QUERY);
-        const Reference<css::text::XText> body(shape, UNO_QUERY);
-        // Every text of the notes page but the slide's picture on it.
-        if (body.is() && !isA(shape, "com.sun.star.drawing.PageShape") &&
-            !isEmptyPlaceholder(shape)) {
+        // Every text of the notes page (the slide's picture on it has none). An empty
+        // placeholder's text is empty: only its prompt is drawn.
+        const Reference<css::text::XText> body(notes->getByIndex(i), UNO_QUERY);
+        if (body.is()) {
             text += toUtf8(body->getString()) + "\n";
         }
     }
@@ -296,12 +337,12 @@ std::string notesOf(const Reference<css::drawing::XDrawPage>& page) {
     return text;
 }
 
-SlideText slideText(const Reference<css::drawing::XDrawPage>& page,
-                    const std::map<std::string, int>& slideNumbers, int number, int count) {
-    SlideReading reading{slideNumbers, number, count, 1, 1, {}, {}};
-    const Reference<css::beans::XPropertySet> properties(page, UNO_QUERY);
-    reading.width = std::max(1, propertyOr(properties, "Width", sal_Int32(1)));
-    reading.height = std::max(1, propertyOr(properties, "Height", sal_Int32(1)));
+SlideText slideText(DeckReading& deck, int number) {
+    const Reference<css::drawing::XDrawPage>& page = deck.slides[number - 1];
+    SlideReading reading{deck, number, {}, {}};
+    if (!page.is()) {
+        return reading.slide;
+    }
     readShapes(reading, Reference<css::container::XIndexAccess>(page, UNO_QUERY));
     if (reading.slide.title.empty()) {
         reading.slide.title = reading.firstText;
@@ -338,19 +379,15 @@ DeckText Presentation::text(std::string& error) const {
     try {
         readProperties(impl_->document, deck);
         const Reference<css::container::XIndexAccess> pages = drawPagesOf(impl_->document);
-        const sal_Int32 count = pages->getCount();
-        std::vector<Reference<css::drawing::XDrawPage>> slides;
-        std::map<std::string, int> slideNumbers;
-        for (sal_Int32 i = 0; i < count; ++i) {
-            slides.emplace_back(pages->getByIndex(i), UNO_QUERY);
-            const Reference<css::container::XNamed> named(slides.back(), UNO_QUERY);
-            if (named.is()) {
-                slideNumbers.emplace(toUtf8(named->getName()), i + 1);
-            }
+        DeckReading reading;
+        const SlideSize size = slideSize();
+        reading.width = std::max(1, size.width);
+        reading.height = std::max(1, size.height);
+        for (sal_Int32 i = 0, count = pages->getCount(); i < count; ++i) {
+            reading.slides.emplace_back(pages->getByIndex(i), UNO_QUERY);
         }
-        for (sal_Int32 i = 0; i < count; ++i) {
-            deck.slides.push_back(slides[i].is() ? slideText(slides[i], slideNumbers, i + 1, count)
-                                                 : SlideText{});
+        for (std::size_t i = 0; i < reading.slides.size(); ++i) {
+            deck.slides.push_back(slideText(reading, static_cast<int>(i + 1)));
         }
     } catch (...) {
         error = "cannot read the deck's words: " + describeCurrentException();

@@ -66,8 +66,13 @@ SLIDES = [
           "<text:p>quote \" back\\slash tab<text:tab/>end</text:p>", "outline") +
     '<draw:rect svg:x="12.7cm" svg:y="9.525cm" svg:width="2.54cm" svg:height="1.905cm">' +
     click("show", "https://example.com/shape") + '<text:p>Shape link</text:p></draw:rect>',
-    # 4: nothing but a band: no text at all.
-    '<draw:rect svg:x="0cm" svg:y="15cm" svg:width="25.4cm" svg:height="4cm"/>',
+    # 4: nothing but a band and an empty title placeholder: no text at all.
+    '<draw:frame presentation:class="title" presentation:placeholder="true" svg:x="1.5cm" '
+    'svg:y="1cm" svg:width="22cm" svg:height="3cm"><draw:text-box/></draw:frame>'
+    '<draw:rect svg:x="0cm" svg:y="15cm" svg:width="25.4cm" svg:height="4cm"/>' +
+    '<presentation:notes><draw:frame presentation:class="notes" presentation:placeholder="true" '
+    'svg:x="2cm" svg:y="14cm" svg:width="17cm" svg:height="10cm"><draw:text-box/></draw:frame>'
+    '</presentation:notes>',
 ]
 
 

@@ -283,7 +283,7 @@ void PublishDialogTest::namesLeavingTheFolderAreRefused() {
 
 void PublishDialogTest::speakerNotesStayPrivateUnlessTicked() {
     const WallFolder wall(workFolder());
-    auto* box = [](Publish& publish) { return publish.findChild<QCheckBox*>(); };
+    const auto box = [](Publish& publish) { return publish.findChild<QCheckBox*>(); };
     {
         Publish publish;
         publish.loadSettings(home_);

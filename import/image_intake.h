@@ -51,8 +51,7 @@ void ClearJpegs(const QString& folder);
 // zapper1.jpg, zapper2.jpg, ... in slide order. Returns the size of the first listed image, or (-1,
 // -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
-                     const IntakeProgress& progress,
-                     const std::atomic<bool>* cancelled = nullptr);
+                     const IntakeProgress& progress, const std::atomic<bool>* cancelled = nullptr);
 
 // Copies the selected images of source into target under their gallery names, never overwriting.
 QStringList CopySelected(const QString& target, const QString& source,

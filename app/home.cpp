@@ -754,6 +754,7 @@ void Home::showNotice(const QString& title, const QString& text) {
 
 void Home::setImage(const ImportedSlides& slides) {
     project_.setImages(slides.imageNumbers());
+    project_.takeDeckDetails(workFolder());
     on_apply_click();
 }
 

@@ -10,6 +10,7 @@
 #include "share/book_service.h"
 #include "share/credentials.h"
 #include "share/upload_job.h"
+#include "wall/deck_words.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
@@ -246,6 +247,7 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
         return Outcome::failure(failure);
     }
     project.setImages(imported->imageNumbers());
+    project.takeDeckDetails(workFolder());
     return applyAndReport(project);
 }
 
@@ -265,6 +267,12 @@ Outcome runApply(const ApplyOptions& given, Progress&) {
     WallProject project;
     if (Outcome opened = openWall(project); opened.status != kSuccess) {
         return opened;
+    }
+    if (options.notesPublished) {
+        QString error;
+        if (!setNotesPublished(WallFolder(workFolder()), *options.notesPublished, error)) {
+            return Outcome::failure(error);
+        }
     }
     project.setLook(options.appliedTo(project.look()));
     return applyAndReport(project);

@@ -50,6 +50,7 @@ struct ApplyOptions {
     std::optional<QString> description;
     std::optional<int> autoplaySeconds; // 0: off
     std::optional<bool> rightToLeft;
+    std::optional<bool> notesPublished; // published copies keep the speaker notes
 
     // The look with these options applied over it.
     WallLook appliedTo(WallLook look) const;

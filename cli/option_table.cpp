@@ -120,6 +120,15 @@ QString takeDirection(const QString& value, std::optional<bool>& field) {
     return QString();
 }
 
+QString takeSpeakerNotes(const QString& value, std::optional<bool>& field) {
+    const int choice = QStringList{"private", "publish"}.indexOf(value.trimmed().toLower());
+    if (choice < 0) {
+        return QStringLiteral("\"%1\" is neither publish nor private").arg(value);
+    }
+    field = choice == 1;
+    return QString();
+}
+
 QString takeWork(CommandLine& line, const QString& value) {
     if (value.isEmpty()) {
         return QStringLiteral("name a folder");
@@ -213,6 +222,13 @@ std::vector<OptionRow> applyOptions() {
          "ltr|rtl",
          "the book reads from left to right or from right to left",
          [](CommandLine& l, const QString& v) { return takeDirection(v, l.apply.rightToLeft); }},
+        {{"--speaker-notes"},
+         "publish|private",
+         "published copies (web folder, ZIP, executable, upload) carry the deck's speaker notes, "
+         "or keep them private (the default; project files always keep them)",
+         [](CommandLine& l, const QString& v) {
+             return takeSpeakerNotes(v, l.apply.notesPublished);
+         }},
     };
 }
 

@@ -13,10 +13,12 @@
 #include "converter/slide_files.h"
 #include "converter/stop_handler.h"
 #include "converter/web_pages.h"
+#include "converter/words_json.h"
 #include "platform/office/murano_office.h"
 #include "platform/posix/posix_files.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <unistd.h>
 
@@ -114,6 +116,28 @@ bool saveOutline(office::Presentation& deck, const std::string& output) {
     return replaceFileContent(output, rtf.data(), rtf.size());
 }
 
+// The slides' words, read in the load that exported the slides. Words that cannot be read or
+// written cost the run nothing but a notice: the slides are its result.
+bool saveWords(const office::Presentation& deck, const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    const office::DeckText text = deck.text(error);
+    if (error.empty()) {
+        const std::string json = wordsJson(text);
+        if (replaceFileContent(path, json.data(), json.size())) {
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - start);
+            Message("[INFO] Read the slides' words in %lldms\n",
+                    static_cast<long long>(elapsed.count()));
+            return true;
+        }
+        error = "cannot write \"" + path + "\"";
+    }
+    Print(stderr, "lantrel: the slides' words are left out: %s\n", error.c_str());
+    Message("[WARN] The slides' words are left out...\n");
+    return false;
+}
+
 // The office suite writes its pages and images into a private staging folder first: it would
 // otherwise scatter generic names (img0.jpg, text0.html, ...) over the output's folder.
 bool saveWebPage(office::Presentation& deck, const std::string& output, bool singleFile) {
@@ -139,6 +163,7 @@ struct SlideExport {
     const SlideFormatRow* row = nullptr;
     std::unique_ptr<OutputFolderClaim> claim;
     std::atomic<int> started{0};
+    std::atomic<bool> wordsWritten{false};
 
     // Removes the folder when this run made it and left nothing in it.
     void removeEmptyFolder(const std::string& folder) const {
@@ -187,6 +212,9 @@ int automate(const std::string& input, const std::string& output, int format,
     }
     Message("Export file(s)...[50%%]\n");
     const bool saved = saveAs(*deck, output, format, slides, written);
+    if (saved && !options.words.empty()) {
+        slides.wordsWritten = saveWords(*deck, options.words);
+    }
     deck->close();
     return saved ? 1 : 0;
 }
@@ -270,15 +298,23 @@ int ExportSession(const std::string& input, const std::string& output, int forma
             return kConversionFailed;
         }
     }
-    // A stop takes back the slide files begun so far and the folder this run made.
-    const StopAction removeSlides([&slides, folder] {
+    const std::string words = options.words;
+    const auto removeWords = [&slides, words] {
+        if (slides.wordsWritten) {
+            ::unlink(words.c_str());
+        }
+    };
+    // A stop takes back the slide files begun so far, the words and the folder this run made.
+    const StopAction removeSlides([&slides, folder, removeWords] {
         for (int i = 0; slides.row && i < slides.started; ++i) {
             ::unlink(slidePath(folder, i, *slides.row).c_str());
         }
+        removeWords();
         slides.removeEmptyFolder(folder);
     });
     const int result = automateAndCollect(input, output, format, options, slides, files);
     if (result < 0) {
+        removeWords();
         slides.removeEmptyFolder(folder);
     }
     return result;

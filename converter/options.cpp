@@ -58,6 +58,10 @@ OptionEntry integer(const char* name, int& destination, const char* help) {
     return {name, OptionKind::Int, &destination, 0, help};
 }
 
+OptionEntry path(const char* name, std::string& destination, const char* help) {
+    return {name, OptionKind::Path, &destination, 0, help};
+}
+
 template <std::size_t N>
 OptionEntry text(const char* name, char (&destination)[N], const char* help) {
     return {name, OptionKind::String, destination, N, help};
@@ -150,6 +154,12 @@ Grab grabValue(const OptionEntry& entry, const char* next) {
             return {2, true};
         }
         return {1, false};
+    case OptionKind::Path:
+        if (next) {
+            *static_cast<std::string*>(entry.destination) = next;
+            return {2, true};
+        }
+        return {1, false};
     default:
         Print(stderr, "Internal error in arg table\n");
         return {1, true};
@@ -186,6 +196,7 @@ const char* kindTag(OptionKind kind) {
     case OptionKind::DisplayFp:
         return " <fp>";
     case OptionKind::String:
+    case OptionKind::Path:
     case OptionKind::DisplayString:
         return " <string>";
     default:
@@ -317,6 +328,7 @@ void setDefaultOptions(ConverterOptions& o) {
     o.ppttimeout = 30000;
     o.input.clear();
     o.output.clear();
+    o.words.clear();
     o.loaded = false;
 }
 
@@ -362,6 +374,9 @@ std::vector<OptionEntry> optionTable(ConverterOptions& o) {
                 "default is 30 seconds"),
         flag("-call", o.call, "..."),
         flag("-?", o.help, kUsageHelp),
+        path("-words", o.words,
+             "Also write the slides' words (titles, text, notes, picture descriptions, links) "
+             "to this JSON file; slide images, RTF and HTML outputs only"),
         {"", OptionKind::Flag, nullptr, 0, nullptr},
     };
 }

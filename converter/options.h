@@ -7,13 +7,24 @@
 #include <string>
 #include <vector>
 
-enum class OptionKind { Flag, Int, Fp, String, DisplayFlag, DisplayInt, DisplayFp, DisplayString };
+enum class OptionKind {
+    Flag,
+    Int,
+    Fp,
+    String,
+    Path,
+    DisplayFlag,
+    DisplayInt,
+    DisplayFp,
+    DisplayString
+};
 
 // One row of an option table. A table is an array ending in a row whose name is empty.
 struct OptionEntry {
     const char* name;
     OptionKind kind;
-    void* destination; // int32 for Flag and Int, double for Fp, char buffer for String
+    void* destination; // int32 for Flag and Int, double for Fp, char buffer for String,
+                       // std::string for Path
     std::size_t size;  // String only: buffer size including the terminating zero
     const char* help;  // usage text, or nullptr
 };
@@ -31,6 +42,8 @@ struct ConverterOptions {
     int unicode, rclbounds, bookmark, nocenter;
     int skip, view, version, help, debug, ppttimeout, call;
     std::string input, output;
+    // Where the slides' words go (-words); empty: they are not read.
+    std::string words;
     // Set once the presentation has finished loading; polled by the loading watchdog.
     std::atomic<bool> loaded;
 };

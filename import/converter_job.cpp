@@ -35,8 +35,10 @@ std::optional<int> resultValue(const QString& line) {
 } // namespace
 
 QStringList converterArguments(const QString& presentation, const QString& workFolder) {
-    return {QStringLiteral("-debug"), QStringLiteral("-call"), toNativePath(presentation),
-            toNativePath(WallFolder(workFolder).conversionOutput())};
+    const WallFolder work(workFolder);
+    return {QStringLiteral("-debug"),   QStringLiteral("-call"),
+            toNativePath(presentation), toNativePath(work.conversionOutput()),
+            QStringLiteral("-words"),   toNativePath(work.conversionWords())};
 }
 
 ConverterOutputReader::Reading ConverterOutputReader::read(const QByteArray& chunk) {

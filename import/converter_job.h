@@ -8,8 +8,9 @@
 
 #include <optional>
 
-// The converter's arguments: "-debug -call <presentation> <work folder>.laq.jpg", with paths in
-// native form, so that one JPEG per slide lands in the staging folder .laq/ of the work folder.
+// The converter's arguments: "-debug -call <presentation> <work folder>.laq.jpg -words
+// <work folder>.laq/words.json", with paths in native form, so that one JPEG per slide and the
+// deck's words land in the staging folder .laq/ of the work folder.
 QStringList converterArguments(const QString& presentation, const QString& workFolder);
 
 // Reads the converter's standard output chunk by chunk. Lines may end in CR LF or LF and may be

@@ -2,13 +2,17 @@
 #include "wall/wall_folder.h"
 
 #include "import/page_range.h"
+#include "wall/deck_words.h"
 #include "wall/folders.h"
+#include "wall/gallery_index.h"
 #include "wall/staging_folder.h"
+#include "wall/text_lines.h"
 
 #include <QColor>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
@@ -84,6 +88,38 @@ void keepOtherFiles(const QString& from, const QString& to) {
             copyWithoutOverwrite(from + name, to + name, kept);
         }
     }
+}
+
+// The deck's number of each image the wall's index lists, in its order.
+QList<int> deckNumbersOf(const IntakeRequest& request) {
+    QList<int> numbers;
+    const QStringList images =
+        selectedImageNumbers(request.allPages, request.imageCount, request.firstIndex,
+                             request.chooesPage, request.chooesPageNum);
+    for (const QString& image : images) {
+        // All pages: image k is the deck's slide k + 1; a range names the deck's slides.
+        numbers << (request.allPages ? image.toInt() + 1 : image.toInt());
+    }
+    return numbers;
+}
+
+// The deck's words go beside the index, slide for slide as the index lists the images. A deck
+// that gave none leaves the wall without words, never with an earlier deck's.
+void takeWords(const WallFolder& work, const IntakeRequest& request) {
+    QString error = QStringLiteral("the converter wrote none");
+    const auto bytes = readRegularFile(work.conversionWords(), kTextFileLimit);
+    const std::optional<DeckWords> deck = bytes ? parseDeckWords(*bytes, error) : std::nullopt;
+    if (deck) {
+        QDir().mkpath(QFileInfo(work.words()).path());
+        DeckWords words = wallWords(*deck, deckNumbersOf(request));
+        words.notesPublished = notesPublished(work); // the wall's choice outlives an import
+        if (writeWallWords(work, words, error)) {
+            return;
+        }
+    }
+    removeWallWords(work);
+    qWarning().noquote() << "The deck's words are left out of the wall (" + error +
+                                "); its slides are imported.";
 }
 
 } // namespace
@@ -216,6 +252,7 @@ IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& 
         for (const QString& path : copied) {
             result.copiedImages << work.images() + path.mid(fresh.size());
         }
+        takeWords(work, request);
     }
     removeTree(work.conversionStaging());
     return result;

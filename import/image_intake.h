@@ -1,7 +1,8 @@
 // Takes the slide images a conversion left in the staging folder into the wall: a thumbnail of
-// every slide, the selected slides and their thumbnails under their gallery names, and the staging
-// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs
-// without widgets, so it can work off the GUI thread.
+// every slide, the selected slides and their thumbnails under their gallery names, the deck's
+// words for those slides beside the index (or none), and the staging folder removed. It can be
+// stopped until the new slides replace the wall's in one step. Runs without widgets, so it can
+// work off the GUI thread.
 #pragma once
 
 #include <QImage>

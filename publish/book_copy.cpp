@@ -2,6 +2,7 @@
 #include "publish/page_words.h"
 #include "wall/wall_folder.h"
 
+#include "wall/deck_words.h"
 #include "wall/folders.h"
 #include "wall/staging_folder.h"
 #include "wall/text_lines.h"
@@ -161,10 +162,22 @@ QStringList bookEntries(const PlayerFiles& files) {
            << files.pageName << files.movieName << WallFolder::playerScriptName();
 }
 
+// The copy's words as published. They replace the copied (or linked) ones in a step of their
+// own, so a linked source file is never written through.
+PublishResult publishWords(const QString& source, const QString& destination) {
+    QString error;
+    return writePublishedWords(WallFolder(source), WallFolder(destination), error)
+               ? PublishResult::success()
+               : PublishResult::failure(error);
+}
+
 // Writes the whole book into the new, empty folder destination.
 PublishResult buildBook(const QString& source, const QString& destination, const PlayerFiles& files,
-                        FileTransfer transfer) {
+                        const BookOptions& options, FileTransfer transfer) {
     PublishResult result = copyDataFolders(source, destination, transfer);
+    if (result.ok() && !options.wholeWall) {
+        result = publishWords(source, destination);
+    }
     if (result.ok()) {
         result = writeFile(destination + files.pageName, files.page);
     }
@@ -254,7 +267,7 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
             QObject::tr("Could not create the folder \"%1\".").arg(destination));
     }
     const QString book = staging.path() + (web ? "" : "Book/");
-    result = buildBook(source, book, files, transfer);
+    result = buildBook(source, book, files, options, transfer);
     QString clash;
     if (result.ok() && !staging.moveInto(web ? bookEntries(files) : QStringList{"Book"}, &clash)) {
         result = PublishResult::failure(

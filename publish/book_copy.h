@@ -35,6 +35,9 @@ struct BookOptions {
     QString pageName; // the file name as typed, without ".html"; empty means "index"
     HtmlMeta meta;
     BookLayout layout = BookLayout::Web;
+    // A project file keeps the wall whole; every published copy keeps the speaker notes only
+    // when the wall publishes them.
+    bool wholeWall = false;
 };
 
 // The head a page of the wall in workFolder is published with: the typed one, with the book's own
@@ -65,6 +68,7 @@ QStringList existingBookEntries(const QString& folder, const QString& pageName);
 // failed. The source is never changed, and a destination that is the source or lies inside one of
 // its data folders is refused.
 // The data files are copied, or linked where transfer allows it (a staging copy that is packed
-// and removed).
+// and removed). The deck's words go as published (see writePublishedWords) unless
+// options.wholeWall.
 PublishResult copyBook(const QString& source, const QString& destination,
                        const BookOptions& options, FileTransfer transfer = FileTransfer::Copy);

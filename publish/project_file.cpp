@@ -328,7 +328,9 @@ PublishResult saveProject(const QString& projectFile, const QString& workFolder,
         return PublishResult::failure(problem);
     }
     const QString staging = projectStagingFolder(workFolder);
-    PublishResult result = makeZip(projectFile, staging, workFolder, book, progress);
+    BookOptions whole = book;
+    whole.wholeWall = true;
+    PublishResult result = makeZip(projectFile, staging, workFolder, whole, progress);
     removeTree(staging);
     return result;
 }

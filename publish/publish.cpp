@@ -7,9 +7,12 @@
 #include "publish/advanced.h"
 #include "publish/exe_output.h"
 #include "ui_publish.h"
+#include "wall/deck_words.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
+#include "wall/wall_folder.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDebug>
 #include <QDesktopServices>
@@ -60,6 +63,7 @@ Publish::Publish(QWidget* parent)
     panelFullWidth_ = width();
     panelWidth_ = panelFullWidth_;
     panelTimer_->setInterval(kPanelPeriodMs);
+    connect(ui_->checkBox_speakerNotes, &QCheckBox::toggled, this, &Publish::storeNotesChoice);
     connect(panelTimer_, &QTimer::timeout, this, &Publish::showPublishSlot);
     buildChrome();
     styleToolButtons();
@@ -111,6 +115,27 @@ void Publish::loadSettings(const QString& path) {
     ui_->lineEdit_fileName->setText(rememberedBook(RememberedValues::shared()).pageName);
     advanced_->readAdvanceSetting(path);
     workFolder_ = workFolder();
+    showNotesChoice();
+}
+
+void Publish::showEvent(QShowEvent* event) {
+    FramelessDialog::showEvent(event);
+    showNotesChoice();
+}
+
+void Publish::showNotesChoice() {
+    const std::optional<DeckWords> words = readWallWords(WallFolder(workFolder_));
+    const QSignalBlocker quiet(ui_->checkBox_speakerNotes);
+    ui_->checkBox_speakerNotes->setChecked(words && words->notesPublished);
+    ui_->checkBox_speakerNotes->setEnabled(words.has_value());
+}
+
+void Publish::storeNotesChoice(bool published) {
+    QString error;
+    if (!setNotesPublished(WallFolder(workFolder_), published, error)) {
+        showWarning(error);
+        showNotesChoice();
+    }
 }
 
 BookOptions Publish::bookOptions() const {

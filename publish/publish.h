@@ -72,8 +72,14 @@ public:
     void on_advanced_click();
     void on_convert_click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildChrome();
+    // The speaker notes choice as the wall holds it; only a wall with its deck's words has one.
+    void showNotesChoice();
+    void storeNotesChoice(bool published);
     void selectMode(PublishMode mode);
     void styleToolButtons();
     void applyModeTexts();

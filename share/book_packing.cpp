@@ -1,11 +1,14 @@
 #include "share/book_packing.h"
 
 #include "publish/zip_writer.h"
+#include "wall/deck_words.h"
 #include "wall/folders.h"
+#include "wall/wall_folder.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -39,7 +42,17 @@ bool addEntry(zipFile archive, const QString& entryName, const QString& path) {
     return status == ZIP_OK || status == ZIP_ERRNO;
 }
 
-PublishResult addEntries(zipFile archive, const BookPacking& packing) {
+// The file an entry packs: the wall's own, or its published words when they differ.
+QString packedFile(const QString& path, const QString& relative, const WallFolder& published) {
+    for (const QString& words : {WallFolder::wordsEntry(), WallFolder::wordsScriptEntry()}) {
+        if (relative == QLatin1Char('/') + words && QFile::exists(published.root() + words)) {
+            return published.root() + words;
+        }
+    }
+    return path;
+}
+
+PublishResult addEntries(zipFile archive, const BookPacking& packing, const WallFolder& published) {
     QStringList files;
     listFilesRecursive(packing.root, files);
     for (const QString& path : files) {
@@ -47,7 +60,8 @@ PublishResult addEntries(zipFile archive, const BookPacking& packing) {
         if (relative == kRootPage) {
             continue;
         }
-        if (!addEntry(archive, packing.bookName + relative, path)) {
+        if (!addEntry(archive, packing.bookName + relative,
+                      packedFile(path, relative, published))) {
             return PublishResult::failure(QObject::tr("The archive cannot be written."));
         }
     }
@@ -64,7 +78,18 @@ PublishResult writeArchive(const BookPacking& packing) {
         return PublishResult::failure(
             QObject::tr("The archive %1 cannot be created.").arg(packing.archivePath));
     }
-    const PublishResult added = addEntries(archive, packing);
+    // The uploaded book is published: its words keep the speaker notes only when the wall
+    // publishes them.
+    QTemporaryDir scratch;
+    const WallFolder published(scratch.path());
+    QString error;
+    if (!scratch.isValid() || !QDir().mkpath(published.root() + QStringLiteral("xml")) ||
+        !writePublishedWords(WallFolder(packing.root), published, error)) {
+        zipClose(archive, nullptr);
+        return PublishResult::failure(
+            QObject::tr("The book's words cannot be prepared for the upload: %1").arg(error));
+    }
+    const PublishResult added = addEntries(archive, packing, published);
     if (zipClose(archive, nullptr) != ZIP_OK && added.ok()) {
         return PublishResult::failure(QObject::tr("The archive cannot be written."));
     }

@@ -15,6 +15,7 @@ struct BookPacking {
 };
 
 // Packs root's files (hidden ones excepted) depth first under bookName + "/" + their path below
-// root; root's own index.html is replaced by the rewritten page, added last. The rewritten page
-// is removed afterwards; on failure the archive is removed too.
+// root; root's own index.html is replaced by the rewritten page, added last, and the deck's words
+// by their published form (without speaker notes unless the wall publishes them). The rewritten
+// page is removed afterwards; on failure the archive is removed too.
 PublishResult packBook(const BookPacking& packing);

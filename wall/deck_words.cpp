@@ -28,7 +28,7 @@ bool operator==(const SlideWords& a, const SlideWords& b) {
 
 bool operator==(const DeckWords& a, const DeckWords& b) {
     return a.title == b.title && a.author == b.author && a.language == b.language &&
-           a.slides == b.slides;
+           a.slides == b.slides && a.notesPublished == b.notesPublished;
 }
 
 namespace {
@@ -227,6 +227,7 @@ std::optional<DeckWords> parseDeckWords(const QByteArray& json, QString& error) 
     words.title = object.value(QLatin1String("title")).toString();
     words.author = object.value(QLatin1String("author")).toString();
     words.language = object.value(QLatin1String("language")).toString();
+    words.notesPublished = object.value(QLatin1String("publishNotes")).toBool();
     for (const QJsonValue& slide : object.value(QLatin1String("slides")).toArray()) {
         words.slides << slideFrom(slide.toObject());
     }
@@ -238,11 +239,14 @@ QByteArray deckWordsJson(const DeckWords& words) {
     for (const SlideWords& slide : words.slides) {
         slides << slideJson(slide);
     }
-    const QJsonObject object{{QLatin1String("version"), 1},
-                             {QLatin1String("title"), words.title},
-                             {QLatin1String("author"), words.author},
-                             {QLatin1String("language"), words.language},
-                             {QLatin1String("slides"), slides}};
+    QJsonObject object{{QLatin1String("version"), 1},
+                       {QLatin1String("title"), words.title},
+                       {QLatin1String("author"), words.author},
+                       {QLatin1String("language"), words.language},
+                       {QLatin1String("slides"), slides}};
+    if (words.notesPublished) {
+        object.insert(QLatin1String("publishNotes"), true);
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -291,6 +295,42 @@ DeckWords withoutNotes(DeckWords words) {
         slide.notes.clear();
     }
     return words;
+}
+
+bool writePublishedWords(const WallFolder& wall, const WallFolder& copy, QString& error) {
+    const std::optional<DeckWords> words = readWallWords(wall);
+    if (!words || words->notesPublished) {
+        return true;
+    }
+    return writeWallWords(copy, withoutNotes(*words), error);
+}
+
+bool notesPublished(const WallFolder& wall) {
+    const std::optional<DeckWords> words = readWallWords(wall);
+    return words && words->notesPublished;
+}
+
+bool setNotesPublished(const WallFolder& wall, bool published, QString& error) {
+    std::optional<DeckWords> words = readWallWords(wall);
+    if (!words) {
+        error = QStringLiteral("The wall has no words of its deck, so it has no speaker notes.");
+        return false;
+    }
+    if (words->notesPublished == published) {
+        return true;
+    }
+    words->notesPublished = published;
+    return writeWallWords(wall, *words, error);
+}
+
+BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words) {
+    if (book.title.trimmed().isEmpty()) {
+        book.title = words.title;
+    }
+    if (book.displayName.trimmed().isEmpty()) {
+        book.displayName = words.author;
+    }
+    return book;
 }
 
 bool writeWallWords(const WallFolder& wall, const DeckWords& words, QString& error) {

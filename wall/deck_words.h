@@ -10,6 +10,8 @@
 
 #include <optional>
 
+#include "wall/wall_parts.h"
+
 class WallFolder;
 
 // A link on a slide: its rectangle as fractions of the slide (from the top left), and either a URL
@@ -30,6 +32,9 @@ struct SlideWords {
 struct DeckWords {
     QString title, author, language;
     QList<SlideWords> slides;
+    // The wall's choice ("publishNotes", written only when set): its published copies keep the
+    // speaker notes. Off, they stay in the wall and its project files alone.
+    bool notesPublished = false;
 };
 
 bool operator==(const WordsLink& a, const WordsLink& b);
@@ -55,6 +60,21 @@ DeckWords wallWords(const DeckWords& deck, const QList<int>& deckNumbers);
 
 // The words as a published wall carries them when the speaker notes stay private.
 DeckWords withoutNotes(DeckWords words);
+
+// Gives the published copy `copy` of `wall` the wall's words as published: without the speaker
+// notes unless the wall publishes them. A wall without words leaves the copy as it is. False with
+// `error` when the copy's words cannot be written.
+bool writePublishedWords(const WallFolder& wall, const WallFolder& copy, QString& error);
+
+// Whether the wall's published copies keep its speaker notes, and the choice stored with the
+// wall's words (so that its project files keep it too). Storing fails, with `error`, for a wall
+// without words.
+bool notesPublished(const WallFolder& wall);
+bool setNotesPublished(const WallFolder& wall, bool published, QString& error);
+
+// The book information with an empty title and display name taken from the deck's title and
+// author; what the user set stays.
+BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words);
 
 // Writes a wall's words file and its script twin, each replaced in one step. False with `error`
 // when either cannot be written.

@@ -24,7 +24,7 @@ public:
     // The deck's words (titles, text, notes, alt text, links), and their script twin. A wall
     // without them plays as a picture of the deck.
     QString words() const { return root_ + kWords; }
-    QString wordsScript() const { return root_ + QStringLiteral("xml/words.js"); }
+    QString wordsScript() const { return root_ + kWordsScript; }
     // The data folders, each ending in "/".
     QString images() const { return root_ + kImages; }
     QString thumbnails() const { return root_ + kThumbnails; }
@@ -34,6 +34,8 @@ public:
     // Where the converter exports the slides of an import, and the output path that names it.
     QString conversionStaging() const { return root_ + QStringLiteral(".laq/"); }
     QString conversionOutput() const { return root_ + QStringLiteral(".laq.jpg"); }
+    // The words the converter reads from the deck of an import (its -words file).
+    QString conversionWords() const { return conversionStaging() + QStringLiteral("words.json"); }
     // The thumbnails of the slides being taken in.
     QString stagedThumbnails() const { return conversionStaging() + QStringLiteral(".qal/"); }
     // The book copied for a ZIP output or a project, and for an executable's archive.
@@ -57,6 +59,7 @@ public:
     // and the folders at the top of the wall that hold its data.
     static QString indexEntry() { return kIndex; }
     static QString wordsEntry() { return kWords; }
+    static QString wordsScriptEntry() { return kWordsScript; }
     static QString pageName() { return kPage; }
     static QString playerScriptName() { return kPlayerScript; }
     static QString movieName() { return kMovie; }
@@ -71,6 +74,7 @@ private:
     static inline const QString kXml = QStringLiteral("xml/");
     static inline const QString kIndex = QStringLiteral("xml/images.xml");
     static inline const QString kWords = QStringLiteral("xml/words.json");
+    static inline const QString kWordsScript = QStringLiteral("xml/words.js");
     static inline const QString kImages = QStringLiteral("wallimages/");
     static inline const QString kThumbnails = QStringLiteral("wallimages/thumbs/");
     static inline const QString kBackground = QStringLiteral("background/");

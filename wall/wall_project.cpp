@@ -1,4 +1,5 @@
 #include "wall/wall_project.h"
+#include "wall/deck_words.h"
 #include "wall/wall_folder.h"
 
 #include "platform/player/gallery_script.h"
@@ -41,6 +42,12 @@ void WallProject::setHiddenButtons(const HiddenButtons& hidden) {
 void WallProject::setImages(const QStringList& imageNumbers) {
     index_.setImageLines(imageNumbers);
     emit changed();
+}
+
+void WallProject::takeDeckDetails(const QString& workFolder) {
+    if (const std::optional<DeckWords> words = readWallWords(WallFolder(workFolder))) {
+        setBook(bookWithDeckDetails(look_.book(), *words));
+    }
 }
 
 UserSettingsSource WallProject::loadSettings(const QString& settingsFile,

@@ -27,6 +27,9 @@ public:
     const GalleryIndex& index() const { return index_; }
     // Replaces the image lines with one per gallery number, in wall order.
     void setImages(const QStringList& imageNumbers);
+    // After an import into workFolder: empty book information takes the deck's title and author
+    // from the wall's words.
+    void takeDeckDetails(const QString& workFolder);
 
     // Restores the look from the user settings file, or on a first start takes the look the wall
     // in workFolder shows (its index's start tag, over the first-start defaults) and writes it

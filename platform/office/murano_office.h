@@ -49,6 +49,31 @@ struct SlideOutline {
     std::vector<OutlineParagraph> body;
 };
 
+// A link on a slide: its rectangle as fractions of the slide (from the top left), and either a
+// URL or, when `url` is empty, a jump to slide `slide` of the deck (from 1). A link in a text is
+// given the rectangle of the shape that holds the text.
+struct SlideLink {
+    double x = 0, y = 0, w = 0, h = 0;
+    std::string url; // UTF-8, as the deck has it (any scheme: the reader decides what to keep)
+    int slide = 0;
+};
+
+// What a slide says, for searching and reading aloud. Texts are UTF-8 as the office suite gives
+// them (an unpaired UTF-16 surrogate of the deck may come out as an invalid sequence).
+struct SlideText {
+    std::string title;            // the title placeholder's text, else the slide's first text
+    std::string text;             // all of its text in shape order, paragraphs split by "\n"
+    std::string notes;            // the speaker notes
+    std::vector<std::string> alt; // the descriptions of its pictures
+    std::vector<SlideLink> links; // text fields and shapes that open a URL or another slide
+};
+
+// The words of a deck: its document properties and every slide's text, in deck order.
+struct DeckText {
+    std::string title, author, language; // language as a tag: "en-US"
+    std::vector<SlideText> slides;
+};
+
 // The PDF export's settings. Texts are UTF-8; empty texts are left out.
 struct PdfSettings {
     std::string title, subject, author, keywords;
@@ -135,6 +160,10 @@ public:
 
     // The titles and body texts, slide by slide.
     std::vector<SlideOutline> outline(std::string& error) const;
+
+    // The deck's words: document properties and every slide's text, notes, picture descriptions
+    // and links. Empty, with `error` filled, when they cannot be read.
+    DeckText text(std::string& error) const;
 
     // Closes the document; later calls do nothing.
     void close();

@@ -9,7 +9,6 @@
 #include <com/sun/star/drawing/GraphicExportFilter.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPages.hpp>
-#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/drawing/XGraphicExportFilter.hpp>
 #include <com/sun/star/drawing/XShape.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
@@ -74,15 +73,10 @@ bool repairBitmapFileSize(const std::string& path) {
     return std::fclose(file) == 0 && repaired;
 }
 
-Reference<css::container::XIndexAccess> drawPages(const Reference<css::lang::XComponent>& doc) {
-    const Reference<css::drawing::XDrawPagesSupplier> supplier(doc, UNO_QUERY_THROW);
-    return Reference<css::container::XIndexAccess>(supplier->getDrawPages(), UNO_QUERY_THROW);
-}
-
 Reference<css::drawing::XDrawPage> drawPage(const Reference<css::lang::XComponent>& doc,
                                             int index) {
     Reference<css::drawing::XDrawPage> page;
-    drawPages(doc)->getByIndex(index) >>= page;
+    drawPagesOf(doc)->getByIndex(index) >>= page;
     return page;
 }
 
@@ -292,7 +286,7 @@ void Presentation::close() {
 
 int Presentation::slideCount() const {
     try {
-        return impl_->document.is() ? drawPages(impl_->document)->getCount() : 0;
+        return impl_->document.is() ? drawPagesOf(impl_->document)->getCount() : 0;
     } catch (...) {
         return 0;
     }
@@ -379,7 +373,7 @@ bool Presentation::exportHtml(const std::string& path, std::string& error) {
 std::vector<SlideOutline> Presentation::outline(std::string& error) const {
     std::vector<SlideOutline> slides;
     try {
-        const Reference<css::container::XIndexAccess> pages = drawPages(impl_->document);
+        const Reference<css::container::XIndexAccess> pages = drawPagesOf(impl_->document);
         for (sal_Int32 i = 0; i < pages->getCount(); ++i) {
             Reference<css::drawing::XDrawPage> page;
             pages->getByIndex(i) >>= page;

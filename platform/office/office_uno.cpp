@@ -2,6 +2,7 @@
 
 #include "platform/office/office_process.h"
 
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/exc_hlp.hxx>
@@ -60,6 +61,14 @@ css::beans::PropertyValue property(const char* name, const css::uno::Any& value)
     result.Name = OUString::createFromAscii(name);
     result.Value = value;
     return result;
+}
+
+css::uno::Reference<css::container::XIndexAccess>
+drawPagesOf(const css::uno::Reference<css::lang::XComponent>& document) {
+    const css::uno::Reference<css::drawing::XDrawPagesSupplier> supplier(document,
+                                                                         css::uno::UNO_QUERY_THROW);
+    return css::uno::Reference<css::container::XIndexAccess>(supplier->getDrawPages(),
+                                                             css::uno::UNO_QUERY_THROW);
 }
 
 void closeDocument(const css::uno::Reference<css::lang::XComponent>& document) {

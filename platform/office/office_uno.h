@@ -5,6 +5,7 @@
 #include "platform/office/murano_office.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/drawing/XGraphicExportFilter.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -40,6 +41,10 @@ css::uno::Sequence<css::beans::PropertyValue>
 propertyList(const css::beans::PropertyValue (&values)[N]) {
     return css::uno::Sequence<css::beans::PropertyValue>(values, static_cast<sal_Int32>(N));
 }
+
+// The slides of a presentation; throws when the document has none.
+css::uno::Reference<css::container::XIndexAccess>
+drawPagesOf(const css::uno::Reference<css::lang::XComponent>& document);
 
 // Closes a document, or disposes of it when it cannot be closed; never throws.
 void closeDocument(const css::uno::Reference<css::lang::XComponent>& document);

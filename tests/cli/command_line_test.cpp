@@ -136,6 +136,7 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
         {{"apply", "--autoplay", "3601"}, "from 1 to 3600 nor off"},
         {{"apply", "--autoplay", "5s"}, "\"5s\" is neither"},
         {{"apply", "--direction", "up"}, "--direction: \"up\" is no reading direction"},
+        {{"apply", "--speaker-notes", "yes"}, "--speaker-notes: \"yes\" is neither publish nor"},
         {{"publish"}, "choose html, zip or exe"},
         {{"publish", "pdf"}, "\"pdf\" is no output"},
         {{"publish", "html"}, "--output: name the folder"},
@@ -201,6 +202,12 @@ TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
     after = line.apply.appliedTo(before);
     EXPECT_EQ(after.autoplaySeconds, 8);
     EXPECT_TRUE(after.rightToLeft);
+    EXPECT_FALSE(line.apply.notesPublished);
+    for (const auto& [word, published] : {std::pair{"publish", true}, {"PRIVATE", false}}) {
+        line = parse({"apply", "--speaker-notes", word});
+        ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+        EXPECT_EQ(line.apply.notesPublished, published);
+    }
     line = parse({"apply", "--autoplay", "off", "--direction", "ltr"});
     ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
     after = line.apply.appliedTo(after);
@@ -257,7 +264,8 @@ QString sampleValue(const QString& valueName) {
                                                     {"ADDRESS", "ann@example.org"},
                                                     {"DIR", "/tmp/out"},
                                                     {"SECONDS|off", "5"},
-                                                    {"ltr|rtl", "rtl"}};
+                                                    {"ltr|rtl", "rtl"},
+                                                    {"publish|private", "publish"}};
     return samples.value(valueName);
 }
 

@@ -8,7 +8,8 @@ namespace {
 TEST(ConverterArguments, SendOneJpegPerSlideToTheStagingFolder) {
     EXPECT_EQ(converterArguments("/home/ann/talks//deck.pptx", "/home/ann/.local/state/w/"),
               (QStringList{"-debug", "-call", "/home/ann/talks/deck.pptx",
-                           "/home/ann/.local/state/w/.laq.jpg"}));
+                           "/home/ann/.local/state/w/.laq.jpg", "-words",
+                           "/home/ann/.local/state/w/.laq/words.json"}));
 }
 
 TEST(ConverterOutput, TheLastBracketOfAChunkWins) {

@@ -1,5 +1,7 @@
 // Slide images from a staging folder become the wall's images and thumbnails.
 #include "import/image_intake.h"
+#include "wall/deck_words.h"
+#include "wall/wall_folder.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -125,6 +127,65 @@ TEST_F(IntakeTest, CustomRangeCopiesInEntryOrderUnderTheTypedNumbers) {
     EXPECT_EQ(slideIn("wallimages/3.jpg", 12), 3);
     EXPECT_EQ(slideIn("wallimages/1.jpg", 12), 1);
     EXPECT_EQ(slideNumberOf(QImage(work + "wallimages/thumbs/3.jpg"), 12), 3);
+}
+
+// The deck's words beside the index follow the wall's images, whatever the converter left: words
+// for every slide, none, or a file that is not words. A wall never keeps an earlier deck's words.
+TEST_F(IntakeTest, TheDecksWordsFollowTheWallsImagesOrLeaveNoStaleWords) {
+    const QByteArray deckWords = R"json({"version":1,"title":"Deck","author":"Ann","slides":[
+        {"number":1,"title":"One","text":"first","notes":"n1","alt":[],"links":[]},
+        {"number":2,"title":"Two","text":"second","alt":[],"links":[
+            {"x":0.1,"y":0.1,"w":0.2,"h":0.2,"slide":3},
+            {"x":0.1,"y":0.5,"w":0.2,"h":0.2,"slide":1},
+            {"x":0.5,"y":0.5,"w":0.2,"h":0.2,"url":"javascript:alert(1)"}]},
+        {"number":3,"title":"Three","text":"third","alt":[],"links":[]}]})json";
+    const struct {
+        const char* name;
+        bool allPages;
+        QStringList pages;
+        std::optional<QByteArray> converterWords;
+        QStringList titles; // of the wall's words; empty: the wall has none
+        int jumpOfFirst;    // the first wall slide's first link's jump, 0 for none
+    } cases[] = {
+        {"all pages", true, {}, deckWords, {"One", "Two", "Three"}, 0},
+        {"a range renumbers jumps", false, {"2", "3"}, deckWords, {"Two", "Three"}, 2},
+        {"a range drops jumps out of it", false, {"2", "1"}, deckWords, {"Two", "One"}, 2},
+        {"no words file", true, {}, std::nullopt, {}, 0},
+        {"not words", true, {}, QByteArray("<html>"), {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WallFolder wall(work);
+        QDir().mkpath(work + "xml");
+        QDir().mkpath(wall.conversionStaging());
+        QString error;
+        ASSERT_TRUE(writeWallWords(wall, DeckWords{"Stale", "", "", {SlideWords{}}}, error));
+        stageSlides(3);
+        if (c.converterWords) {
+            QFile file(wall.conversionWords());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(*c.converterWords);
+        }
+        runImageIntake(c.allPages ? allPages(3) : customRange(3, c.pages));
+        const std::optional<DeckWords> words = readWallWords(wall);
+        EXPECT_EQ(words.has_value(), !c.titles.isEmpty());
+        EXPECT_EQ(QFile::exists(wall.wordsScript()), !c.titles.isEmpty());
+        if (!words) {
+            continue;
+        }
+        QStringList titles;
+        for (const SlideWords& slide : words->slides) {
+            titles << slide.title;
+            EXPECT_EQ(slide.number, 0);
+            for (const WordsLink& link : slide.links) {
+                EXPECT_TRUE(link.url.isEmpty()) << "only the javascript: URL was offered";
+            }
+        }
+        EXPECT_EQ(titles, c.titles);
+        EXPECT_EQ(words->author, "Ann");
+        const QList<WordsLink>& first = words->slides.first().links;
+        EXPECT_EQ(first.isEmpty() ? 0 : first.first().slide, c.jumpOfFirst);
+    }
 }
 
 TEST_F(IntakeTest, APageBeyondTheDeckCopiesNothing) {

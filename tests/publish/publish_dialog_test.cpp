@@ -4,11 +4,14 @@
 #include "publish/advanced.h"
 #include "publish/publish.h"
 #include "tests/publish/wall_fixture.h"
+#include "wall/deck_words.h"
 #include "wall/locations.h"
 #include "wall/remembered_values.h"
+#include "wall/wall_folder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -101,6 +104,7 @@ private slots:
     void aFailedOutputIsReportedInsteadOfFinished();
     void namesLeavingTheFolderAreRefused();
     void exeModeHidesTheMetaOptions();
+    void speakerNotesStayPrivateUnlessTicked();
     void advancedRestoresTheWindowModeFromItsSlot_data();
     void advancedRestoresTheWindowModeFromItsSlot();
     void advancedOkSavesSixteenLinesAndCancelKeepsTheFile();
@@ -275,6 +279,32 @@ void PublishDialogTest::namesLeavingTheFolderAreRefused() {
     }
     QVERIFY(QDir(out_->path()).isEmpty());
     QVERIFY(!QFile::exists(out_->path() + "/../up.html"));
+}
+
+void PublishDialogTest::speakerNotesStayPrivateUnlessTicked() {
+    const WallFolder wall(workFolder());
+    const auto box = [](Publish& publish) { return publish.findChild<QCheckBox*>(); };
+    {
+        Publish publish;
+        publish.loadSettings(home_);
+        QVERIFY2(!box(publish)->isEnabled(), "a wall without its deck's words has no notes");
+    }
+    DeckWords words;
+    words.slides << SlideWords{0, "One", "", "notes", {}, {}};
+    QString error;
+    QVERIFY(writeWallWords(wall, words, error));
+    Publish publish;
+    publish.loadSettings(home_);
+    QVERIFY(box(publish)->isEnabled());
+    QVERIFY(!box(publish)->isChecked());
+    QVERIFY(publish.findChild<QLabel*>("label_speakerNotes")->text().contains("private"));
+    box(publish)->click();
+    QVERIFY(notesPublished(wall));
+    QVERIFY(setNotesPublished(wall, false, error)); // changed elsewhere (murano apply)
+    publish.show();
+    QVERIFY2(!box(publish)->isChecked(), "shown, the dialog shows the wall's choice");
+    box(publish)->click();
+    QVERIFY(notesPublished(wall));
 }
 
 void PublishDialogTest::exeModeHidesTheMetaOptions() {

@@ -118,6 +118,24 @@ TEST(DeckWords, APageRangeKeepsEachSlidesWordsAndRenumbersItsJumps) {
     EXPECT_EQ(jumpsOut.slides[0].links, QList<WordsLink>{urlLink("https://x.org/")});
 }
 
+TEST(DeckWords, EmptyBookInformationTakesTheDecksTitleAndAuthor) {
+    const DeckWords deck{"Deck title", "Deck author", "", {}};
+    const struct {
+        BookDetails book;
+        QString title, displayName;
+    } cases[] = {
+        {{}, "Deck title", "Deck author"},
+        {{"Mine", "", "", "", ""}, "Mine", "Deck author"},
+        {{"", "", "", "Me", ""}, "Deck title", "Me"},
+        {{" ", "", "", "  ", ""}, "Deck title", "Deck author"},
+    };
+    for (const auto& c : cases) {
+        const BookDetails book = bookWithDeckDetails(c.book, deck);
+        EXPECT_EQ(book.title, c.title);
+        EXPECT_EQ(book.displayName, c.displayName);
+    }
+}
+
 TEST(DeckWords, AWallsWordsAndTheirTwinReadBack) {
     QTemporaryDir scratch;
     const WallFolder wall(scratch.path());

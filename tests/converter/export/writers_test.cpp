@@ -2,6 +2,7 @@
 #include "converter/outline_rtf.h"
 #include "converter/pdf_settings.h"
 #include "converter/web_pages.h"
+#include "converter/words_json.h"
 #include "platform/posix/posix_files.h"
 #include "tests/converter/export/test_images.h"
 
@@ -13,6 +14,45 @@
 #include <sys/stat.h>
 
 namespace {
+
+// The words file's strings are valid UTF-8 and valid JSON whatever the deck's text holds.
+TEST(WordsJson, StringsAreEscapedAndInvalidTextReplaced) {
+    const struct {
+        const char* name;
+        std::string in, out;
+    } cases[] = {
+        {"quotes, backslash, breaks, tabs", "a\"b\\c\nd\te", R"("a\"b\\c\nd\te")"},
+        {"control characters", std::string("x\x01\x1f\x7fy", 5), R"("x\u0001\u001f\u007fy")"},
+        {"zero byte", std::string("a\0b", 3), R"("a\u0000b")"},
+        {"right-to-left and emoji stay", "\u0645\u0631\u062d\xf0\x9f\x98\x80",
+         "\"\u0645\u0631\u062d\xf0\x9f\x98\x80\""},
+        {"unpaired surrogate as the suite writes it",
+         "a\xed\xa0\x80"
+         "b",
+         "\"a\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+         "b\""},
+        {"cut sequence at the end", "a\xe2\x82", "\"a\xef\xbf\xbd\xef\xbf\xbd\""},
+        {"overlong slash", "\xc0\xaf", "\"\xef\xbf\xbd\xef\xbf\xbd\""},
+        {"markup is only text", "</script><b>", R"("</script><b>")"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(jsonString(c.in), c.out) << c.name;
+    }
+}
+
+TEST(WordsJson, EverySlideIsNumberedAndJumpsNameTheirSlide) {
+    office::DeckText deck;
+    deck.title = "T";
+    deck.slides.resize(2);
+    deck.slides[1].links = {{0.5, 0.25, 0.1, 0.1, "", 1}, {0, 0, 1, 1, "https://e.org/", 0}};
+    const std::string json = wordsJson(deck);
+    EXPECT_NE(json.find(R"("number":1,)"), std::string::npos);
+    EXPECT_NE(json.find(R"({"number":2,"title":"","text":"","notes":"","alt":[],"links":[)"
+                        R"({"x":0.5,"y":0.25,"w":0.1,"h":0.1,"slide":1},)"
+                        R"({"x":0,"y":0,"w":1,"h":1,"url":"https://e.org/"}]})"),
+              std::string::npos)
+        << json;
+}
 
 TEST(OutlineRtf, TitlesThenIndentedBodyParagraphsWithEscapes) {
     std::vector<office::SlideOutline> slides(2);

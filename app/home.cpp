@@ -560,11 +560,11 @@ void Home::saveProjectAs(const QString& chosen) {
         [file, work, book](const ZipProgress& progress) {
             return saveProject(file, work, book, progress);
         },
-        [this, file](const PublishResult& result) {
+        [this, file](const JobResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFile, file);
             RememberedValues::shared().save(projectValuesFile());
             if (!result.ok()) {
-                reportProblems({result.error});
+                reportProblems({result.message});
                 return;
             }
             rememberProject(file);
@@ -591,13 +591,13 @@ void Home::openProject(const QString& file) {
             withProgress.progress = progress;
             return readProject(file, work, withProgress);
         },
-        [this, file](const PublishResult& result) {
+        [this, file](const JobResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFolder, lastOpenFolder_);
             RememberedValues::shared().save(rememberedValuesFile());
             // ".home.." is read last at start-up: it must not bring back an older folder.
             RememberedValues::shared().save(projectValuesFile());
             if (!result.ok()) {
-                reportProblems({result.error});
+                reportProblems({result.message});
                 return;
             }
             rememberProject(file);

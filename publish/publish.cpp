@@ -118,8 +118,8 @@ BookOptions Publish::bookOptions() const {
             exeLayout_ ? BookLayout::Executable : BookLayout::Web};
 }
 
-PublishResult Publish::makeZip(const QString& archivePath, const QString& stagingFolder,
-                               const ZipProgress& progress) const {
+JobResult Publish::makeZip(const QString& archivePath, const QString& stagingFolder,
+                           const ZipProgress& progress) const {
     return ::makeZip(archivePath, stagingFolder, workFolder_, bookOptions(), progress);
 }
 

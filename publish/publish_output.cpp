@@ -59,9 +59,7 @@ QStringList replacedByOutput(const QString& folder, const QString& name, Publish
 ThreadJob* makePublishJob(PublishWork work, QObject* parent) {
     return new ThreadJob(
         [work = std::move(work)](ThreadJob& job) {
-            const PublishResult result =
-                work([&job](int done, int total) { job.report(done, total); });
-            return result.ok() ? JobResult::done() : JobResult::failure(result.error);
+            return work([&job](int done, int total) { job.report(done, total); });
         },
         parent);
 }
@@ -93,11 +91,11 @@ BookOptions rememberedBook(const RememberedValues& values) {
             BookLayout::Web};
 }
 
-PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
-                            const BookOptions& book, const ZipProgress& progress) {
+JobResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
+                        const BookOptions& book, const ZipProgress& progress) {
     // The name may come from a remembered-values file, which anyone could have edited.
     if (const QString problem = outputNameProblem(book.pageName, mode); !problem.isEmpty()) {
-        return PublishResult::failure(problem);
+        return JobResult::failure(problem);
     }
     switch (mode) {
     case PublishMode::Html:

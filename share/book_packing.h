@@ -17,4 +17,4 @@ struct BookPacking {
 // Packs root's files (hidden ones excepted) depth first under bookName + "/" + their path below
 // root; root's own index.html is replaced by the rewritten page, added last. The rewritten page
 // is removed afterwards; on failure the archive is removed too.
-PublishResult packBook(const BookPacking& packing);
+JobResult packBook(const BookPacking& packing);

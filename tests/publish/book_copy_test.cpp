@@ -96,9 +96,9 @@ TEST(AlterHtmlFailure, APageWithoutAFourthLineIsRefused) {
     QByteArray page = "untouched";
     for (const QByteArray& short_ :
          {QByteArray(), QByteArray("a\nb\nc\n"), QByteArray("a\nb\nc")}) {
-        const PublishResult result = alterHtml(short_, kPlainMeta, &page);
+        const JobResult result = alterHtml(short_, kPlainMeta, &page);
         EXPECT_FALSE(result.ok());
-        EXPECT_TRUE(result.error.contains("four lines")) << result.error.toStdString();
+        EXPECT_TRUE(result.message.contains("four lines")) << result.message.toStdString();
     }
     EXPECT_EQ(page, "untouched");
 }
@@ -166,8 +166,7 @@ TEST_F(CopyBook, RefusesOutputsThatWouldDamageTheWall) {
          {work, work + "/", work + "/wallimages", work + "/xml/sub",
           scratch.path() + "/../" + QDir(scratch.path()).dirName() + "/work"}) {
         QDir().mkpath(destination);
-        const PublishResult result =
-            copyBook(work, destination, {"x", kPlainMeta, BookLayout::Web});
+        const JobResult result = copyBook(work, destination, {"x", kPlainMeta, BookLayout::Web});
         EXPECT_FALSE(result.ok()) << destination.toStdString();
     }
     EXPECT_EQ(treeOf(work), before);
@@ -178,33 +177,33 @@ TEST_F(CopyBook, RefusesOutputsThatWouldDamageTheWall) {
 TEST_F(CopyBook, FailuresAreReportedAndABadPageStopsBeforeTheOutputIsTouched) {
     writeFile(out + "/xml/images.xml", "the user's older book");
     writeFile(work + "/index.html", "only\nthree\nlines\n");
-    PublishResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("four lines"));
+    JobResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("four lines"));
     EXPECT_EQ(readFile(out + "/xml/images.xml"), "the user's older book");
 
     QFile::remove(work + "/index.html");
     result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("could not be read")) << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("could not be read")) << result.message.toStdString();
 
     makeWall(work, {});
     QDir().mkpath(out + "/swfobject.js/in-the-way");
     result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("swfobject.js")) << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("swfobject.js")) << result.message.toStdString();
 }
 
 TEST_F(CopyBook, APageThatIsNoSmallFileIsRefusedWithoutWaitingOrReadingIt) {
     const QString page = work + "/index.html";
     QFile::remove(page);
     ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
-    PublishResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("could not be read")) << "a FIFO never blocks";
+    JobResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("could not be read")) << "a FIFO never blocks";
 
     QFile::remove(page);
     QFile huge(page);
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(40) << 20));
     huge.close();
     result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("32 MB")) << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("32 MB")) << result.message.toStdString();
     EXPECT_EQ(treeOf(out), QStringList());
 }
 
@@ -245,7 +244,7 @@ TEST_F(CopyBookOnAFullDisk, AFailedPublicationLeavesTheEarlierBookWhole) {
     const QByteArray slide = readFile(out + "/wallimages/2.JPG");
     makeWall(work, {40, true});
 
-    const PublishResult result = copyBook(work, out, {"book", kPlainMeta, BookLayout::Web});
+    const JobResult result = copyBook(work, out, {"book", kPlainMeta, BookLayout::Web});
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(treeOf(out), earlier) << "nothing of the new book, nothing of the old one lost";
     EXPECT_EQ(readFile(out + "/wallimages/2.JPG"), slide);

@@ -15,9 +15,9 @@
 
 namespace {
 
-int finish(const PublishResult& result) {
+int finish(const JobResult& result) {
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
         return 1;
     }
     return 0;

@@ -73,10 +73,9 @@ protected:
 
 TEST_F(ZipOutput, AnIndependentReaderFindsEveryFileWithFixedFieldsAndItsContents) {
     QList<int> progress;
-    const PublishResult result =
-        makeZip(archive, work + "/.zapperstab/", work, kWebBook,
-                [&](int done, int total) { progress << done * 100 + total; });
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const JobResult result = makeZip(archive, work + "/.zapperstab/", work, kWebBook,
+                                     [&](int done, int total) { progress << done * 100 + total; });
+    ASSERT_TRUE(result.ok()) << result.message.toStdString();
     EXPECT_FALSE(QFileInfo::exists(work + ".zapperstab")) << "the staging folder is removed";
 
     const ReadBack back = readBack(archive);
@@ -171,14 +170,14 @@ TEST_F(ZipOutput, AFailureLeavesTheEarlierArchiveAndNoPartialFile) {
     // Reading this file fails with an input/output error, for every user.
     ASSERT_TRUE(QFile::link("/proc/self/mem", folder + "/b.bin"));
 
-    PublishResult result = zipFolder(folder, archive);
-    EXPECT_TRUE(result.error.contains("b.bin")) << result.error.toStdString();
+    JobResult result = zipFolder(folder, archive);
+    EXPECT_TRUE(result.message.contains("b.bin")) << result.message.toStdString();
     EXPECT_EQ(readFile(archive), "the earlier archive");
     EXPECT_EQ(QDir(scratch.path() + "/out").entryList(QDir::Files | QDir::Hidden),
               QStringList({"Quarter.zip"}));
 
     result = zipFolder(folder, scratch.path() + "/missing/out.zip");
-    EXPECT_TRUE(result.error.contains("Could not create the archive"));
+    EXPECT_TRUE(result.message.contains("Could not create the archive"));
     EXPECT_FALSE(QFileInfo::exists(scratch.path() + "/missing"));
 
     result = makeZip(archive, work + ".zapperstab", work + "wallimages", kWebBook);
@@ -216,10 +215,10 @@ TEST_F(ZipOutput, AFullDiskIsNamedAsSuch) {
         GTEST_SKIP() << "cannot mount a small file system here";
     }
     makeWall(work, {20, true});
-    const PublishResult result = makeZip(disk + "/book.zip", work + ".zapperstab", work, kWebBook);
+    const JobResult result = makeZip(disk + "/book.zip", work + ".zapperstab", work, kWebBook);
     ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
-    EXPECT_TRUE(result.error.contains("Check that the disk has room"))
-        << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("Check that the disk has room"))
+        << result.message.toStdString();
 }
 
 TEST(PublishedWall, FifteenHundredSlidesArePublishedWholeAsAFolderAndAsAnArchive) {

@@ -303,7 +303,7 @@ Outcome runPublish(const PublishOptions& options, Progress& progress) {
     }
     progress.step(progressLabel(options.mode));
     const JobResult result =
-        publishOutput(options.mode, workFolder(), folder,
+        publishOutput(options.mode, WallFolder(workFolder()), folder,
                       options.bookOver(rememberedBookOfTheWall()), entriesTo(progress));
     progress.finish();
     if (!result.ok()) {

@@ -161,18 +161,17 @@ QStringList bookEntries(const PlayerFiles& files) {
 }
 
 // Writes the whole book into the new, empty folder destination.
-JobResult buildBook(const QString& source, const QString& destination, const PlayerFiles& files,
+JobResult buildBook(const WallFolder& source, const QString& destination, const PlayerFiles& files,
                     FileTransfer transfer) {
-    JobResult result = copyDataFolders(source, destination, transfer);
+    JobResult result = copyDataFolders(source.root(), destination, transfer);
     if (result.ok()) {
         result = writeFile(destination + files.pageName, files.page);
     }
     if (result.ok()) {
-        result = copyFile(WallFolder(source).movie(), destination + files.movieName);
+        result = copyFile(source.movie(), destination + files.movieName);
     }
     if (result.ok()) {
-        result = copyFile(WallFolder(source).playerScript(),
-                          destination + WallFolder::playerScriptName());
+        result = copyFile(source.playerScript(), destination + WallFolder::playerScriptName());
     }
     return result;
 }
@@ -220,26 +219,24 @@ HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder) {
     return meta;
 }
 
-JobResult copyBook(const QString& sourceFolder, const QString& destinationFolder,
+JobResult copyBook(const WallFolder& wall, const QString& destinationFolder,
                    const BookOptions& options, FileTransfer transfer) {
     qDebug() << "htmlWork outPutPaht" << destinationFolder;
     const bool web = options.layout == BookLayout::Web;
-    const QString source = withSlash(sourceFolder);
     const QString destination = withSlash(destinationFolder);
-    if (destinationEndangersSource(source, destination + (web ? "" : "Book/"))) {
+    if (destinationEndangersSource(wall.root(), destination + (web ? "" : "Book/"))) {
         return JobResult::failure(
             QObject::tr("The output folder \"%1\" holds the wall being published. Choose "
                         "another folder.")
                 .arg(destinationFolder));
     }
     PlayerFiles files;
-    const WallFolder wall(source);
     files.pageName = web ? pageFileName(options.pageName) : WallFolder::pageName();
     files.movieName = web ? WallFolder::movieName() : QStringLiteral("book.swf");
     JobResult result = readPage(wall.page(), &files.page);
     if (result.ok() && web) {
-        result =
-            alterHtml(QByteArray(files.page), publishedMeta(options.meta, source), &files.page);
+        result = alterHtml(QByteArray(files.page), publishedMeta(options.meta, wall.root()),
+                           &files.page);
     }
     if (!result.ok()) {
         return result;
@@ -252,7 +249,7 @@ JobResult copyBook(const QString& sourceFolder, const QString& destinationFolder
             QObject::tr("Could not create the folder \"%1\".").arg(destination));
     }
     const QString book = staging.path() + (web ? "" : "Book/");
-    result = buildBook(source, book, files, transfer);
+    result = buildBook(wall, book, files, transfer);
     QString clash;
     if (result.ok() && !staging.moveInto(web ? bookEntries(files) : QStringList{"Book"}, &clash)) {
         result =

@@ -5,6 +5,7 @@
 
 #include "platform/jobs/job_result.h"
 #include "wall/folders.h"
+#include "wall/wall_folder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -57,5 +58,5 @@ QStringList existingBookEntries(const QString& folder, const QString& pageName);
 // its data folders is refused.
 // The data files are copied, or linked where transfer allows it (a staging copy that is packed
 // and removed).
-JobResult copyBook(const QString& source, const QString& destination, const BookOptions& options,
+JobResult copyBook(const WallFolder& source, const QString& destination, const BookOptions& options,
                    FileTransfer transfer = FileTransfer::Copy);

@@ -108,12 +108,11 @@ JobResult generateExe(const QString& archivePath, const QString& targetPath,
     return result;
 }
 
-JobResult makeExe(const QString& targetPath, const QString& archivePath, const QString& workFolder,
+JobResult makeExe(const QString& targetPath, const QString& archivePath, const WallFolder& wall,
                   const ZipProgress& progress, const QString& stubPath) {
     BookOptions book;
     book.layout = BookLayout::Executable;
-    const JobResult made = makeZip(archivePath, WallFolder(workFolder).executableStaging(),
-                                   workFolder, book, progress);
+    const JobResult made = makeZip(archivePath, wall.executableStaging(), wall, book, progress);
     if (!made.ok()) {
         QFile::remove(archivePath);
         return made;

@@ -327,7 +327,7 @@ JobResult saveProject(const QString& projectFile, const QString& workFolder,
         return JobResult::failure(problem);
     }
     const QString staging = projectStagingFolder(workFolder);
-    JobResult result = makeZip(projectFile, staging, workFolder, book, progress);
+    JobResult result = makeZip(projectFile, staging, WallFolder(workFolder), book, progress);
     removeTree(staging);
     return result;
 }

@@ -91,7 +91,7 @@ BookOptions rememberedBook(const RememberedValues& values) {
             BookLayout::Web};
 }
 
-JobResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
+JobResult publishOutput(PublishMode mode, const WallFolder& wall, const QString& folder,
                         const BookOptions& book, const ZipProgress& progress) {
     // The name may come from a remembered-values file, which anyone could have edited.
     if (const QString problem = outputNameProblem(book.pageName, mode); !problem.isEmpty()) {
@@ -99,13 +99,13 @@ JobResult publishOutput(PublishMode mode, const QString& workFolder, const QStri
     }
     switch (mode) {
     case PublishMode::Html:
-        return copyBook(workFolder, folder, book);
+        return copyBook(wall, folder, book);
     case PublishMode::Zip:
-        return makeZip(outputTarget(folder, book.pageName, mode),
-                       WallFolder(workFolder).archiveStaging(), workFolder, book, progress);
+        return makeZip(outputTarget(folder, book.pageName, mode), wall.archiveStaging(), wall, book,
+                       progress);
     case PublishMode::Exe:
         break;
     }
-    return makeExe(outputTarget(folder, book.pageName, mode), workFolder + book.pageName + ".zip",
-                   workFolder, progress);
+    return makeExe(outputTarget(folder, book.pageName, mode), wall.executableArchive(book.pageName),
+                   wall, progress);
 }

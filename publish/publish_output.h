@@ -49,9 +49,9 @@ using PublishWork = std::function<JobResult(const ZipProgress& progress)>;
 // job's failure message.
 ThreadJob* makePublishJob(PublishWork work, QObject* parent);
 
-// Writes the wall of workFolder as the output of that mode into folder: the web folder through
-// copyBook, the ZIP archive through makeZip (staging folder workFolder + "/.zapperstab/"), the
-// executable through makeExe (its archive workFolder + name + ".zip"). The book's page name is the
-// output's file name. Runs on the calling thread; progress reports the archive's entries.
-JobResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
+// Writes the wall as the output of that mode into folder: the web folder through copyBook, the ZIP
+// archive through makeZip (in the wall's archive staging), the executable through makeExe (its
+// archive the wall's executableArchive). The book's page name is the output's file name. Runs on
+// the calling thread; progress reports the archive's entries.
+JobResult publishOutput(PublishMode mode, const WallFolder& wall, const QString& folder,
                         const BookOptions& book, const ZipProgress& progress = {});

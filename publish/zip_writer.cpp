@@ -368,8 +368,8 @@ JobResult zipFolder(const QString& folder, const QString& archivePath,
     return result;
 }
 
-JobResult makeZip(const QString& archivePath, const QString& stagingFolder,
-                  const QString& workFolder, const BookOptions& book, const ZipProgress& progress) {
+JobResult makeZip(const QString& archivePath, const QString& stagingFolder, const WallFolder& wall,
+                  const BookOptions& book, const ZipProgress& progress) {
     qDebug() << "makeZip" << archivePath;
     removeTree(stagingFolder);
     JobResult result;
@@ -378,7 +378,7 @@ JobResult makeZip(const QString& archivePath, const QString& stagingFolder,
             QObject::tr("Could not create the folder \"%1\".").arg(stagingFolder));
     }
     if (result.ok()) {
-        result = copyBook(workFolder, stagingFolder, book, FileTransfer::LinkWhenPossible);
+        result = copyBook(wall, stagingFolder, book, FileTransfer::LinkWhenPossible);
     }
     if (result.ok()) {
         result = zipFolder(stagingFolder, archivePath, progress);

@@ -30,9 +30,7 @@ int addFileToZip(zipFile archive, const QString& entryName, const QString& fileP
 JobResult zipFolder(const QString& folder, const QString& archivePath,
                     const ZipProgress& progress = {});
 
-// Copies the book from workFolder into the staging folder (made afresh), packs the staging
-// folder into archivePath with zipFolder and removes the staging folder again, whatever the
-// outcome.
-JobResult makeZip(const QString& archivePath, const QString& stagingFolder,
-                  const QString& workFolder, const BookOptions& book,
-                  const ZipProgress& progress = {});
+// Copies the book from the wall into the staging folder (made afresh), packs the staging folder
+// into archivePath with zipFolder and removes the staging folder again, whatever the outcome.
+JobResult makeZip(const QString& archivePath, const QString& stagingFolder, const WallFolder& wall,
+                  const BookOptions& book, const ZipProgress& progress = {});

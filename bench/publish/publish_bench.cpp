@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
         makeWall(args[2], {args[3].toInt(), true});
         return 0;
     }
-    const JobResult result = makeZip(args[3], args[2] + "/.zapperstab/", args[2],
+    const JobResult result = makeZip(args[3], args[2] + "/.zapperstab/", WallFolder(args[2]),
                                      {"index", {"Bench", "", ""}, BookLayout::Web});
     if (!result.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(result.message));

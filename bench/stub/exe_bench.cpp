@@ -57,7 +57,7 @@ int timeExe(const QString& work, const QString& target, const QString& stub) {
     const long before = peakKilobytes();
     QElapsedTimer timer;
     timer.start();
-    const JobResult result = makeExe(target, work + "book.zip", work, {}, stub);
+    const JobResult result = makeExe(target, work + "book.zip", WallFolder(work), {}, stub);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     if (!result.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(result.message));

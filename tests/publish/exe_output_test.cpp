@@ -142,7 +142,7 @@ TEST_F(ExeOutputTest, MakeExePacksTheWallInTheBookLayout) {
     const QString wall = q(scratch_.file("wall")) + "/";
     makeWall(wall, WallFixture{});
     const QString zip = wall + "wall.zip";
-    const JobResult result = makeExe(q(target()), zip, wall, {}, q(kWindowsStub));
+    const JobResult result = makeExe(q(target()), zip, WallFolder(wall), {}, q(kWindowsStub));
     ASSERT_TRUE(result.ok()) << result.message.toStdString();
     EXPECT_FALSE(QFile::exists(zip));
     EXPECT_FALSE(QFile::exists(wall + "/zapperstab"));
@@ -163,8 +163,8 @@ TEST_F(ExeOutputTest, MakeExePacksTheWallInTheBookLayout) {
 TEST_F(ExeOutputTest, MakeExeStopsWhenPackingFails) {
     writeFile(target(), "the earlier output");
     const QString zip = q(work()) + "/new.zip";
-    const JobResult result =
-        makeExe(q(target()), zip, q(scratch_.file("no-wall")) + "/", {}, q(kWindowsStub));
+    const JobResult result = makeExe(
+        q(target()), zip, WallFolder(q(scratch_.file("no-wall")) + "/"), {}, q(kWindowsStub));
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(result.message.isEmpty());
     EXPECT_EQ(readFile(target()), "the earlier output");

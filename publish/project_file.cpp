@@ -6,6 +6,7 @@
 #include "publish/publish_output.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
+#include "wall/staging_folder.h"
 #include "wall/work_folder.h"
 
 #include <QDebug>
@@ -21,7 +22,6 @@
 #include <algorithm>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,7 +29,6 @@ namespace {
 constexpr std::uint64_t kDiskMargin = std::uint64_t(64) << 20;
 // Inside the extraction folder, the work folder's replaced data folders wait here for removal.
 // Its ":" cannot occur in a vetted entry name, so no unpacked file can be in the way.
-constexpr char kReplacedFolder[] = ":replaced/";
 // How much larger than the project file its contents may be, once past a small floor.
 constexpr std::uint64_t kMaxUnpackRatio = 100;
 constexpr std::uint64_t kRatioFloorBytes = std::uint64_t(16) << 20;
@@ -247,56 +246,17 @@ JobResult arrangeExtraction(const QString& folder, const std::map<std::string, Q
     return JobResult::done();
 }
 
-bool moveFolder(const QString& from, const QString& to) {
-    return !QFileInfo::exists(from) || QDir().rename(from, to);
-}
-
-// Puts the unpacked data folders in place of the work folder's, each by a rename on the same
-// disk; the work folder's own go into the extraction folder and leave with it. A failure puts
-// back every folder already swapped.
-JobResult swapFolders(const QString& workFolder, const QString& extraction) {
-    const QString replaced = extraction + kReplacedFolder;
-    QDir().mkpath(replaced);
-    std::vector<QString> swapped;
-    for (const QString& name : WallFolder::topDataFolders()) {
-        const QString live = workFolder + name;
-        bool ok = moveFolder(live, replaced + name);
-        if (ok && !QDir().rename(extraction + name, live)) {
-            moveFolder(replaced + name, live);
-            ok = false;
-        }
-        if (!ok) {
-            for (const QString& done : swapped) {
-                QDir().rename(workFolder + done, extraction + done);
-                moveFolder(replaced + done, workFolder + done);
-            }
-            return failure(QObject::tr("Could not replace the folder \"%1\"; the wall was left "
-                                       "as it was.")
-                               .arg(live));
-        }
-        swapped.push_back(name);
+// Puts the unpacked data folders in place of the work folder's, each in one step; the work
+// folder's own go into the extraction folder and leave with it. A failure puts back every folder
+// already swapped.
+JobResult swapFolders(const QString& workFolder, StagingFolder& extraction) {
+    QString failed;
+    if (extraction.moveInto(WallFolder::topDataFolders(), &failed)) {
+        return JobResult::done();
     }
-    return JobResult::done();
+    return failure(QObject::tr("Could not replace the folder \"%1\"; the wall was left as it was.")
+                       .arg(workFolder + failed));
 }
-
-// Removes the extraction folder when the opening ends, however it ends.
-class ExtractionFolder {
-public:
-    explicit ExtractionFolder(const QString& path) : path_(path) { removeTree(path_); }
-    ~ExtractionFolder() { removeTree(path_); }
-    ExtractionFolder(const ExtractionFolder&) = delete;
-    ExtractionFolder& operator=(const ExtractionFolder&) = delete;
-
-    // A fresh private folder: nothing planted in it beforehand can redirect the unpacking.
-    bool create() const {
-        return QDir().mkpath(path_) &&
-               QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QString& path() const { return path_; }
-
-private:
-    QString path_;
-};
 
 QString withTrailingSlash(const QString& folder) {
     return folder.endsWith('/') ? folder : folder + '/';
@@ -357,9 +317,11 @@ JobResult readProject(const QString& projectFile, const QString& workFolder,
     if (!result.ok()) {
         return result;
     }
-    const ExtractionFolder extraction(projectExtractionFolder(work));
-    if (!extraction.create()) {
-        return failure(QObject::tr("Could not create the folder \"%1\".").arg(extraction.path()));
+    // Removed when the opening ends, however it ends.
+    StagingFolder extraction(work, projectExtractionFolder(work));
+    if (!extraction.created()) {
+        return failure(
+            QObject::tr("Could not create the folder \"%1\".").arg(projectExtractionFolder(work)));
     }
     if (opening.progress) {
         opening.progress(0, 0);
@@ -374,7 +336,7 @@ JobResult readProject(const QString& projectFile, const QString& workFolder,
         result = arrangeExtraction(extraction.path(), produced);
     }
     if (result.ok()) {
-        result = swapFolders(work, extraction.path());
+        result = swapFolders(work, extraction);
     }
     if (result.ok()) {
         repairWorkFolder(work, opening.templateFolder);

@@ -138,16 +138,6 @@ protected:
     }
 };
 
-// The part of a widget that its window shows: its rectangle cut by every panel around it.
-QRect shownPart(const QWidget* widget, const QWidget* window) {
-    QRect shown(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    for (const QWidget* outer = widget->parentWidget(); outer && outer != window;
-         outer = outer->parentWidget()) {
-        shown &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
-    }
-    return shown & window->rect();
-}
-
 // Receives the URLs the program asks the desktop to open.
 class UrlCatcher : public QObject {
     Q_OBJECT

@@ -26,16 +26,6 @@ using namespace hometest;
 
 namespace {
 
-// The part of a widget that its window shows: its rectangle cut by every panel around it.
-QRect shownPart(const QWidget* widget, const QWidget* window) {
-    QRect shown(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    for (const QWidget* outer = widget->parentWidget(); outer && outer != window;
-         outer = outer->parentWidget()) {
-        shown &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
-    }
-    return shown & window->rect();
-}
-
 QString plainText(const QString& text) {
     if (!Qt::mightBeRichText(text)) {
         return text;
@@ -219,6 +209,17 @@ const QWidget* publishDialog(Home& home, const char* mode) {
     return settled ? home.publishDialog() : nullptr;
 }
 
+// The publish dialog's HTML Meta Settings, opened by its gear.
+const QWidget* metaSettings(Home& home) {
+    if (!publishDialog(home, "html")) {
+        return nullptr;
+    }
+    auto* advanced = home.publishDialog()->findChild<FramelessDialog*>();
+    return advanced && openFully(advanced, [&home] { home.publishDialog()->on_advanced_click(); })
+               ? advanced
+               : nullptr;
+}
+
 // The upload dialog's second page, as a logged-in user sees it, with a long book name.
 const QWidget* uploadDetails(Home& home) {
     if (!openFully(home.uploadDialog(), [&home] { home.on_share_click(); })) {
@@ -281,6 +282,7 @@ void WindowTextsTest::everyTextShowsWhole_data() {
         {"publish html", [](Home& home) { return publishDialog(home, "html"); }},
         {"publish zip", [](Home& home) { return publishDialog(home, "zip"); }},
         {"publish exe", [](Home& home) { return publishDialog(home, "exe"); }},
+        {"publish html meta", metaSettings},
         {"upload login", uploadLogin},
         {"upload details", uploadDetails},
     };

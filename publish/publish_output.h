@@ -45,8 +45,8 @@ BookOptions rememberedBook(const RememberedValues& values);
 // A step of publishing (an output, a project saved or opened) as work that reports its entries.
 using PublishWork = std::function<JobResult(const ZipProgress& progress)>;
 
-// The step as a job on a thread of its own: its entries as the job's progress, its error as the
-// job's failure message.
+// The step as a job on a thread of its own: its entries as the job's progress, its result as the
+// job's.
 ThreadJob* makePublishJob(PublishWork work, QObject* parent);
 
 // Writes the wall as the output of that mode into folder: the web folder through copyBook, the ZIP

@@ -30,7 +30,7 @@ bool runInBackground(QWidget* parent, const QString& label, const PublishWork& w
     QObject::connect(job, &Job::finished, parent, [parent, dialog, done](const JobResult& result) {
         dialog->deleteLater();
         parent->setProperty(kBusyProperty, false);
-        done(result.ok() ? PublishResult::success() : PublishResult::failure(result.message));
+        done(result);
     });
     job->start();
     return true;

@@ -10,7 +10,7 @@
 
 class QWidget;
 
-using BackgroundDone = std::function<void(const PublishResult& result)>;
+using BackgroundDone = std::function<void(const JobResult& result)>;
 
 // Runs work on a thread of its own; done runs on the GUI thread once it has ended. The progress
 // dialog, modal to parent, appears when the work lasts long enough to need it; progress (0, 0)

@@ -36,22 +36,31 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
+#include <qdrawutil.h>
 
 namespace {
 
 constexpr int kBlinkPeriodMs = 1000;
+// The title band at the top of the window's skin picture.
+constexpr int kTitleHeight = 30;
 
 // Where the pages and the preview sit in the window.
 constexpr int kPanelX = 7;
 constexpr int kPanelY = 58;
-constexpr int kPanelHeight = 62;
+constexpr int kPanelHeight = 80;
 constexpr int kPanelMargin = 14;
-const QRect kPreviewStart(7, 132, 855, 532);
-const QRect kPreviewNormal(7, 122, 855, 532);
+// The preview lies below the pages, over the rest of the window but for its frame.
+constexpr int kPreviewTop = kPanelY + kPanelHeight + 2;
+constexpr int kPreviewBottomMargin = 7;
+const QRect kPreviewStart(7, kPreviewTop + 10, Home::kWidth - 13,
+                          Home::kHeight - kPreviewTop - kPreviewBottomMargin);
+const QRect kPreviewNormal(7, kPreviewTop, Home::kWidth - 13,
+                           Home::kHeight - kPreviewTop - kPreviewBottomMargin);
 
 // The user guide ships beside the program and opens from disk in the default browser.
 QString userGuideFile() {
@@ -64,6 +73,17 @@ QString presentationPath(const QString& argument) {
     const QUrl url(argument);
     const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
     return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+// The window's skin picture at the window's size: its title band and frame keep their thickness and
+// only the middle stretches, so that a maximised window's title band does not grow over the tabs.
+QPixmap windowBackground(const QPixmap& skin, const QSize& size) {
+    QPixmap shown(size);
+    shown.fill(Qt::transparent);
+    QPainter painter(&shown);
+    qDrawBorderPixmap(&painter, QRect(QPoint(0, 0), size),
+                      QMargins(Home::kFrame, kTitleHeight, Home::kFrame, Home::kFrame), skin);
+    return shown;
 }
 
 QString titleButtonTip(bool maximised) {
@@ -173,7 +193,7 @@ void Home::dialogClosing(FramelessDialog* dialog) {
 }
 
 void Home::initLabel() {
-    ui_->label_bg->setPixmap(QPixmap(chrome::skinPath(QStringLiteral("bg.png"))));
+    skinBackground_ = QPixmap(chrome::skinPath(QStringLiteral("bg.png")));
     ui_->label_title->setScaledContents(true);
     ui_->label_title->setPixmap(QPixmap(chrome::skinPath(QStringLiteral("bg_top.png"))));
     ui_->label_icon->setPixmap(QPixmap(chrome::skinPath(QStringLiteral("icon.png"))));
@@ -296,7 +316,7 @@ QRect Home::previewRect() const {
     if (previewFullScreen_) {
         return rect();
     }
-    const QRect area(7, 122, width() - 13, height() - 129);
+    const QRect area(7, kPreviewTop, width() - 13, height() - kPreviewTop - kPreviewBottomMargin);
     if (!ui_->widget_setting->isWideScreen()) {
         return area;
     }
@@ -540,11 +560,11 @@ void Home::saveProjectAs(const QString& chosen) {
         [file, work, book](const ZipProgress& progress) {
             return saveProject(file, work, book, progress);
         },
-        [this, file](const PublishResult& result) {
+        [this, file](const JobResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFile, file);
             RememberedValues::shared().save(projectValuesFile());
             if (!result.ok()) {
-                reportProblems({result.error});
+                reportProblems({result.message});
                 return;
             }
             rememberProject(file);
@@ -571,13 +591,13 @@ void Home::openProject(const QString& file) {
             withProgress.progress = progress;
             return readProject(file, work, withProgress);
         },
-        [this, file](const PublishResult& result) {
+        [this, file](const JobResult& result) {
             RememberedValues::shared().setValue(SlotLastProjectFolder, lastOpenFolder_);
             RememberedValues::shared().save(rememberedValuesFile());
             // ".home.." is read last at start-up: it must not bring back an older folder.
             RememberedValues::shared().save(projectValuesFile());
             if (!result.ok()) {
-                reportProblems({result.error});
+                reportProblems({result.message});
                 return;
             }
             rememberProject(file);
@@ -778,7 +798,10 @@ void Home::relayout() {
     const int w = width();
     const int h = height();
     reshape();
-    ui_->label_bg->setGeometry(0, 0, w, h);
+    if (ui_->label_bg->size() != size() || ui_->label_bg->pixmap().isNull()) {
+        ui_->label_bg->setGeometry(0, 0, w, h);
+        ui_->label_bg->setPixmap(windowBackground(skinBackground_, size()));
+    }
     ui_->label_title->setGeometry(0, 0, w, ui_->label_title->height());
     ui_->label_leftframe->setGeometry(0, 0, kFrame, h);
     ui_->label_rightframe->setGeometry(w - kFrame, 0, kFrame, h);
@@ -790,7 +813,9 @@ void Home::relayout() {
     info_->move(w - 128, 2);
 
     pages_->setFullWidth(w - kPanelMargin);
-    ui_->widget_setting->placeCommands(w);
+    for (QWidget* panel : {ui_->widget_home->panel(), ui_->widget_setting->panel()}) {
+        panel->setGeometry(0, 0, w - kPanelMargin, kPanelHeight);
+    }
 
     preview_->setGeometry(previewRect());
     // The edge strips and the title-bar buttons stay above the preview; a full-screen preview

@@ -8,6 +8,7 @@
 #include "wall/wall_project.h"
 
 #include <QDir>
+#include <QPixmap>
 #include <QString>
 
 #include <memory>
@@ -206,6 +207,7 @@ private:
     QString lastOpenFolder_ = QDir::homePath();
     QString lastProjectFile_ = QDir::homePath();
     QString flashPath_;
+    QPixmap skinBackground_;
 
     WallProject project_;
     PreviewControl* preview_ = nullptr;

@@ -25,3 +25,7 @@ HomePage::HomePage(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::
 }
 
 HomePage::~HomePage() = default;
+
+QWidget* HomePage::panel() const {
+    return ui_->widget_panel;
+}

@@ -18,6 +18,9 @@ public:
     ~HomePage() override;
 
     const Ui::HomePage& form() const { return *ui_; }
+    // The panel that holds the commands in its layout, at the page's full width (see
+    // SettingPage::panel()).
+    QWidget* panel() const;
 
 private:
     std::unique_ptr<Ui::HomePage> ui_;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMenuBar>
 
 #include <algorithm>
@@ -23,6 +24,10 @@ QString folderOf(const QString& file) {
 void showSwatch(QLineEdit* swatch, const QColor& colour) {
     swatch->setStyleSheet(swatchStyle(colour.name()));
 }
+
+// The entries of the reading-direction list.
+constexpr int kLeftToRight = 0;
+constexpr int kRightToLeft = 1;
 
 } // namespace
 
@@ -44,7 +49,10 @@ SettingPage::SettingPage(QWidget* parent)
         entry.button->setCursor(Qt::PointingHandCursor);
     }
     browseLogo_ = chrome::addImageButton(ui_->widget_logeSetting, QStringLiteral("browse.png"),
-                                         QRect(232, 7, 22, 22), tr("Browse"));
+                                         QRect(0, 0, 22, 22), tr("Browse"));
+    browseLogo_->setFixedSize(22, 22);
+    ui_->layout_logo->addWidget(browseLogo_, 0, 2);
+    ui_->spinBox_autoplay->setMaximum(kMaxAutoplaySeconds);
     connect(browseLogo_, &myLabel::labelClick, this, &SettingPage::on_browseLogo_click);
     connect(ui_->comboBox_screen, &QComboBox::currentIndexChanged, this,
             &SettingPage::screenModeChanged);
@@ -61,7 +69,7 @@ void SettingPage::buildModeMenu() {
     modeMenu_->setNativeMenuBar(false);
     // A fixed size: a restyled menu bar would otherwise grow to show its entries.
     modeMenu_->setFixedSize(15, 15);
-    modeMenu_->move(46, 11);
+    ui_->layout_background->addWidget(modeMenu_, 0, 2);
     imageEntry_ = modeMenu_->addAction(tr("Image"));
     pureEntry_ = modeMenu_->addAction(tr("Pure Color"));
     gradientEntry_ = modeMenu_->addAction(tr("Gradient Color"));
@@ -95,6 +103,8 @@ WallLook SettingPage::panelLook() const {
     look.mode = mode_;
     look.position = ui_->comboBox_position->currentIndex();
     look.logoHidden = ui_->checkBox_showLogo->isChecked();
+    look.autoplaySeconds = ui_->spinBox_autoplay->value();
+    look.rightToLeft = ui_->comboBox_direction->currentIndex() == kRightToLeft;
     return look;
 }
 
@@ -117,6 +127,8 @@ void SettingPage::showLook(const WallLook& look) {
     setBackgroundMode(look.mode);
     ui_->comboBox_position->setCurrentIndex(look.position);
     ui_->checkBox_showLogo->setChecked(look.logoHidden);
+    ui_->spinBox_autoplay->setValue(look.autoplaySeconds);
+    ui_->comboBox_direction->setCurrentIndex(look.rightToLeft ? kRightToLeft : kLeftToRight);
 }
 
 void SettingPage::commit() {
@@ -148,10 +160,8 @@ QToolButton* SettingPage::bookInfoButton() const {
     return ui_->toolButton_bookInfo;
 }
 
-void SettingPage::placeCommands(int windowWidth) {
-    ui_->toolButton_applay->move(windowWidth - 218, ui_->toolButton_applay->y());
-    ui_->toolButton_buttons->move(windowWidth - 158, ui_->toolButton_buttons->y());
-    ui_->toolButton_bookInfo->move(windowWidth - 98, ui_->toolButton_bookInfo->y());
+QWidget* SettingPage::panel() const {
+    return ui_->widget_panel;
 }
 
 void SettingPage::setBackgroundMode(BackgroundMode mode) {

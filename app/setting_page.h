@@ -1,6 +1,7 @@
 // The settings page of the main window: the wall's logo, background (an image with a position, a
-// pure colour or a gradient, chosen in the style list or the small style menu) and screen mode,
-// with the Apply, Buttons and Book Info commands. It shows a wall's look and hands its edits back
+// pure colour or a gradient, chosen in the style list or the small style menu), the preview's
+// screen mode, the slideshow at open and the reading direction, with the Apply, Buttons and Book
+// Info commands. It shows a wall's look and hands its edits back
 // with commit(); the files are written by Apply alone.
 #pragma once
 
@@ -48,8 +49,9 @@ public:
     QToolButton* applyButton() const;
     QToolButton* buttonsButton() const;
     QToolButton* bookInfoButton() const;
-    // Places Apply, Buttons and Book Info for a window of the given width.
-    void placeCommands(int windowWidth);
+    // The panel that holds the page's controls in its layout. The window gives it the page's full
+    // width, so that a page sliding open uncovers its controls instead of squeezing them.
+    QWidget* panel() const;
 
     // The logo's "Browse" image button.
     void on_browseLogo_click();

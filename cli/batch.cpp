@@ -317,15 +317,15 @@ Outcome runPublish(const PublishOptions& options, Progress& progress) {
         return Outcome::failure(QStringLiteral("\"%1\" cannot be created.").arg(folder));
     }
     progress.step(progressLabel(options.mode));
-    const PublishResult result =
-        publishOutput(options.mode, workFolder(), folder,
+    const JobResult result =
+        publishOutput(options.mode, WallFolder(workFolder()), folder,
                       options.bookOver(rememberedBookOfTheWall()), entriesTo(progress));
     progress.finish();
     if (!result.ok()) {
         if (created) {
             removeTree(folder); // it held nothing of the user's
         }
-        return Outcome::failure(result.error);
+        return Outcome::failure(result.message);
     }
     printOut(target + "\n");
     return {};
@@ -342,11 +342,11 @@ Outcome runProjectSave(const ProjectOptions& options, Progress& progress) {
         return opened;
     }
     progress.step(QStringLiteral("Saving the project"));
-    const PublishResult result =
+    const JobResult result =
         saveProject(file, workFolder(), rememberedBookOfTheWall(), entriesTo(progress));
     progress.finish();
     if (!result.ok()) {
-        return Outcome::failure(result.error);
+        return Outcome::failure(result.message);
     }
     printOut(file + "\n");
     return {};
@@ -364,10 +364,10 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
     progress.step(QStringLiteral("Opening the project"));
     ProjectOpening opening = programProjectOpening();
     opening.progress = entriesTo(progress);
-    const PublishResult result = readProject(file, workFolder(), opening);
+    const JobResult result = readProject(file, workFolder(), opening);
     progress.finish();
     if (!result.ok()) {
-        return Outcome::failure(result.error);
+        return Outcome::failure(result.message);
     }
     // The project's look becomes the wall's, so that a later apply or import keeps it.
     const QStringList problems = project.adoptWall(workFolder());

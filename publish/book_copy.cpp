@@ -103,50 +103,50 @@ bool destinationEndangersSource(const QString& source, const QString& destinatio
     return false;
 }
 
-PublishResult copyFile(const QString& from, const QString& to) {
+JobResult copyFile(const QString& from, const QString& to) {
     if (QFile::copy(from, to)) {
-        return PublishResult::success();
+        return JobResult::done();
     }
-    return PublishResult::failure(
+    return JobResult::failure(
         QObject::tr("Could not copy \"%1\" to \"%2\".")
             .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to)));
 }
 
-PublishResult writeFile(const QString& path, const QByteArray& bytes) {
+JobResult writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         file.write(bytes) == bytes.size() && file.flush()) {
-        return PublishResult::success();
+        return JobResult::done();
     }
     file.close();
     QFile::remove(path);
-    return PublishResult::failure(QObject::tr("Could not write \"%1\".").arg(path));
+    return JobResult::failure(QObject::tr("Could not write \"%1\".").arg(path));
 }
 
-PublishResult copyDataFolders(const QString& source, const QString& destination,
-                              FileTransfer transfer) {
+JobResult copyDataFolders(const QString& source, const QString& destination,
+                          FileTransfer transfer) {
     for (const QString& folder : WallFolder::dataFolders()) {
         QString failed;
         if (!copyFolderFiles(destination + folder, source + folder, &failed, transfer)) {
-            return PublishResult::failure(
+            return JobResult::failure(
                 QObject::tr("Could not copy \"%1\" to \"%2\".")
                     .arg(source + folder + failed, destination + folder + failed));
         }
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
-PublishResult readPage(const QString& path, QByteArray* bytes) {
+JobResult readPage(const QString& path, QByteArray* bytes) {
     std::optional<QByteArray> page = readRegularFile(path, kMaxPageBytes);
     if (!page) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The page \"%1\" of the wall could not be read: it must be a file of at "
                         "most %2 MB. Choose a template again to repair it.")
                 .arg(path)
                 .arg(kMaxPageBytes >> 20));
     }
     *bytes = std::move(*page);
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 // The files beside the data folders, under their names in the destination.
@@ -164,17 +164,16 @@ QStringList bookEntries(const PlayerFiles& files) {
 
 // The copy's words as published. They replace the copied (or linked) ones in a step of their
 // own, so a linked source file is never written through.
-PublishResult publishWords(const QString& source, const QString& destination) {
+JobResult publishWords(const WallFolder& source, const QString& destination) {
     QString error;
-    return writePublishedWords(WallFolder(source), WallFolder(destination), error)
-               ? PublishResult::success()
-               : PublishResult::failure(error);
+    return writePublishedWords(source, WallFolder(destination), error) ? JobResult::done()
+                                                                       : JobResult::failure(error);
 }
 
 // Writes the whole book into the new, empty folder destination.
-PublishResult buildBook(const QString& source, const QString& destination, const PlayerFiles& files,
-                        const BookOptions& options, FileTransfer transfer) {
-    PublishResult result = copyDataFolders(source, destination, transfer);
+JobResult buildBook(const WallFolder& source, const QString& destination, const PlayerFiles& files,
+                    const BookOptions& options, FileTransfer transfer) {
+    JobResult result = copyDataFolders(source.root(), destination, transfer);
     if (result.ok() && !options.wholeWall) {
         result = publishWords(source, destination);
     }
@@ -182,11 +181,10 @@ PublishResult buildBook(const QString& source, const QString& destination, const
         result = writeFile(destination + files.pageName, files.page);
     }
     if (result.ok()) {
-        result = copyFile(WallFolder(source).movie(), destination + files.movieName);
+        result = copyFile(source.movie(), destination + files.movieName);
     }
     if (result.ok()) {
-        result = copyFile(WallFolder(source).playerScript(),
-                          destination + WallFolder::playerScriptName());
+        result = copyFile(source.playerScript(), destination + WallFolder::playerScriptName());
     }
     return result;
 }
@@ -197,13 +195,13 @@ QString pageFileName(const QString& pageName) {
     return (pageName.isEmpty() ? QStringLiteral("index") : pageName) + QStringLiteral(".html");
 }
 
-PublishResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QByteArray* page) {
+JobResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QByteArray* page) {
     qDebug() << "alterHtml";
     QTextCodec* codec = declaredCodec(templatePage);
     bool endsWithNewline = false;
     const QStringList lines = pageLines(codec->toUnicode(templatePage), &endsWithNewline);
     if (lines.size() <= kTitleLine) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The page of the wall has fewer than four lines, so its title line is "
                         "missing. Choose a template again to repair it."));
     }
@@ -223,7 +221,7 @@ PublishResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QB
         text += '\n';
     }
     *page = codec->fromUnicode(text);
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder) {
@@ -234,26 +232,24 @@ HtmlMeta publishedMeta(const HtmlMeta& typed, const QString& workFolder) {
     return meta;
 }
 
-PublishResult copyBook(const QString& sourceFolder, const QString& destinationFolder,
-                       const BookOptions& options, FileTransfer transfer) {
+JobResult copyBook(const WallFolder& wall, const QString& destinationFolder,
+                   const BookOptions& options, FileTransfer transfer) {
     qDebug() << "htmlWork outPutPaht" << destinationFolder;
     const bool web = options.layout == BookLayout::Web;
-    const QString source = withSlash(sourceFolder);
     const QString destination = withSlash(destinationFolder);
-    if (destinationEndangersSource(source, destination + (web ? "" : "Book/"))) {
-        return PublishResult::failure(
+    if (destinationEndangersSource(wall.root(), destination + (web ? "" : "Book/"))) {
+        return JobResult::failure(
             QObject::tr("The output folder \"%1\" holds the wall being published. Choose "
                         "another folder.")
                 .arg(destinationFolder));
     }
     PlayerFiles files;
-    const WallFolder wall(source);
     files.pageName = web ? pageFileName(options.pageName) : WallFolder::pageName();
     files.movieName = web ? WallFolder::movieName() : QStringLiteral("book.swf");
-    PublishResult result = readPage(wall.page(), &files.page);
+    JobResult result = readPage(wall.page(), &files.page);
     if (result.ok() && web) {
-        result =
-            alterHtml(QByteArray(files.page), publishedMeta(options.meta, source), &files.page);
+        result = alterHtml(QByteArray(files.page), publishedMeta(options.meta, wall.root()),
+                           &files.page);
         addPageWords(&files.page, wall);
     }
     if (!result.ok()) {
@@ -263,15 +259,15 @@ PublishResult copyBook(const QString& sourceFolder, const QString& destinationFo
     // failed or killed publication leaves the earlier book (and the user's files) as they were.
     StagingFolder staging(destination);
     if (!staging.created()) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("Could not create the folder \"%1\".").arg(destination));
     }
     const QString book = staging.path() + (web ? "" : "Book/");
-    result = buildBook(source, book, files, options, transfer);
+    result = buildBook(wall, book, files, options, transfer);
     QString clash;
     if (result.ok() && !staging.moveInto(web ? bookEntries(files) : QStringList{"Book"}, &clash)) {
-        result = PublishResult::failure(
-            QObject::tr("Could not replace \"%1\".").arg(destination + clash));
+        result =
+            JobResult::failure(QObject::tr("Could not replace \"%1\".").arg(destination + clash));
     }
     return result;
 }

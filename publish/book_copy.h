@@ -3,21 +3,13 @@
 // folder, ZIP archive, executable, project file) is made from such a copy. No windows involved.
 #pragma once
 
+#include "platform/jobs/job_result.h"
 #include "wall/folders.h"
+#include "wall/wall_folder.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-// The outcome of a publishing step: an empty error means it succeeded; otherwise the error is the
-// message to show the user.
-struct PublishResult {
-    QString error;
-
-    bool ok() const { return error.isEmpty(); }
-    static PublishResult success() { return {}; }
-    static PublishResult failure(const QString& message) { return {message}; }
-};
 
 // What the user typed for the published page's head.
 struct HtmlMeta {
@@ -54,7 +46,7 @@ QString pageFileName(const QString& pageName);
 // a character that charset cannot hold is written as a character reference. Unchanged lines
 // keep their line ends (CR LF stays CR LF); the three written lines end with "\n". Fails when
 // the page has fewer than four lines.
-PublishResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QByteArray* page);
+JobResult alterHtml(const QByteArray& templatePage, const HtmlMeta& meta, QByteArray* page);
 
 // The paths in folder that a web book with this page name would replace: its data folders, its
 // page and its player files, those that exist. A publication over any of them overwrites.
@@ -70,5 +62,5 @@ QStringList existingBookEntries(const QString& folder, const QString& pageName);
 // The data files are copied, or linked where transfer allows it (a staging copy that is packed
 // and removed). The deck's words go as published (see writePublishedWords) unless
 // options.wholeWall.
-PublishResult copyBook(const QString& source, const QString& destination,
-                       const BookOptions& options, FileTransfer transfer = FileTransfer::Copy);
+JobResult copyBook(const WallFolder& source, const QString& destination, const BookOptions& options,
+                   FileTransfer transfer = FileTransfer::Copy);

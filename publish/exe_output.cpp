@@ -48,10 +48,10 @@ bool writePayloadHead(QIODevice& to, quint32 archiveSize) {
     return stream.status() == QDataStream::Ok;
 }
 
-PublishResult writeExe(QFile& stub, QFile& archive, const QString& targetPath) {
+JobResult writeExe(QFile& stub, QFile& archive, const QString& targetPath) {
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly)) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QString("Cannot write \"%1\": %2").arg(targetPath, target.errorString()));
     }
     // The system's own word for a failed write ("No space left on device"): the file's error
@@ -64,25 +64,25 @@ PublishResult writeExe(QFile& stub, QFile& archive, const QString& targetPath) {
         const int error = errno;
         const QString reason = error != 0 ? qt_error_string(error) : target.errorString();
         target.cancelWriting();
-        return PublishResult::failure(QString("Cannot write \"%1\": %2").arg(targetPath, reason));
+        return JobResult::failure(QString("Cannot write \"%1\": %2").arg(targetPath, reason));
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
-PublishResult appendPayload(const QString& archivePath, const QString& targetPath,
-                            const QString& stubPath) {
+JobResult appendPayload(const QString& archivePath, const QString& targetPath,
+                        const QString& stubPath) {
     QFile stub(stubPath);
     if (!stub.open(QIODevice::ReadOnly)) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QString("The executable stub \"%1\" is missing or unreadable.").arg(stubPath));
     }
     QFile archive(archivePath);
     if (!archive.open(QIODevice::ReadOnly) || archive.size() == 0) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QString("The book's archive \"%1\" cannot be read.").arg(archivePath));
     }
     if (archive.size() > kMaxArchiveSize) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QString("The book is too large for an executable (%1 bytes packed; at most %2).")
                 .arg(archive.size())
                 .arg(kMaxArchiveSize));
@@ -100,21 +100,19 @@ QString linuxStubPath() {
     return applicationFolder() + "book";
 }
 
-PublishResult generateExe(const QString& archivePath, const QString& targetPath,
-                          const QString& stubPath) {
+JobResult generateExe(const QString& archivePath, const QString& targetPath,
+                      const QString& stubPath) {
     qDebug() << "generateExe" << archivePath;
-    const PublishResult result = appendPayload(archivePath, targetPath, stubPath);
+    const JobResult result = appendPayload(archivePath, targetPath, stubPath);
     QFile::remove(archivePath);
     return result;
 }
 
-PublishResult makeExe(const QString& targetPath, const QString& archivePath,
-                      const QString& workFolder, const ZipProgress& progress,
-                      const QString& stubPath) {
+JobResult makeExe(const QString& targetPath, const QString& archivePath, const WallFolder& wall,
+                  const ZipProgress& progress, const QString& stubPath) {
     BookOptions book;
     book.layout = BookLayout::Executable;
-    const PublishResult made = makeZip(archivePath, WallFolder(workFolder).executableStaging(),
-                                       workFolder, book, progress);
+    const JobResult made = makeZip(archivePath, wall.executableStaging(), wall, book, progress);
     if (!made.ok()) {
         QFile::remove(archivePath);
         return made;

@@ -18,15 +18,14 @@ QString linuxStubPath();
 // target and put in its place only when complete, so a failure leaves the earlier target (or
 // nothing) and never a half-written or payload-only file. The archive is streamed, never read
 // whole, and removed afterwards whatever the outcome.
-PublishResult generateExe(const QString& archivePath, const QString& targetPath,
-                          const QString& stubPath = windowsStubPath());
-
-// The executable output of the wall in workFolder: makeZip packs the book in its "Book/" layout
-// (staging folder workFolder + "/zapperstab") into archivePath, then generateExe. A failure of
-// either step is returned; the archive does not outlive the call.
-PublishResult makeExe(const QString& targetPath, const QString& archivePath,
-                      const QString& workFolder, const ZipProgress& progress = {},
+JobResult generateExe(const QString& archivePath, const QString& targetPath,
                       const QString& stubPath = windowsStubPath());
+
+// The executable output of the wall: makeZip packs the book in its "Book/" layout (staging folder
+// the wall's executable staging) into archivePath, then generateExe. A failure of either step is
+// returned; the archive does not outlive the call.
+JobResult makeExe(const QString& targetPath, const QString& archivePath, const WallFolder& wall,
+                  const ZipProgress& progress = {}, const QString& stubPath = windowsStubPath());
 
 // Shows an output as its recipient will see it: starts the Linux stub with "--open targetPath",
 // detached. False when the stub cannot be started.

@@ -6,6 +6,7 @@
 #include "publish/publish_output.h"
 #include "wall/folders.h"
 #include "wall/locations.h"
+#include "wall/staging_folder.h"
 #include "wall/work_folder.h"
 
 #include <QDebug>
@@ -21,7 +22,6 @@
 #include <algorithm>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,7 +29,6 @@ namespace {
 constexpr std::uint64_t kDiskMargin = std::uint64_t(64) << 20;
 // Inside the extraction folder, the work folder's replaced data folders wait here for removal.
 // Its ":" cannot occur in a vetted entry name, so no unpacked file can be in the way.
-constexpr char kReplacedFolder[] = ":replaced/";
 // How much larger than the project file its contents may be, once past a small floor.
 constexpr std::uint64_t kMaxUnpackRatio = 100;
 constexpr std::uint64_t kRatioFloorBytes = std::uint64_t(16) << 20;
@@ -37,21 +36,21 @@ constexpr std::uint64_t kRatioFloorBytes = std::uint64_t(16) << 20;
 // Every file of a vetted archive, by its path relative to the extraction folder, with its size.
 using VettedFiles = std::map<std::string, std::uint64_t>;
 
-PublishResult failure(const QString& message) {
-    return PublishResult::failure(message);
+JobResult failure(const QString& message) {
+    return JobResult::failure(message);
 }
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-PublishResult notAProject(const QString& projectFile, const QString& why) {
+JobResult notAProject(const QString& projectFile, const QString& why) {
     return failure(QObject::tr("\"%1\" cannot be opened as a project: %2").arg(projectFile, why));
 }
 
 // Our archives start with an entry's local header. Anything else (another archive format in
 // front of a ZIP directory) could show the archive tool other contents than our reader saw.
-PublishResult checkStart(const QString& projectFile) {
+JobResult checkStart(const QString& projectFile) {
     QFile file(projectFile);
     if (!file.open(QIODevice::ReadOnly)) {
         return notAProject(projectFile, QObject::tr("it cannot be read."));
@@ -59,7 +58,7 @@ PublishResult checkStart(const QString& projectFile) {
     if (file.read(4) != QByteArray("PK\x03\x04", 4)) {
         return notAProject(projectFile, QObject::tr("it is not a ZIP archive."));
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 bool enoughRoom(const QString& workFolder, std::uint64_t unpackedBytes) {
@@ -87,8 +86,8 @@ void listFiles(const murano::zipread::Archive& archive, VettedFiles& files, std:
 // Inflates every entry once, so that each is known to hold exactly its listed size and checksum
 // and its local header to name what the directory names: the archive tool then cannot unpack
 // more, or other names, than were vetted.
-PublishResult verifyData(murano::zipread::Archive& archive, const QString& projectFile,
-                         const ZipProgress& progress) {
+JobResult verifyData(murano::zipread::Archive& archive, const QString& projectFile,
+                     const ZipProgress& progress) {
     const auto& entries = archive.entries();
     const int total = static_cast<int>(entries.size());
     for (int i = 0; i < total; ++i) {
@@ -101,12 +100,12 @@ PublishResult verifyData(murano::zipread::Archive& archive, const QString& proje
             progress(i + 1, total);
         }
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
-PublishResult vetArchive(const QString& projectFile, const QString& workFolder,
-                         const ProjectOpening& opening, VettedFiles& files) {
-    if (PublishResult start = checkStart(projectFile); !start.ok()) {
+JobResult vetArchive(const QString& projectFile, const QString& workFolder,
+                     const ProjectOpening& opening, VettedFiles& files) {
+    if (JobResult start = checkStart(projectFile); !start.ok()) {
         return start;
     }
     murano::zipread::Archive archive;
@@ -139,8 +138,8 @@ PublishResult vetArchive(const QString& projectFile, const QString& workFolder,
     return verifyData(archive, projectFile, opening.progress);
 }
 
-PublishResult runArchiveTool(const QString& tool, const QString& folder, const QString& projectFile,
-                             int timeoutMs) {
+JobResult runArchiveTool(const QString& tool, const QString& folder, const QString& projectFile,
+                         int timeoutMs) {
     if (tool.isEmpty()) {
         return failure(QObject::tr("The archive tool 7z was found neither beside the program "
                                    "nor on the PATH; install p7zip-full to open projects."));
@@ -174,10 +173,10 @@ PublishResult runArchiveTool(const QString& tool, const QString& folder, const Q
                            .arg(process.exitCode())
                            .arg(said));
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
-PublishResult unexpected(const QString& path) {
+JobResult unexpected(const QString& path) {
     return failure(
         QObject::tr("Unpacking the project gave \"%1\", which does not match the project's "
                     "listing; the project was not opened.")
@@ -188,8 +187,8 @@ PublishResult unexpected(const QString& path) {
 // files, every file listed with its size, every listed file there. Files get plain rights, and
 // their relative paths are collected (a name with "\" is one file at the top level until
 // arranged).
-PublishResult checkExtraction(const QString& folder, const VettedFiles& files,
-                              std::map<std::string, QString>& produced) {
+JobResult checkExtraction(const QString& folder, const VettedFiles& files,
+                          std::map<std::string, QString>& produced) {
     const QDir root(folder);
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -213,7 +212,7 @@ PublishResult checkExtraction(const QString& folder, const VettedFiles& files,
         return failure(QObject::tr("Unpacking the project left files out; the project was not "
                                    "opened."));
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 bool isProjectFolderFile(const std::string& path) {
@@ -228,8 +227,7 @@ bool isProjectFolderFile(const std::string& path) {
 
 // Moves files unpacked under names with "\" to their place in folders, and makes sure each of
 // the four data folders exists (empty when the project has none).
-PublishResult arrangeExtraction(const QString& folder,
-                                const std::map<std::string, QString>& produced) {
+JobResult arrangeExtraction(const QString& folder, const std::map<std::string, QString>& produced) {
     for (const auto& [path, unpacked] : produced) {
         const QString target = QString::fromStdString(path);
         if (!isProjectFolderFile(path) || target == unpacked) {
@@ -245,59 +243,20 @@ PublishResult arrangeExtraction(const QString& folder,
             return failure(QObject::tr("Could not create the folder \"%1\".").arg(folder + name));
         }
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
-bool moveFolder(const QString& from, const QString& to) {
-    return !QFileInfo::exists(from) || QDir().rename(from, to);
-}
-
-// Puts the unpacked data folders in place of the work folder's, each by a rename on the same
-// disk; the work folder's own go into the extraction folder and leave with it. A failure puts
-// back every folder already swapped.
-PublishResult swapFolders(const QString& workFolder, const QString& extraction) {
-    const QString replaced = extraction + kReplacedFolder;
-    QDir().mkpath(replaced);
-    std::vector<QString> swapped;
-    for (const QString& name : WallFolder::topDataFolders()) {
-        const QString live = workFolder + name;
-        bool ok = moveFolder(live, replaced + name);
-        if (ok && !QDir().rename(extraction + name, live)) {
-            moveFolder(replaced + name, live);
-            ok = false;
-        }
-        if (!ok) {
-            for (const QString& done : swapped) {
-                QDir().rename(workFolder + done, extraction + done);
-                moveFolder(replaced + done, workFolder + done);
-            }
-            return failure(QObject::tr("Could not replace the folder \"%1\"; the wall was left "
-                                       "as it was.")
-                               .arg(live));
-        }
-        swapped.push_back(name);
+// Puts the unpacked data folders in place of the work folder's, each in one step; the work
+// folder's own go into the extraction folder and leave with it. A failure puts back every folder
+// already swapped.
+JobResult swapFolders(const QString& workFolder, StagingFolder& extraction) {
+    QString failed;
+    if (extraction.moveInto(WallFolder::topDataFolders(), &failed)) {
+        return JobResult::done();
     }
-    return PublishResult::success();
+    return failure(QObject::tr("Could not replace the folder \"%1\"; the wall was left as it was.")
+                       .arg(workFolder + failed));
 }
-
-// Removes the extraction folder when the opening ends, however it ends.
-class ExtractionFolder {
-public:
-    explicit ExtractionFolder(const QString& path) : path_(path) { removeTree(path_); }
-    ~ExtractionFolder() { removeTree(path_); }
-    ExtractionFolder(const ExtractionFolder&) = delete;
-    ExtractionFolder& operator=(const ExtractionFolder&) = delete;
-
-    // A fresh private folder: nothing planted in it beforehand can redirect the unpacking.
-    bool create() const {
-        return QDir().mkpath(path_) &&
-               QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    const QString& path() const { return path_; }
-
-private:
-    QString path_;
-};
 
 QString withTrailingSlash(const QString& folder) {
     return folder.endsWith('/') ? folder : folder + '/';
@@ -321,16 +280,16 @@ QString folderOfFile(const QString& filePath) {
     return filePath.left(filePath.lastIndexOf('/'));
 }
 
-PublishResult saveProject(const QString& projectFile, const QString& workFolder,
-                          const BookOptions& book, const ZipProgress& progress) {
+JobResult saveProject(const QString& projectFile, const QString& workFolder,
+                      const BookOptions& book, const ZipProgress& progress) {
     if (const QString problem = outputNameProblem(book.pageName, PublishMode::Html);
         !problem.isEmpty()) {
-        return PublishResult::failure(problem);
+        return JobResult::failure(problem);
     }
     const QString staging = projectStagingFolder(workFolder);
     BookOptions whole = book;
     whole.wholeWall = true;
-    PublishResult result = makeZip(projectFile, staging, workFolder, whole, progress);
+    JobResult result = makeZip(projectFile, staging, WallFolder(workFolder), whole, progress);
     removeTree(staging);
     return result;
 }
@@ -350,19 +309,21 @@ ProjectOpening programProjectOpening() {
     return opening;
 }
 
-PublishResult readProject(const QString& projectFile, const QString& workFolder,
-                          const ProjectOpening& opening) {
+JobResult readProject(const QString& projectFile, const QString& workFolder,
+                      const ProjectOpening& opening) {
     qDebug() << "readProject" << workFolder;
     const QString work = withTrailingSlash(toNativePath(workFolder));
     const QString file = QFileInfo(projectFile).absoluteFilePath();
     VettedFiles files;
-    PublishResult result = vetArchive(file, work, opening, files);
+    JobResult result = vetArchive(file, work, opening, files);
     if (!result.ok()) {
         return result;
     }
-    const ExtractionFolder extraction(projectExtractionFolder(work));
-    if (!extraction.create()) {
-        return failure(QObject::tr("Could not create the folder \"%1\".").arg(extraction.path()));
+    // Removed when the opening ends, however it ends.
+    StagingFolder extraction(work, projectExtractionFolder(work));
+    if (!extraction.created()) {
+        return failure(
+            QObject::tr("Could not create the folder \"%1\".").arg(projectExtractionFolder(work)));
     }
     if (opening.progress) {
         opening.progress(0, 0);
@@ -377,7 +338,7 @@ PublishResult readProject(const QString& projectFile, const QString& workFolder,
         result = arrangeExtraction(extraction.path(), produced);
     }
     if (result.ok()) {
-        result = swapFolders(work, extraction.path());
+        result = swapFolders(work, extraction);
     }
     if (result.ok()) {
         repairWorkFolder(work, opening.templateFolder);

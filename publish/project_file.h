@@ -34,8 +34,8 @@ QString folderOfFile(const QString& filePath);
 // packed with makeZip. The file is written under a temporary name and put in place only once
 // complete, so a failure leaves an earlier project file whole. The staging folder is gone
 // afterwards, whatever the outcome.
-PublishResult saveProject(const QString& projectFile, const QString& workFolder,
-                          const BookOptions& book, const ZipProgress& progress = {});
+JobResult saveProject(const QString& projectFile, const QString& workFolder,
+                      const BookOptions& book, const ZipProgress& progress = {});
 
 // The archive tool: "7z" beside the program, else "7z" on the PATH; empty when there is none.
 QString findArchiveTool(const QString& applicationFolder);
@@ -58,5 +58,5 @@ ProjectOpening programProjectOpening();
 // folder the project lacks ends up empty), repairs the work folder and rewrites the index's
 // script twin from the project's index. On any failure the work folder is left as it was and
 // the error says why. The extraction folder is gone afterwards, whatever the outcome.
-PublishResult readProject(const QString& projectFile, const QString& workFolder,
-                          const ProjectOpening& opening);
+JobResult readProject(const QString& projectFile, const QString& workFolder,
+                      const ProjectOpening& opening);

@@ -143,9 +143,9 @@ BookOptions Publish::bookOptions() const {
             exeLayout_ ? BookLayout::Executable : BookLayout::Web};
 }
 
-PublishResult Publish::makeZip(const QString& archivePath, const QString& stagingFolder,
-                               const ZipProgress& progress) const {
-    return ::makeZip(archivePath, stagingFolder, workFolder_, bookOptions(), progress);
+JobResult Publish::makeZip(const QString& archivePath, const QString& stagingFolder,
+                           const ZipProgress& progress) const {
+    return ::makeZip(archivePath, stagingFolder, WallFolder(workFolder_), bookOptions(), progress);
 }
 
 void Publish::on_close_click() {
@@ -316,9 +316,9 @@ bool Publish::confirmOverwrite(const QStringList& replaced) {
 void Publish::runOutput(PublishMode mode, const QString& folder, const QString& target) {
     exeLayout_ = mode == PublishMode::Exe;
     const BookOptions book = bookOptions();
-    const QString work = workFolder_;
-    const auto output = [mode, work, folder, book](const ZipProgress& progress) {
-        return publishOutput(mode, work, folder, book, progress);
+    const WallFolder wall(workFolder_);
+    const auto output = [mode, wall, folder, book](const ZipProgress& progress) {
+        return publishOutput(mode, wall, folder, book, progress);
     };
     switch (mode) {
     case PublishMode::Html:

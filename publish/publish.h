@@ -45,8 +45,8 @@ public:
     BookOptions bookOptions() const;
     // Packs the book into archivePath through stagingFolder (inside the work folder). Used by the
     // ZIP and executable outputs and by the project save; runs on the calling thread.
-    PublishResult makeZip(const QString& archivePath, const QString& stagingFolder,
-                          const ZipProgress& progress = {}) const;
+    JobResult makeZip(const QString& archivePath, const QString& stagingFolder,
+                      const ZipProgress& progress = {}) const;
 
     static constexpr int kRadius = 5;
     static constexpr int kRollPeriodMs = 10;

@@ -59,9 +59,7 @@ QStringList replacedByOutput(const QString& folder, const QString& name, Publish
 ThreadJob* makePublishJob(PublishWork work, QObject* parent) {
     return new ThreadJob(
         [work = std::move(work)](ThreadJob& job) {
-            const PublishResult result =
-                work([&job](int done, int total) { job.report(done, total); });
-            return result.ok() ? JobResult::done() : JobResult::failure(result.error);
+            return work([&job](int done, int total) { job.report(done, total); });
         },
         parent);
 }
@@ -93,21 +91,21 @@ BookOptions rememberedBook(const RememberedValues& values) {
             BookLayout::Web};
 }
 
-PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
-                            const BookOptions& book, const ZipProgress& progress) {
+JobResult publishOutput(PublishMode mode, const WallFolder& wall, const QString& folder,
+                        const BookOptions& book, const ZipProgress& progress) {
     // The name may come from a remembered-values file, which anyone could have edited.
     if (const QString problem = outputNameProblem(book.pageName, mode); !problem.isEmpty()) {
-        return PublishResult::failure(problem);
+        return JobResult::failure(problem);
     }
     switch (mode) {
     case PublishMode::Html:
-        return copyBook(workFolder, folder, book);
+        return copyBook(wall, folder, book);
     case PublishMode::Zip:
-        return makeZip(outputTarget(folder, book.pageName, mode),
-                       WallFolder(workFolder).archiveStaging(), workFolder, book, progress);
+        return makeZip(outputTarget(folder, book.pageName, mode), wall.archiveStaging(), wall, book,
+                       progress);
     case PublishMode::Exe:
         break;
     }
-    return makeExe(outputTarget(folder, book.pageName, mode), workFolder + book.pageName + ".zip",
-                   workFolder, progress);
+    return makeExe(outputTarget(folder, book.pageName, mode), wall.executableArchive(book.pageName),
+                   wall, progress);
 }

@@ -43,15 +43,15 @@ QString embeddingSnippet(const BookOptions& book);
 BookOptions rememberedBook(const RememberedValues& values);
 
 // A step of publishing (an output, a project saved or opened) as work that reports its entries.
-using PublishWork = std::function<PublishResult(const ZipProgress& progress)>;
+using PublishWork = std::function<JobResult(const ZipProgress& progress)>;
 
-// The step as a job on a thread of its own: its entries as the job's progress, its error as the
-// job's failure message.
+// The step as a job on a thread of its own: its entries as the job's progress, its result as the
+// job's.
 ThreadJob* makePublishJob(PublishWork work, QObject* parent);
 
-// Writes the wall of workFolder as the output of that mode into folder: the web folder through
-// copyBook, the ZIP archive through makeZip (staging folder workFolder + "/.zapperstab/"), the
-// executable through makeExe (its archive workFolder + name + ".zip"). The book's page name is the
-// output's file name. Runs on the calling thread; progress reports the archive's entries.
-PublishResult publishOutput(PublishMode mode, const QString& workFolder, const QString& folder,
-                            const BookOptions& book, const ZipProgress& progress = {});
+// Writes the wall as the output of that mode into folder: the web folder through copyBook, the ZIP
+// archive through makeZip (in the wall's archive staging), the executable through makeExe (its
+// archive the wall's executableArchive). The book's page name is the output's file name. Runs on
+// the calling thread; progress reports the archive's entries.
+JobResult publishOutput(PublishMode mode, const WallFolder& wall, const QString& folder,
+                        const BookOptions& book, const ZipProgress& progress = {});

@@ -249,15 +249,15 @@ int streamFileIntoZip(zipFile archive, const QString& entryName, const QString& 
     return status != ZIP_OK ? status : closed;
 }
 
-PublishResult cannotWrite(const QString& archivePath) {
-    return PublishResult::failure(
+JobResult cannotWrite(const QString& archivePath) {
+    return JobResult::failure(
         QObject::tr("Could not write the archive \"%1\". Check that the disk has room and that "
                     "you may write there.")
             .arg(archivePath));
 }
 
-PublishResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries,
-                           const QString& archivePath, const ZipProgress& progress) {
+JobResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries,
+                       const QString& archivePath, const ZipProgress& progress) {
     AheadDeflater ahead(entries, workerCount());
     const int total = static_cast<int>(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -268,7 +268,7 @@ PublishResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries
                                ? streamFileIntoZip(archive, entry.name, entry.path, &readFailed)
                                : writeDeflatedEntry(archive, entry.name, deflated);
         if (readFailed) {
-            return PublishResult::failure(QObject::tr("Could not read \"%1\".").arg(entry.path));
+            return JobResult::failure(QObject::tr("Could not read \"%1\".").arg(entry.path));
         }
         if (status != ZIP_OK) {
             return cannotWrite(archivePath);
@@ -277,7 +277,7 @@ PublishResult writeEntries(zipFile archive, const std::vector<ZipEntry>& entries
             progress(static_cast<int>(i) + 1, total);
         }
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 // The partial archives of the same target that earlier runs left: ".<name>.<pid>-<n>.part".
@@ -339,8 +339,8 @@ int addFileToZip(zipFile archive, const QString& entryName, const QString& fileP
     return status == ZIP_OK && readFailed ? ZIP_ERRNO : status;
 }
 
-PublishResult zipFolder(const QString& folder, const QString& archivePath,
-                        const ZipProgress& progress) {
+JobResult zipFolder(const QString& folder, const QString& archivePath,
+                    const ZipProgress& progress) {
     QString root = toNativePath(folder);
     while (root.size() > 1 && root.endsWith('/')) {
         root.chop(1);
@@ -348,7 +348,7 @@ PublishResult zipFolder(const QString& folder, const QString& archivePath,
     const std::vector<ZipEntry> entries = entriesOf(root);
     PartialArchive partial(archivePath);
     if (!partial.created()) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("Could not create the archive \"%1\". Check the folder and your rights "
                         "there.")
                 .arg(archivePath));
@@ -357,29 +357,28 @@ PublishResult zipFolder(const QString& folder, const QString& archivePath,
     if (!archive) {
         return cannotWrite(archivePath);
     }
-    PublishResult result = writeEntries(archive, entries, archivePath, progress);
+    JobResult result = writeEntries(archive, entries, archivePath, progress);
     if (zipClose(archive, nullptr) != ZIP_OK && result.ok()) {
         result = cannotWrite(archivePath);
     }
     if (result.ok() && !partial.replaceTarget()) {
-        result = PublishResult::failure(
+        result = JobResult::failure(
             QObject::tr("Could not replace \"%1\" with the new archive.").arg(archivePath));
     }
     return result;
 }
 
-PublishResult makeZip(const QString& archivePath, const QString& stagingFolder,
-                      const QString& workFolder, const BookOptions& book,
-                      const ZipProgress& progress) {
+JobResult makeZip(const QString& archivePath, const QString& stagingFolder, const WallFolder& wall,
+                  const BookOptions& book, const ZipProgress& progress) {
     qDebug() << "makeZip" << archivePath;
     removeTree(stagingFolder);
-    PublishResult result;
+    JobResult result;
     if (!QDir().mkpath(stagingFolder)) {
-        result = PublishResult::failure(
+        result = JobResult::failure(
             QObject::tr("Could not create the folder \"%1\".").arg(stagingFolder));
     }
     if (result.ok()) {
-        result = copyBook(workFolder, stagingFolder, book, FileTransfer::LinkWhenPossible);
+        result = copyBook(wall, stagingFolder, book, FileTransfer::LinkWhenPossible);
     }
     if (result.ok()) {
         result = zipFolder(stagingFolder, archivePath, progress);

@@ -27,12 +27,10 @@ int addFileToZip(zipFile archive, const QString& entryName, const QString& fileP
 // nothing) rather than a broken archive. Entries are deflated ahead on the machine's cores while
 // the archive is written in order, so the bytes do not depend on timing; memory stays bounded
 // whatever the number or size of the files.
-PublishResult zipFolder(const QString& folder, const QString& archivePath,
-                        const ZipProgress& progress = {});
+JobResult zipFolder(const QString& folder, const QString& archivePath,
+                    const ZipProgress& progress = {});
 
-// Copies the book from workFolder into the staging folder (made afresh), packs the staging
-// folder into archivePath with zipFolder and removes the staging folder again, whatever the
-// outcome.
-PublishResult makeZip(const QString& archivePath, const QString& stagingFolder,
-                      const QString& workFolder, const BookOptions& book,
-                      const ZipProgress& progress = {});
+// Copies the book from the wall into the staging folder (made afresh), packs the staging folder
+// into archivePath with zipFolder and removes the staging folder again, whatever the outcome.
+JobResult makeZip(const QString& archivePath, const QString& stagingFolder, const WallFolder& wall,
+                  const BookOptions& book, const ZipProgress& progress = {});

@@ -14,14 +14,14 @@ namespace {
 
 const QString kRootPage = QStringLiteral("/index.html");
 
-PublishResult writeRewrittenPage(const BookPacking& packing) {
+JobResult writeRewrittenPage(const BookPacking& packing) {
     QFile source(packing.root + kRootPage);
     if (!source.open(QIODevice::ReadOnly)) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The wall's page %1 cannot be read.").arg(source.fileName()));
     }
     QByteArray page;
-    const PublishResult altered =
+    const JobResult altered =
         alterHtml(source.readAll(), publishedMeta(packing.meta, packing.root), &page);
     if (!altered.ok()) {
         return altered;
@@ -29,10 +29,10 @@ PublishResult writeRewrittenPage(const BookPacking& packing) {
     QFile::remove(packing.pagePath);
     QFile copy(packing.pagePath);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(page) != page.size() || !copy.flush()) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The page %1 cannot be written.").arg(packing.pagePath));
     }
-    return PublishResult::success();
+    return JobResult::done();
 }
 
 // A file that cannot be read still gets its entry, short or empty; only a failure of the archive
@@ -52,7 +52,7 @@ QString packedFile(const QString& path, const QString& relative, const WallFolde
     return path;
 }
 
-PublishResult addEntries(zipFile archive, const BookPacking& packing, const WallFolder& published) {
+JobResult addEntries(zipFile archive, const BookPacking& packing, const WallFolder& published) {
     QStringList files;
     listFilesRecursive(packing.root, files);
     for (const QString& path : files) {
@@ -62,20 +62,20 @@ PublishResult addEntries(zipFile archive, const BookPacking& packing, const Wall
         }
         if (!addEntry(archive, packing.bookName + relative,
                       packedFile(path, relative, published))) {
-            return PublishResult::failure(QObject::tr("The archive cannot be written."));
+            return JobResult::failure(QObject::tr("The archive cannot be written."));
         }
     }
     return addEntry(archive, packing.bookName + kRootPage, packing.pagePath)
-               ? PublishResult::success()
-               : PublishResult::failure(QObject::tr("The archive cannot be written."));
+               ? JobResult::done()
+               : JobResult::failure(QObject::tr("The archive cannot be written."));
 }
 
-PublishResult writeArchive(const BookPacking& packing) {
+JobResult writeArchive(const BookPacking& packing) {
     QFile::remove(packing.archivePath);
     zipFile archive =
         zipOpen64(QFile::encodeName(packing.archivePath).constData(), APPEND_STATUS_CREATE);
     if (!archive) {
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The archive %1 cannot be created.").arg(packing.archivePath));
     }
     // The uploaded book is published: its words keep the speaker notes only when the wall
@@ -86,23 +86,23 @@ PublishResult writeArchive(const BookPacking& packing) {
     if (!scratch.isValid() || !QDir().mkpath(published.root() + QStringLiteral("xml")) ||
         !writePublishedWords(WallFolder(packing.root), published, error)) {
         zipClose(archive, nullptr);
-        return PublishResult::failure(
+        return JobResult::failure(
             QObject::tr("The book's words cannot be prepared for the upload: %1").arg(error));
     }
-    const PublishResult added = addEntries(archive, packing, published);
+    const JobResult added = addEntries(archive, packing, published);
     if (zipClose(archive, nullptr) != ZIP_OK && added.ok()) {
-        return PublishResult::failure(QObject::tr("The archive cannot be written."));
+        return JobResult::failure(QObject::tr("The archive cannot be written."));
     }
     return added;
 }
 
 } // namespace
 
-PublishResult packBook(const BookPacking& packing) {
+JobResult packBook(const BookPacking& packing) {
     qDebug() << "gettheTempZip";
     BookPacking clean = packing;
     clean.root = QDir::cleanPath(packing.root);
-    PublishResult result = writeRewrittenPage(clean);
+    JobResult result = writeRewrittenPage(clean);
     if (result.ok()) {
         result = writeArchive(clean);
     }

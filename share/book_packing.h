@@ -18,4 +18,4 @@ struct BookPacking {
 // root; root's own index.html is replaced by the rewritten page, added last, and the deck's words
 // by their published form (without speaker notes unless the wall publishes them). The rewritten
 // page is removed afterwards; on failure the archive is removed too.
-PublishResult packBook(const BookPacking& packing);
+JobResult packBook(const BookPacking& packing);

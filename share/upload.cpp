@@ -210,8 +210,7 @@ void upLoad::loginFinished(const JobResult& result) {
             writeCredentials(tried_);
         }
         showPage();
-        ui_->label_url->setText(
-            linkText(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text(), true)));
+        showAddress(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text(), true));
         break;
     case LoginReply::Outcome::Incomplete:
         userId_ = login.userId;
@@ -237,7 +236,18 @@ void upLoad::changeUploadUrl(const QString& text) {
         ui_->lineEdit_bookName->setText(name);
         ui_->lineEdit_bookName->setCursorPosition(cursor);
     }
-    ui_->label_url->setText(linkText(bookAddress(serviceUrl_, userId_, name)));
+    showAddress(bookAddress(serviceUrl_, userId_, name));
+}
+
+// An address too long for its label shows shortened in the middle; the link and the label's tip
+// hold it whole.
+void upLoad::showAddress(const QString& url) {
+    const QFontMetrics metrics = ui_->label_url->fontMetrics();
+    const int room = ui_->label_url->contentsRect().width() - metrics.horizontalAdvance(' ');
+    const QString shown = metrics.elidedText(url, Qt::ElideMiddle, room);
+    ui_->label_url->setText(
+        shown == url ? linkText(url) : "<a href=" + url + "> " + shown.toHtmlEscaped() + "</a>");
+    ui_->label_url->setToolTip(url);
 }
 
 void upLoad::openpage(const QString& url) {
@@ -338,8 +348,7 @@ void upLoad::uploadEnded(const JobResult& result) {
                     result.message, exists ? QPoint(70, 20) : QPoint(80, 20), true);
         return;
     }
-    ui_->label_url->setText(
-        linkText(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text())));
+    showAddress(bookAddress(serviceUrl_, userId_, ui_->lineEdit_bookName->text()));
     ui_->progressBar->setValue(ui_->progressBar->maximum());
     ui_->label_11->setText(tr("Upload Successfully!\nNow you can send the URL to others for them "
                               "to view your Murano online."));

@@ -68,6 +68,7 @@ private:
     void showPage();
     void prefillPageHead();
     void openOutside(const QUrl& url);
+    void showAddress(const QString& url);
     void showMessage(const QString& title, const QString& text, QPoint origin, bool centred);
     void loginFinished(const JobResult& result);
     void connectJob();

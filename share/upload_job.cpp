@@ -117,7 +117,7 @@ void UploadJob::pack() {
     }
     const BookPacking packing{request_.workFolder, request_.bookName, request_.meta,
                               request_.pagePath, request_.archivePath};
-    auto result = std::make_shared<PublishResult>();
+    auto result = std::make_shared<JobResult>();
     packer_ = QThread::create([packing, result] { *result = packBook(packing); });
     connect(packer_, &QThread::finished, this, [this, result, run = run_] {
         packer_->deleteLater();
@@ -127,14 +127,14 @@ void UploadJob::pack() {
     packer_->start();
 }
 
-void UploadJob::packed(int run, const PublishResult& result) {
+void UploadJob::packed(int run, const JobResult& result) {
     if (run != run_ || cancelled()) {
         QFile::remove(request_.archivePath); // a stopped run's archive
         if (std::exchange(packWhenPackerEnds_, false)) {
             pack(); // for the run that waited for it
         }
     } else if (!result.ok()) {
-        fail(Failure::Packing, result.error);
+        fail(Failure::Packing, result.message);
     } else {
         send();
     }

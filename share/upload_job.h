@@ -62,7 +62,7 @@ private:
     void askExistence();
     void existenceAnswered(QNetworkReply* reply);
     void pack();
-    void packed(int run, const PublishResult& result);
+    void packed(int run, const JobResult& result);
     void send();
     void sent(QNetworkReply* reply);
     void fail(Failure why, const QString& message);

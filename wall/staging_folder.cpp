@@ -65,6 +65,18 @@ StagingFolder::StagingFolder(const QString& folder) : folder_(folder) {
     }
 }
 
+StagingFolder::StagingFolder(const QString& folder, const QString& stagingPath)
+    : folder_(folder.endsWith('/') ? folder : folder + '/') {
+    removeTree(stagingPath);
+    if (QDir().mkpath(stagingPath) &&
+        QFile::setPermissions(stagingPath,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        path_ = stagingPath.endsWith('/') ? stagingPath : stagingPath + '/';
+    } else {
+        removeTree(stagingPath);
+    }
+}
+
 StagingFolder::~StagingFolder() {
     if (created()) {
         removeTree(path_);

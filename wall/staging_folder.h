@@ -10,6 +10,10 @@ public:
     // Creates a hidden, private folder inside `folder` (made when missing), after removing those
     // that runs of processes no longer alive left there.
     explicit StagingFolder(const QString& folder);
+    // A staging folder of a fixed name inside `folder`, which only its caller uses (such as the
+    // folder a project is unpacked into): whatever lies there is removed first, and the folder is
+    // made afresh and private, so nothing planted in it beforehand can redirect what is written.
+    StagingFolder(const QString& folder, const QString& stagingPath);
     // Removes the staging folder with what is left in it (the old entries after moveInto).
     ~StagingFolder();
     StagingFolder(const StagingFolder&) = delete;

@@ -41,6 +41,10 @@ public:
     // The book copied for a ZIP output or a project, and for an executable's archive.
     QString archiveStaging() const { return root_ + QStringLiteral(".zapperstab/"); }
     QString executableStaging() const { return root_ + QStringLiteral("zapperstab/"); }
+    // The archive an executable named name is made from, while it is made.
+    QString executableArchive(const QString& name) const {
+        return root_ + name + QStringLiteral(".zip");
+    }
     // A project being saved, and one being opened.
     QString projectStaging() const { return root_ + QStringLiteral(".hhxxpp/"); }
     QString projectExtraction() const { return root_ + QStringLiteral(".##temp%%/"); }

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: project_bench save|open WORK FILE\n");
         return 2;
     }
-    PublishResult result;
+    JobResult result;
     if (args[1] == "save") {
         result = saveProject(args[3], args[2], {"index", {"Bench", "", ""}, BookLayout::Web});
     } else {
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         result = readProject(args[3], args[2], opening);
     }
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
     }
     return result.ok() ? 0 : 1;
 }

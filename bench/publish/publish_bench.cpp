@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
         makeWall(args[2], {args[3].toInt(), true});
         return 0;
     }
-    const PublishResult result = makeZip(args[3], args[2] + "/.zapperstab/", args[2],
-                                         {"index", {"Bench", "", ""}, BookLayout::Web});
+    const JobResult result = makeZip(args[3], args[2] + "/.zapperstab/", WallFolder(args[2]),
+                                     {"index", {"Bench", "", ""}, BookLayout::Web});
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
     }
     return result.ok() ? 0 : 1;
 }

@@ -57,10 +57,10 @@ int timeExe(const QString& work, const QString& target, const QString& stub) {
     const long before = peakKilobytes();
     QElapsedTimer timer;
     timer.start();
-    const PublishResult result = makeExe(target, work + "book.zip", work, {}, stub);
+    const JobResult result = makeExe(target, work + "book.zip", WallFolder(work), {}, stub);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
         return 1;
     }
     std::printf("makeExe: %.2f s, output %.1f MB, peak memory %ld MB before, %ld MB after\n",

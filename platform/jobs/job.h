@@ -4,25 +4,13 @@
 // any time, and then ends as stopped unless its work had already ended.
 #pragma once
 
+#include "platform/jobs/job_result.h"
+
 #include <QObject>
 #include <QString>
 
 #include <atomic>
 #include <functional>
-
-// How a job ended: a code to branch on and, unless it is done, the message for the user (naming
-// the file or address that failed).
-struct JobResult {
-    enum Code { Done = 0, Failed = 1, Stopped = 2 };
-    Code code = Done;
-    QString message;
-
-    bool ok() const { return code == Done; }
-    static JobResult done() { return {}; }
-    static JobResult failure(const QString& message) { return {Failed, message}; }
-    static JobResult stopped(const QString& message = {}) { return {Stopped, message}; }
-};
-Q_DECLARE_METATYPE(JobResult)
 
 class Job : public QObject {
     Q_OBJECT

@@ -3,10 +3,10 @@
 // as a PNG. Run it under a virtual display through scripts/guide-shots.sh, which also shrinks the
 // pictures; it is not a test.
 // Usage: murano_guide_shots <picture folder> <presentation>
-#include "chrome/frameless_dialog.h"
 #include "app/home.h"
-#include "chrome/mymessgebox.h"
 #include "app/preview_control.h"
+#include "chrome/frameless_dialog.h"
+#include "chrome/mymessgebox.h"
 #include "dialogs/bookinfo.h"
 #include "dialogs/buttons.h"
 #include "dialogs/template.h"

@@ -1,10 +1,11 @@
 // The main window with the real browser engine: the preview plays the work folder's wall, shows
 // what Apply wrote, and the page's requests come back to the window through the web channel.
 #include "app/home.h"
+#include "app/preview_control.h"
 #include "tests/app/home_support.h"
 #include "tests/support/page_script.h"
-#include "app/preview_control.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QWebEnginePage>
@@ -65,6 +66,16 @@ void HomePreviewTest::previewPlaysTheWallAndHearsThePlayer() {
                        " return a ? a.getAttribute('href') : ''; })()");
     QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, logoLink).toString(),
                               QStringLiteral("https://example.org/a?b=1&c=2"), 15000);
+
+    // The reading direction chosen on the setting page plays in the preview after Apply.
+    home.findChild<QComboBox*>(QStringLiteral("comboBox_direction"))->setCurrentIndex(1);
+    home.on_apply_click();
+    QVERIFY(waitForLoad(preview));
+    page = preview->view()->page();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluate(page, QStringLiteral("document.querySelector('[dir=\"rtl\"]') ? 'rtl' : 'ltr'"))
+            .toString(),
+        QStringLiteral("rtl"), 15000);
 
     // The page reaches the window through the "host" object.
     QSignalSpy requests(preview, &PreviewControl::FlashCall);

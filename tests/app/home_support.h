@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 #include <QtTest>
 
 #include <memory>
@@ -38,6 +39,16 @@ inline std::unique_ptr<QTemporaryDir> freshState() {
     qputenv("XDG_STATE_HOME", state->path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (state->path() + QStringLiteral("/data")).toLocal8Bit());
     return state;
+}
+
+// The part of a widget that its window shows: its rectangle cut by every panel around it.
+inline QRect shownPart(const QWidget* widget, const QWidget* window) {
+    QRect shown(widget->mapTo(window, QPoint(0, 0)), widget->size());
+    for (const QWidget* outer = widget->parentWidget(); outer && outer != window;
+         outer = outer->parentWidget()) {
+        shown &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
+    }
+    return shown & window->rect();
 }
 
 inline QByteArray readAll(const QString& path) {

@@ -2,9 +2,10 @@
 // and the settings file, the background and logo copies, the player's requests, the pages, the
 // dialogs, the window's edges, the user guide and presentations handed to the program.
 #include "app/home.h"
+#include "app/preview_control.h"
+#include "app/setting_page.h"
 #include "chrome/mylabel.h"
 #include "chrome/mymessgebox.h"
-#include "app/preview_control.h"
 #include "dialogs/about.h"
 #include "dialogs/bookinfo.h"
 #include "dialogs/buttons.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRadioButton>
@@ -136,16 +138,6 @@ protected:
     }
 };
 
-// The part of a widget that its window shows: its rectangle cut by every panel around it.
-QRect shownPart(const QWidget* widget, const QWidget* window) {
-    QRect shown(widget->mapTo(window, QPoint(0, 0)), widget->size());
-    for (const QWidget* outer = widget->parentWidget(); outer && outer != window;
-         outer = outer->parentWidget()) {
-        shown &= QRect(outer->mapTo(window, QPoint(0, 0)), outer->size());
-    }
-    return shown & window->rect();
-}
-
 // Receives the URLs the program asks the desktop to open.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -219,7 +211,9 @@ private slots:
     void openPresentationFillsTheImportDialog();
     void openPresentationReportsAMissingFile();
     void openedProjectsLookSurvivesApplyAndImport();
+    void slideshowAndDirectionRoundTrip();
     void recentProjectsOfferWhatWasSavedAndOpened();
+    void droppedFilesAreImportedOrOpened_data();
     void droppedFilesAreImportedOrOpened();
     void toolbarFocusIsVisible();
 
@@ -481,7 +475,7 @@ void HomeTest::playerReloadPutsANewControlInPlace() {
     QVERIFY(home.preview() != old.data());
     QTRY_VERIFY(old.isNull());
     QVERIFY(!home.isPreviewFullScreen()); // "reload" wins over "fullScreen"
-    QCOMPARE(home.preview()->geometry(), QRect(7, 122, home.width() - 13, home.height() - 129));
+    QCOMPARE(home.preview()->geometry(), QRect(7, 140, home.width() - 13, home.height() - 147));
     QVERIFY(home.preview()->isVisible());
 }
 
@@ -499,7 +493,7 @@ void HomeTest::playerFullScreenTwiceReturnsToNormal() {
     QVERIFY(!home.isPreviewFullScreen());
     QVERIFY(!(home.windowState() & Qt::WindowFullScreen));
     QTRY_COMPARE(home.size(), QSize(868, 661));
-    QCOMPARE(home.preview()->geometry(), QRect(7, 122, 855, 532));
+    QCOMPARE(home.preview()->geometry(), QRect(7, 140, 855, 514));
 
     // Escape leaves a full-screen preview too.
     home.flashCallSLOT(QStringLiteral("fullScreen"));
@@ -547,7 +541,10 @@ void HomeTest::pagesSlideAndApplyBlinksOnTheSettingsPage() {
     QCOMPARE(settingTab->styleSheet(), Home::selectedStyle());
     QTRY_COMPARE(settingPage->width(), full);
     QCOMPARE(homePage->width(), 0);
-    QCOMPARE(apply->x(), home.width() - 218);
+    // The commands sit whole at the page's right end.
+    const QRect commands(apply->mapTo(&home, QPoint(0, 0)), apply->size());
+    QVERIFY(commands.right() <= settingPage->geometry().right());
+    QVERIFY(commands.left() > home.width() - 150);
 
     // The blink timer runs as well: each tick swaps the two styles.
     const QString before = apply->styleSheet();
@@ -638,7 +635,7 @@ void HomeTest::edgesResizeWithinTheMinimumSize() {
 
     dragStrip(child<QWidget>(&home, "label_rightframe"), QPoint(5, 300), QPoint(50, 0));
     QCOMPARE(home.width(), 918);
-    QCOMPARE(home.preview()->geometry(), QRect(7, 122, 918 - 13, 661 - 129));
+    QCOMPARE(home.preview()->geometry(), QRect(7, 140, 918 - 13, 661 - 147));
 
     dragStrip(child<QWidget>(&home, "label_buttonfram"), QPoint(400, 5), QPoint(0, -400));
     QCOMPARE(home.height(), 450);
@@ -646,7 +643,7 @@ void HomeTest::edgesResizeWithinTheMinimumSize() {
 
     // "Wide Screen" frames the wall 16:9 in the middle of the preview area.
     child<QComboBox>(&home, "comboBox_screen")->setCurrentIndex(1);
-    const QRect area(7, 122, 918 - 13, 450 - 129);
+    const QRect area(7, 140, 918 - 13, 450 - 147);
     const QRect wide = home.preview()->geometry();
     QCOMPARE(wide.height(), area.height());
     QCOMPARE(wide.width(), area.height() * 16 / 9);
@@ -899,6 +896,54 @@ void HomeTest::openedProjectsLookSurvivesApplyAndImport() {
     QCOMPARE(startTag(), projectTag);
 }
 
+namespace {
+
+void setPlaying(Home& home, int seconds, bool rightToLeft) {
+    child<QSpinBox>(&home, "spinBox_autoplay")->setValue(seconds);
+    child<QComboBox>(&home, "comboBox_direction")->setCurrentIndex(rightToLeft ? 1 : 0);
+}
+
+// What the setting page shows of the slideshow and the reading direction.
+QString shownPlaying(const Home& home) {
+    return child<QSpinBox>(&home, "spinBox_autoplay")->text() + QLatin1Char('|') +
+           child<QComboBox>(&home, "comboBox_direction")->currentText();
+}
+
+} // namespace
+
+// The slideshow interval and the reading direction chosen on the setting page reach the wall at
+// Apply, and come back on the page in a restarted window and from a reopened project.
+void HomeTest::slideshowAndDirectionRoundTrip() {
+    QuestionAnswerer answerer;
+    Home home;
+    QCOMPARE(shownPlaying(home), QStringLiteral("Off|Left to right"));
+    QCOMPARE(child<QSpinBox>(&home, "spinBox_autoplay")->maximum(), kMaxAutoplaySeconds);
+    setPlaying(home, 7, true);
+    QVERIFY(!startTag().contains(QLatin1String("autoplay=\"7\""))); // only Apply writes it
+    QTest::mouseClick(child<QToolButton>(&home, "toolButton_applay"), Qt::LeftButton);
+    QVERIFY(startTag().contains(QLatin1String(" autoplay=\"7\" direction=\"rtl\" ")));
+    QVERIFY(twinInStep());
+    QCOMPARE(home.project().look().autoplaySeconds, 7);
+    QVERIFY(home.project().look().rightToLeft);
+
+    {
+        Home restarted;
+        QCOMPARE(shownPlaying(restarted), QStringLiteral("7 s|Right to left"));
+    }
+
+    const QString project = state_->path() + QStringLiteral("/playing.mrnp");
+    saveAndWait(home, project);
+    setPlaying(home, 0, false);
+    home.on_apply_click();
+    QVERIFY(startTag().contains(QLatin1String(" autoplay=\"off\" direction=\"ltr\" ")));
+    QCOMPARE(shownPlaying(home), QStringLiteral("Off|Left to right"));
+
+    openAndWait(home, project);
+    QCOMPARE(shownPlaying(home), QStringLiteral("7 s|Right to left"));
+    home.on_apply_click(); // an Apply after the opening keeps the project's choice
+    QVERIFY(startTag().contains(QLatin1String(" autoplay=\"7\" direction=\"rtl\" ")));
+}
+
 void HomeTest::recentProjectsOfferWhatWasSavedAndOpened() {
     QuestionAnswerer answerer;
     Home home;
@@ -925,22 +970,73 @@ void HomeTest::recentProjectsOfferWhatWasSavedAndOpened() {
     QCOMPARE(restarted.recentProjectFiles(), QStringList{expected.value(1)});
 }
 
+namespace {
+
+// Drags a file from outside onto the window and drops it at a point, as the desktop does: the
+// window finds the widget under the point that takes drops. Says whether the drop was taken.
+bool dropOnWindow(Home& home, QPoint at, const QString& file) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(home.windowHandle(), &enter);
+    if (!enter.isAccepted()) {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(home.windowHandle(), &leave);
+        return false;
+    }
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(home.windowHandle(), &drop);
+    return drop.isAccepted();
+}
+
+QString emptyFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) ? path : QString();
+}
+
+} // namespace
+
+// A deck dropped anywhere on the window (the wall, the toolbar, a field of the setting page) fills
+// the import dialog; a file of another kind is refused with a word; the window's own fields do
+// not swallow a dropped deck.
+void HomeTest::droppedFilesAreImportedOrOpened_data() {
+    QTest::addColumn<bool>("settingPage");
+    QTest::addColumn<QString>("target"); // the widget the file is dropped on
+    QTest::newRow("on the wall") << false << QStringLiteral("preview");
+    QTest::newRow("on the toolbar") << false << QStringLiteral("toolButton_publish");
+    QTest::newRow("on a path field") << true << QStringLiteral("lineEdit_file");
+}
+
 void HomeTest::droppedFilesAreImportedOrOpened() {
+    QFETCH(bool, settingPage);
+    QFETCH(QString, target);
     QuestionAnswerer answerer;
     Home home;
     home.show();
-    QVERIFY(home.centralWidget()->acceptDrops());
-    const QString deck = state_->path() + QStringLiteral("/Deck.PPTX");
-    QFile file(deck);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    home.dropFile(deck);
+    QVERIFY(QTest::qWaitForWindowExposed(&home));
+    if (settingPage) {
+        home.on_setting_click();
+        QTRY_COMPARE(home.settingPage()->width(), home.width() - 14);
+        home.imageAction();
+    }
+    const QWidget* under = target == QLatin1String("preview")
+                               ? static_cast<QWidget*>(home.preview())
+                               : home.findChild<QWidget*>(target);
+    QVERIFY(under && under->isVisible());
+    const QPoint at = under->mapTo(&home, under->rect().center());
+    QCOMPARE(home.childAt(at) == under || under->isAncestorOf(home.childAt(at)), true);
+
+    const QString deck = emptyFile(state_->path() + QStringLiteral("/Deck.PPTX"));
+    QVERIFY(dropOnWindow(home, at, deck));
     QTRY_VERIFY(home.importDialog()->isVisible());
     QCOMPARE(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text(), deck);
+    home.importDialog()->on_close_click();
+    QTRY_VERIFY(!home.importDialog()->isVisible());
 
-    const QString pdf = state_->path() + QStringLiteral("/notes.pdf");
-    home.dropFile(pdf);
+    const QString pdf = emptyFile(state_->path() + QStringLiteral("/notes.pdf"));
+    QVERIFY(dropOnWindow(home, at, pdf));
     QVERIFY(shownNotice(home).contains(QLatin1String("notes.pdf is neither a presentation")));
+    QVERIFY(!home.importDialog()->isVisible());
 }
 
 // Tab onto a toolbar button draws a ring: the button does not look the same with the focus.

@@ -96,9 +96,9 @@ TEST(AlterHtmlFailure, APageWithoutAFourthLineIsRefused) {
     QByteArray page = "untouched";
     for (const QByteArray& short_ :
          {QByteArray(), QByteArray("a\nb\nc\n"), QByteArray("a\nb\nc")}) {
-        const PublishResult result = alterHtml(short_, kPlainMeta, &page);
+        const JobResult result = alterHtml(short_, kPlainMeta, &page);
         EXPECT_FALSE(result.ok());
-        EXPECT_TRUE(result.error.contains("four lines")) << result.error.toStdString();
+        EXPECT_TRUE(result.message.contains("four lines")) << result.message.toStdString();
     }
     EXPECT_EQ(page, "untouched");
 }
@@ -126,7 +126,7 @@ TEST_F(CopyBook, ReplacesTheDataFoldersWholeAndLeavesOtherFilesAlone) {
     writeFile(out + "/Quarter.html", "old page");
     const QStringList before = treeOf(work);
 
-    ASSERT_TRUE(copyBook(work, out, {"Quarter", kPlainMeta, BookLayout::Web}).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), out, {"Quarter", kPlainMeta, BookLayout::Web}).ok());
 
     EXPECT_EQ(treeOf(out),
               QStringList({"Quarter.html", "background/background.JPG", "logo/logo.PNG", "main.swf",
@@ -143,13 +143,14 @@ TEST_F(CopyBook, ReplacesTheDataFoldersWholeAndLeavesOtherFilesAlone) {
 
 TEST_F(CopyBook, AnEmptyNameGivesIndexHtmlReplacingTheOldOne) {
     writeFile(out + "/index.html", "old page");
-    ASSERT_TRUE(copyBook(work, out, {"", kPlainMeta, BookLayout::Web}).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), out, {"", kPlainMeta, BookLayout::Web}).ok());
     EXPECT_TRUE(readFile(out + "/index.html").contains("<title>Title</title>"));
 }
 
 TEST_F(CopyBook, TheExecutableLayoutLiesUnderBookWithTheTemplatePageAndTheMovieRenamed) {
     writeFile(out + "/Book/leftover.txt", "old");
-    ASSERT_TRUE(copyBook(work, out, {"ignored", kPlainMeta, BookLayout::Executable}).ok());
+    ASSERT_TRUE(
+        copyBook(WallFolder(work), out, {"ignored", kPlainMeta, BookLayout::Executable}).ok());
     const QStringList tree = treeOf(out);
     EXPECT_TRUE(tree.contains("Book/index.html"));
     EXPECT_TRUE(tree.contains("Book/book.swf"));
@@ -166,45 +167,46 @@ TEST_F(CopyBook, RefusesOutputsThatWouldDamageTheWall) {
          {work, work + "/", work + "/wallimages", work + "/xml/sub",
           scratch.path() + "/../" + QDir(scratch.path()).dirName() + "/work"}) {
         QDir().mkpath(destination);
-        const PublishResult result =
-            copyBook(work, destination, {"x", kPlainMeta, BookLayout::Web});
+        const JobResult result =
+            copyBook(WallFolder(work), destination, {"x", kPlainMeta, BookLayout::Web});
         EXPECT_FALSE(result.ok()) << destination.toStdString();
     }
     EXPECT_EQ(treeOf(work), before);
-    EXPECT_TRUE(copyBook(work, work + "/.zapperstab", {"x", kPlainMeta, BookLayout::Web}).ok())
+    EXPECT_TRUE(
+        copyBook(WallFolder(work), work + "/.zapperstab", {"x", kPlainMeta, BookLayout::Web}).ok())
         << "a staging folder inside the work folder is fine";
 }
 
 TEST_F(CopyBook, FailuresAreReportedAndABadPageStopsBeforeTheOutputIsTouched) {
     writeFile(out + "/xml/images.xml", "the user's older book");
     writeFile(work + "/index.html", "only\nthree\nlines\n");
-    PublishResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("four lines"));
+    JobResult result = copyBook(WallFolder(work), out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("four lines"));
     EXPECT_EQ(readFile(out + "/xml/images.xml"), "the user's older book");
 
     QFile::remove(work + "/index.html");
-    result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("could not be read")) << result.error.toStdString();
+    result = copyBook(WallFolder(work), out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("could not be read")) << result.message.toStdString();
 
     makeWall(work, {});
     QDir().mkpath(out + "/swfobject.js/in-the-way");
-    result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("swfobject.js")) << result.error.toStdString();
+    result = copyBook(WallFolder(work), out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("swfobject.js")) << result.message.toStdString();
 }
 
 TEST_F(CopyBook, APageThatIsNoSmallFileIsRefusedWithoutWaitingOrReadingIt) {
     const QString page = work + "/index.html";
     QFile::remove(page);
     ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
-    PublishResult result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("could not be read")) << "a FIFO never blocks";
+    JobResult result = copyBook(WallFolder(work), out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("could not be read")) << "a FIFO never blocks";
 
     QFile::remove(page);
     QFile huge(page);
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(40) << 20));
     huge.close();
-    result = copyBook(work, out, {"x", kPlainMeta, BookLayout::Web});
-    EXPECT_TRUE(result.error.contains("32 MB")) << result.error.toStdString();
+    result = copyBook(WallFolder(work), out, {"x", kPlainMeta, BookLayout::Web});
+    EXPECT_TRUE(result.message.contains("32 MB")) << result.message.toStdString();
     EXPECT_EQ(treeOf(out), QStringList());
 }
 
@@ -239,13 +241,13 @@ protected:
 };
 
 TEST_F(CopyBookOnAFullDisk, AFailedPublicationLeavesTheEarlierBookWhole) {
-    ASSERT_TRUE(copyBook(work, out, {"book", kPlainMeta, BookLayout::Web}).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), out, {"book", kPlainMeta, BookLayout::Web}).ok());
     writeFile(out + "/notes.txt", "mine");
     const QStringList earlier = treeOf(out);
     const QByteArray slide = readFile(out + "/wallimages/2.JPG");
     makeWall(work, {40, true});
 
-    const PublishResult result = copyBook(work, out, {"book", kPlainMeta, BookLayout::Web});
+    const JobResult result = copyBook(WallFolder(work), out, {"book", kPlainMeta, BookLayout::Web});
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(treeOf(out), earlier) << "nothing of the new book, nothing of the old one lost";
     EXPECT_EQ(readFile(out + "/wallimages/2.JPG"), slide);

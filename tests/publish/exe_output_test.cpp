@@ -46,8 +46,8 @@ protected:
 };
 
 TEST_F(ExeOutputTest, AppendsThePayloadAtTheStubsExactSize) {
-    const PublishResult result = generateExe(q(archive()), q(target()), q(kWindowsStub));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const JobResult result = generateExe(q(archive()), q(target()), q(kWindowsStub));
+    ASSERT_TRUE(result.ok()) << result.message.toStdString();
 
     const std::string stub = readFile(kWindowsStub);
     const std::string exe = readFile(target());
@@ -115,10 +115,10 @@ TEST_F(ExeOutputTest, AFailureSaysWhyAndLeavesTheTargetAsItWas) {
     for (const Case& c : cases) {
         writeFile(archive(), book_);
         writeFile(target(), earlier);
-        const PublishResult result = generateExe(q(c.archive), q(c.target), q(c.stub));
+        const JobResult result = generateExe(q(c.archive), q(c.target), q(c.stub));
         EXPECT_FALSE(result.ok()) << c.label;
-        EXPECT_TRUE(result.error.contains(q(c.named)))
-            << c.label << ": " << result.error.toStdString();
+        EXPECT_TRUE(result.message.contains(q(c.named)))
+            << c.label << ": " << result.message.toStdString();
         EXPECT_EQ(readFile(target()), earlier) << c.label;
         EXPECT_EQ(folderEntries(outputFolder()), std::vector<std::string>{"wall.exe"}) << c.label;
         EXPECT_FALSE(fs::exists(c.archive)) << c.label << ": the archive is removed";
@@ -131,10 +131,10 @@ TEST_F(ExeOutputTest, AFullDiskIsNamedAsSuch) {
     if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0) {
         GTEST_SKIP() << "cannot mount a small file system here";
     }
-    const PublishResult result = generateExe(q(archive()), q(disk + "/wall.exe"), q(kWindowsStub));
+    const JobResult result = generateExe(q(archive()), q(disk + "/wall.exe"), q(kWindowsStub));
     const std::vector<std::string> left = folderEntries(disk);
     ::umount2(disk.c_str(), MNT_DETACH);
-    EXPECT_TRUE(result.error.contains("No space left on device")) << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("No space left on device")) << result.message.toStdString();
     EXPECT_EQ(left, std::vector<std::string>{}) << "nothing partial is left";
 }
 
@@ -142,8 +142,8 @@ TEST_F(ExeOutputTest, MakeExePacksTheWallInTheBookLayout) {
     const QString wall = q(scratch_.file("wall")) + "/";
     makeWall(wall, WallFixture{});
     const QString zip = wall + "wall.zip";
-    const PublishResult result = makeExe(q(target()), zip, wall, {}, q(kWindowsStub));
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const JobResult result = makeExe(q(target()), zip, WallFolder(wall), {}, q(kWindowsStub));
+    ASSERT_TRUE(result.ok()) << result.message.toStdString();
     EXPECT_FALSE(QFile::exists(zip));
     EXPECT_FALSE(QFile::exists(wall + "/zapperstab"));
 
@@ -163,10 +163,10 @@ TEST_F(ExeOutputTest, MakeExePacksTheWallInTheBookLayout) {
 TEST_F(ExeOutputTest, MakeExeStopsWhenPackingFails) {
     writeFile(target(), "the earlier output");
     const QString zip = q(work()) + "/new.zip";
-    const PublishResult result =
-        makeExe(q(target()), zip, q(scratch_.file("no-wall")) + "/", {}, q(kWindowsStub));
+    const JobResult result = makeExe(
+        q(target()), zip, WallFolder(q(scratch_.file("no-wall")) + "/"), {}, q(kWindowsStub));
     EXPECT_FALSE(result.ok());
-    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_FALSE(result.message.isEmpty());
     EXPECT_EQ(readFile(target()), "the earlier output");
     EXPECT_FALSE(QFile::exists(zip));
 }

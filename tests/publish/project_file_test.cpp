@@ -95,9 +95,9 @@ protected:
         SCOPED_TRACE(projectFile.toStdString());
         const Snapshot before = snapshot(work_);
         const QStringList besideBefore = QDir(root_).entryList(QDir::AllEntries | QDir::Hidden);
-        const PublishResult result = readProject(projectFile, work_, opening);
+        const JobResult result = readProject(projectFile, work_, opening);
         EXPECT_FALSE(result.ok());
-        EXPECT_FALSE(result.error.isEmpty());
+        EXPECT_FALSE(result.message.isEmpty());
         EXPECT_EQ(snapshot(work_), before);
         EXPECT_EQ(QDir(root_).entryList(QDir::AllEntries | QDir::Hidden), besideBefore);
         EXPECT_FALSE(QFile::exists("/murano-project-test-evil.txt"));
@@ -170,7 +170,8 @@ TEST_F(ProjectFileTest, HostileOrBrokenProjectsLeaveTheWallAlone) {
 TEST_F(ProjectFileTest, AProjectUnpackingToFarMoreThanItsSizeIsRefusedUnderAnyLimit) {
     const QString bomb = hostileArchives() + "bomb.mrnp";
     expectRefused(bomb, opening_);
-    EXPECT_TRUE(readProject(bomb, work_, opening_).error.contains("more than 100 times its size"));
+    EXPECT_TRUE(
+        readProject(bomb, work_, opening_).message.contains("more than 100 times its size"));
 }
 
 TEST_F(ProjectFileTest, ArchiveToolFailuresLeaveTheWallAlone) {

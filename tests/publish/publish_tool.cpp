@@ -15,9 +15,9 @@
 
 namespace {
 
-int finish(const PublishResult& result) {
+int finish(const JobResult& result) {
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
         return 1;
     }
     return 0;
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     }
     const BookOptions book{args[4], {args[5], args[6], args[7]}, BookLayout::Web};
     if (args[1] == "html") {
-        return finish(copyBook(args[2], args[3], book));
+        return finish(copyBook(WallFolder(args[2]), args[3], book));
     }
-    return finish(makeZip(args[3], args[2] + "/.zapperstab/", args[2], book));
+    return finish(makeZip(args[3], args[2] + "/.zapperstab/", WallFolder(args[2]), book));
 }

@@ -73,10 +73,9 @@ protected:
 
 TEST_F(ZipOutput, AnIndependentReaderFindsEveryFileWithFixedFieldsAndItsContents) {
     QList<int> progress;
-    const PublishResult result =
-        makeZip(archive, work + "/.zapperstab/", work, kWebBook,
-                [&](int done, int total) { progress << done * 100 + total; });
-    ASSERT_TRUE(result.ok()) << result.error.toStdString();
+    const JobResult result = makeZip(archive, work + "/.zapperstab/", WallFolder(work), kWebBook,
+                                     [&](int done, int total) { progress << done * 100 + total; });
+    ASSERT_TRUE(result.ok()) << result.message.toStdString();
     EXPECT_FALSE(QFileInfo::exists(work + ".zapperstab")) << "the staging folder is removed";
 
     const ReadBack back = readBack(archive);
@@ -118,14 +117,14 @@ TEST_F(ZipOutput, TheSameWallAlwaysGivesTheSameBytesAndASecondRunReplaces) {
     writeFile(work + "wallimages/Large.JPG", large);
     writeFile(archive, "an older archive with other contents");
 
-    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", work, kWebBook).ok());
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", WallFolder(work), kWebBook).ok());
     const QByteArray first = readFile(archive);
     QFile touched(work + "wallimages/1.JPG");
     touched.open(QIODevice::ReadWrite);
     touched.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)),
                         QFileDevice::FileModificationTime);
     touched.close();
-    ASSERT_TRUE(makeZip(archive, work + ".zapperstab/", work, kWebBook).ok());
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab/", WallFolder(work), kWebBook).ok());
 
     EXPECT_EQ(readFile(archive), first);
     const ReadBack back = readBack(archive);
@@ -155,8 +154,9 @@ TEST_F(ZipOutput, FoldersGiveNoEntriesAndTheirTrailingSlashChangesNoName) {
 }
 
 TEST_F(ZipOutput, NonAsciiNamesAreStoredAsMarkedUtf8) {
-    ASSERT_TRUE(
-        makeZip(archive, work + ".zapperstab", work, {"Größe 日本", {}, BookLayout::Web}).ok());
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", WallFolder(work),
+                        {"Größe 日本", {}, BookLayout::Web})
+                    .ok());
     const ReadBack back = readBack(archive);
     ASSERT_TRUE(back.read);
     EXPECT_EQ(back.entries[0]["name"].toString(), "Größe 日本.html");
@@ -171,17 +171,17 @@ TEST_F(ZipOutput, AFailureLeavesTheEarlierArchiveAndNoPartialFile) {
     // Reading this file fails with an input/output error, for every user.
     ASSERT_TRUE(QFile::link("/proc/self/mem", folder + "/b.bin"));
 
-    PublishResult result = zipFolder(folder, archive);
-    EXPECT_TRUE(result.error.contains("b.bin")) << result.error.toStdString();
+    JobResult result = zipFolder(folder, archive);
+    EXPECT_TRUE(result.message.contains("b.bin")) << result.message.toStdString();
     EXPECT_EQ(readFile(archive), "the earlier archive");
     EXPECT_EQ(QDir(scratch.path() + "/out").entryList(QDir::Files | QDir::Hidden),
               QStringList({"Quarter.zip"}));
 
     result = zipFolder(folder, scratch.path() + "/missing/out.zip");
-    EXPECT_TRUE(result.error.contains("Could not create the archive"));
+    EXPECT_TRUE(result.message.contains("Could not create the archive"));
     EXPECT_FALSE(QFileInfo::exists(scratch.path() + "/missing"));
 
-    result = makeZip(archive, work + ".zapperstab", work + "wallimages", kWebBook);
+    result = makeZip(archive, work + ".zapperstab", WallFolder(work + "wallimages"), kWebBook);
     EXPECT_FALSE(result.ok()) << "a work folder without its page";
     EXPECT_FALSE(QFileInfo::exists(work + ".zapperstab"));
     EXPECT_EQ(readFile(archive), "the earlier archive");
@@ -201,7 +201,7 @@ TEST_F(ZipOutput, PartialArchivesOfEndedRunsAreSweptOthersKept) {
                                 QStringLiteral(".Other.zip.%1-0.part").arg(ended)}) {
         writeFile(out + name, "partial");
     }
-    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", work, kWebBook).ok());
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", WallFolder(work), kWebBook).ok());
     const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     EXPECT_FALSE(left.contains(dead));
     EXPECT_TRUE(left.contains(alive)) << "a run still going keeps its partial archive";
@@ -216,10 +216,11 @@ TEST_F(ZipOutput, AFullDiskIsNamedAsSuch) {
         GTEST_SKIP() << "cannot mount a small file system here";
     }
     makeWall(work, {20, true});
-    const PublishResult result = makeZip(disk + "/book.zip", work + ".zapperstab", work, kWebBook);
+    const JobResult result =
+        makeZip(disk + "/book.zip", work + ".zapperstab", WallFolder(work), kWebBook);
     ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
-    EXPECT_TRUE(result.error.contains("Check that the disk has room"))
-        << result.error.toStdString();
+    EXPECT_TRUE(result.message.contains("Check that the disk has room"))
+        << result.message.toStdString();
 }
 
 TEST(PublishedWall, FifteenHundredSlidesArePublishedWholeAsAFolderAndAsAnArchive) {
@@ -229,12 +230,12 @@ TEST(PublishedWall, FifteenHundredSlidesArePublishedWholeAsAFolderAndAsAnArchive
                               : QDir::tempPath() + QStringLiteral("/murano-publish-XXXXXX"));
     const QString work = scratch.path() + "/work/";
     makeWall(work, {1500, false});
-    ASSERT_TRUE(copyBook(work, scratch.path() + "/out", kWebBook).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), scratch.path() + "/out", kWebBook).ok());
     EXPECT_EQ(QDir(scratch.path() + "/out/wallimages").entryList(QDir::Files).size(), 1500);
     EXPECT_EQ(QDir(scratch.path() + "/out/wallimages/thumbs").entryList(QDir::Files).size(), 1500);
 
     const QString archive = scratch.path() + "/big.zip";
-    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", work, kWebBook).ok());
+    ASSERT_TRUE(makeZip(archive, work + ".zapperstab", WallFolder(work), kWebBook).ok());
     const ReadBack back = readBack(archive);
     ASSERT_TRUE(back.read);
     EXPECT_EQ(back.entries.size(), 3000 + 7);

@@ -13,10 +13,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString work = QString::fromLocal8Bit(argv[1]);
-    const PublishResult result = makeExe(QString::fromLocal8Bit(argv[2]), work + "book.zip", work,
-                                         {}, QString::fromLocal8Bit(argv[3]));
+    const JobResult result = makeExe(QString::fromLocal8Bit(argv[2]), work + "book.zip",
+                                     WallFolder(work), {}, QString::fromLocal8Bit(argv[3]));
     if (!result.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(result.error));
+        std::fprintf(stderr, "%s\n", qPrintable(result.message));
         return 1;
     }
     return 0;

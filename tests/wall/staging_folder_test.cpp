@@ -83,3 +83,25 @@ TEST_F(StagingFolderTest, LeftoversOfEndedRunsAreSweptAndOthersKept) {
     EXPECT_TRUE(left.contains(alive));
     EXPECT_TRUE(left.contains(".murano-staging-notes.txt"));
 }
+
+// A staging folder of a fixed name starts empty and private whatever was planted there, and
+// leaves with what it ends up holding.
+TEST_F(StagingFolderTest, AFixedNameStartsAfreshAndLeavesWithItsContents) {
+    const QString fixed = folder + ".unpacking/";
+    writeFile(fixed + "wallimages/planted.jpg", "planted");
+    writeFile(folder + "wallimages/old.jpg", "old");
+    {
+        StagingFolder staging(folder, fixed);
+        ASSERT_TRUE(staging.created());
+        EXPECT_EQ(staging.path(), fixed);
+        EXPECT_TRUE(entriesOf(fixed).isEmpty());
+        const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        EXPECT_EQ(QFile::permissions(fixed) & (owner | others), owner);
+        writeFile(fixed + "wallimages/new.jpg", "new");
+        ASSERT_TRUE(staging.moveInto({"wallimages"}));
+    }
+    EXPECT_EQ(entriesOf(folder), QStringList{"wallimages"});
+    EXPECT_EQ(entriesOf(folder + "wallimages"), QStringList{"new.jpg"});
+}

@@ -102,13 +102,13 @@ TEST(PageWords, APublishedPageCarriesTheWallsWords) {
     QTemporaryDir scratch;
     const QString work = scratch.path() + "/work/";
     makeWall(work, WallFixture{});
-    ASSERT_TRUE(copyBook(work, scratch.path() + "/plain", {"book", {"T", "", ""}}).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), scratch.path() + "/plain", {"book", {"T", "", ""}}).ok());
     DeckWords words =
         wordsOf("nl", {slide("Kwartaal", "Omzet <groeit>"), slide("Twee", ""), slide("Drie", "")});
     words.slides[0].notes = "Private note";
     QString error;
     ASSERT_TRUE(writeWallWords(WallFolder(work), words, error)) << qPrintable(error);
-    ASSERT_TRUE(copyBook(work, scratch.path() + "/words", {"book", {"T", "", ""}}).ok());
+    ASSERT_TRUE(copyBook(WallFolder(work), scratch.path() + "/words", {"book", {"T", "", ""}}).ok());
     const QByteArray plain = readFile(scratch.path() + "/plain/book.html");
     const QByteArray page = readFile(scratch.path() + "/words/book.html");
     EXPECT_TRUE(plain.contains("<meta name=\"murano-words\" content=\"none\">\n</head>"));

@@ -38,7 +38,7 @@ QByteArray fileBytes(const QString& path) {
 struct Output {
     const char* name;
     bool keepsNotesAlways; // a project file keeps the wall whole
-    std::function<PublishResult(const QString& work, const QString& out)> make;
+    std::function<JobResult(const QString& work, const QString& out)> make;
     std::function<QByteArray(const QString& out, const QString& entry)> read;
 };
 
@@ -47,19 +47,19 @@ const BookOptions kBook{"Quarter", {"Title", "", ""}, BookLayout::Web};
 const Output kOutputs[] = {
     {"web folder", false,
      [](const QString& work, const QString& out) {
-         return publishOutput(PublishMode::Html, work, out, kBook);
+         return publishOutput(PublishMode::Html, WallFolder(work), out, kBook);
      },
      [](const QString& out, const QString& entry) { return fileBytes(out + "/" + entry); }},
     {"ZIP", false,
      [](const QString& work, const QString& out) {
-         return publishOutput(PublishMode::Zip, work, out, kBook);
+         return publishOutput(PublishMode::Zip, WallFolder(work), out, kBook);
      },
      [](const QString& out, const QString& entry) {
          return unzipped(out + "/Quarter.zip", entry);
      }},
     {"executable", false,
      [](const QString& work, const QString& out) {
-         return makeExe(out + "/Quarter.exe", out + "/payload.zip", work, {},
+         return makeExe(out + "/Quarter.exe", out + "/payload.zip", WallFolder(work), {},
                         QStringLiteral(MURANO_BIN_DIR "/book"));
      },
      [](const QString& out, const QString& entry) {
@@ -98,8 +98,8 @@ TEST(PublishedWords, NotesLeaveTheWallOnlyWhenItPublishesThem) {
             ASSERT_TRUE(setNotesPublished(WallFolder(work), published, error));
             const QByteArray wallJson = fileBytes(WallFolder(work).words());
 
-            const PublishResult result = output.make(work, out);
-            ASSERT_TRUE(result.ok()) << result.error.toStdString();
+            const JobResult result = output.make(work, out);
+            ASSERT_TRUE(result.ok()) << result.message.toStdString();
 
             const QByteArray json = output.read(out, WallFolder::wordsEntry());
             const QByteArray script = output.read(out, WallFolder::wordsScriptEntry());

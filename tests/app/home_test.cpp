@@ -1026,16 +1026,18 @@ void HomeTest::droppedFilesAreImportedOrOpened() {
     const QPoint at = under->mapTo(&home, under->rect().center());
     QCOMPARE(home.childAt(at) == under || under->isAncestorOf(home.childAt(at)), true);
 
-    const QString deck = emptyFile(state_->path() + QStringLiteral("/Deck.PPTX"));
-    QVERIFY(dropOnWindow(home, at, deck));
-    QTRY_VERIFY(home.importDialog()->isVisible());
-    QCOMPARE(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text(), deck);
-    home.importDialog()->on_close_click();
-    QTRY_VERIFY(!home.importDialog()->isVisible());
+    for (const QString& name : {QStringLiteral("/Deck.PPTX"), QStringLiteral("/Handout.pdf")}) {
+        const QString deck = emptyFile(state_->path() + name);
+        QVERIFY(dropOnWindow(home, at, deck));
+        QTRY_VERIFY(home.importDialog()->isVisible());
+        QCOMPARE(child<QLineEdit>(home.importDialog(), "lineEdit_srcFile")->text(), deck);
+        home.importDialog()->on_close_click();
+        QTRY_VERIFY(!home.importDialog()->isVisible());
+    }
 
-    const QString pdf = emptyFile(state_->path() + QStringLiteral("/notes.pdf"));
-    QVERIFY(dropOnWindow(home, at, pdf));
-    QVERIFY(shownNotice(home).contains(QLatin1String("notes.pdf is neither a presentation")));
+    const QString text = emptyFile(state_->path() + QStringLiteral("/notes.txt"));
+    QVERIFY(dropOnWindow(home, at, text));
+    QVERIFY(shownNotice(home).contains(QLatin1String("notes.txt is neither a presentation")));
     QVERIFY(!home.importDialog()->isVisible());
 }
 

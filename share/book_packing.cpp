@@ -1,5 +1,6 @@
 #include "share/book_packing.h"
 
+#include "publish/page_words.h"
 #include "publish/zip_writer.h"
 #include "wall/deck_words.h"
 #include "wall/folders.h"
@@ -26,6 +27,7 @@ JobResult writeRewrittenPage(const BookPacking& packing) {
     if (!altered.ok()) {
         return altered;
     }
+    addPageWords(&page, WallFolder(packing.root));
     QFile::remove(packing.pagePath);
     QFile copy(packing.pagePath);
     if (!copy.open(QIODevice::WriteOnly) || copy.write(page) != page.size() || !copy.flush()) {

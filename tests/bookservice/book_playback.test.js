@@ -88,7 +88,9 @@ after(async () => {
 test('an uploaded wall plays from the service with every thumbnail loaded', async () => {
   const images = s.numbered(6);
   const pictures = await s.drawSlides(browser.context, 3);
-  const wall = s.makeWall({ images, pictures });
+  // The book carries its deck's words, as an imported wall does: the service serves them too.
+  const words = { version: 1, title: 'Quarterly', slides: images.map((_, i) => ({ title: `Part ${i + 1}`, text: '' })) };
+  const wall = s.makeWall({ images, pictures, words });
   dirs.push(wall);
 
   const login = await fetch(service.url + '__app_wp_login.php',
@@ -120,5 +122,6 @@ test('an uploaded wall plays from the service with every thumbnail loaded', asyn
   }, images.length);
   assert.deepEqual(failed, []);
   assert.deepEqual(page.errors, []);
+  assert.equal(await page.getAttribute('.mw-card img', 'alt'), 'Part 1');
   await page.close();
 });

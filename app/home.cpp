@@ -773,8 +773,12 @@ void Home::showNotice(const QString& title, const QString& text) {
 }
 
 void Home::setImage(const ImportedSlides& slides) {
+    // What the setting page holds goes in first, so that what the deck brings (a right-to-left
+    // reading direction) shows there and the Apply below keeps it.
+    ui_->widget_setting->commit();
     project_.setImages(slides.imageNumbers());
     project_.takeDeckDetails(workFolder());
+    ui_->widget_setting->showLook(project_.look());
     on_apply_click();
 }
 

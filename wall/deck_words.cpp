@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -331,6 +332,15 @@ BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words) {
         book.displayName = words.author;
     }
     return book;
+}
+
+bool readsRightToLeft(const QString& language) {
+    const QString tag = language.trimmed();
+    if (tag.isEmpty()) {
+        return false;
+    }
+    const QLocale locale(tag);
+    return locale.language() != QLocale::C && locale.textDirection() == Qt::RightToLeft;
 }
 
 bool writeWallWords(const WallFolder& wall, const DeckWords& words, QString& error) {

@@ -76,6 +76,10 @@ bool setNotesPublished(const WallFolder& wall, bool published, QString& error);
 // author; what the user set stays.
 BookDetails bookWithDeckDetails(BookDetails book, const DeckWords& words);
 
+// Whether text in this language (a language tag such as "he-IL" or "ar") reads from right to left;
+// false for an unknown or empty one.
+bool readsRightToLeft(const QString& language);
+
 // Writes a wall's words file and its script twin, each replaced in one step. False with `error`
 // when either cannot be written.
 bool writeWallWords(const WallFolder& wall, const DeckWords& words, QString& error);

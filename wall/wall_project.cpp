@@ -46,7 +46,10 @@ void WallProject::setImages(const QStringList& imageNumbers) {
 
 void WallProject::takeDeckDetails(const QString& workFolder) {
     if (const std::optional<DeckWords> words = readWallWords(WallFolder(workFolder))) {
-        setBook(bookWithDeckDetails(look_.book(), *words));
+        WallLook look = look_;
+        look.setBook(bookWithDeckDetails(look.book(), *words));
+        look.rightToLeft = look.rightToLeft || readsRightToLeft(words->language);
+        setLook(look);
     }
 }
 

@@ -28,7 +28,8 @@ public:
     // Replaces the image lines with one per gallery number, in wall order.
     void setImages(const QStringList& imageNumbers);
     // After an import into workFolder: empty book information takes the deck's title and author
-    // from the wall's words.
+    // from the wall's words, and a deck in a right-to-left language makes the book read from right
+    // to left (a deck in any other language leaves the direction as it was set).
     void takeDeckDetails(const QString& workFolder);
 
     // Restores the look from the user settings file, or on a first start takes the look the wall

@@ -2,7 +2,9 @@
 // gallery index and its script twin; the image list; the full-screen button edit.
 #include "platform/player/gallery_script.h"
 #include "tests/wall/scratch.h"
+#include "wall/deck_words.h"
 #include "wall/locations.h"
+#include "wall/wall_folder.h"
 #include "wall/wall_project.h"
 #include "wall/work_folder.h"
 
@@ -252,5 +254,34 @@ TEST_F(WallProjectTest, BlankLinesAndOneLineIndexesKeepEveryImage) {
         EXPECT_EQ(lines.filter("<gallery").size(), 1) << c.name;
         EXPECT_EQ(lines.filter("<img").size(), 2) << c.name;
         EXPECT_EQ(lines.filter("</gallery>").size(), 1) << c.name;
+    }
+}
+
+// An import's words bring the deck's title, author and reading direction; what the user set stays.
+TEST_F(WallProjectTest, TheDecksWordsFillTheBookAndTurnARightToLeftDeck) {
+    struct Case {
+        const char* language;
+        bool rightToLeftBefore, rightToLeftAfter;
+    };
+    const Case cases[] = {{"he-IL", false, true},       {"ar", false, true},
+                          {"fa-IR", false, true},       {"en-US", false, false},
+                          {"en-US", true, true},        {"", false, false},
+                          {"zz-Nonsense", false, false}};
+    for (const Case& c : cases) {
+        WallLook look = project.look();
+        look.rightToLeft = c.rightToLeftBefore;
+        look.setBook({"", "", "", "", "Mine"});
+        project.setLook(look);
+        DeckWords words;
+        words.title = "Deck title";
+        words.author = "Deck author";
+        words.language = c.language;
+        QString error;
+        ASSERT_TRUE(writeWallWords(WallFolder(work), words, error));
+
+        project.takeDeckDetails(work);
+        EXPECT_EQ(project.look().rightToLeft, c.rightToLeftAfter) << c.language;
+        EXPECT_EQ(project.look().book().title, "Deck title");
+        EXPECT_EQ(project.look().book().description, "Mine");
     }
 }

@@ -144,13 +144,13 @@ Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
         return {400, "The book has no index.html."};
     }
     switch (books.publish(folder, owner, book, mode)) {
-    case PublishResult::Published:
+    case ShelvingResult::Published:
         return {200, {}};
-    case PublishResult::AlreadyExists:
+    case ShelvingResult::AlreadyExists:
         return {409, "The book exists already; please choose another name."};
-    case PublishResult::NoSuchBook:
+    case ShelvingResult::NoSuchBook:
         return {404, "There is no such book to replace."};
-    case PublishResult::Failed:
+    case ShelvingResult::Failed:
         break;
     }
     return {500, "The book cannot be stored now."};

@@ -1,9 +1,9 @@
 #include "platform/bookservice/upload.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace bookservice {
@@ -11,15 +11,25 @@ namespace bookservice {
 namespace {
 
 constexpr std::size_t kLongestField = 1024;
-constexpr std::size_t kWriteBuffer = 256 * 1024;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 Receipt storageFailure(int error) {
     return error == ENOSPC || error == EDQUOT ? Receipt::NoRoom : Receipt::StorageFault;
+}
+
+// Writes all of `data`; 0, or the error that stopped it.
+int writeWhole(int file, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(file, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? errno : EIO;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
 }
 
 } // namespace
@@ -32,9 +42,14 @@ ScratchFolder::ScratchFolder(const std::filesystem::path& staging) {
 }
 
 ScratchFolder::~ScratchFolder() {
+    remove();
+}
+
+void ScratchFolder::remove() {
     if (!path_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
+        path_.clear();
     }
 }
 
@@ -46,11 +61,9 @@ void clearStaging(const std::filesystem::path& staging) {
 }
 
 Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
-                    std::uint64_t maxBytes) {
-    // The pieces may arrive a few kilobytes at a time; they reach the disk in large writes.
-    std::vector<char> buffer(kWriteBuffer);
-    File file(std::fopen(body.c_str(), "wbx"));
-    if (!file || std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size()) != 0) {
+                    std::uint64_t maxBytes, DelimiterScanner& delimiters) {
+    const int file = ::open(body.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (file < 0) {
         return storageFailure(errno);
     }
     std::uint64_t received = 0;
@@ -62,13 +75,11 @@ Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
             tooLarge = true;
             return false;
         }
-        if (std::fwrite(data, 1, size, file.get()) != size) {
-            writeError = errno;
-            return false;
-        }
-        return true;
+        delimiters.scan(data, size);
+        writeError = writeWhole(file, data, size);
+        return writeError == 0;
     });
-    if (std::fclose(file.release()) != 0 && writeError == 0) {
+    if (::close(file) != 0 && writeError == 0) {
         writeError = errno;
     }
     if (tooLarge) {
@@ -80,10 +91,10 @@ Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
     return whole ? Receipt::Complete : Receipt::Broken;
 }
 
-FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,
+FormCheck readUploadForm(const std::filesystem::path& body, const DelimiterScanner& delimiters,
                          UploadForm& form) {
     std::vector<FormPart> parts;
-    if (!findParts(body, boundary, parts)) {
+    if (!findParts(body, delimiters, parts)) {
         return FormCheck::Malformed;
     }
     bool hasArchive = false;
@@ -117,8 +128,6 @@ Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
     const std::filesystem::path unpacked = scratch / "unpacked";
     const UnpackResult result =
         unpackArchive(body, archive.offset, archive.length, unpacked, limits);
-    std::error_code error;
-    std::filesystem::remove(body, error);
     switch (result.verdict) {
     case UnpackVerdict::Unpacked:
         break;
@@ -132,6 +141,7 @@ Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,
 
     const std::filesystem::path folder = unpacked / book;
     std::size_t entries = 0;
+    std::error_code error;
     for (auto it = std::filesystem::directory_iterator(unpacked, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         ++entries;

@@ -490,7 +490,11 @@ void BookService::receiveBook(const httplib::Request& request, httplib::Response
     }
     const std::filesystem::path body = scratch->path() / "body";
     DelimiterScanner delimiters(multipartBoundary(uploadType(request)));
-    switch (receiveBody(uploadBody(request, reader), body, settings_.maxUpload, delimiters)) {
+    const BodySize size{request.has_header("Content-Length")
+                            ? request.get_header_value<std::uint64_t>("Content-Length")
+                            : 0,
+                        settings_.maxUpload};
+    switch (receiveBody(uploadBody(request, reader), body, size, delimiters)) {
     case Receipt::Complete:
         break;
     case Receipt::TooLarge:

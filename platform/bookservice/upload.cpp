@@ -32,6 +32,17 @@ int writeWhole(int file, const char* data, std::size_t size) {
     return 0;
 }
 
+// Sets aside the disk space for a body of `bytes` before it arrives: a disk without room for it
+// says so before anything is read, and the file system places the blocks once instead of as each
+// write comes (the file has that size at once; a shorter body cuts it back). 0, or the error that
+// refused the room; file systems that cannot reserve are fine.
+int reserveRoom(int file, std::uint64_t bytes) {
+    if (bytes == 0 || ::fallocate(file, 0, 0, static_cast<off_t>(bytes)) == 0) {
+        return 0;
+    }
+    return errno == ENOSPC || errno == EDQUOT ? errno : 0;
+}
+
 } // namespace
 
 ScratchFolder::ScratchFolder(const std::filesystem::path& staging) {
@@ -61,11 +72,16 @@ void clearStaging(const std::filesystem::path& staging) {
 }
 
 Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
-                    std::uint64_t maxBytes, DelimiterScanner& delimiters) {
+                    const BodySize& bodySize, DelimiterScanner& delimiters) {
     const int file = ::open(body.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0) {
         return storageFailure(errno);
     }
+    if (const int error = reserveRoom(file, bodySize.announced); error != 0) {
+        ::close(file);
+        return storageFailure(error);
+    }
+    const std::uint64_t maxBytes = bodySize.most;
     std::uint64_t received = 0;
     bool tooLarge = false;
     int writeError = 0;
@@ -79,6 +95,10 @@ Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
         writeError = writeWhole(file, data, size);
         return writeError == 0;
     });
+    if (received < bodySize.announced && ::ftruncate(file, static_cast<off_t>(received)) != 0 &&
+        writeError == 0) {
+        writeError = errno;
+    }
     if (::close(file) != 0 && writeError == 0) {
         writeError = errno;
     }

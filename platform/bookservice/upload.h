@@ -45,8 +45,13 @@ using BodySource = std::function<bool(const httplib::ContentReceiver&)>;
 // `delimiters` on its way, so that the stored body need not be read again to find its parts.
 // NoRoom: the disk (or the service's quota) is full; StorageFault: another failed write; Broken:
 // the client went away or sent a body that cannot be read.
-Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
-                    std::uint64_t maxBytes, DelimiterScanner& delimiters);
+struct BodySize {
+    std::uint64_t announced = 0; // by the request's Content-Length; 0 when it names none
+    std::uint64_t most = 0;      // beyond this the body is too large
+};
+
+Receipt receiveBody(const BodySource& read, const std::filesystem::path& body, const BodySize& size,
+                    DelimiterScanner& delimiters);
 
 // The desktop client's upload form: the archive part stays where it lies in the body file.
 struct UploadForm {

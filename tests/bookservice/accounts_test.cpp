@@ -68,8 +68,7 @@ TEST(BookServiceAccounts, PasswordsReachTheServiceIntactAsTheClientSendsThem) {
     EXPECT_EQ(wrong.find("Invalid"), std::string::npos);
 
     // Only slow salted hashes are stored, and the log never shows a password.
-    const std::string stored = readFile(service.data() + "/accounts.sqlite") +
-                               readFile(service.data() + "/accounts.sqlite-wal");
+    const std::string stored = service.storedAccounts();
     EXPECT_NE(stored.find("$argon2id$"), std::string::npos);
     EXPECT_EQ(stored.find("key=value=x"), std::string::npos);
     EXPECT_TRUE(service.logShows("POST /__app_wp_login.php 200"));

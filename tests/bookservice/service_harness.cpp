@@ -44,6 +44,21 @@ void emptyServers() {
     pool.run("TRUNCATE accounts, sessions, books, retired_versions RESTART IDENTITY CASCADE", {});
 }
 
+std::string serversAccountRecords() {
+    bookservice::ClusterConfig config;
+    std::string error;
+    if (!bookservice::readClusterConfig(serversConfig(), config, error)) {
+        return {};
+    }
+    bookservice::PostgresPool pool(config.database, 1);
+    const bookservice::Rows rows = pool.run("SELECT accounts::text FROM accounts", {});
+    std::string records;
+    for (int row = 0; row < rows.count(); ++row) {
+        records += rows.text(row, 0) + "\n";
+    }
+    return records;
+}
+
 std::string shellQuoted(const std::string& word) {
     std::string out = "'";
     for (const char c : word) {
@@ -155,6 +170,12 @@ httplib::Headers Service::session(const std::string& name, const std::string& pa
     std::string cookie;
     login(name, password, &cookie);
     return {{"Cookie", cookie}};
+}
+
+std::string Service::storedAccounts() const {
+    return serversConfig().empty()
+               ? readFile(data_ + "/accounts.sqlite") + readFile(data_ + "/accounts.sqlite-wal")
+               : serversAccountRecords();
 }
 
 std::vector<std::string> Service::snapshot() const {

@@ -20,6 +20,8 @@ const std::string kUploadType = "multipart/form-data; boundary=" + kBoundary;
 std::string serversConfig();
 // Empties the database of that configuration, so that each test starts with no accounts.
 void emptyServers();
+// Everything the database of that configuration holds of its accounts, as text.
+std::string serversAccountRecords();
 
 class Service {
 public:
@@ -47,6 +49,10 @@ public:
                       std::string* cookie = nullptr);
     // Logs in and answers the "Cookie" header to send.
     httplib::Headers session(const std::string& name, const std::string& password);
+
+    // What the store keeps of the accounts, as bytes to search: the data folder's database files,
+    // or the accounts' rows in PostgreSQL.
+    std::string storedAccounts() const;
 
     // Every path under the data folder, for "nothing new was written" checks.
     std::vector<std::string> snapshot() const;

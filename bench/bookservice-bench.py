@@ -65,12 +65,14 @@ class DiscardingServer(threading.Thread):
         super().__init__(daemon=True)
         self.listener = socket.create_server(('127.0.0.1', 0))
         self.port = self.listener.getsockname()[1]
+        self.cpu_seconds = 0.0  # this thread's, while it receives: beside the service's CPU
 
     def run(self):
         buffer = bytearray(1 << 20)
         view = memoryview(buffer)
         while True:
             connection, _ = self.listener.accept()
+            started = time.thread_time()
             with connection:
                 head = b''
                 while b'\r\n\r\n' not in head:
@@ -80,6 +82,7 @@ class DiscardingServer(threading.Thread):
                 while left > 0:
                     left -= connection.recv_into(view, min(left, len(buffer)))
                 connection.sendall(b'HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n')
+            self.cpu_seconds += time.thread_time() - started
 
 
 class MemoryWatch(threading.Thread):
@@ -191,6 +194,7 @@ def main():
         # The three receivers take turns, round by round, so that each sees the same load.
         times = {'ceiling': [], 'library': [], 'service': []}
         cpu_before = cpu_seconds(service.pid)
+        discard_cpu_before = discard.cpu_seconds
         for _ in range(args.rounds):
             times['ceiling'].append(curl_upload(f'http://127.0.0.1:{discard.port}/', junk)[0])
             if library:
@@ -198,12 +202,14 @@ def main():
                                                     content_type='application/octet-stream')[0])
             times['service'].append(curl_upload(base + 'app/flipbook/fp-zip.php', junk, cookie)[0])
         cpu_each = (cpu_seconds(service.pid) - cpu_before) / args.rounds
+        discard_cpu_each = (discard.cpu_seconds - discard_cpu_before) / args.rounds
         if library:
             library.kill()
             library.wait()
         ceiling = min(times['ceiling'])
         ratios = sorted(c / s for c, s in zip(times['ceiling'], times['service']))
-        print(f'curl to a discarding server: {mb(junk) / ceiling:.0f} MB/s (best of {args.rounds})')
+        print(f'curl to a discarding server: {mb(junk) / ceiling:.0f} MB/s (best of {args.rounds}); '
+              f'its CPU {discard_cpu_each:.2f} s each ({mb(junk) / discard_cpu_each:.0f} MB per CPU second)')
         if library:
             alone = min(times['library'])
             print(f'curl to cpp-httplib discarding what it reads: {mb(junk) / alone:.0f} MB/s '

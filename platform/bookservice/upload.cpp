@@ -11,6 +11,9 @@ namespace bookservice {
 namespace {
 
 constexpr std::size_t kLongestField = 1024;
+// Pieces this large are written as they come; smaller ones gather up to kWriteBuffer first.
+constexpr std::size_t kDirectWrite = 64 * 1024;
+constexpr std::size_t kWriteBuffer = 256 * 1024;
 
 Receipt storageFailure(int error) {
     return error == ENOSPC || error == EDQUOT ? Receipt::NoRoom : Receipt::StorageFault;
@@ -43,6 +46,70 @@ int reserveRoom(int file, std::uint64_t bytes) {
     return errno == ENOSPC || errno == EDQUOT ? errno : 0;
 }
 
+// The body's file, with room reserved for the length announced: small pieces gather in memory and
+// reach the disk in large writes, large ones go as they come.
+class BodyFile {
+public:
+    BodyFile(const std::filesystem::path& path, std::uint64_t announced)
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)),
+          error_(fd_ < 0 ? errno : reserveRoom(fd_, announced)), reserved_(announced) {}
+    ~BodyFile() { finish(); }
+    BodyFile(const BodyFile&) = delete;
+    BodyFile& operator=(const BodyFile&) = delete;
+
+    // 0, or the first error met.
+    int error() const { return error_; }
+
+    bool write(const char* data, std::size_t size) {
+        if (pending_.empty() && size >= kDirectWrite) {
+            keep(writeWhole(fd_, data, size));
+        } else {
+            pending_.insert(pending_.end(), data, data + size);
+            if (pending_.size() >= kWriteBuffer) {
+                flush();
+            }
+        }
+        written_ += size;
+        return error_ == 0;
+    }
+
+    // Writes what has gathered, gives back reserved room the body did not fill and closes the
+    // file; 0, or the first error met.
+    int finish() {
+        if (fd_ < 0) {
+            return error_;
+        }
+        flush();
+        if (written_ < reserved_ && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+            keep(errno);
+        }
+        if (::close(fd_) != 0) {
+            keep(errno);
+        }
+        fd_ = -1;
+        return error_;
+    }
+
+private:
+    void flush() {
+        if (!pending_.empty()) {
+            keep(writeWhole(fd_, pending_.data(), pending_.size()));
+            pending_.clear();
+        }
+    }
+    void keep(int error) {
+        if (error_ == 0) {
+            error_ = error;
+        }
+    }
+
+    int fd_;
+    int error_;
+    std::uint64_t reserved_;
+    std::uint64_t written_ = 0;
+    std::vector<char> pending_;
+};
+
 } // namespace
 
 ScratchFolder::ScratchFolder(const std::filesystem::path& staging) {
@@ -73,35 +140,19 @@ void clearStaging(const std::filesystem::path& staging) {
 
 Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
                     const BodySize& bodySize, DelimiterScanner& delimiters) {
-    const int file = ::open(body.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (file < 0) {
-        return storageFailure(errno);
-    }
-    if (const int error = reserveRoom(file, bodySize.announced); error != 0) {
-        ::close(file);
-        return storageFailure(error);
-    }
-    const std::uint64_t maxBytes = bodySize.most;
+    BodyFile file(body, bodySize.announced);
     std::uint64_t received = 0;
     bool tooLarge = false;
-    int writeError = 0;
-    const bool whole = read([&](const char* data, std::size_t size) {
-        received += size;
-        if (received > maxBytes) {
-            tooLarge = true;
-            return false;
-        }
-        delimiters.scan(data, size);
-        writeError = writeWhole(file, data, size);
-        return writeError == 0;
-    });
-    if (received < bodySize.announced && ::ftruncate(file, static_cast<off_t>(received)) != 0 &&
-        writeError == 0) {
-        writeError = errno;
-    }
-    if (::close(file) != 0 && writeError == 0) {
-        writeError = errno;
-    }
+    const bool whole = file.error() == 0 && read([&](const char* data, std::size_t size) {
+                           received += size;
+                           if (received > bodySize.most) {
+                               tooLarge = true;
+                               return false;
+                           }
+                           delimiters.scan(data, size);
+                           return file.write(data, size);
+                       });
+    const int writeError = file.finish();
     if (tooLarge) {
         return Receipt::TooLarge;
     }

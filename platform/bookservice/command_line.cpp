@@ -47,13 +47,29 @@ Take takeText(std::string ServiceOptions::*field) {
     };
 }
 
-Take takeSize(const std::string& name, std::uint64_t ServiceOptions::*field) {
-    return [name, field](ServiceOptions& options, const std::string& value, std::string& error) {
+Take takeSize(std::uint64_t ServiceOptions::*field) {
+    return [field](ServiceOptions& options, const std::string& value, std::string& error) {
         if (parseSize(value, options.*field)) {
             return true;
         }
-        error = name + " takes a size such as 512M, not \"" + value + "\"";
+        error = "takes a size such as 512M, not \"" + value + "\"";
         return false;
+    };
+}
+
+// A whole number from `lowest` to `highest`, of `what` ("seconds").
+template <typename Number>
+Take takeCount(const std::string& what, long long lowest, long long highest,
+               Number ServiceOptions::*field) {
+    return [=](ServiceOptions& options, const std::string& value, std::string& error) {
+        long long count = 0;
+        if (!parseCount(value, lowest, highest, count)) {
+            error = "takes " + what + " from " + std::to_string(lowest) + " to " +
+                    std::to_string(highest) + ", not \"" + value + "\"";
+            return false;
+        }
+        options.*field = static_cast<Number>(count);
+        return true;
     };
 }
 
@@ -169,57 +185,35 @@ const std::vector<OptionRow>& optionTable() {
              if (parseListenAddress(value, options.host, options.port)) {
                  return true;
              }
-             error = "--listen takes ADDRESS:PORT, not \"" + value + "\"";
+             error = "takes ADDRESS:PORT, not \"" + value + "\"";
              return false;
          }},
         {{"--max-upload"},
          "SIZE",
          "largest upload accepted, such as 512M (default: 512M)",
          "The largest upload accepted (default 512M).",
-         takeSize("--max-upload", &ServiceOptions::maxUpload)},
+         takeSize(&ServiceOptions::maxUpload)},
         {{"--max-book"},
          "SIZE",
          "largest unpacked book, such as 2G (default: 2G)",
          "The largest book once unpacked (default 2G).",
-         takeSize("--max-book", &ServiceOptions::maxBook)},
+         takeSize(&ServiceOptions::maxBook)},
         {{"--head-timeout"},
          "SECONDS",
          "time a client has to send a whole request head (default: 10)",
          "How long a request head may take to arrive whole (default 10); a slower one is\n"
          "answered 408 and its connection ended.",
-         [](ServiceOptions& options, const std::string& value, std::string& error) {
-             long long seconds = 0;
-             if (!parseCount(value, 1, 3600, seconds)) {
-                 error = "--head-timeout takes seconds from 1 to 3600, not \"" + value + "\"";
-                 return false;
-             }
-             options.headTimeoutSeconds = static_cast<int>(seconds);
-             return true;
-         }},
+         takeCount("seconds", 1, 3600, &ServiceOptions::headTimeoutSeconds)},
         {{"--peer-connections"},
          "COUNT",
          "open connections one address may hold (default: 64)",
          "How many connections one address may hold at once (default 64); beyond that,\n503.",
-         [](ServiceOptions& options, const std::string& value, std::string& error) {
-             long long count = 0;
-             if (!parseCount(value, 1, 256, count)) {
-                 error = "--peer-connections takes a count from 1 to 256, not \"" + value + "\"";
-                 return false;
-             }
-             options.peerConnections = static_cast<std::size_t>(count);
-             return true;
-         }},
+         takeCount("a count", 1, 256, &ServiceOptions::peerConnections)},
         {{"--grace"},
          "SECONDS",
          "gc: how old stored files no book names must be to go\n(default: 3600)",
          "For\n.BR gc :\nhow old stored files no book names must be before they go (default 3600).",
-         [](ServiceOptions& options, const std::string& value, std::string& error) {
-             if (parseCount(value, 0, 365LL * 24 * 3600, options.graceSeconds)) {
-                 return true;
-             }
-             error = "--grace takes seconds";
-             return false;
-         }},
+         takeCount("seconds", 0, 365LL * 24 * 3600, &ServiceOptions::graceSeconds)},
         {{"--from"},
          "DATA_DIR",
          "migrate: the data folder to copy from",
@@ -265,6 +259,7 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
             return false;
         }
         if (!row->take(options, value, error)) {
+            error = name + " " + error;
             return false;
         }
         if (row->valueName.empty()) {

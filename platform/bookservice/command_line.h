@@ -53,7 +53,8 @@ struct OptionRow {
                                     // names something to do instead of serving
     std::string help;               // as the terminal shows it: lines broken with "\n"
     std::string manual;             // the manual page's paragraph, in roff
-    // Takes the option's value; false, with `error` saying why, when it is wrong.
+    // Takes the option's value; false when it is wrong, with `error` saying why after the
+    // option's name ("takes seconds from 1 to 3600, not ...").
     std::function<bool(ServiceOptions& options, const std::string& value, std::string& error)> take;
 };
 

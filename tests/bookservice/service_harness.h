@@ -22,6 +22,8 @@ std::string serversConfig();
 void emptyServers();
 // Everything the database of that configuration holds of its accounts, as text.
 std::string serversAccountRecords();
+// What those servers hold of books: every key in the store and every book row, one a line.
+std::vector<std::string> serversBookState();
 
 class Service {
 public:
@@ -54,9 +56,10 @@ public:
     // or the accounts' rows in PostgreSQL.
     std::string storedAccounts() const;
 
-    // Every path under the data folder, for "nothing new was written" checks.
+    // Every path under the data folder, and with servers what they hold of books, for "nothing new
+    // was written" checks.
     std::vector<std::string> snapshot() const;
-    // Waits until the data folder holds exactly `expected` again; true when it does.
+    // Waits until the snapshot is exactly `expected` again; true when it is.
     bool settlesTo(const std::vector<std::string>& expected) const;
 
 private:

@@ -4,7 +4,7 @@ server, concurrent uploads, and logins; the service's peak memory throughout; ev
 checked against its source by SHA-256.
 
 Usage: bench/bookservice-bench.py [--program build/bin/bookservice] [--size-mb 200]
-                                  [--concurrent 16] [--each-mb 20] [--logins 200]
+                                  [--concurrent 16] [--each-mb 20] [--logins 200] [--rounds 5]
 """
 import argparse
 import concurrent.futures
@@ -65,12 +65,14 @@ class DiscardingServer(threading.Thread):
         super().__init__(daemon=True)
         self.listener = socket.create_server(('127.0.0.1', 0))
         self.port = self.listener.getsockname()[1]
+        self.cpu_seconds = 0.0  # this thread's, while it receives: beside the service's CPU
 
     def run(self):
         buffer = bytearray(1 << 20)
         view = memoryview(buffer)
         while True:
             connection, _ = self.listener.accept()
+            started = time.thread_time()
             with connection:
                 head = b''
                 while b'\r\n\r\n' not in head:
@@ -80,6 +82,7 @@ class DiscardingServer(threading.Thread):
                 while left > 0:
                     left -= connection.recv_into(view, min(left, len(buffer)))
                 connection.sendall(b'HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n')
+            self.cpu_seconds += time.thread_time() - started
 
 
 class MemoryWatch(threading.Thread):
@@ -160,6 +163,7 @@ def main():
     parser.add_argument('--concurrent', type=int, default=16)
     parser.add_argument('--each-mb', type=int, default=20)
     parser.add_argument('--logins', type=int, default=200)
+    parser.add_argument('--rounds', type=int, default=5)
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix='bookservice-bench-')
@@ -173,8 +177,6 @@ def main():
 
         discard = DiscardingServer()
         discard.start()
-        ceiling = min(curl_upload(f'http://127.0.0.1:{discard.port}/', big)[0] for _ in range(3))
-
         service = subprocess.Popen([args.program, '--data', data, '--listen', '127.0.0.1:0',
                                     '--max-upload', '1G'],
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
@@ -183,23 +185,39 @@ def main():
         memory.start()
         idle_kb = memory.rss_kb()
         cookie = login(base)
-
-        print(f'load average before: {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores')
-        print(f'curl to a discarding server: {mb(big) / ceiling:.0f} MB/s (best of 3)')
+        library = None
         if os.path.exists(args.discard_program):
             library = subprocess.Popen([args.discard_program], stdout=subprocess.PIPE, text=True)
-            port = int(library.stdout.readline())
-            raw = 'application/octet-stream'
-            alone = min(curl_upload(f'http://127.0.0.1:{port}/', junk, content_type=raw)[0] for _ in range(3))
+            library_url = f'http://127.0.0.1:{int(library.stdout.readline())}/'
+
+        print(f'load average before: {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores')
+        # The three receivers take turns, round by round, so that each sees the same load.
+        times = {'ceiling': [], 'library': [], 'service': []}
+        cpu_before = cpu_seconds(service.pid)
+        discard_cpu_before = discard.cpu_seconds
+        for _ in range(args.rounds):
+            times['ceiling'].append(curl_upload(f'http://127.0.0.1:{discard.port}/', junk)[0])
+            if library:
+                times['library'].append(curl_upload(library_url, junk,
+                                                    content_type='application/octet-stream')[0])
+            times['service'].append(curl_upload(base + 'app/flipbook/fp-zip.php', junk, cookie)[0])
+        cpu_each = (cpu_seconds(service.pid) - cpu_before) / args.rounds
+        discard_cpu_each = (discard.cpu_seconds - discard_cpu_before) / args.rounds
+        if library:
             library.kill()
             library.wait()
-            print(f'curl to cpp-httplib discarding what it reads: {mb(junk) / alone:.0f} MB/s (best of 3), '
-                  f'{ceiling / alone:.2f} of the discarding server')
-        cpu_before = cpu_seconds(service.pid)
-        received = min(curl_upload(base + 'app/flipbook/fp-zip.php', junk, cookie)[0] for _ in range(3))
-        cpu_each = (cpu_seconds(service.pid) - cpu_before) / 3
+        ceiling = min(times['ceiling'])
+        ratios = sorted(c / s for c, s in zip(times['ceiling'], times['service']))
+        print(f'curl to a discarding server: {mb(junk) / ceiling:.0f} MB/s (best of {args.rounds}); '
+              f'its CPU {discard_cpu_each:.2f} s each ({mb(junk) / discard_cpu_each:.0f} MB per CPU second)')
+        if library:
+            alone = min(times['library'])
+            print(f'curl to cpp-httplib discarding what it reads: {mb(junk) / alone:.0f} MB/s '
+                  f'(best of {args.rounds}), {ceiling / alone:.2f} of the discarding server')
+        received = min(times['service'])
         print(f'one upload of {mb(junk):.0f} MB received, stored and parsed: {mb(junk) / received:.0f} MB/s '
-              f'(best of 3), {ceiling / received:.2f} of the discarding server; '
+              f'(best of {args.rounds}), {ceiling / received:.2f} of the discarding server '
+              f'(round by round: median {ratios[len(ratios) // 2]:.2f}, {ratios[0]:.2f} to {ratios[-1]:.2f}); '
               f'service CPU {cpu_each:.2f} s each ({mb(junk) / cpu_each:.0f} MB per CPU second)')
         seconds, status, reply = curl_upload(base + 'app/flipbook/fp-zip.php', big, cookie)
         assert status == 200 and 'URL[' in reply, reply

@@ -7,6 +7,7 @@ stored file is read back through the front and checked against its source by SHA
 
 Usage: bench/bookservice-cluster-bench.py [--program build/bin/bookservice] [--logins 200]
                                           [--concurrent 16] [--each-mb 20] [--store-mb 200]
+                                          [--rounds 4]
 """
 import argparse
 import concurrent.futures
@@ -43,6 +44,82 @@ def logins_per_second(base, count, clients=8):
     with concurrent.futures.ThreadPoolExecutor(clients) as pool:
         list(pool.map(lambda _: single.login(base), range(count)))
     return count / (time.monotonic() - start)
+
+
+def tree_cpu(pid):
+    """CPU seconds of a process, its children that ended and those still running (PostgreSQL's
+    backends, for its postmaster)."""
+    def fields(p):
+        with open(f'/proc/{p}/stat') as stat:
+            return stat.read().rsplit(')', 1)[1].split()
+    own = fields(pid)
+    ticks = sum(int(own[i]) for i in (11, 12, 13, 14))
+    for entry in os.listdir('/proc'):
+        if entry.isdigit():
+            try:
+                child = fields(entry)
+            except OSError:
+                continue
+            if child[1] == str(pid):
+                ticks += int(child[11]) + int(child[12])
+    return ticks / os.sysconf('SC_CLK_TCK')
+
+
+def machine_busy():
+    """CPU seconds the whole machine spent busy so far (every process, ours and others')."""
+    with open('/proc/stat') as stat:
+        values = [int(v) for v in stat.readline().split()[1:]]
+    return (sum(values) - values[3] - values[4]) / os.sysconf('SC_CLK_TCK')
+
+
+class CpuLedger:
+    """Where the CPU time of a phase went: each node, haproxy, PostgreSQL, this client, and the
+    rest of the machine (other work running beside the benchmark)."""
+
+    def __init__(self, pids):
+        self.pids = pids
+
+    def sample(self):
+        times = os.times()
+        taken = {name: tree_cpu(pid) for name, pid in self.pids.items()}
+        taken['client'] = times.user + times.system
+        taken['machine'] = machine_busy()
+        return taken
+
+    @staticmethod
+    def spent(before, after):
+        used = {name: after[name] - before[name] for name in before}
+        used['others'] = used.pop('machine') - sum(used.values())
+        return used
+
+
+def compare_logins(ways, count, rounds, ledger):
+    """Logins through each way in turn, round by round, so that each sees the same load: the rate
+    of each, and the CPU seconds per login of each process."""
+    seconds = {way: 0.0 for way in ways}
+    cpu = {way: {} for way in ways}
+    for _ in range(rounds):
+        for way, base in ways.items():
+            before = ledger.sample()
+            start = time.monotonic()
+            logins_per_second(base, count // rounds)
+            seconds[way] += time.monotonic() - start
+            for name, used in CpuLedger.spent(before, ledger.sample()).items():
+                cpu[way][name] = cpu[way].get(name, 0.0) + used
+    done = (count // rounds) * rounds
+    return {way: (done / seconds[way], {n: c / done * 1000 for n, c in cpu[way].items()}) for way in ways}
+
+
+def print_logins(label, results):
+    one, two = results['one'][0], results['two'][0]
+    print(f'{label}: one node {one:.0f}/s, two nodes behind haproxy {two:.0f}/s ({two / one:.2f}x)')
+    for way, (_, per_login) in results.items():
+        parts = ', '.join(f'{name} {ms:.1f}' for name, ms in per_login.items())
+        print(f'  CPU ms per login through {way}: {parts}')
+
+
+def pin(pid, cores):
+    subprocess.run(['taskset', '-a', '-p', '-c', cores, str(pid)], check=True, capture_output=True)
 
 
 def concurrent_uploads(base, books, cookie):
@@ -82,6 +159,7 @@ def main():
     parser.add_argument('--concurrent', type=int, default=16)
     parser.add_argument('--each-mb', type=int, default=20)
     parser.add_argument('--store-mb', type=int, default=200)
+    parser.add_argument('--rounds', type=int, default=4)
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix='bookservice-cluster-bench-')
@@ -101,10 +179,24 @@ def main():
         print(f'{time.strftime("%Y-%m-%d %H:%M")}; load average before: {os.getloadavg()[0]:.1f} '
               f'on {os.cpu_count()} cores')
 
-        one = logins_per_second(node1, args.logins)
-        two = logins_per_second(front, args.logins)
-        print(f'{args.logins} logins from 8 clients: one node {one:.0f}/s, two nodes behind haproxy '
-              f'{two:.0f}/s ({two / one:.2f}x)')
+        pids = {}
+        for name in ('node1', 'node2', 'front', 'postgres'):
+            with open(os.path.join(cluster, 'run', name + '.pid')) as pid:
+                pids[name] = int(pid.read())
+        ledger = CpuLedger(pids)
+        ways = {'one': node1, 'two': front}
+        print_logins(f'{args.logins} logins from 8 clients, {args.rounds} rounds in turn',
+                     compare_logins(ways, args.logins, args.rounds, ledger))
+        # Each node on a core of its own, as on machines of their own (the client, haproxy and
+        # PostgreSQL still share both cores with them): what two nodes add when neither takes the
+        # other's core.
+        pin(pids['node1'], '0')
+        pin(pids['node2'], '1')
+        print_logins(f'the same with node1 held to core 0 and node2 to core 1',
+                     compare_logins(ways, args.logins, args.rounds, ledger))
+        everywhere = ','.join(str(core) for core in sorted(os.sched_getaffinity(0)))
+        pin(pids['node1'], everywhere)
+        pin(pids['node2'], everywhere)
 
         cookie = single.login(node1)
         rates = {}

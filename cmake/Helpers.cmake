@@ -186,16 +186,21 @@ function(murano_make_deck target)
     target_sources(${target} PRIVATE ${outputs})
 endfunction()
 
-# PROGRAM.1 in MURANO_MAN_DIR, written at build time by GENERATOR (a tool target that takes the
-# output path), so that the manual page always lists the options the program was built with.
+# PROGRAM.1 (or PROGRAM.SECTION, when a section follows) in MURANO_MAN_DIR, written at build time by
+# GENERATOR (a tool target that takes the output path), so that the manual page always lists the
+# options the program was built with.
 function(murano_manual_page program generator)
-    set(page ${MURANO_MAN_DIR}/${program}.1)
+    set(section 1)
+    if(ARGC GREATER 2)
+        set(section ${ARGV2})
+    endif()
+    set(page ${MURANO_MAN_DIR}/${program}.${section})
     add_custom_command(
         OUTPUT ${page}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${MURANO_MAN_DIR}
         COMMAND ${generator} ${page}
         DEPENDS ${generator}
-        COMMENT "Writing the manual page ${program}.1"
+        COMMENT "Writing the manual page ${program}.${section}"
         VERBATIM)
     add_custom_target(${program}_manual_page ALL DEPENDS ${page})
 endfunction()

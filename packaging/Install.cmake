@@ -2,9 +2,9 @@
 # pages, the AppStream description of murano, and the book service's systemd unit, made at install
 # time for the prefix the tree lands under. scripts/package.sh splits that tree into the Debian
 # packages (packaging/debian/).
-# murano.1 and lantrel.1 are made at build time from the programs' option tables.
+# murano.1, lantrel.1 and bookservice.8 are made at build time from the programs' option tables.
 install(FILES ${MURANO_MAN_DIR}/murano.1 ${MURANO_MAN_DIR}/lantrel.1 DESTINATION share/man/man1)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/man/bookservice.8 DESTINATION share/man/man8)
+install(FILES ${MURANO_MAN_DIR}/bookservice.8 DESTINATION share/man/man8)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/org.quorvex.murano.metainfo.xml DESTINATION share/metainfo)
 install(CODE "
     set(BOOKSERVICE_INSTALLED_PROGRAM

@@ -1,5 +1,6 @@
 #include "platform/bookservice/command_line.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,24 +13,20 @@ bool allDigits(const std::string& text) {
            text.size() <= 18;
 }
 
-// Splits "--name=value" or takes the value from the next word.
+// The value of the option `name` that words[i] ("--name=value" or "--name") begins: after the
+// equals sign, or the next word. An empty value is a mistake.
 bool optionValue(const std::vector<std::string>& words, std::size_t& i, const std::string& name,
                  std::string& value, std::string& error) {
-    const std::string& word = words[i];
-    if (word.size() > name.size() && word.compare(0, name.size() + 1, name + "=") == 0) {
-        value = word.substr(name.size() + 1);
-        return true;
+    if (words[i] != name) {
+        value = words[i].substr(name.size() + 1);
+    } else if (i + 1 < words.size()) {
+        value = words[++i];
     }
-    if (i + 1 >= words.size()) {
+    if (value.empty()) {
         error = name + " needs a value";
         return false;
     }
-    value = words[++i];
     return true;
-}
-
-bool isOption(const std::string& word, const std::string& name) {
-    return word == name || word.compare(0, name.size() + 1, name + "=") == 0;
 }
 
 // A whole number from `lowest` to `highest`.
@@ -39,6 +36,57 @@ bool parseCount(const std::string& text, long long lowest, long long highest, lo
     }
     count = std::strtoll(text.c_str(), nullptr, 10);
     return count >= lowest && count <= highest;
+}
+
+using Take = std::function<bool(ServiceOptions&, const std::string&, std::string&)>;
+
+Take takeText(std::string ServiceOptions::*field) {
+    return [field](ServiceOptions& options, const std::string& value, std::string&) {
+        options.*field = value;
+        return true;
+    };
+}
+
+Take takeSize(std::uint64_t ServiceOptions::*field) {
+    return [field](ServiceOptions& options, const std::string& value, std::string& error) {
+        if (parseSize(value, options.*field)) {
+            return true;
+        }
+        error = "takes a size such as 512M, not \"" + value + "\"";
+        return false;
+    };
+}
+
+// A whole number from `lowest` to `highest`, of `what` ("seconds").
+template <typename Number>
+Take takeCount(const std::string& what, long long lowest, long long highest,
+               Number ServiceOptions::*field) {
+    return [=](ServiceOptions& options, const std::string& value, std::string& error) {
+        long long count = 0;
+        if (!parseCount(value, lowest, highest, count)) {
+            error = "takes " + what + " from " + std::to_string(lowest) + " to " +
+                    std::to_string(highest) + ", not \"" + value + "\"";
+            return false;
+        }
+        options.*field = static_cast<Number>(count);
+        return true;
+    };
+}
+
+Take takeCommand(ServiceOptions::Command command) {
+    return [command](ServiceOptions& options, const std::string&, std::string&) {
+        options.command = command;
+        return true;
+    };
+}
+
+const OptionRow* rowNamed(const std::string& name) {
+    for (const OptionRow& row : optionTable()) {
+        if (std::find(row.names.begin(), row.names.end(), name) != row.names.end()) {
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -104,79 +152,123 @@ bool parseListenAddress(const std::string& text, std::string& host, int& port) {
     return port <= 65535;
 }
 
+const std::vector<OptionRow>& optionTable() {
+    static const std::vector<OptionRow> rows = {
+        {{"--data"},
+         "DIR",
+         "accounts, books and uploads in progress\n(default: " + defaultDataFolder() + ")",
+         "The accounts, books and uploads in progress (default\n"
+         ".IR $XDG_DATA_HOME/quorvex/bookservice ,\nor\n"
+         ".I ~/.local/share/quorvex/bookservice\nwithout\n.BR XDG_DATA_HOME ).\n"
+         "It is created when missing, readable by its owner only.",
+         takeText(&ServiceOptions::dataFolder)},
+        {{"--config"},
+         "FILE",
+         "accounts in PostgreSQL and books in an S3 object store, as\nthe file (mode 0600) says, "
+         "instead of the data folder",
+         "Accounts in PostgreSQL and books in an S3 object store, as the file says,\n"
+         "instead of the data folder.\nThe file must have mode 0600; its credentials are never "
+         "shown.",
+         takeText(&ServiceOptions::configFile)},
+        {{"--staging"},
+         "DIR",
+         "with --config: this node's scratch space for uploads",
+         "With\n.BR \\-\\-config :\nthis node's scratch space for uploads in progress.",
+         takeText(&ServiceOptions::staging)},
+        {{"--listen"},
+         "ADDR:PORT",
+         "where to accept connections (default: 127.0.0.1:8080;\nport 0 takes any free port)",
+         "Where to accept connections (default 127.0.0.1:8080): an IPv4 address, an\n"
+         "IPv6 address in brackets such as [::1]:8080, or a host name.\n"
+         "Port 0 takes any free port; the address taken is printed on standard output.",
+         [](ServiceOptions& options, const std::string& value, std::string& error) {
+             if (parseListenAddress(value, options.host, options.port)) {
+                 return true;
+             }
+             error = "takes ADDRESS:PORT, not \"" + value + "\"";
+             return false;
+         }},
+        {{"--max-upload"},
+         "SIZE",
+         "largest upload accepted, such as 512M (default: 512M)",
+         "The largest upload accepted (default 512M).",
+         takeSize(&ServiceOptions::maxUpload)},
+        {{"--max-book"},
+         "SIZE",
+         "largest unpacked book, such as 2G (default: 2G)",
+         "The largest book once unpacked (default 2G).",
+         takeSize(&ServiceOptions::maxBook)},
+        {{"--head-timeout"},
+         "SECONDS",
+         "time a client has to send a whole request head (default: 10)",
+         "How long a request head may take to arrive whole (default 10); a slower one is\n"
+         "answered 408 and its connection ended.",
+         takeCount("seconds", 1, 3600, &ServiceOptions::headTimeoutSeconds)},
+        {{"--peer-connections"},
+         "COUNT",
+         "open connections one address may hold (default: 64)",
+         "How many connections one address may hold at once (default 64); beyond that,\n503.",
+         takeCount("a count", 1, 256, &ServiceOptions::peerConnections)},
+        {{"--grace"},
+         "SECONDS",
+         "gc: how old stored files no book names must be to go\n(default: 3600)",
+         "For\n.BR gc :\nhow old stored files no book names must be before they go (default 3600).",
+         takeCount("seconds", 0, 365LL * 24 * 3600, &ServiceOptions::graceSeconds)},
+        {{"--from"},
+         "DATA_DIR",
+         "migrate: the data folder to copy from",
+         "For\n.BR migrate :\nthe data folder to copy from.",
+         takeText(&ServiceOptions::dataFolder)},
+        {{"--to"},
+         "FILE",
+         "migrate: the configuration file of the servers to copy to",
+         "For\n.BR migrate :\nthe configuration file of the servers to copy into.",
+         takeText(&ServiceOptions::configFile)},
+        {{"-h", "--help"},
+         "",
+         "this text",
+         "Prints the help and exits.",
+         takeCommand(ServiceOptions::Command::Help)},
+        {{"--version"},
+         "",
+         "the version",
+         "Prints the version and exits.",
+         takeCommand(ServiceOptions::Command::Version)},
+    };
+    return rows;
+}
+
 bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& options,
                       std::string& error) {
-    options.dataFolder = defaultDataFolder();
-    bool dataGiven = false;
+    options.dataFolder.clear();
     std::vector<std::string> operands;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        std::string value;
-        if (word == "--help" || word == "-h") {
-            options.command = ServiceOptions::Command::Help;
-            return true;
+        if (word.size() < 2 || word[0] != '-') {
+            operands.push_back(word);
+            continue;
         }
-        if (word == "--version") {
-            options.command = ServiceOptions::Command::Version;
-            return true;
-        }
-        if (isOption(word, "--data") || isOption(word, "--config") || isOption(word, "--staging") ||
-            isOption(word, "--from") || isOption(word, "--to")) {
-            const std::string name = word.substr(0, word.find('='));
-            if (!optionValue(words, i, name, value, error)) {
-                return false;
-            }
-            (name == "--data" || name == "--from"   ? options.dataFolder
-             : name == "--config" || name == "--to" ? options.configFile
-                                                    : options.staging) = value;
-            dataGiven = dataGiven || name == "--data" || name == "--from";
-        } else if (isOption(word, "--grace")) {
-            if (!optionValue(words, i, "--grace", value, error) ||
-                !parseCount(value, 0, 365LL * 24 * 3600, options.graceSeconds)) {
-                error = "--grace takes seconds";
-                return false;
-            }
-        } else if (isOption(word, "--listen")) {
-            if (!optionValue(words, i, "--listen", value, error)) {
-                return false;
-            }
-            if (!parseListenAddress(value, options.host, options.port)) {
-                error = "--listen takes ADDRESS:PORT, not \"" + value + "\"";
-                return false;
-            }
-        } else if (isOption(word, "--max-upload") || isOption(word, "--max-book")) {
-            const std::string name = word.substr(0, word.find('='));
-            if (!optionValue(words, i, name, value, error)) {
-                return false;
-            }
-            if (!parseSize(value, name == "--max-upload" ? options.maxUpload : options.maxBook)) {
-                error = name + " takes a size such as 512M, not \"" + value + "\"";
-                return false;
-            }
-        } else if (isOption(word, "--head-timeout") || isOption(word, "--peer-connections")) {
-            const std::string name = word.substr(0, word.find('='));
-            const bool head = name == "--head-timeout";
-            long long count = 0;
-            if (!optionValue(words, i, name, value, error)) {
-                return false;
-            }
-            if (!parseCount(value, 1, head ? 3600 : 256, count)) {
-                error = name +
-                        (head ? " takes seconds from 1 to 3600" : " takes a count from 1 to 256") +
-                        ", not \"" + value + "\"";
-                return false;
-            }
-            if (head) {
-                options.headTimeoutSeconds = static_cast<int>(count);
-            } else {
-                options.peerConnections = static_cast<std::size_t>(count);
-            }
-        } else if (word.size() > 1 && word[0] == '-') {
+        const std::string name = word.substr(0, word.find('='));
+        const OptionRow* row = rowNamed(name);
+        if (!row || (row->valueName.empty() && word != name)) {
             error = "unknown option " + word;
             return false;
-        } else {
-            operands.push_back(word);
         }
+        std::string value;
+        if (!row->valueName.empty() && !optionValue(words, i, name, value, error)) {
+            return false;
+        }
+        if (!row->take(options, value, error)) {
+            error = name + " " + error;
+            return false;
+        }
+        if (row->valueName.empty()) {
+            return true; // --help or --version: nothing else matters
+        }
+    }
+    const bool dataGiven = !options.dataFolder.empty();
+    if (!dataGiven) {
+        options.dataFolder = defaultDataFolder();
     }
     const std::string command = operands.empty() ? "" : operands[0];
     if (dataGiven && !options.configFile.empty() && command != "migrate") {
@@ -212,43 +304,6 @@ bool parseCommandLine(const std::vector<std::string>& words, ServiceOptions& opt
         options.email = operands[2];
     }
     return true;
-}
-
-std::string usageText() {
-    return "Usage: bookservice [OPTIONS]\n"
-           "       bookservice [--data DIR | --config FILE] add-user NAME EMAIL\n"
-           "       bookservice --config FILE migrate-schema\n"
-           "       bookservice --config FILE gc [--grace SECONDS]\n"
-           "       bookservice migrate --from DATA_DIR --to FILE\n"
-           "\n"
-           "Serves Quorvex Murano's online books: accounts, uploads and the published walls.\n"
-           "Logs one line per request to standard error; stops cleanly on SIGTERM or SIGINT.\n"
-           "\n"
-           "Options:\n"
-           "  --data DIR          accounts, books and uploads in progress\n"
-           "                      (default: " +
-           defaultDataFolder() +
-           ")\n"
-           "  --config FILE       accounts in PostgreSQL and books in an S3 object store, as\n"
-           "                      the file (mode 0600) says, instead of the data folder\n"
-           "  --staging DIR       with --config: this node's scratch space for uploads\n"
-           "  --listen ADDR:PORT  where to accept connections (default: 127.0.0.1:8080;\n"
-           "                      port 0 takes any free port)\n"
-           "  --max-upload SIZE   largest upload accepted, such as 512M (default: 512M)\n"
-           "  --max-book SIZE     largest unpacked book, such as 2G (default: 2G)\n"
-           "  --head-timeout SECONDS\n"
-           "                      time a client has to send a whole request head (default: 10)\n"
-           "  --peer-connections COUNT\n"
-           "                      open connections one address may hold (default: 64)\n"
-           "  -h, --help          this text\n"
-           "  --version           the version\n"
-           "\n"
-           "add-user creates an account; its password is read from standard input (one line).\n"
-           "migrate-schema creates or upgrades the database's tables and the store's bucket.\n"
-           "gc removes stored files no book names: of failed uploads once older than --grace\n"
-           "(default 3600 seconds), of replaced and deleted books --grace after.\n"
-           "migrate copies accounts (sessions excepted) and books from a data folder into the\n"
-           "servers of a configuration file; what is there already is kept, so it may run twice.\n";
 }
 
 } // namespace bookservice

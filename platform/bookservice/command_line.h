@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,24 @@ bool parseSize(const std::string& text, std::uint64_t& bytes);
 // "127.0.0.1:8080", "0.0.0.0:80", "[::1]:8080", "localhost:8080".
 bool parseListenAddress(const std::string& text, std::string& host, int& port);
 
+// One row of the option table, from which the parser, the help and the manual page are all made:
+// an option is added by adding its row.
+struct OptionRow {
+    std::vector<std::string> names; // as the help lists them: {"-h", "--help"}
+    std::string valueName;          // what follows the option ("DIR"); empty for a flag, which
+                                    // names something to do instead of serving
+    std::string help;               // as the terminal shows it: lines broken with "\n"
+    std::string manual;             // the manual page's paragraph, in roff
+    // Takes the option's value; false when it is wrong, with `error` saying why after the
+    // option's name ("takes seconds from 1 to 3600, not ...").
+    std::function<bool(ServiceOptions& options, const std::string& value, std::string& error)> take;
+};
+
+// The options in the order the help lists them.
+const std::vector<OptionRow>& optionTable();
+
+// The help (--help) and the manual page, bookservice.8.
 std::string usageText();
+std::string manPage();
 
 } // namespace bookservice

@@ -181,20 +181,40 @@ public:
         return head.find("\r\nconnection: close\r\n") != std::string::npos;
     }
 
+    void runAfterAnswer() {
+        for (const auto& work : afterAnswer_) {
+            work();
+        }
+        afterAnswer_.clear();
+    }
+    void addAfterAnswer(std::function<void()> work) { afterAnswer_.push_back(std::move(work)); }
+
 private:
+    // Waits for the next bytes, then takes what else has arrived, up to a full buffer: fewer,
+    // larger pieces for the reader. The count taken, 0 at the end, -1 on failure or silence.
     ssize_t fill() {
         offset_ = 0;
         end_ = 0;
-        for (;;) {
+        ssize_t got;
+        do {
             if (!ready(socket_, POLLIN, timeout_)) {
                 return -1;
             }
-            const ssize_t got = ::recv(socket_, buffer_.get(), capacity_, MSG_DONTWAIT);
-            if (got >= 0 || (errno != EINTR && errno != EAGAIN)) {
-                end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
-                return got;
-            }
+            got = ::recv(socket_, buffer_.get(), capacity_, MSG_DONTWAIT);
+        } while (got < 0 && (errno == EINTR || errno == EAGAIN));
+        if (got <= 0) {
+            return got;
         }
+        end_ = static_cast<std::size_t>(got);
+        while (end_ < capacity_) {
+            const ssize_t more =
+                ::recv(socket_, buffer_.get() + end_, capacity_ - end_, MSG_DONTWAIT);
+            if (more <= 0) {
+                break; // nothing more yet, or an end the next fill meets
+            }
+            end_ += static_cast<std::size_t>(more);
+        }
+        return static_cast<ssize_t>(end_);
     }
 
     void noteAnswerHead(const char* data, std::size_t size) {
@@ -214,6 +234,7 @@ private:
     std::chrono::milliseconds timeout_;
     std::string answerHead_;
     bool answerHeadDone_ = false;
+    std::vector<std::function<void()>> afterAnswer_;
 };
 
 // The connection whose request this thread is handling, if any.
@@ -224,6 +245,14 @@ thread_local ConnectionStream* handling = nullptr;
 DirectBody readBodyDirectly(std::uint64_t length,
                             const std::function<bool(const char*, std::size_t)>& receive) {
     return handling ? handling->readBody(length, receive) : DirectBody::Unavailable;
+}
+
+void afterAnswer(std::function<void()> work) {
+    if (handling) {
+        handling->addAfterAnswer(std::move(work));
+    } else {
+        work();
+    }
 }
 
 GuardedServer::GuardedServer(const ConnectionLimits& limits)
@@ -386,6 +415,7 @@ void GuardedServer::serveRequest(const std::shared_ptr<Connection>& connection) 
     handling = &stream;
     const bool answered = process_request(stream, last, clientCloses, nullptr);
     handling = nullptr;
+    stream.runAfterAnswer();
     if (!answered || last || clientCloses || stream.answerCloses()) {
         release(*connection);
         return;

@@ -40,6 +40,10 @@ enum class DirectBody { Unavailable, Complete, Stopped, Failed };
 DirectBody readBodyDirectly(std::uint64_t length,
                             const std::function<bool(const char*, std::size_t)>& receive);
 
+// Runs `work` once the answer to the request this thread is handling has been sent (at once when
+// the request did not come through a GuardedServer): clean-up the client need not wait for.
+void afterAnswer(std::function<void()> work);
+
 class GuardedServer : public httplib::Server {
 public:
     explicit GuardedServer(const ConnectionLimits& limits);

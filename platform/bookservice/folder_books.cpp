@@ -91,24 +91,24 @@ bool FolderBooks::hasBook(std::int64_t owner, const std::string& book) {
     return std::filesystem::exists(shelf(owner) / book, error);
 }
 
-PublishResult FolderBooks::publish(const std::filesystem::path& folder, std::int64_t owner,
-                                   const std::string& book, PublishMode mode) {
+ShelvingResult FolderBooks::publish(const std::filesystem::path& folder, std::int64_t owner,
+                                    const std::string& book, PublishMode mode) {
     std::error_code error;
     const std::filesystem::path target = shelf(owner) / book;
     std::filesystem::create_directories(target.parent_path(), error);
     if (error || !syncTree(folder)) {
-        return PublishResult::Failed;
+        return ShelvingResult::Failed;
     }
     // A replacement swaps the folders at once; the old book then lies where the new one was and
     // goes away with the upload's scratch space.
     const unsigned flags = mode == PublishMode::New ? RENAME_NOREPLACE : RENAME_EXCHANGE;
     if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), flags) != 0) {
-        return errno == EEXIST                                   ? PublishResult::AlreadyExists
-               : errno == ENOENT && mode == PublishMode::Replace ? PublishResult::NoSuchBook
-                                                                 : PublishResult::Failed;
+        return errno == EEXIST                                   ? ShelvingResult::AlreadyExists
+               : errno == ENOENT && mode == PublishMode::Replace ? ShelvingResult::NoSuchBook
+                                                                 : ShelvingResult::Failed;
     }
     syncPath(target.parent_path());
-    return PublishResult::Published;
+    return ShelvingResult::Published;
 }
 
 std::unique_ptr<BookFile> FolderBooks::openFile(std::int64_t owner, const std::string& book,

@@ -15,8 +15,8 @@ public:
     // `folder` must lie on the same file system as the root; it is flushed to the disk and renamed
     // into place, so a crash at any moment leaves either no book or the whole book.
     // A replacement swaps the two folders with one rename.
-    PublishResult publish(const std::filesystem::path& folder, std::int64_t owner,
-                          const std::string& book, PublishMode mode) override;
+    ShelvingResult publish(const std::filesystem::path& folder, std::int64_t owner,
+                           const std::string& book, PublishMode mode) override;
     std::unique_ptr<BookFile> openFile(std::int64_t owner, const std::string& book,
                                        const std::string& relative) override;
     std::vector<BookSummary> listBooks(std::int64_t owner) override;

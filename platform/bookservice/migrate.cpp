@@ -30,10 +30,10 @@ MigrationReport migrateData(SqliteAccounts& fromAccounts, FolderBooks& fromBooks
                 progress << "  book " << book.name << ": there already\n";
                 continue;
             }
-            const PublishResult result =
+            const ShelvingResult result =
                 toBooks.publish(fromBooks.bookFolder(account.id, book.name), account.id, book.name,
                                 PublishMode::New);
-            const bool copied = result == PublishResult::Published;
+            const bool copied = result == ShelvingResult::Published;
             ++(copied ? report.booksCopied : report.booksPresent);
             progress << "  book " << book.name << " (" << book.size
                      << " bytes): " << (copied ? "copied" : "there already") << "\n";

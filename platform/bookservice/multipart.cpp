@@ -5,14 +5,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <string_view>
 #include <unistd.h>
 
 namespace bookservice {
 
 namespace {
 
-constexpr std::size_t kScanChunk = 256 * 1024;
 constexpr std::size_t kLongestHeaders = 8192;
 constexpr std::size_t kMostParts = 16;
 
@@ -55,38 +53,6 @@ public:
 private:
     int fd_;
 };
-
-// Where every delimiter ("\r\n--" boundary) begins. The body is read as if it began with "\r\n",
-// so a first boundary at the very start is found too (at -2).
-std::vector<long long> delimiterPositions(const ReadOnlyFile& file, const std::string& delimiter) {
-    std::vector<long long> found;
-    // Each read lands after the tail of the one before: a tail short enough that no delimiter is
-    // found twice, long enough that none is missed across two reads.
-    const std::size_t tail = delimiter.size() - 1;
-    std::string window(tail + kScanChunk, '\0');
-    window.replace(0, 2, "\r\n");
-    std::size_t held = 2;
-    long long windowStart = -2; // where window[0] lies in the body
-    std::uint64_t next = 0;
-    while (found.size() <= kMostParts) {
-        const std::size_t got = file.readInto(next, window.data() + held, kScanChunk);
-        if (got == 0) {
-            break;
-        }
-        next += got;
-        held += got;
-        const std::string_view view(window.data(), held);
-        for (std::size_t at = view.find(delimiter); at != std::string_view::npos;
-             at = view.find(delimiter, at + delimiter.size())) {
-            found.push_back(windowStart + static_cast<long long>(at));
-        }
-        const std::size_t keep = std::min(held, tail);
-        std::memmove(window.data(), window.data() + held - keep, keep);
-        windowStart += static_cast<long long>(held - keep);
-        held = keep;
-    }
-    return found;
-}
 
 // The value of `key="..."` in a Content-Disposition header.
 std::string dispositionValue(const std::string& header, const std::string& key) {
@@ -138,6 +104,46 @@ std::optional<FormPart> partHeaders(const ReadOnlyFile& file, std::uint64_t afte
 
 } // namespace
 
+DelimiterScanner::DelimiterScanner(const std::string& boundary)
+    : delimiter_("\r\n--" + boundary), tail_("\r\n") {}
+
+void DelimiterScanner::scan(const char* data, std::size_t size) {
+    if (found_.size() > kMostParts) {
+        return;
+    }
+    // A delimiter that begins in the tail and ends in this piece, then those within the piece.
+    const std::size_t keep = delimiter_.size() - 1;
+    const std::string joint = tail_ + std::string(data, std::min(size, keep));
+    for (std::size_t at = joint.find(delimiter_); at != std::string::npos && at < tail_.size();
+         at = joint.find(delimiter_, at + delimiter_.size())) {
+        record(tailStart_ + static_cast<long long>(at));
+    }
+    const long long pieceStart = tailStart_ + static_cast<long long>(tail_.size());
+    const char* const end = data + size;
+    for (const char* from = data; from < end;) {
+        const auto* const at = static_cast<const char*>(::memmem(
+            from, static_cast<std::size_t>(end - from), delimiter_.data(), delimiter_.size()));
+        if (!at) {
+            break;
+        }
+        record(pieceStart + (at - data));
+        from = at + delimiter_.size();
+    }
+    if (size >= keep) {
+        tail_.assign(end - keep, keep);
+    } else {
+        tail_.append(data, size);
+        tail_.erase(0, tail_.size() - std::min(tail_.size(), keep));
+    }
+    tailStart_ = pieceStart + static_cast<long long>(size) - static_cast<long long>(tail_.size());
+}
+
+void DelimiterScanner::record(long long position) {
+    if (found_.size() <= kMostParts) {
+        found_.push_back(position);
+    }
+}
+
 std::string multipartBoundary(const std::string& contentType) {
     if (lowered(contentType.substr(0, 19)) != "multipart/form-data") {
         return {};
@@ -155,17 +161,16 @@ std::string multipartBoundary(const std::string& contentType) {
     return boundary.size() <= 70 ? boundary : std::string();
 }
 
-bool findParts(const std::filesystem::path& path, const std::string& boundary,
+bool findParts(const std::filesystem::path& path, const DelimiterScanner& scanner,
                std::vector<FormPart>& parts) {
     const ReadOnlyFile file(path);
-    if (!file.open() || boundary.empty()) {
+    if (!file.open()) {
         return false;
     }
-    const std::string delimiter = "\r\n--" + boundary;
-    const std::vector<long long> positions = delimiterPositions(file, delimiter);
+    const std::vector<long long>& positions = scanner.positions();
+    const auto delimiterSize = static_cast<long long>(scanner.delimiterSize());
     for (std::size_t i = 0; i < positions.size(); ++i) {
-        const auto after =
-            static_cast<std::uint64_t>(positions[i] + static_cast<long long>(delimiter.size()));
+        const auto after = static_cast<std::uint64_t>(positions[i] + delimiterSize);
         if (file.read(after, 2) == "--") {
             return i > 0; // the closing delimiter, after at least one part
         }

@@ -117,11 +117,11 @@ std::size_t ObjectBooks::discardVersion(const std::string& version) {
     return removed;
 }
 
-PublishResult ObjectBooks::publish(const std::filesystem::path& folder, std::int64_t owner,
-                                   const std::string& book, PublishMode mode) {
+ShelvingResult ObjectBooks::publish(const std::filesystem::path& folder, std::int64_t owner,
+                                    const std::string& book, PublishMode mode) {
     const auto [version, bytes] = storeVersion(folder);
     const std::string now = std::to_string(secondsNow());
-    PublishResult result = PublishResult::Published;
+    ShelvingResult result = ShelvingResult::Published;
     // Should the database fail here, the version stays: its row may have been written. gc
     // removes it if it was not.
     if (mode == PublishMode::New) {
@@ -136,14 +136,14 @@ PublishResult ObjectBooks::publish(const std::filesystem::path& folder, std::int
             pool_.run("SELECT 1 FROM books WHERE owner_id = $1 AND name = $2 AND version = $3",
                       {std::to_string(owner), book, version})
                     .count() == 1;
-        result = ours ? PublishResult::Published : PublishResult::AlreadyExists;
+        result = ours ? ShelvingResult::Published : ShelvingResult::AlreadyExists;
     } else {
         pool_.transaction([&](const PostgresPool::Runner& run) {
             const Rows old = run("SELECT version FROM books WHERE owner_id = $1 AND name = $2 "
                                  "FOR UPDATE",
                                  {std::to_string(owner), book});
             if (old.count() == 0) {
-                result = PublishResult::NoSuchBook;
+                result = ShelvingResult::NoSuchBook;
                 return;
             }
             run("UPDATE books SET version = $3, size = $4, published_at = $5 "
@@ -153,7 +153,7 @@ PublishResult ObjectBooks::publish(const std::filesystem::path& folder, std::int
                 {old.text(0, 0), now});
         });
     }
-    if (result != PublishResult::Published) {
+    if (result != ShelvingResult::Published) {
         discardVersion(version);
     }
     return result;

@@ -20,8 +20,8 @@ public:
     ObjectBooks(PostgresPool& pool, S3Client& store) : pool_(pool), store_(store) {}
 
     bool hasBook(std::int64_t owner, const std::string& book) override;
-    PublishResult publish(const std::filesystem::path& folder, std::int64_t owner,
-                          const std::string& book, PublishMode mode) override;
+    ShelvingResult publish(const std::filesystem::path& folder, std::int64_t owner,
+                           const std::string& book, PublishMode mode) override;
     std::unique_ptr<BookFile> openFile(std::int64_t owner, const std::string& book,
                                        const std::string& relative) override;
     std::vector<BookSummary> listBooks(std::int64_t owner) override;

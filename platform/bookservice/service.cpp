@@ -481,13 +481,20 @@ void BookService::receiveBook(const httplib::Request& request, httplib::Response
         return;
     }
     const auto account = sessionOwner(accounts_, cookieValue(request, kSessionCookie));
-    ScratchFolder scratch(settings_.staging);
-    if (!account || !scratch.ready()) {
+    const auto scratch = std::make_shared<ScratchFolder>(settings_.staging);
+    // Removing a large body from the disk takes a while; the client need not wait for it.
+    afterAnswer([scratch] { scratch->remove(); });
+    if (!account || !scratch->ready()) {
         reply(response, 500, "The upload cannot be received now.");
         return;
     }
-    const std::filesystem::path body = scratch.path() / "body";
-    switch (receiveBody(uploadBody(request, reader), body, settings_.maxUpload)) {
+    const std::filesystem::path body = scratch->path() / "body";
+    DelimiterScanner delimiters(multipartBoundary(uploadType(request)));
+    const BodySize size{request.has_header("Content-Length")
+                            ? request.get_header_value<std::uint64_t>("Content-Length")
+                            : 0,
+                        settings_.maxUpload};
+    switch (receiveBody(uploadBody(request, reader), body, size, delimiters)) {
     case Receipt::Complete:
         break;
     case Receipt::TooLarge:
@@ -504,7 +511,7 @@ void BookService::receiveBook(const httplib::Request& request, httplib::Response
         return;
     }
     UploadForm form;
-    switch (readUploadForm(body, multipartBoundary(uploadType(request)), form)) {
+    switch (readUploadForm(body, delimiters, form)) {
     case FormCheck::Complete:
         break;
     case FormCheck::Malformed:
@@ -532,7 +539,7 @@ void BookService::receiveBook(const httplib::Request& request, httplib::Response
         reply(response, 404, "There is no such book to replace.");
         return;
     }
-    const Reply published = publishUpload(books_, scratch.path(), body, form.archive, account->id,
+    const Reply published = publishUpload(books_, scratch->path(), body, form.archive, account->id,
                                           form.bookName, settings_.unpack, mode);
     reply(response, published.status,
           published.status == 200

@@ -64,7 +64,8 @@ public:
                            const Writer& write) const = 0;
 };
 
-enum class PublishResult { Published, AlreadyExists, NoSuchBook, Failed };
+// How a BookStore took in a book it was given to publish (on the shelf, or why not).
+enum class ShelvingResult { Published, AlreadyExists, NoSuchBook, Failed };
 // A new book never replaces one of the same name; a replacement needs the book to exist.
 enum class PublishMode { New, Replace };
 
@@ -81,8 +82,8 @@ public:
     // Makes the complete book in `folder` (a local folder the store may take over) visible at once
     // under the owner's name. Readers see either the old book or the new one, never a mix of
     // files within one file, and never half of the new one.
-    virtual PublishResult publish(const std::filesystem::path& folder, std::int64_t owner,
-                                  const std::string& book, PublishMode mode) = 0;
+    virtual ShelvingResult publish(const std::filesystem::path& folder, std::int64_t owner,
+                                   const std::string& book, PublishMode mode) = 0;
     // The file at `relative` ("/"-separated, already checked to stay inside the book), if any.
     virtual std::unique_ptr<BookFile> openFile(std::int64_t owner, const std::string& book,
                                                const std::string& relative) = 0;

@@ -25,6 +25,8 @@ public:
 
     bool ready() const { return !path_.empty(); }
     const std::filesystem::path& path() const { return path_; }
+    // Removes the folder now rather than when it goes away.
+    void remove();
 
 private:
     std::filesystem::path path_;
@@ -35,15 +37,21 @@ void clearStaging(const std::filesystem::path& staging);
 
 enum class Receipt { Complete, TooLarge, NoRoom, StorageFault, Broken };
 
-// Streams the request body, as it arrives, into the file `body`. NoRoom: the disk (or the
-// service's quota) is full; StorageFault: another failed write; Broken: the client went away or
-// sent a body that cannot be read.
 // Hands the body, piece by piece, to the receiver it is given; false when the body could not be
 // read whole or the receiver stopped it.
 using BodySource = std::function<bool(const httplib::ContentReceiver&)>;
 
-Receipt receiveBody(const BodySource& read, const std::filesystem::path& body,
-                    std::uint64_t maxBytes);
+// Streams the request body, as it arrives, into the file `body`, and shows each piece to
+// `delimiters` on its way, so that the stored body need not be read again to find its parts.
+// NoRoom: the disk (or the service's quota) is full; StorageFault: another failed write; Broken:
+// the client went away or sent a body that cannot be read.
+struct BodySize {
+    std::uint64_t announced = 0; // by the request's Content-Length; 0 when it names none
+    std::uint64_t most = 0;      // beyond this the body is too large
+};
+
+Receipt receiveBody(const BodySource& read, const std::filesystem::path& body, const BodySize& size,
+                    DelimiterScanner& delimiters);
 
 // The desktop client's upload form: the archive part stays where it lies in the body file.
 struct UploadForm {
@@ -54,7 +62,7 @@ struct UploadForm {
 
 enum class FormCheck { Complete, Malformed, MissingPart };
 
-FormCheck readUploadForm(const std::filesystem::path& body, const std::string& boundary,
+FormCheck readUploadForm(const std::filesystem::path& body, const DelimiterScanner& delimiters,
                          UploadForm& form);
 
 struct Reply {
@@ -62,7 +70,8 @@ struct Reply {
     std::string text;
 };
 
-// Unpacks the archive part of the received body inside `scratch` and publishes the book. Every
+// Unpacks the archive part of the received body inside `scratch` and publishes the book (the body
+// stays until the scratch folder goes). Every
 // entry must lie in the folder named after the book, as the desktop client packs it, and the book
 // needs its index.html.
 Reply publishUpload(BookStore& books, const std::filesystem::path& scratch,

@@ -28,8 +28,8 @@ std::string header(const std::string& name, int section, const std::string& sour
     for (const char c : name) {
         upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    return ".TH " + upper + " " + std::to_string(section) + " \"\" \"" + escaped(source) +
-           "\" \"User Commands\"\n";
+    return ".TH " + upper + " " + std::to_string(section) + " \"\" \"" + escaped(source) + "\" \"" +
+           (section == 8 ? "System Administration" : "User Commands") + "\"\n";
 }
 
 std::string section(const std::string& title) {

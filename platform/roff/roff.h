@@ -11,7 +11,8 @@ namespace murano::roff {
 // Line breaks stay; in filled text they are spaces.
 std::string escaped(const std::string& text);
 
-// The page's title line: name in capitals, section, and the product with its version.
+// The page's title line: name in capitals, section, the product with its version, and the
+// manual the section belongs to (system administration for 8, user commands otherwise).
 std::string header(const std::string& name, int section, const std::string& source);
 
 // A section (.SH) or subsection (.SS) heading.

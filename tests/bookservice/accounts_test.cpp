@@ -1,14 +1,25 @@
 // Accounts over real HTTP: the register page, logins with the desktop client's escaping, sessions,
 // the account requests' refusals, the request log and the command line.
+#include "platform/bookservice/command_line.h"
 #include "tests/bookservice/service_harness.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 namespace bookservice_test {
 namespace {
 
 const std::string kForm = "application/x-www-form-urlencoded";
+
+// An option's name as a manual page spells it.
+std::string manualSpelling(const std::string& name) {
+    std::string escaped;
+    for (const char c : name) {
+        escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    }
+    return escaped;
+}
 
 // What the desktop client takes from a login reply: the text after a marker up to the next "&".
 std::string afterMarker(const std::string& reply, const std::string& marker, std::size_t skip) {
@@ -57,8 +68,7 @@ TEST(BookServiceAccounts, PasswordsReachTheServiceIntactAsTheClientSendsThem) {
     EXPECT_EQ(wrong.find("Invalid"), std::string::npos);
 
     // Only slow salted hashes are stored, and the log never shows a password.
-    const std::string stored = readFile(service.data() + "/accounts.sqlite") +
-                               readFile(service.data() + "/accounts.sqlite-wal");
+    const std::string stored = service.storedAccounts();
     EXPECT_NE(stored.find("$argon2id$"), std::string::npos);
     EXPECT_EQ(stored.find("key=value=x"), std::string::npos);
     EXPECT_TRUE(service.logShows("POST /__app_wp_login.php 200"));
@@ -174,6 +184,52 @@ TEST(BookServiceCommandLine, HelpMistakesAndATakenPort) {
                              "127.0.0.1:" + std::to_string(first.port())});
     EXPECT_EQ(second.status, 1);
     EXPECT_NE(second.err.find("cannot listen"), std::string::npos);
+}
+
+TEST(BookServiceCommandLine, EveryOptionOfTheTableIsReadInBothSpellings) {
+    // A value of the kind each row names; a flag takes none.
+    const std::map<std::string, std::string> samples = {{"DIR", "/srv/books"},
+                                                        {"FILE", "/etc/books.conf"},
+                                                        {"DATA_DIR", "/srv/old"},
+                                                        {"ADDR:PORT", "[::1]:8081"},
+                                                        {"SIZE", "3M"},
+                                                        {"SECONDS", "7"},
+                                                        {"COUNT", "5"}};
+    const std::string help = bookservice::usageText();
+    for (const bookservice::OptionRow& row : bookservice::optionTable()) {
+        ASSERT_TRUE(row.valueName.empty() || samples.count(row.valueName)) << row.names[0];
+        for (const std::string& name : row.names) {
+            EXPECT_NE(help.find(name), std::string::npos) << name;
+            EXPECT_NE(bookservice::manPage().find(manualSpelling(name)), std::string::npos) << name;
+            std::vector<std::vector<std::string>> spellings = {{name}};
+            if (!row.valueName.empty()) {
+                spellings = {{name, samples.at(row.valueName)},
+                             {name + "=" + samples.at(row.valueName)}};
+            }
+            for (const auto& words : spellings) {
+                bookservice::ServiceOptions options;
+                std::string error;
+                EXPECT_TRUE(bookservice::parseCommandLine(words, options, error))
+                    << words[0] << ": " << error;
+            }
+            if (!row.valueName.empty()) {
+                bookservice::ServiceOptions options;
+                std::string error;
+                EXPECT_FALSE(bookservice::parseCommandLine({name}, options, error));
+                EXPECT_EQ(error, name + " needs a value");
+            }
+        }
+    }
+    bookservice::ServiceOptions options;
+    std::string error;
+    ASSERT_TRUE(bookservice::parseCommandLine(
+        {"--listen=[::1]:8081", "--max-book", "3M", "--peer-connections=5", "--head-timeout", "7"},
+        options, error));
+    EXPECT_EQ(options.host, "::1");
+    EXPECT_EQ(options.port, 8081);
+    EXPECT_EQ(options.maxBook, 3u << 20);
+    EXPECT_EQ(options.peerConnections, 5u);
+    EXPECT_EQ(options.headTimeoutSeconds, 7);
 }
 
 } // namespace

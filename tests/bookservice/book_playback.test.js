@@ -1,5 +1,6 @@
 // A wall uploaded to the book service exactly as the desktop client uploads it, then played from the
-// service in real headless Chromium: the index comes over HTTP and every thumbnail loads.
+// service in real headless Chromium: the index comes over HTTP and every thumbnail loads. On the
+// data folder, or (with BOOKSERVICE_TEST_CONFIG, see on-servers.sh) on PostgreSQL and the S3 store.
 'use strict';
 
 const { test, before, after } = require('node:test');
@@ -18,9 +19,16 @@ let browser;
 let service;
 const dirs = [];
 
-// The service on a free port with a scratch data folder; resolves once it serves.
+// Where the accounts and books are: the scratch data folder, or the servers of the configuration,
+// with the scratch folder for uploads in progress.
+function storeWords(data) {
+  const config = process.env.BOOKSERVICE_TEST_CONFIG;
+  return config ? ['--config', config, '--staging', path.join(data, 'staging')] : ['--data', data];
+}
+
+// The service on a free port; resolves once it serves.
 function startService(data) {
-  const child = spawn(PROGRAM, ['--data', data, '--listen', '127.0.0.1:0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const child = spawn(PROGRAM, [...storeWords(data), '--listen', '127.0.0.1:0'], { stdio: ['ignore', 'pipe', 'inherit'] });
   return new Promise((resolve, reject) => {
     let out = '';
     child.on('exit', (code) => reject(new Error(`bookservice ended with ${code}`)));
@@ -72,7 +80,7 @@ function clientBody(archive, userName, bookName) {
 before(async () => {
   const data = fs.mkdtempSync(path.join(os.tmpdir(), 'murano-books-'));
   dirs.push(data);
-  const added = spawnSync(PROGRAM, ['--data', data, 'add-user', 'alice', 'alice@example.org'],
+  const added = spawnSync(PROGRAM, [...storeWords(data), 'add-user', 'alice', 'alice@example.org'],
     { input: 'alice-password\n' });
   assert.equal(added.status, 0, String(added.stderr));
   service = await startService(data);

@@ -2,6 +2,7 @@
 
 #include "platform/bookservice/cluster_config.h"
 #include "platform/bookservice/postgres.h"
+#include "platform/bookservice/s3_client.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -42,6 +43,21 @@ void emptyServers() {
     }
     bookservice::PostgresPool pool(config.database, 1);
     pool.run("TRUNCATE accounts, sessions, books, retired_versions RESTART IDENTITY CASCADE", {});
+}
+
+std::string serversAccountRecords() {
+    bookservice::ClusterConfig config;
+    std::string error;
+    if (!bookservice::readClusterConfig(serversConfig(), config, error)) {
+        return {};
+    }
+    bookservice::PostgresPool pool(config.database, 1);
+    const bookservice::Rows rows = pool.run("SELECT accounts::text FROM accounts", {});
+    std::string records;
+    for (int row = 0; row < rows.count(); ++row) {
+        records += rows.text(row, 0) + "\n";
+    }
+    return records;
 }
 
 std::string shellQuoted(const std::string& word) {
@@ -157,6 +173,31 @@ httplib::Headers Service::session(const std::string& name, const std::string& pa
     return {{"Cookie", cookie}};
 }
 
+std::vector<std::string> serversBookState() {
+    static const bool clientReady = bookservice::startS3Client();
+    bookservice::ClusterConfig config;
+    std::string error;
+    if (!clientReady || !bookservice::readClusterConfig(serversConfig(), config, error)) {
+        return {};
+    }
+    std::vector<std::string> state;
+    for (const std::string& key : bookservice::S3Client(config.store).list("")) {
+        state.push_back("store: " + key);
+    }
+    bookservice::PostgresPool pool(config.database, 1);
+    const bookservice::Rows rows = pool.run("SELECT books::text FROM books ORDER BY 1", {});
+    for (int row = 0; row < rows.count(); ++row) {
+        state.push_back("row: " + rows.text(row, 0));
+    }
+    return state;
+}
+
+std::string Service::storedAccounts() const {
+    return serversConfig().empty()
+               ? readFile(data_ + "/accounts.sqlite") + readFile(data_ + "/accounts.sqlite-wal")
+               : serversAccountRecords();
+}
+
 std::vector<std::string> Service::snapshot() const {
     // The service may be removing its staging files while we look: a walk that loses its way
     // starts again, and names are made relative without asking the disk.
@@ -173,6 +214,10 @@ std::vector<std::string> Service::snapshot() const {
         }
         if (!error) {
             std::sort(paths.begin(), paths.end());
+            if (!serversConfig().empty()) {
+                const std::vector<std::string> books = serversBookState();
+                paths.insert(paths.end(), books.begin(), books.end());
+            }
             return paths;
         }
     }

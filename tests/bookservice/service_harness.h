@@ -20,6 +20,10 @@ const std::string kUploadType = "multipart/form-data; boundary=" + kBoundary;
 std::string serversConfig();
 // Empties the database of that configuration, so that each test starts with no accounts.
 void emptyServers();
+// Everything the database of that configuration holds of its accounts, as text.
+std::string serversAccountRecords();
+// What those servers hold of books: every key in the store and every book row, one a line.
+std::vector<std::string> serversBookState();
 
 class Service {
 public:
@@ -48,9 +52,14 @@ public:
     // Logs in and answers the "Cookie" header to send.
     httplib::Headers session(const std::string& name, const std::string& password);
 
-    // Every path under the data folder, for "nothing new was written" checks.
+    // What the store keeps of the accounts, as bytes to search: the data folder's database files,
+    // or the accounts' rows in PostgreSQL.
+    std::string storedAccounts() const;
+
+    // Every path under the data folder, and with servers what they hold of books, for "nothing new
+    // was written" checks.
     std::vector<std::string> snapshot() const;
-    // Waits until the data folder holds exactly `expected` again; true when it does.
+    // Waits until the snapshot is exactly `expected` again; true when it is.
     bool settlesTo(const std::vector<std::string>& expected) const;
 
 private:

@@ -187,6 +187,8 @@ private:
     struct sigaction previous_[3] = {};
 };
 
+Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped);
+
 Outcome runImport(const ImportOptions& options, Progress& progress) {
     const QString converter = converterProgram();
     const QString deck = absolute(options.deck);
@@ -200,45 +202,22 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
         return opened;
     }
     ImportJob job;
-    QEventLoop loop;
-    std::optional<ImportedSlides> imported;
-    QString failure;
-    int stoppedBy = 0;
-    QObject::connect(&job, &ImportJob::progress, &loop, [&](double p) { progress.percent(p); });
+    job.setRequest({converter, deck, workFolder(), !options.customRange,
+                    options.customRange ? options.chooesPage : QStringList()});
     bool preparing = false;
-    QObject::connect(&job, &ImportJob::intakeProgress, &loop, [&](int done, int total) {
-        if (!preparing) {
+    QObject::connect(&job, &Job::progress, [&](qint64 done, qint64 total, const QString&) {
+        if (job.stage() == ImportJob::Stage::TakingIn && !preparing) {
             preparing = true;
             progress.step(QStringLiteral("Preparing slides"));
         }
-        progress.update(done, total);
+        progress.update(int(done), int(total));
     });
-    QObject::connect(&job, &ImportJob::failed, &loop,
-                     [&](ImportJob::Failure why, const QString& detail) {
-                         failure = failureText(why, deck, detail);
-                     });
-    QObject::connect(&job, &ImportJob::finished, &loop,
-                     [&](const ImportedSlides& slides) { imported = slides; });
-    QObject::connect(&job, &ImportJob::ended, &loop, &QEventLoop::quit);
-    StopSignals stopSignals;
-    stopSignals.onStop(&loop, [&](int number) {
-        stoppedBy = number;
-        job.cancel();
-    });
-
-    progress.step(QStringLiteral("Converting slides"));
-    job.start({converter, deck, workFolder(), !options.customRange,
-               options.customRange ? options.chooesPage : QStringList()});
-    loop.exec();
-    progress.finish();
-    if (stoppedBy != 0 && !imported) {
-        return Outcome::failure(QStringLiteral("Stopped; the wall is left as it was."),
-                                128 + stoppedBy);
+    if (Outcome converted = runStep(job, progress, QStringLiteral("Converting slides"),
+                                    QStringLiteral("the wall is left as it was."));
+        converted.status != kSuccess) {
+        return converted;
     }
-    if (!imported) {
-        return Outcome::failure(failure);
-    }
-    project.setImages(imported->imageNumbers());
+    project.setImages(job.slides().imageNumbers());
     return applyAndReport(project);
 }
 
@@ -360,8 +339,8 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
 }
 
 // A job run to its end on this thread's event loop as one step of the progress display. SIGINT,
-// SIGTERM and SIGHUP stop it (the outcome then has 128 + the signal's number); a failure is the
-// job's message on one line.
+// SIGTERM and SIGHUP stop it (the outcome then has 128 + the signal's number, unless the work had
+// already been done); a failure is the job's message on one line.
 Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped) {
     QEventLoop loop;
     QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
@@ -376,7 +355,7 @@ Outcome runStep(Job& job, Progress& progress, const QString& label, const QStrin
         loop.exec();
     }
     progress.finish();
-    if (stoppedBy != 0) {
+    if (stoppedBy != 0 && !job.result().ok()) {
         return Outcome::failure(QStringLiteral("Stopped; %1").arg(ifStopped), 128 + stoppedBy);
     }
     if (!job.result().ok()) {

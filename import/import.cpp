@@ -34,11 +34,8 @@ Import::Import(QWidget* parent)
     ui->lineEdit_customRange->setEnabled(false);
     buildChrome();
 
-    connect(&job_, &ImportJob::progress, this, &Import::showProgress);
-    connect(&job_, &ImportJob::intakeProgress, this, &Import::showIntakeProgress);
-    connect(&job_, &ImportJob::failed, this, &Import::showFailure);
-    connect(&job_, &ImportJob::finished, this, &Import::takeSlides);
-    connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
+    connect(&job_, &Job::progress, this, &Import::showProgress);
+    connect(&job_, &Job::finished, this, &Import::showOutcome);
 
     barWidth_ = ui->label_ratBar->width();
     buildMessageBox();
@@ -181,8 +178,9 @@ void Import::on_import_click() {
     ui->label_ratInfo->show();
 
     importButton_->setActive(false);
-    job_.start({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_, isAllPages(),
-                isAllPages() ? QStringList() : chooesPage_});
+    job_.setRequest({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_,
+                     isAllPages(), isAllPages() ? QStringList() : chooesPage_});
+    job_.start();
     rememberInputs();
 }
 
@@ -193,20 +191,21 @@ void Import::rememberInputs() {
     values.save(homeFile_);
 }
 
-void Import::showProgress(double percent) {
-    ui->label_ratBar->resize(progressWidth(percent, barWidth_), 10);
-    ui->label_ratInfo->setText(progressCaption(percent));
-}
-
-void Import::showIntakeProgress(int done, int total) {
+// The converter's percentage or the slides taken in so far, with the job's caption.
+void Import::showProgress(qint64 done, qint64 total, const QString& text) {
     if (total > 0) {
-        ui->label_ratBar->resize(barWidth_ * done / total, 10);
+        ui->label_ratBar->resize(static_cast<int>(barWidth_ * done / total), 10);
     }
-    ui->label_ratInfo->setText(QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
+    ui->label_ratInfo->setText(text);
 }
 
-void Import::showFailure(ImportJob::Failure failure, const QString& detail) {
-    showMessage(failureText(failure, ui->lineEdit_srcFile->text().trimmed(), detail));
+void Import::showOutcome(const JobResult& result) {
+    if (result.ok()) {
+        takeSlides(job_.slides());
+    } else if (result.code == JobResult::Failed) {
+        showMessage(result.message);
+    }
+    resetRunState();
 }
 
 void Import::takeSlides(const ImportedSlides& slides) {

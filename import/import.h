@@ -40,7 +40,7 @@ public:
     QSize pixSize() const { return slides_.pixSize; }
 
     // True while a conversion or an intake is running, or a cancelled converter is ending.
-    bool isBusy() const { return job_.isBusy(); }
+    bool isBusy() const { return job_.isRunning(); }
     ImportJob& job() { return job_; }
 
 signals:
@@ -70,9 +70,8 @@ private:
     // Shows a message in the program's own message box, centred over the dialog.
     void showMessage(const QString& text);
     void rememberInputs();
-    void showProgress(double percent);
-    void showIntakeProgress(int done, int total);
-    void showFailure(ImportJob::Failure failure, const QString& detail);
+    void showProgress(qint64 done, qint64 total, const QString& text);
+    void showOutcome(const JobResult& result);
     void takeSlides(const ImportedSlides& slides);
     void resetRunState();
 

@@ -1,6 +1,7 @@
 #include "import/import_job.h"
 #include "wall/wall_folder.h"
 
+#include "import/import_checks.h"
 #include "import/page_range.h"
 #include "platform/lantrel/result_codes.h"
 #include "platform/office/warm_office.h"
@@ -31,11 +32,11 @@ void endWithThisProcess(QProcess& process) {
 
 } // namespace
 
-ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(this)) {
+ImportJob::ImportJob(QObject* parent) : Job(parent), killTimer_(new QTimer(this)) {
     killTimer_->setSingleShot(true);
     connect(killTimer_, &QTimer::timeout, &converter_, &QProcess::kill);
     connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            &ImportJob::pptToImageFinished);
+            &ImportJob::converterFinished);
     connect(&converter_, &QProcess::readyReadStandardOutput, this, &ImportJob::readProcess);
     connect(&converter_, &QProcess::errorOccurred, this, &ImportJob::onProcessError);
     endWithThisProcess(converter_);
@@ -68,53 +69,39 @@ ImportJob::~ImportJob() {
     }
 }
 
-bool ImportJob::isBusy() const {
-    return running_;
-}
-
-bool ImportJob::start(const ImportRequest& request) {
-    if (running_) {
-        return false;
-    }
-    request_ = request;
-    running_ = true;
-    cancelled_ = false;
+void ImportJob::begin() {
+    stage_ = Stage::Converting;
     failed_ = false;
     resultRead_ = false;
+    failureMessage_.clear();
     slides_ = ImportedSlides();
-    slides_.allPages = request.allPages;
-    slides_.chooesPage = request.chooesPage;
-    slides_.chooesPageNum = static_cast<int>(request.chooesPage.size());
+    slides_.allPages = request_.allPages;
+    slides_.chooesPage = request_.chooesPage;
+    slides_.chooesPageNum = static_cast<int>(request_.chooesPage.size());
 
     // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(WallFolder(request.workFolder).conversionStaging());
+    removeTree(WallFolder(request_.workFolder).conversionStaging());
     reader_ = ConverterOutputReader();
-    const QStringList arguments = converterArguments(request.presentation, request.workFolder);
-    qDebug() << "cmd" << request.converter << arguments;
+    const QStringList arguments = converterArguments(request_.presentation, request_.workFolder);
+    qDebug() << "cmd" << request_.converter << arguments;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (warm_) {
         warm_->addTo(environment);
     }
     converter_.setProcessEnvironment(environment);
-    converter_.start(request.converter, arguments, QIODevice::ReadWrite);
-    return true;
+    converter_.start(request_.converter, arguments, QIODevice::ReadWrite);
 }
 
-bool ImportJob::cancel() {
-    if (!running_ || cancelled_) {
-        return false;
-    }
-    cancelled_ = true;
+void ImportJob::stop() {
     if (intake_) {
         intakeCancelled_ = true; // the intake stops before the slides replace the wall's
-        return true;
+        return;
     }
     if (converter_.state() != QProcess::NotRunning) {
         // A polite stop first, so the converter can end its office instance; then a hard one.
         converter_.terminate();
         killTimer_->start(stopGraceMs_);
     }
-    return true;
 }
 
 void ImportJob::readProcess() {
@@ -122,41 +109,41 @@ void ImportJob::readProcess() {
 }
 
 void ImportJob::apply(const ConverterOutputReader::Reading& reading) {
-    if (cancelled_ || failed_) {
+    if (cancelled() || failed_) {
         return; // what a stopped or failed run still prints changes nothing
     }
     if (reading.percent) {
-        emit progress(*reading.percent);
+        report(static_cast<qint64>(*reading.percent * 10), 1000, progressCaption(*reading.percent));
     }
     if (reading.imageCount) {
         resultRead_ = true;
         slides_.imageCount = *reading.imageCount;
         if (slides_.imageCount < 1) {
-            fail(failureFor(slides_.imageCount), QString());
+            fail(failureFor(slides_.imageCount));
         }
     }
 }
 
+// The first failure is the one the user is told of; the job ends once the converter has.
 void ImportJob::fail(Failure failure, const QString& detail) {
     failed_ = true;
-    emit failed(failure, detail);
+    failure_ = failure;
+    failureMessage_ = failureText(failure, request_.presentation, detail);
 }
 
-void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
-    qDebug() << "pptToImageFinished" << code << status;
+void ImportJob::converterFinished(int code, QProcess::ExitStatus status) {
+    qDebug() << "converterFinished" << code << status;
     killTimer_->stop();
     apply(reader_.finish());
-    if (cancelled_) {
+    if (cancelled()) {
         removeStagedSlides();
-        emit stopped();
-        end();
+        finish(JobResult::stopped());
         return;
     }
     if (!failed_ && !resultRead_) {
         // The converter ended without a result line (its watchdog's time-out, a crash): its exit
         // code still tells why, unless it crashed. The wall stays as it is.
-        fail(status == QProcess::NormalExit ? failureFor(code) : Failure::ConversionFailed,
-             QString());
+        fail(status == QProcess::NormalExit ? failureFor(code) : Failure::ConversionFailed);
     }
     if (!failed_ && rangeMissesTheDeck()) {
         // Taking in nothing would empty the wall: a range past the deck's end is refused.
@@ -164,7 +151,7 @@ void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
     }
     if (failed_) {
         removeStagedSlides();
-        end();
+        finish(JobResult::failure(failureMessage_));
         return;
     }
     startIntake();
@@ -172,11 +159,11 @@ void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
 
 void ImportJob::onProcessError(QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart) {
-        return; // a crash or a kill ends in pptToImageFinished
+        return; // a crash or a kill ends in converterFinished
     }
     fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
                                    .arg(converter_.program(), converter_.errorString()));
-    end();
+    finish(JobResult::failure(failureMessage_));
 }
 
 // What a failed or stopped converter exported stays out of the wall: nothing is left behind.
@@ -198,6 +185,7 @@ bool ImportJob::rangeMissesTheDeck() const {
 }
 
 void ImportJob::startIntake() {
+    stage_ = Stage::TakingIn;
     slides_.firstIndex = 0;
     IntakeRequest request;
     request.workFolder = request_.workFolder;
@@ -213,9 +201,7 @@ void ImportJob::startIntake() {
     auto result = std::make_shared<IntakeResult>();
     intake_ = QThread::create([this, request, result] {
         *result = runImageIntake(request, [this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { emit intakeProgress(done, total); },
-                Qt::QueuedConnection);
+            report(done, total, QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
         });
     });
     connect(intake_, &QThread::finished, this, [this, result] { finishIntake(*result); });
@@ -226,17 +212,9 @@ void ImportJob::finishIntake(const IntakeResult& result) {
     intake_->deleteLater();
     intake_ = nullptr;
     if (result.cancelled) {
-        emit stopped();
-        end();
+        finish(JobResult::stopped());
         return;
     }
     slides_.pixSize = result.pixSize;
-    running_ = false;
-    emit finished(slides_);
-    emit ended();
-}
-
-void ImportJob::end() {
-    running_ = false;
-    emit ended();
+    finish(JobResult::done());
 }

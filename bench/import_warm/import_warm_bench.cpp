@@ -20,15 +20,16 @@ namespace {
 double timedImport(ImportJob& job, const QString& deck) {
     QTemporaryDir work;
     QEventLoop loop;
-    bool imported = false;
-    QObject::connect(&job, &ImportJob::finished, &loop, [&] { imported = true; });
-    QObject::connect(&job, &ImportJob::ended, &loop, &QEventLoop::quit);
+    QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    job.start({QStringLiteral(MURANO_BIN_DIR "/lantrel.dll"), deck, work.path() + "/", true, {}});
-    loop.exec();
+    job.setRequest(
+        {QStringLiteral(MURANO_BIN_DIR "/lantrel.dll"), deck, work.path() + "/", true, {}});
+    if (job.start() && job.isRunning()) {
+        loop.exec();
+    }
     QObject::disconnect(&job, nullptr, &loop, nullptr);
-    return imported ? clock.elapsed() / 1000.0 : -1;
+    return job.result().ok() ? clock.elapsed() / 1000.0 : -1;
 }
 
 void runRounds(const char* label, ImportJob& job, const QString& deck, int rounds) {

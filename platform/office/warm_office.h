@@ -1,6 +1,7 @@
 // The warm office instance murano keeps for its converter runs. Starting the office suite is most
 // of a conversion's time; an instance kept running lets every import skip it. The instance is set
-// up and started in the background, in its own process group with its own profile; it is ended
+// up and started in the background (a job on a thread of its own), in its own process group with
+// its own profile; it is ended
 // with this object, and by its guardian should murano die. When it ends on its own (a
 // converter killed it because it hung) a fresh one is started.
 //
@@ -8,14 +9,14 @@
 // child's environment. MURANO_WARM_OFFICE=0 turns the warm instance off.
 #pragma once
 
+#include "platform/jobs/job.h"
+
 #include <QObject>
 #include <QProcessEnvironment>
 #include <QTimer>
 
 #include <memory>
 #include <string>
-
-class QThread;
 
 class WarmOffice : public QObject {
     Q_OBJECT
@@ -47,13 +48,17 @@ signals:
     void started();
 
 private:
-    void launched(int processGroup, const QString& pipeName);
+    // The starting job's work: sets up a profile, launches the instance and makes its lock file.
+    JobResult launch();
+    void launched(const JobResult& result);
     void check();
 
     int processGroup_ = -1;
     QString pipeName_;
-    QThread* starting_ = nullptr;
-    std::shared_ptr<std::pair<int, std::string>> launch_; // the starting thread's group and pipe
+    // What the starting job launched, read once it has finished.
+    int launchedGroup_ = -1;
+    std::string launchedPipe_;
+    std::unique_ptr<ThreadJob> starting_;
     bool wanted_ = false;
     int quickEnds_ = 0; // instances in a row that ended soon after their start
     qint64 startedAt_ = 0;

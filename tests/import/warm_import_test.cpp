@@ -29,8 +29,10 @@ QString WarmImportTest::officeSeenBy(ImportJob& job) {
                  "printf 'Conversion Finished! Result value = -2\\r\\n'\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QSignalSpy ended(&job, &ImportJob::ended);
-    job.start({converter, dir.filePath(QStringLiteral("deck.pptx")), dir.path() + "/", true, {}});
+    QSignalSpy ended(&job, &Job::finished);
+    job.setRequest(
+        {converter, dir.filePath(QStringLiteral("deck.pptx")), dir.path() + "/", true, {}});
+    job.start();
     if (!ended.wait(30000)) {
         return QStringLiteral("the job did not end");
     }

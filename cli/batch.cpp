@@ -1,4 +1,6 @@
 #include "cli/batch.h"
+#include "cli/stop_signals.h"
+#include "cli/walls.h"
 #include "wall/wall_folder.h"
 
 #include "cmake/version.h"
@@ -24,13 +26,10 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QNetworkAccessManager>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
@@ -123,69 +122,6 @@ Outcome applyAndReport(const WallProject& project) {
     const QStringList problems = applyWall(project, workFolder());
     return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
 }
-
-// SIGINT, SIGTERM and SIGHUP during an import stop the converter politely, so that it ends its
-// office instance; the run then ends with 128 + the signal's number, as the converter does.
-class StopSignals {
-public:
-    StopSignals() {
-        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-            pipe_[0] = pipe_[1] = -1;
-            return;
-        }
-        writeEnd() = pipe_[1];
-        for (const int number : kSignals) {
-            struct sigaction action {};
-            action.sa_handler = &StopSignals::caught;
-            sigemptyset(&action.sa_mask);
-            sigaction(number, &action, &previous_[index(number)]);
-        }
-    }
-    ~StopSignals() {
-        for (const int number : kSignals) {
-            sigaction(number, &previous_[index(number)], nullptr);
-        }
-        writeEnd() = -1;
-        for (const int end : pipe_) {
-            if (end >= 0) {
-                ::close(end);
-            }
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    // Calls stop with the signal's number when one arrives.
-    void onStop(QObject* context, const std::function<void(int)>& stop) {
-        if (pipe_[0] < 0) {
-            return;
-        }
-        auto* notifier = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, context);
-        QObject::connect(notifier, &QSocketNotifier::activated, context, [this, stop] {
-            unsigned char number = 0;
-            if (::read(pipe_[0], &number, 1) == 1) {
-                stop(number);
-            }
-        });
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    static int index(int number) { return number == SIGINT ? 0 : number == SIGTERM ? 1 : 2; }
-    static int& writeEnd() {
-        static int end = -1;
-        return end;
-    }
-    static void caught(int number) {
-        const unsigned char byte = static_cast<unsigned char>(number);
-        if (writeEnd() >= 0) {
-            [[maybe_unused]] const ssize_t written = ::write(writeEnd(), &byte, 1);
-        }
-    }
-
-    int pipe_[2] = {-1, -1};
-    struct sigaction previous_[3] = {};
-};
 
 Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped);
 
@@ -439,6 +375,8 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
         return runProjectOpen(line.project, progress);
     case Command::Upload:
         return runUpload(line.upload, progress);
+    case Command::Walls:
+        return {runWalls(line, progress), {}};
     case Command::Help:
         printOut(usageText(line.topic));
         break;
@@ -449,8 +387,9 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
     return {};
 }
 
+// walls makes walls of its own and leaves the user's alone.
 bool changesTheWall(Command command) {
-    return command != Command::Help && command != Command::Version;
+    return command != Command::Help && command != Command::Version && command != Command::Walls;
 }
 
 // Every command that opens the wall holds it for its whole run: another murano changing the same

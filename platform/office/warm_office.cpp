@@ -72,6 +72,7 @@ JobResult WarmOffice::launch() {
 }
 
 void WarmOffice::launched(const JobResult& result) {
+    answering_ = false;
     processGroup_ = result.ok() ? launchedGroup_ : -1;
     pipeName_ = result.ok() ? QString::fromStdString(launchedPipe_) : QString();
     startedAt_ = QDateTime::currentMSecsSinceEpoch();
@@ -95,6 +96,7 @@ void WarmOffice::check() {
     quickEnds_ = quick ? quickEnds_ + 1 : 0;
     processGroup_ = -1;
     pipeName_.clear();
+    answering_ = false;
     watch_.stop();
     if (quickEnds_ < kQuickEndLimit) {
         start();
@@ -110,6 +112,28 @@ void WarmOffice::end() {
     }
     processGroup_ = -1;
     pipeName_.clear();
+    answering_ = false;
+}
+
+void WarmOffice::recycle() {
+    end();
+    quickEnds_ = 0;
+    start();
+}
+
+bool WarmOffice::available() const {
+    return processGroup_ > 0 || starting_->isRunning();
+}
+
+bool WarmOffice::answering() {
+    if (!answering_ && processGroup_ > 0) {
+        answering_ = office::detail::groupServingPipe(pipeName_.toStdString()) == processGroup_;
+    }
+    return answering_;
+}
+
+qint64 WarmOffice::residentBytes() const {
+    return processGroup_ > 0 ? office::detail::groupResidentBytes(processGroup_) : 0;
 }
 
 QString WarmOffice::pipeName() const {

@@ -34,6 +34,24 @@ public:
     // Ends the instance and stops replacing it.
     void end();
 
+    // Ends the instance and starts a fresh one in its place (a new profile, a new process).
+    void recycle();
+
+    // Whether an instance runs or is starting: false once it is ended, turned off, or has failed
+    // to start a few times in a row.
+    bool available() const;
+
+    // Whether the running instance accepts connections on its pipe (a converter borrowing it
+    // before then would start an office of its own). Once seen, remembered for that instance.
+    bool answering();
+
+    // The resident memory of the instance's processes together, in bytes; 0 when none runs.
+    qint64 residentBytes() const;
+
+    // Replaces an instance that has ended on its own (a converter killed it because it hung, or
+    // someone else did). Done every second; callers that just saw a conversion fail call it now.
+    void check();
+
     // The pipe name of the running instance, or "" when there is none.
     QString pipeName() const;
 
@@ -51,7 +69,6 @@ private:
     // The starting job's work: sets up a profile, launches the instance and makes its lock file.
     JobResult launch();
     void launched(const JobResult& result);
-    void check();
 
     int processGroup_ = -1;
     QString pipeName_;
@@ -60,6 +77,7 @@ private:
     std::string launchedPipe_;
     std::unique_ptr<ThreadJob> starting_;
     bool wanted_ = false;
+    bool answering_ = false;
     int quickEnds_ = 0; // instances in a row that ended soon after their start
     qint64 startedAt_ = 0;
     QTimer watch_;

@@ -534,7 +534,7 @@ QStringList presentationsIn(const QString& folder) {
     QDir dir(folder);
     dir.setNameFilters(patterns);
     dir.setFilter(QDir::Files | QDir::Readable);
-    dir.setSorting(QDir::Name);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
     QStringList decks;
     for (const QFileInfo& file : dir.entryInfoList()) {
         if (isPresentationFile(file.fileName())) { // the filter ignores case; the suffix rule too

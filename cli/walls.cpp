@@ -53,14 +53,6 @@ QString stateWord(DeckState state) {
     }
 }
 
-// A failure that lies in the deck itself: trying again on another instance would fail alike.
-bool liesInTheDeck(ImportJob::Failure failure) {
-    return failure == ImportJob::Failure::NotAPresentation ||
-           failure == ImportJob::Failure::InputMissing ||
-           failure == ImportJob::Failure::NoSlideInRange ||
-           failure == ImportJob::Failure::CannotStart;
-}
-
 struct DeckRun {
     int index = 0; // in the run, which names its scratch wall
     WallsDeck source;
@@ -79,6 +71,7 @@ struct DeckRun {
     QTimer deadline;
     bool hung = false;
     qint64 slidesTakenIn = 0; // of the attempt under way
+    qint64 officeMemory = 0;  // the pool's resident memory when the deck ended
 
     bool ended() const {
         return state == DeckState::Done || state == DeckState::Failed ||
@@ -322,7 +315,7 @@ void WallsRun::imported(DeckRun& deck) {
     deck.deadline.stop();
     const JobResult result = deck.import->result();
     const bool deckAtFault =
-        result.code == JobResult::Failed && liesInTheDeck(deck.import->failure());
+        result.code == JobResult::Failed && failureLiesInTheDeck(deck.import->failure());
     pool_.giveBack(deck.office, !result.ok() && !deckAtFault);
     deck.office = nullptr;
     if (result.ok()) {
@@ -409,6 +402,7 @@ void WallsRun::end(DeckRun& deck, DeckState state, const QString& error) {
         removeTree(deck.work);
     }
     const qint64 memory = pool_.residentBytes();
+    deck.officeMemory = memory;
     if (firstMemory_ < 0 && memory > 0) {
         firstMemory_ = memory;
     }
@@ -499,6 +493,7 @@ bool WallsRun::writeReport() const {
             {"attempts", deck->attempts},
             {"output", deck->state == DeckState::Done ? QJsonValue(deck->target) : QJsonValue()},
             {"error", deck->error},
+            {"officeMemory", deck->officeMemory},
         });
     }
     const QJsonObject report{

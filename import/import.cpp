@@ -6,6 +6,7 @@
 #include "chrome/mymessgebox.h"
 #include "chrome/window_chrome.h"
 #include "import/import_checks.h"
+#include "platform/office/office_pool.h"
 #include "wall/folders.h"
 #include "wall/remembered_values.h"
 
@@ -178,6 +179,8 @@ void Import::on_import_click() {
     ui->label_ratInfo->show();
 
     importButton_->setActive(false);
+    lent_ = pool_ ? pool_->lend() : nullptr;
+    job_.setWarmOffice(lent_);
     job_.setRequest({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_,
                      isAllPages(), isAllPages() ? QStringList() : chooesPage_});
     job_.start();
@@ -200,6 +203,11 @@ void Import::showProgress(qint64 done, qint64 total, const QString& text) {
 }
 
 void Import::showOutcome(const JobResult& result) {
+    if (pool_ && lent_) {
+        pool_->giveBack(lent_,
+                        result.code == JobResult::Failed && !failureLiesInTheDeck(job_.failure()));
+        lent_ = nullptr;
+    }
     if (result.ok()) {
         takeSlides(job_.slides());
     } else if (result.code == JobResult::Failed) {

@@ -13,6 +13,8 @@ namespace Ui {
 class Import;
 }
 class MymessgeBox;
+class OfficePool;
+class WarmOffice;
 class myLabel;
 
 class Import : public FramelessDialog {
@@ -42,6 +44,8 @@ public:
     // True while a conversion or an intake is running, or a cancelled converter is ending.
     bool isBusy() const { return job_.isRunning(); }
     ImportJob& job() { return job_; }
+    // The warm office instances imports borrow one of (none: each starts its own office).
+    void setOfficePool(OfficePool* pool) { pool_ = pool; }
 
 signals:
     void saveImageOK(const ImportedSlides& slides);
@@ -85,6 +89,8 @@ private:
     QString workFolder_;
     QString homeFile_;
     ImportJob job_;
+    OfficePool* pool_ = nullptr;
+    const WarmOffice* lent_ = nullptr; // the instance the import under way borrowed
     int barWidth_ = 341;
 
     QStringList chooesPage_;

@@ -3,37 +3,15 @@
 #include <QThread>
 
 #include <algorithm>
-#include <fstream>
-#include <string>
 
 namespace {
 
 constexpr int kMostInstances = 4;
-// What one more warm instance costs in memory, with room to spare for its conversions.
-constexpr long long kInstanceCost = 600LL * 1024 * 1024;
-
-// MemAvailable of /proc/meminfo, in bytes; 0 when it cannot be read.
-long long availableMemory() {
-    std::ifstream info("/proc/meminfo");
-    std::string name;
-    long long kilobytes = 0;
-    std::string unit;
-    while (info >> name >> kilobytes >> unit) {
-        if (name == "MemAvailable:") {
-            return kilobytes * 1024;
-        }
-    }
-    return 0;
-}
 
 } // namespace
 
 int OfficePool::defaultSize() {
     return std::clamp(QThread::idealThreadCount(), 1, kMostInstances);
-}
-
-int OfficePool::windowSize() {
-    return QThread::idealThreadCount() >= 2 && availableMemory() >= 2 * kInstanceCost ? 2 : 1;
 }
 
 OfficePool::OfficePool(const PoolLimits& limits, QObject* parent)

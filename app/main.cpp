@@ -64,7 +64,9 @@ int main(int argc, char* argv[]) {
     int result = 0;
     {
         // Declared first, ended last: no import can still use them.
-        OfficePool offices(PoolLimits{});
+        PoolLimits limits;
+        limits.instances = OfficePool::windowSize();
+        OfficePool offices(limits);
         Home home;
         home.importDialog()->setOfficePool(&offices);
         home.setWindowOpacity(0.0);

@@ -68,6 +68,7 @@ struct DeckRun {
     std::unique_ptr<ImportJob> import;
     std::unique_ptr<ThreadJob> publish;
     const WarmOffice* office = nullptr;
+    const WarmOffice* second = nullptr; // the other half of a split deck's
     QTimer deadline;
     bool hung = false;
     qint64 slidesTakenIn = 0; // of the attempt under way
@@ -106,7 +107,7 @@ private:
     void pump();
     int inFlight() const;
     DeckRun* nextWaiting();
-    void startImport(DeckRun& deck, const WarmOffice* office);
+    void startImport(DeckRun& deck, const WarmOffice* office, const WarmOffice* second);
     void imported(DeckRun& deck);
     void retryOrFail(DeckRun& deck, const QString& error);
     void publish(DeckRun& deck);
@@ -271,7 +272,9 @@ void WallsRun::pump() {
             }
         }
         waitingForOffice_.invalidate();
-        startImport(*deck, office);
+        const WarmOffice* second =
+            office && ImportJob::worthSplitting(deck->source.deck) ? pool_.lend() : nullptr;
+        startImport(*deck, office, second);
     }
     if (std::all_of(decks_.begin(), decks_.end(), [](const auto& deck) { return deck->ended(); })) {
         loop_.quit();
@@ -279,7 +282,8 @@ void WallsRun::pump() {
     show();
 }
 
-void WallsRun::startImport(DeckRun& deck, const WarmOffice* office) {
+// A large deck given a second instance is split between the two.
+void WallsRun::startImport(DeckRun& deck, const WarmOffice* office, const WarmOffice* second) {
     if (deck.attempts++ == 0) {
         deck.clock.start();
         deck.work = scratch_.filePath(QString::number(deck.index)) + "/";
@@ -289,11 +293,13 @@ void WallsRun::startImport(DeckRun& deck, const WarmOffice* office) {
     showFullScreenButton(deck.work, false);
     deck.state = DeckState::Converting;
     deck.office = office;
+    deck.second = second;
     deck.hung = false;
     deck.slidesTakenIn = 0;
     deck.import = std::make_unique<ImportJob>();
     deck.import->setRequest({converter_, deck.source.deck, deck.work, true, {}});
     deck.import->setWarmOffice(office);
+    deck.import->setSecondOffice(second);
     ImportJob* job = deck.import.get();
     connect(job, &Job::progress, this, [this, &deck, job](qint64 done, qint64, const QString&) {
         if (job->stage() == ImportJob::Stage::TakingIn) {
@@ -316,8 +322,10 @@ void WallsRun::imported(DeckRun& deck) {
     const JobResult result = deck.import->result();
     const bool deckAtFault =
         result.code == JobResult::Failed && failureLiesInTheDeck(deck.import->failure());
-    pool_.giveBack(deck.office, !result.ok() && !deckAtFault);
-    deck.office = nullptr;
+    for (const WarmOffice* office : {deck.office, deck.second}) {
+        pool_.giveBack(office, !result.ok() && !deckAtFault);
+    }
+    deck.office = deck.second = nullptr;
     if (result.ok()) {
         publish(deck);
     } else if (result.code == JobResult::Stopped && !deck.hung) {

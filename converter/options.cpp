@@ -315,6 +315,7 @@ void setDefaultOptions(ConverterOptions& o) {
     o.unicode = o.rclbounds = o.bookmark = o.nocenter = 0;
     o.skip = o.view = o.version = o.help = o.debug = o.call = 0;
     o.ppttimeout = 30000;
+    o.part = o.parts = 1;
     o.input.clear();
     o.output.clear();
     o.loaded = false;
@@ -360,6 +361,10 @@ std::vector<OptionEntry> optionTable(ConverterOptions& o) {
         integer("-ppttimeout", o.ppttimeout,
                 "Specify a timeout to avoid hanging PowerPoint conversion, in millisecond, "
                 "default is 30 seconds"),
+        integer("-part", o.part,
+                "Export only this part of the slides to slide files (1 to -parts; they keep "
+                "their numbers)"),
+        integer("-parts", o.parts, "Into how many equal parts -part divides the slides"),
         flag("-call", o.call, "..."),
         flag("-?", o.help, kUsageHelp),
         {"", OptionKind::Flag, nullptr, 0, nullptr},

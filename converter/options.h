@@ -30,6 +30,8 @@ struct ConverterOptions {
     int keylen, encryption;
     int unicode, rclbounds, bookmark, nocenter;
     int skip, view, version, help, debug, ppttimeout, call;
+    // Slide files: only part `part` of `parts` equal parts of the slides (1 of 1: all of them).
+    int part, parts;
     std::string input, output;
     // Set once the presentation has finished loading; polled by the loading watchdog.
     std::atomic<bool> loaded;

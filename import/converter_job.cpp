@@ -34,9 +34,15 @@ std::optional<int> resultValue(const QString& line) {
 
 } // namespace
 
-QStringList converterArguments(const QString& presentation, const QString& workFolder) {
-    return {QStringLiteral("-debug"), QStringLiteral("-call"), toNativePath(presentation),
-            toNativePath(WallFolder(workFolder).conversionOutput())};
+QStringList converterArguments(const QString& presentation, const QString& workFolder, int part,
+                               int parts) {
+    QStringList arguments = {QStringLiteral("-debug"), QStringLiteral("-call")};
+    if (parts > 1) {
+        arguments << QStringLiteral("-part") << QString::number(part) << QStringLiteral("-parts")
+                  << QString::number(parts);
+    }
+    return arguments << toNativePath(presentation)
+                     << toNativePath(WallFolder(workFolder).conversionOutput(part));
 }
 
 ConverterOutputReader::Reading ConverterOutputReader::read(const QByteArray& chunk) {

@@ -179,12 +179,25 @@ void Import::on_import_click() {
     ui->label_ratInfo->show();
 
     importButton_->setActive(false);
-    lent_ = pool_ ? pool_->lend() : nullptr;
-    job_.setWarmOffice(lent_);
+    lendOffices(ui->lineEdit_srcFile->text().trimmed());
     job_.setRequest({converterPath, ui->lineEdit_srcFile->text().trimmed(), workFolder_,
                      isAllPages(), isAllPages() ? QStringList() : chooesPage_});
     job_.start();
     rememberInputs();
+}
+
+// A warm instance for the import, and a second one for a deck worth splitting when the pool has
+// one free.
+void Import::lendOffices(const QString& deck) {
+    const WarmOffice* first = pool_ ? pool_->lend() : nullptr;
+    const WarmOffice* second = first && ImportJob::worthSplitting(deck) ? pool_->lend() : nullptr;
+    for (const WarmOffice* office : {first, second}) {
+        if (office) {
+            lent_.push_back(office);
+        }
+    }
+    job_.setWarmOffice(first);
+    job_.setSecondOffice(second);
 }
 
 void Import::rememberInputs() {
@@ -203,11 +216,11 @@ void Import::showProgress(qint64 done, qint64 total, const QString& text) {
 }
 
 void Import::showOutcome(const JobResult& result) {
-    if (pool_ && lent_) {
-        pool_->giveBack(lent_,
-                        result.code == JobResult::Failed && !failureLiesInTheDeck(job_.failure()));
-        lent_ = nullptr;
+    const bool broken = result.code == JobResult::Failed && !failureLiesInTheDeck(job_.failure());
+    for (const WarmOffice* office : lent_) {
+        pool_->giveBack(office, broken);
     }
+    lent_.clear();
     if (result.ok()) {
         takeSlides(job_.slides());
     } else if (result.code == JobResult::Failed) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class Import;
@@ -73,6 +74,7 @@ private:
     QString browseFolder() const;
     // Shows a message in the program's own message box, centred over the dialog.
     void showMessage(const QString& text);
+    void lendOffices(const QString& deck);
     void rememberInputs();
     void showProgress(qint64 done, qint64 total, const QString& text);
     void showOutcome(const JobResult& result);
@@ -90,7 +92,8 @@ private:
     QString homeFile_;
     ImportJob job_;
     OfficePool* pool_ = nullptr;
-    const WarmOffice* lent_ = nullptr; // the instance the import under way borrowed
+    // The instances the import under way borrowed: one, or two for a deck split between them.
+    std::vector<const WarmOffice*> lent_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;

@@ -7,9 +7,17 @@
 #include "platform/office/warm_office.h"
 #include "wall/folders.h"
 
+#include "platform/zipread/zipread.h"
+
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 #include <csignal>
 #include <memory>
@@ -34,12 +42,28 @@ void endWithThisProcess(QProcess& process) {
 
 ImportJob::ImportJob(QObject* parent) : Job(parent), killTimer_(new QTimer(this)) {
     killTimer_->setSingleShot(true);
-    connect(killTimer_, &QTimer::timeout, &converter_, &QProcess::kill);
-    connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            &ImportJob::converterFinished);
-    connect(&converter_, &QProcess::readyReadStandardOutput, this, &ImportJob::readProcess);
-    connect(&converter_, &QProcess::errorOccurred, this, &ImportJob::onProcessError);
-    endWithThisProcess(converter_);
+    connect(killTimer_, &QTimer::timeout, this, [this] {
+        for (const auto& run : converters_) {
+            run->process.kill();
+        }
+    });
+}
+
+bool ImportJob::worthSplitting(const QString& deck) {
+    const QString suffix = QFileInfo(deck).suffix().toLower();
+    if (suffix != QLatin1String("pptx") && suffix != QLatin1String("ppsx")) {
+        return false;
+    }
+    murano::zipread::Archive archive;
+    if (!archive.open(deck.toStdString()).ok()) {
+        return false;
+    }
+    static const QRegularExpression slide(QStringLiteral("^ppt/slides/slide[0-9]+\\.xml$"));
+    int slides = 0;
+    for (const murano::zipread::Entry& entry : archive.entries()) {
+        slides += slide.match(QString::fromStdString(entry.name)).hasMatch();
+    }
+    return slides > kSplitAbove;
 }
 
 ImportJob::Failure ImportJob::failureFor(int result) {
@@ -59,10 +83,12 @@ ImportJob::Failure ImportJob::failureFor(int result) {
 }
 
 ImportJob::~ImportJob() {
-    if (converter_.state() != QProcess::NotRunning) {
-        converter_.disconnect(this);
-        converter_.kill();
-        converter_.waitForFinished(kStopGraceMs);
+    for (const auto& run : converters_) {
+        if (run->process.state() != QProcess::NotRunning) {
+            run->process.disconnect(this);
+            run->process.kill();
+            run->process.waitForFinished(kStopGraceMs);
+        }
     }
     if (intake_) {
         intake_->wait();
@@ -72,24 +98,50 @@ ImportJob::~ImportJob() {
 void ImportJob::begin() {
     stage_ = Stage::Converting;
     failed_ = false;
-    resultRead_ = false;
     failureMessage_.clear();
     slides_ = ImportedSlides();
     slides_.allPages = request_.allPages;
     slides_.chooesPage = request_.chooesPage;
     slides_.chooesPageNum = static_cast<int>(request_.chooesPage.size());
-
     // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(WallFolder(request_.workFolder).conversionStaging());
-    reader_ = ConverterOutputReader();
-    const QStringList arguments = converterArguments(request_.presentation, request_.workFolder);
+    removeStagedSlides();
+    converters_.clear();
+    const bool split = warm_ && second_ && worthSplitting(request_.presentation);
+    const std::vector<const WarmOffice*> offices =
+        split ? std::vector<const WarmOffice*>{warm_, second_} : std::vector{warm_};
+    for (std::size_t part = 0; part < offices.size(); ++part) {
+        startConverter(int(part) + 1, int(offices.size()), offices.at(part));
+    }
+}
+
+void ImportJob::startConverter(int part, int parts, const WarmOffice* office) {
+    converters_.push_back(std::make_unique<ConverterRun>());
+    ConverterRun& run = *converters_.back();
+    QProcess& process = run.process;
+    connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            [this, &run](int code, QProcess::ExitStatus status) {
+                run.exitCode = code;
+                run.exitStatus = status;
+                converterEnded(run);
+            });
+    connect(&process, &QProcess::readyReadStandardOutput, this, [this, &run] { read(run); });
+    connect(&process, &QProcess::errorOccurred, this, [this, &run](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) { // a crash or a kill ends in finished()
+            fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
+                                           .arg(run.process.program(), run.process.errorString()));
+            converterEnded(run);
+        }
+    });
+    endWithThisProcess(process);
+    const QStringList arguments =
+        converterArguments(request_.presentation, request_.workFolder, part, parts);
     qDebug() << "cmd" << request_.converter << arguments;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (warm_) {
-        warm_->addTo(environment);
+    if (office) {
+        office->addTo(environment);
     }
-    converter_.setProcessEnvironment(environment);
-    converter_.start(request_.converter, arguments, QIODevice::ReadWrite);
+    process.setProcessEnvironment(environment);
+    process.start(request_.converter, arguments, QIODevice::ReadWrite);
 }
 
 void ImportJob::stop() {
@@ -97,53 +149,92 @@ void ImportJob::stop() {
         intakeCancelled_ = true; // the intake stops before the slides replace the wall's
         return;
     }
-    if (converter_.state() != QProcess::NotRunning) {
-        // A polite stop first, so the converter can end its office instance; then a hard one.
-        converter_.terminate();
-        killTimer_->start(stopGraceMs_);
-    }
+    stopConverters();
 }
 
-void ImportJob::readProcess() {
-    apply(reader_.read(converter_.readAllStandardOutput()));
-}
-
-void ImportJob::apply(const ConverterOutputReader::Reading& reading) {
-    if (cancelled() || failed_) {
-        return; // what a stopped or failed run still prints changes nothing
-    }
-    if (reading.percent) {
-        report(static_cast<qint64>(*reading.percent * 10), 1000, progressCaption(*reading.percent));
-    }
-    if (reading.imageCount) {
-        resultRead_ = true;
-        slides_.imageCount = *reading.imageCount;
-        if (slides_.imageCount < 1) {
-            fail(failureFor(slides_.imageCount));
+void ImportJob::stopConverters() {
+    for (const auto& run : converters_) {
+        if (run->process.state() != QProcess::NotRunning) {
+            // A polite stop first, so the converter can end its office instance; then a hard one.
+            run->process.terminate();
+            killTimer_->start(stopGraceMs_);
         }
     }
 }
 
-// The first failure is the one the user is told of; the job ends once the converter has.
+void ImportJob::read(ConverterRun& run) {
+    apply(run, run.reader.read(run.process.readAllStandardOutput()));
+}
+
+// The progress of a split conversion is that of its parts together.
+void ImportJob::apply(ConverterRun& run, const ConverterOutputReader::Reading& reading) {
+    if (cancelled() || failed_) {
+        return; // what a stopped or failed run still prints changes nothing
+    }
+    if (reading.percent) {
+        run.percent = *reading.percent;
+        double sum = 0;
+        for (const auto& each : converters_) {
+            sum += each->percent;
+        }
+        const double percent = sum / double(converters_.size());
+        report(static_cast<qint64>(percent * 10), 1000, progressCaption(percent));
+    }
+    if (reading.imageCount) {
+        run.imageCount = *reading.imageCount;
+        if (*run.imageCount < 1) {
+            fail(failureFor(*run.imageCount));
+        }
+    }
+}
+
+// The first failure is the one the user is told of; the job ends once every converter has.
 void ImportJob::fail(Failure failure, const QString& detail) {
+    if (failed_) {
+        return;
+    }
     failed_ = true;
     failure_ = failure;
     failureMessage_ = failureText(failure, request_.presentation, detail);
 }
 
-void ImportJob::converterFinished(int code, QProcess::ExitStatus status) {
-    qDebug() << "converterFinished" << code << status;
-    killTimer_->stop();
-    apply(reader_.finish());
+void ImportJob::converterEnded(ConverterRun& run) {
+    if (run.ended) {
+        return;
+    }
+    run.ended = true;
+    qDebug() << "converterEnded" << run.exitCode << run.exitStatus;
+    apply(run, run.reader.finish());
+    if (!failed_ && !run.imageCount) {
+        // The converter ended without a result line (its watchdog's time-out, a crash): its exit
+        // code still tells why, unless it crashed. The wall stays as it is.
+        fail(run.exitStatus == QProcess::NormalExit ? failureFor(run.exitCode)
+                                                    : Failure::ConversionFailed);
+    }
+    if (failed_ && converters_.size() > 1) {
+        stopConverters(); // the other part is of no use now
+    }
+    const bool allEnded = std::all_of(converters_.begin(), converters_.end(),
+                                      [](const auto& each) { return each->ended; });
+    if (allEnded) {
+        killTimer_->stop();
+        // Once the process's signal has returned: whoever is told may start the job again.
+        QMetaObject::invokeMethod(this, &ImportJob::concludeConversion, Qt::QueuedConnection);
+    }
+}
+
+void ImportJob::concludeConversion() {
     if (cancelled()) {
         removeStagedSlides();
         finish(JobResult::stopped());
         return;
     }
-    if (!failed_ && !resultRead_) {
-        // The converter ended without a result line (its watchdog's time-out, a crash): its exit
-        // code still tells why, unless it crashed. The wall stays as it is.
-        fail(status == QProcess::NormalExit ? failureFor(code) : Failure::ConversionFailed);
+    slides_.imageCount = 0;
+    for (const auto& run : converters_) {
+        slides_.imageCount += run->imageCount.value_or(0);
+    }
+    if (!failed_ && !joinParts()) {
+        fail(Failure::ConversionFailed);
     }
     if (!failed_ && rangeMissesTheDeck()) {
         // Taking in nothing would empty the wall: a range past the deck's end is refused.
@@ -157,18 +248,28 @@ void ImportJob::converterFinished(int code, QProcess::ExitStatus status) {
     startIntake();
 }
 
-void ImportJob::onProcessError(QProcess::ProcessError error) {
-    if (error != QProcess::FailedToStart) {
-        return; // a crash or a kill ends in converterFinished
+// Moves the slide files of parts 2, 3, ... beside those of part 1; they keep their slides'
+// numbers, so that the intake finds the whole deck in order.
+bool ImportJob::joinParts() {
+    const WallFolder work(request_.workFolder);
+    for (int part = 2; part <= int(converters_.size()); ++part) {
+        const QDir folder(work.conversionStaging(part));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            if (!QFile::rename(folder.filePath(name), work.conversionStaging() + name)) {
+                return false;
+            }
+        }
+        removeTree(work.conversionStaging(part));
     }
-    fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
-                                   .arg(converter_.program(), converter_.errorString()));
-    finish(JobResult::failure(failureMessage_));
+    return true;
 }
 
 // What a failed or stopped converter exported stays out of the wall: nothing is left behind.
 void ImportJob::removeStagedSlides() {
-    removeTree(WallFolder(request_.workFolder).conversionStaging());
+    const WallFolder work(request_.workFolder);
+    for (int part = 1; part <= qMax<int>(2, int(converters_.size())); ++part) {
+        removeTree(work.conversionStaging(part));
+    }
 }
 
 bool ImportJob::rangeMissesTheDeck() const {

@@ -7,6 +7,10 @@
 // Progress comes in two stages: while the converter runs, tenths of a percent of 1000 with the
 // converter's caption; while the slides are taken in, thumbnails made of the slides' count. A
 // failure ends the job with the message for the user; failure() tells its kind.
+//
+// Given a second warm office instance, a large deck is split: two converters, one on each
+// instance, each load the deck and export their half of the slides under the slides' own numbers,
+// and the intake takes the halves in together, in slide order.
 #pragma once
 
 #include "import/converter_job.h"
@@ -19,6 +23,8 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
 class QThread;
 class QTimer;
@@ -55,6 +61,12 @@ public:
 
     // How long a cancelled converter may take to end its office instance before it is killed.
     static constexpr int kStopGraceMs = 3000;
+    // A deck of more slides than this is split when a second instance is given.
+    static constexpr int kSplitAbove = 20;
+
+    // Whether a deck is large enough to be split: a .pptx or .ppsx of more than kSplitAbove
+    // slides (the slides of other kinds cannot be counted before they are loaded).
+    static bool worthSplitting(const QString& deck);
 
     explicit ImportJob(QObject* parent = nullptr);
     ~ImportJob() override;
@@ -64,6 +76,8 @@ public:
     void setStopGrace(int ms) { stopGraceMs_ = ms; }
     // The warm office instance that converter runs may borrow (none: each starts its own).
     void setWarmOffice(const WarmOffice* warm) { warm_ = warm; }
+    // A second one, for the other half of a deck worth splitting (none: no split).
+    void setSecondOffice(const WarmOffice* second) { second_ = second; }
 
     Stage stage() const { return stage_; }
     // The slides the last run took into the wall, when it ended done.
@@ -78,10 +92,24 @@ protected:
     void stop() override;
 
 private:
-    void readProcess();
-    void converterFinished(int code, QProcess::ExitStatus status);
-    void onProcessError(QProcess::ProcessError error);
-    void apply(const ConverterOutputReader::Reading& reading);
+    // One converter process: of the whole deck, or of one part of it.
+    struct ConverterRun {
+        QProcess process;
+        ConverterOutputReader reader;
+        double percent = 0;
+        std::optional<int> imageCount; // the result line's value
+        bool ended = false;
+        int exitCode = 0;
+        QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    };
+
+    void startConverter(int part, int parts, const WarmOffice* office);
+    void stopConverters();
+    void read(ConverterRun& run);
+    void apply(ConverterRun& run, const ConverterOutputReader::Reading& reading);
+    void converterEnded(ConverterRun& run);
+    void concludeConversion();
+    bool joinParts();
     void fail(Failure failure, const QString& detail = {});
     bool rangeMissesTheDeck() const;
     void removeStagedSlides();
@@ -89,17 +117,16 @@ private:
     void finishIntake(const IntakeResult& result);
 
     ImportRequest request_;
-    QProcess converter_;
-    ConverterOutputReader reader_;
+    std::vector<std::unique_ptr<ConverterRun>> converters_;
     QTimer* killTimer_;
     QThread* intake_ = nullptr;
     ImportedSlides slides_;
     int stopGraceMs_ = kStopGraceMs;
     const WarmOffice* warm_ = nullptr;
+    const WarmOffice* second_ = nullptr;
     Stage stage_ = Stage::Converting;
     Failure failure_ = Failure::ConversionFailed;
     QString failureMessage_;
     bool failed_ = false;
-    bool resultRead_ = false;
     std::atomic<bool> intakeCancelled_{false};
 };

@@ -34,6 +34,14 @@ public:
     // Where the converter exports the slides of an import, and the output path that names it.
     QString conversionStaging() const { return root_ + QStringLiteral(".laq/"); }
     QString conversionOutput() const { return root_ + QStringLiteral(".laq.jpg"); }
+    // The same for part 2, 3, ... of a conversion split between office instances, whose slides
+    // join those of part 1 in conversionStaging() once every part has ended.
+    QString conversionStaging(int part) const {
+        return part <= 1 ? conversionStaging() : root_ + QStringLiteral(".laq%1/").arg(part);
+    }
+    QString conversionOutput(int part) const {
+        return part <= 1 ? conversionOutput() : root_ + QStringLiteral(".laq%1.jpg").arg(part);
+    }
     // The thumbnails of the slides being taken in.
     QString stagedThumbnails() const { return conversionStaging() + QStringLiteral(".qal/"); }
     // The book copied for a ZIP output or a project, and for an executable's archive.

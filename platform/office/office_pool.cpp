@@ -3,15 +3,38 @@
 #include <QThread>
 
 #include <algorithm>
+#include <fstream>
+#include <string>
 
 namespace {
 
 constexpr int kMostInstances = 4;
+// What a second warm instance needs free: its own resident memory (150 to 250 MB over its
+// conversions) and as much again for the conversion it serves.
+constexpr long long kSecondInstanceRoom = 600LL * 1024 * 1024;
+
+// MemAvailable of /proc/meminfo, in bytes; 0 when it cannot be read.
+long long availableMemory() {
+    std::ifstream info("/proc/meminfo");
+    std::string name;
+    long long kilobytes = 0;
+    std::string unit;
+    while (info >> name >> kilobytes >> unit) {
+        if (name == "MemAvailable:") {
+            return kilobytes * 1024;
+        }
+    }
+    return 0;
+}
 
 } // namespace
 
 int OfficePool::defaultSize() {
     return std::clamp(QThread::idealThreadCount(), 1, kMostInstances);
+}
+
+int OfficePool::windowSize() {
+    return QThread::idealThreadCount() >= 2 && availableMemory() >= kSecondInstanceRoom ? 2 : 1;
 }
 
 OfficePool::OfficePool(const PoolLimits& limits, QObject* parent)

@@ -1,7 +1,7 @@
 // A few warm office instances shared by the conversions of one murano: each has its own process
 // group and profile, serves one conversion at a time, and is replaced by a fresh one after a
 // number of conversions, when its memory has grown past a limit, when it hung or when it died.
-// The window keeps a pool of one, `murano walls` one per job.
+// The window keeps a pool of one or two, `murano walls` one per job.
 #pragma once
 
 #include "platform/office/warm_office.h"
@@ -23,6 +23,9 @@ class OfficePool : public QObject {
 public:
     // As many instances as the machine has cores, at most 4.
     static int defaultSize();
+    // The window's pool: two instances (a large deck's import is split between them) on a
+    // machine with two cores or more and room in memory for both, else one.
+    static int windowSize();
 
     explicit OfficePool(const PoolLimits& limits, QObject* parent = nullptr);
     ~OfficePool() override; // ends every instance

@@ -361,12 +361,12 @@ std::vector<OptionEntry> optionTable(ConverterOptions& o) {
         integer("-ppttimeout", o.ppttimeout,
                 "Specify a timeout to avoid hanging PowerPoint conversion, in millisecond, "
                 "default is 30 seconds"),
+        flag("-call", o.call, "..."),
+        flag("-?", o.help, kUsageHelp),
         integer("-part", o.part,
                 "Export only this part of the slides to slide files (1 to -parts; they keep "
                 "their numbers)"),
         integer("-parts", o.parts, "Into how many equal parts -part divides the slides"),
-        flag("-call", o.call, "..."),
-        flag("-?", o.help, kUsageHelp),
         {"", OptionKind::Flag, nullptr, 0, nullptr},
     };
 }

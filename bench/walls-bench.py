@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
 """murano walls against the loop it replaces: DECKS generated decks of SLIDES slides published as
 ZIPs, side by side in one run: the loop of `murano import` + `murano publish zip` per deck (two
-processes and a cold office start each), `murano walls --jobs 1` and `murano walls --jobs 2`. Then
+processes and a cold office start each), then ROUNDS rounds of `murano walls --jobs 1` and
+`murano walls --jobs 2` in turn (medians compared, so that a burst of load on a shared machine
+does not decide the figure). Then
 a long run of LONG decks (the same decks over again) on the pool, with the pool's resident memory
 as the report gives it after every deck, so that recycling shows.
 
-    bench/walls-bench.py [--decks 20] [--slides 12] [--long 200] [--build build]
+    bench/walls-bench.py [--decks 20] [--slides 12] [--rounds 3] [--long 200] [--build build]
 """
 import argparse
 import importlib.util
 import json
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -60,6 +63,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--decks", type=int, default=20)
     parser.add_argument("--slides", type=int, default=12)
+    parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--long", type=int, default=200)
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     args = parser.parse_args()
@@ -80,11 +84,15 @@ def main():
         looped = loop(murano, decks, scratch, env, batch.timed)
         print(f"loop of import + publish zip: {looped:.1f} s "
               f"({looped / args.decks:.2f} s per deck)")
-        one, _ = walls(murano, folder, os.path.join(scratch, "one"), env, 1, report)
-        print(f"walls --jobs 1:               {one:.1f} s ({one / args.decks:.2f} s per deck)")
-        two, _ = walls(murano, folder, os.path.join(scratch, "two"), env, 2, report)
-        print(f"walls --jobs 2:               {two:.1f} s ({two / args.decks:.2f} s per deck)")
-        print(f"load average {os.getloadavg()[0]:.1f} after the three")
+        ones, twos = [], []
+        for round in range(1, args.rounds + 1):
+            ones.append(walls(murano, folder, os.path.join(scratch, "one"), env, 1, report)[0])
+            twos.append(walls(murano, folder, os.path.join(scratch, "two"), env, 2, report)[0])
+            print(f"round {round}: walls --jobs 1 {ones[-1]:.1f} s, --jobs 2 {twos[-1]:.1f} s, "
+                  f"load average {os.getloadavg()[0]:.1f}")
+        one, two = statistics.median(ones), statistics.median(twos)
+        print(f"walls --jobs 1 (median):      {one:.1f} s ({one / args.decks:.2f} s per deck)")
+        print(f"walls --jobs 2 (median):      {two:.1f} s ({two / args.decks:.2f} s per deck)")
         print(f"walls --jobs 2 against the loop: {looped / two:.1f}x (target: 4x or more)")
         print(f"--jobs 2 against --jobs 1:       {one / two:.2f}x (target: 1.5x or more)")
 

@@ -107,6 +107,7 @@ private:
     void pump();
     int inFlight() const;
     DeckRun* nextWaiting();
+    const WarmOffice* secondOfficeFor(const DeckRun& deck, const WarmOffice* office);
     void startImport(DeckRun& deck, const WarmOffice* office, const WarmOffice* second);
     void imported(DeckRun& deck);
     void retryOrFail(DeckRun& deck, const QString& error);
@@ -272,14 +273,22 @@ void WallsRun::pump() {
             }
         }
         waitingForOffice_.invalidate();
-        const WarmOffice* second =
-            office && ImportJob::worthSplitting(deck->source.deck) ? pool_.lend() : nullptr;
-        startImport(*deck, office, second);
+        startImport(*deck, office, secondOfficeFor(*deck, office));
     }
     if (std::all_of(decks_.begin(), decks_.end(), [](const auto& deck) { return deck->ended(); })) {
         loop_.quit();
     }
     show();
+}
+
+// A second instance for a large deck when no other deck waits for one: while others wait, the
+// instances serve a deck each, which gains more than splitting one.
+const WarmOffice* WallsRun::secondOfficeFor(const DeckRun& deck, const WarmOffice* office) {
+    const bool othersWait = std::any_of(decks_.begin(), decks_.end(), [&deck](const auto& other) {
+        return other.get() != &deck && other->state == DeckState::Waiting;
+    });
+    return office && !othersWait && ImportJob::worthSplitting(deck.source.deck) ? pool_.lend()
+                                                                                : nullptr;
 }
 
 // A large deck given a second instance is split between the two.

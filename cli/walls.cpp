@@ -219,7 +219,7 @@ int WallsRun::run() {
     pool_.start();
     progress_.step(QStringLiteral("Walls"));
     pumpTimer_.start();
-    pump();
+    schedule();
     loop_.exec();
     pumpTimer_.stop();
     lastMemory_ = pool_.residentBytes();
@@ -556,8 +556,12 @@ QStringList presentationsIn(const QString& folder) {
     return decks;
 }
 
-// "talk", then "talk-2", "talk-3"... for names taken already.
-QString freeName(const QString& wanted, QSet<QString>& taken) {
+// "talk", then "talk-2", "talk-3"... for names taken already. A deck whose base name is empty or
+// only dots ("..pptx") is called "deck": its wall would otherwise be the output folder itself.
+QString freeName(QString wanted, QSet<QString>& taken) {
+    if (QString(wanted).remove(QLatin1Char('.')).isEmpty()) {
+        wanted = QStringLiteral("deck");
+    }
     QString name = wanted;
     for (int n = 2; taken.contains(name.toLower()); ++n) {
         name = QStringLiteral("%1-%2").arg(wanted).arg(n);

@@ -160,11 +160,10 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
 }
 
 TEST(BatchCommandLine, WallsTakesDecksTheLookAndThePublishOptions) {
-    const CommandLine line =
-        parse({"walls", "a.pptx",         "decks", "--output",        "/o",     "--as",
-               "zip",   "--jobs",         "3",     "--report",        "r.json", "--title",
-               "T",     "--meta-title",   "M",     "--recycle-after", "7",      "--memory-limit",
-               "700",   "--deck-timeout", "30",    "--overwrite"});
+    const QString words = "walls a.pptx decks --output /o --as zip --jobs 3 --report r.json "
+                          "--title T --meta-title M --recycle-after 7 --memory-limit 700 "
+                          "--deck-timeout 30 --overwrite";
+    const CommandLine line = parse(words.split(' '));
     ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
     EXPECT_EQ(line.command, Command::Walls);
     EXPECT_EQ(line.walls.inputs, (QStringList{"a.pptx", "decks"}));
@@ -185,7 +184,7 @@ TEST(BatchCommandLine, WallsTakesDecksTheLookAndThePublishOptions) {
 // (whatever its case) gets the next free suffix; what names no presentation is a problem.
 TEST(BatchWalls, DecksAreGatheredOnceAndClashingNamesGetASuffix) {
     QTemporaryDir dir;
-    for (const char* name : {"b.pptx", "a.odp", "Talk.ppt", "notes.txt"}) {
+    for (const char* name : {"b.pptx", "a.odp", "Talk.ppt", "notes.txt", "..pptx"}) {
         QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
     }
     QDir().mkpath(dir.filePath("more"));
@@ -193,16 +192,16 @@ TEST(BatchWalls, DecksAreGatheredOnceAndClashingNamesGetASuffix) {
     QFile(dir.filePath("more/talk.pptx")).open(QIODevice::WriteOnly);
     QFile(dir.filePath("more/a.pptx")).open(QIODevice::WriteOnly);
     QStringList problems;
-    const std::vector<WallsDeck> decks =
-        gatherDecks({dir.path(), dir.filePath("more"), dir.filePath("b.pptx"),
-                     dir.filePath("notes.txt"), dir.filePath("gone.pptx"), dir.filePath("empty")},
-                    problems);
+    const std::vector<WallsDeck> decks = gatherDecks(
+        {dir.path(), dir.filePath("more"), dir.filePath("b.pptx"), dir.filePath("notes.txt"),
+         dir.filePath("gone.pptx"), dir.filePath("empty"), dir.filePath("..pptx")},
+        problems);
     QStringList names;
     for (const WallsDeck& deck : decks) {
         names << QFileInfo(deck.deck).fileName() + "=" + deck.name;
     }
     EXPECT_EQ(names, (QStringList{"a.odp=a", "b.pptx=b", "Talk.ppt=Talk", "a.pptx=a-2",
-                                  "talk.pptx=talk-2"}));
+                                  "talk.pptx=talk-2", "..pptx=deck"}));
     ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
     EXPECT_TRUE(problems.at(0).contains("is no presentation"));
     EXPECT_TRUE(problems.at(1).contains("does not exist"));

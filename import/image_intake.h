@@ -1,7 +1,6 @@
 // Takes the slide images a conversion left in the staging folder into the wall: a thumbnail of
 // every slide, the selected slides and their thumbnails under their gallery names, and the staging
-// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs
-// without widgets, so it can work off the GUI thread.
+// folder removed. It can be stopped until the new slides replace the wall's in one step. Runs without widgets, so it can work off the GUI thread.
 #pragma once
 
 #include <QSize>
@@ -50,7 +49,8 @@ void ClearJpegs(const QString& folder);
 // zapper1.jpg, zapper2.jpg, ... in slide order. Returns the size of the first listed image, or (-1,
 // -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
-                     const IntakeProgress& progress, const std::atomic<bool>* cancelled = nullptr);
+                     const IntakeProgress& progress,
+                     const std::atomic<bool>* cancelled = nullptr);
 
 // Copies the selected images of source into target under their gallery names, never overwriting.
 QStringList CopySelected(const QString& target, const QString& source,

@@ -44,7 +44,6 @@ public:
 
     // True while a conversion or an intake is running, or a cancelled converter is ending.
     bool isBusy() const { return job_.isRunning(); }
-    ImportJob& job() { return job_; }
     // The warm office instances imports borrow one of (none: each starts its own office).
     void setOfficePool(OfficePool* pool) { pool_ = pool; }
 

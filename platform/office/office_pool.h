@@ -35,7 +35,6 @@ public:
     void end();
 
     int size() const { return static_cast<int>(instances_.size()); }
-    const WarmOffice& instance(int index) const { return *instances_.at(index).office; }
 
     // An instance that answers and serves no conversion now, marked as lent; nullptr when none is
     // ready at the moment.

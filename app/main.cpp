@@ -7,7 +7,7 @@
 #include "chrome/mymessgebox.h"
 #include "cli/batch.h"
 #include "import/import.h"
-#include "platform/office/warm_office.h"
+#include "platform/office/office_pool.h"
 #include "wall/locations.h"
 #include "wall/text_codec.h"
 #include "wall/wall_lock.h"
@@ -63,15 +63,17 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
-        // Declared first, ended last: no import can still use it.
-        WarmOffice warmOffice;
+        // Declared first, ended last: no import can still use them.
+        PoolLimits limits;
+        limits.instances = OfficePool::windowSize();
+        OfficePool offices(limits);
         Home home;
-        home.importDialog()->job().setWarmOffice(&warmOffice);
+        home.importDialog()->setOfficePool(&offices);
         home.setWindowOpacity(0.0);
         home.show();
         home.fadeIn();
         // Once the window is up, in the background: later imports skip the office suite's start.
-        QTimer::singleShot(0, &warmOffice, &WarmOffice::start);
+        QTimer::singleShot(0, &offices, &OfficePool::start);
         // A presentation handed over by the desktop or the command line goes to the import dialog.
         const QStringList arguments = QApplication::arguments();
         if (arguments.size() == 2) {

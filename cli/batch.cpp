@@ -1,4 +1,6 @@
 #include "cli/batch.h"
+#include "cli/stop_signals.h"
+#include "cli/walls.h"
 #include "wall/wall_folder.h"
 
 #include "cmake/version.h"
@@ -27,13 +29,10 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QNetworkAccessManager>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
@@ -127,68 +126,7 @@ Outcome applyAndReport(const WallProject& project) {
     return {problems.isEmpty() ? int(kSuccess) : int(kFailure), problems};
 }
 
-// SIGINT, SIGTERM and SIGHUP during an import stop the converter politely, so that it ends its
-// office instance; the run then ends with 128 + the signal's number, as the converter does.
-class StopSignals {
-public:
-    StopSignals() {
-        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-            pipe_[0] = pipe_[1] = -1;
-            return;
-        }
-        writeEnd() = pipe_[1];
-        for (const int number : kSignals) {
-            struct sigaction action {};
-            action.sa_handler = &StopSignals::caught;
-            sigemptyset(&action.sa_mask);
-            sigaction(number, &action, &previous_[index(number)]);
-        }
-    }
-    ~StopSignals() {
-        for (const int number : kSignals) {
-            sigaction(number, &previous_[index(number)], nullptr);
-        }
-        writeEnd() = -1;
-        for (const int end : pipe_) {
-            if (end >= 0) {
-                ::close(end);
-            }
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    // Calls stop with the signal's number when one arrives.
-    void onStop(QObject* context, const std::function<void(int)>& stop) {
-        if (pipe_[0] < 0) {
-            return;
-        }
-        auto* notifier = new QSocketNotifier(pipe_[0], QSocketNotifier::Read, context);
-        QObject::connect(notifier, &QSocketNotifier::activated, context, [this, stop] {
-            unsigned char number = 0;
-            if (::read(pipe_[0], &number, 1) == 1) {
-                stop(number);
-            }
-        });
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-    static int index(int number) { return number == SIGINT ? 0 : number == SIGTERM ? 1 : 2; }
-    static int& writeEnd() {
-        static int end = -1;
-        return end;
-    }
-    static void caught(int number) {
-        const unsigned char byte = static_cast<unsigned char>(number);
-        if (writeEnd() >= 0) {
-            [[maybe_unused]] const ssize_t written = ::write(writeEnd(), &byte, 1);
-        }
-    }
-
-    int pipe_[2] = {-1, -1};
-    struct sigaction previous_[3] = {};
-};
+Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped);
 
 Outcome runPdfImport(const ImportOptions& options, Progress& progress);
 
@@ -208,45 +146,22 @@ Outcome runImport(const ImportOptions& options, Progress& progress) {
         return opened;
     }
     ImportJob job;
-    QEventLoop loop;
-    std::optional<ImportedSlides> imported;
-    QString failure;
-    int stoppedBy = 0;
-    QObject::connect(&job, &ImportJob::progress, &loop, [&](double p) { progress.percent(p); });
+    job.setRequest({converter, deck, workFolder(), !options.customRange,
+                    options.customRange ? options.chooesPage : QStringList()});
     bool preparing = false;
-    QObject::connect(&job, &ImportJob::intakeProgress, &loop, [&](int done, int total) {
-        if (!preparing) {
+    QObject::connect(&job, &Job::progress, [&](qint64 done, qint64 total, const QString&) {
+        if (job.stage() == ImportJob::Stage::TakingIn && !preparing) {
             preparing = true;
             progress.step(QStringLiteral("Preparing slides"));
         }
-        progress.update(done, total);
+        progress.update(int(done), int(total));
     });
-    QObject::connect(&job, &ImportJob::failed, &loop,
-                     [&](ImportJob::Failure why, const QString& detail) {
-                         failure = failureText(why, deck, detail);
-                     });
-    QObject::connect(&job, &ImportJob::finished, &loop,
-                     [&](const ImportedSlides& slides) { imported = slides; });
-    QObject::connect(&job, &ImportJob::ended, &loop, &QEventLoop::quit);
-    StopSignals stopSignals;
-    stopSignals.onStop(&loop, [&](int number) {
-        stoppedBy = number;
-        job.cancel();
-    });
-
-    progress.step(QStringLiteral("Converting slides"));
-    job.start({converter, deck, workFolder(), !options.customRange,
-               options.customRange ? options.chooesPage : QStringList()});
-    loop.exec();
-    progress.finish();
-    if (stoppedBy != 0 && !imported) {
-        return Outcome::failure(QStringLiteral("Stopped; the wall is left as it was."),
-                                128 + stoppedBy);
+    if (Outcome converted = runStep(job, progress, QStringLiteral("Converting slides"),
+                                    QStringLiteral("the wall is left as it was."));
+        converted.status != kSuccess) {
+        return converted;
     }
-    if (!imported) {
-        return Outcome::failure(failure);
-    }
-    project.setImages(imported->imageNumbers());
+    project.setImages(job.slides().imageNumbers());
     project.takeDeckDetails(workFolder());
     return applyAndReport(project);
 }
@@ -375,8 +290,8 @@ Outcome runProjectOpen(const ProjectOptions& options, Progress& progress) {
 }
 
 // A job run to its end on this thread's event loop as one step of the progress display. SIGINT,
-// SIGTERM and SIGHUP stop it (the outcome then has 128 + the signal's number); a failure is the
-// job's message on one line.
+// SIGTERM and SIGHUP stop it (the outcome then has 128 + the signal's number, unless the work had
+// already been done); a failure is the job's message on one line.
 Outcome runStep(Job& job, Progress& progress, const QString& label, const QString& ifStopped) {
     QEventLoop loop;
     QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
@@ -391,7 +306,7 @@ Outcome runStep(Job& job, Progress& progress, const QString& label, const QStrin
         loop.exec();
     }
     progress.finish();
-    if (stoppedBy != 0) {
+    if (stoppedBy != 0 && !job.result().ok()) {
         return Outcome::failure(QStringLiteral("Stopped; %1").arg(ifStopped), 128 + stoppedBy);
     }
     if (!job.result().ok()) {
@@ -449,6 +364,7 @@ Outcome runPdfImport(const ImportOptions& options, Progress& progress) {
         return rendered;
     }
     project.setImages(job.slides().imageNumbers());
+    project.takeDeckDetails(workFolder());
     return applyAndReport(project);
 }
 
@@ -527,6 +443,8 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
         return runProjectOpen(line.project, progress);
     case Command::Upload:
         return runUpload(line.upload, progress);
+    case Command::Walls:
+        return {runWalls(line, progress), {}};
     case Command::Help:
         printOut(usageText(line.topic));
         break;
@@ -537,8 +455,9 @@ Outcome runCommand(const CommandLine& line, Progress& progress) {
     return {};
 }
 
+// walls makes walls of its own and leaves the user's alone.
 bool changesTheWall(Command command) {
-    return command != Command::Help && command != Command::Version;
+    return command != Command::Help && command != Command::Version && command != Command::Walls;
 }
 
 // Every command that opens the wall holds it for its whole run: another murano changing the same

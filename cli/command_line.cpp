@@ -133,6 +133,17 @@ QString checkUpload(CommandLine& line, const QStringList& plain) {
     return QString();
 }
 
+QString checkWalls(CommandLine& line, const QStringList& plain) {
+    if (plain.isEmpty()) {
+        return QStringLiteral("name the decks or folders of decks");
+    }
+    line.walls.inputs = plain;
+    if (line.publish.output.isEmpty()) {
+        return QStringLiteral("--output: name the folder the walls go into");
+    }
+    return checkApply(line, {});
+}
+
 QString checkProject(CommandLine& line, const QStringList& plain) {
     if (plain.size() != 1) {
         return QStringLiteral("name one project file");
@@ -163,6 +174,10 @@ std::vector<OptionRow> selectCommand(QStringList& arguments, CommandLine& line) 
     }
     if (line.topic == QLatin1String("upload")) {
         line.command = Command::Upload;
+        return withSharedOptions(own);
+    }
+    if (line.topic == QLatin1String("walls")) {
+        line.command = Command::Walls;
         return withSharedOptions(own);
     }
     const QString kind = arguments.isEmpty() ? QString() : arguments.first();
@@ -207,6 +222,8 @@ QString checkCommand(CommandLine& line, const QStringList& plain) {
         return checkProject(line, plain);
     case Command::Upload:
         return checkUpload(line, plain);
+    case Command::Walls:
+        return checkWalls(line, plain);
     case Command::Help:
     case Command::Version:
         break;

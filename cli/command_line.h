@@ -19,7 +19,17 @@ enum ExitStatus : int {
     kUsageError = 2 // unknown option, bad value, missing argument: nothing was done
 };
 
-enum class Command { Help, Version, Import, Apply, Publish, ProjectSave, ProjectOpen, Upload };
+enum class Command {
+    Help,
+    Version,
+    Import,
+    Apply,
+    Publish,
+    ProjectSave,
+    ProjectOpen,
+    Upload,
+    Walls
+};
 
 // murano import DECK [--pages RANGE]
 struct ImportOptions {
@@ -93,6 +103,19 @@ struct UploadOptions {
     HtmlMeta metaOver(HtmlMeta remembered) const;
 };
 
+// murano walls DECK|FOLDER... --output DIR [--as html|zip|exe] [--jobs N] [--report FILE] [apply
+// options] [page head options] [--overwrite]: every deck becomes a wall of its own, published into
+// DIR. The look comes from the line's ApplyOptions, the output, its kind, the page head and
+// --overwrite from its PublishOptions (the name is each deck's own).
+struct WallsOptions {
+    QStringList inputs; // decks and folders of decks, as given
+    int jobs = 0;       // decks converted at once; 0: as many as the machine has cores, at most 4
+    QString report;     // the JSON report's file; empty: none
+    int recycleAfter = 50;        // conversions an office instance serves before it is replaced
+    int memoryLimitMb = 1024;     // resident memory past which an office instance is replaced
+    int deckTimeoutSeconds = 300; // a deck's conversion taking longer counts as a hang
+};
+
 struct CommandLine {
     Command command = Command::Help;
     QString work;  // --work DIR; empty: the user's own wall
@@ -103,6 +126,7 @@ struct CommandLine {
     PublishOptions publish;
     ProjectOptions project;
     UploadOptions upload;
+    WallsOptions walls;
 };
 
 // Whether the arguments (without the program's name) ask for a batch run: the first one is a

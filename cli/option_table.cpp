@@ -283,6 +283,84 @@ std::vector<OptionRow> uploadOptions() {
         pageHeadOptions(&CommandLine::upload));
 }
 
+// A whole number from `least` to `most`.
+QString takeCount(const QString& value, int least, int most, int& field) {
+    bool ok = false;
+    const int count = value.trimmed().toInt(&ok);
+    if (!ok || count < least || count > most) {
+        return QStringLiteral("\"%1\" is not a number from %2 to %3")
+            .arg(value)
+            .arg(least)
+            .arg(most);
+    }
+    field = count;
+    return QString();
+}
+
+QString takeOutputKind(const QString& value, PublishMode& mode) {
+    const int kind = QStringList{"html", "zip", "exe"}.indexOf(value.trimmed().toLower());
+    if (kind < 0) {
+        return QStringLiteral("\"%1\" is no output (html, zip or exe)").arg(value);
+    }
+    mode = static_cast<PublishMode>(kind);
+    return QString();
+}
+
+// walls takes the look of apply, and of the page head the title and keywords: its --description
+// is the book's.
+std::vector<OptionRow> wallsOptions() {
+    std::vector<OptionRow> own = {
+        {{"--output"},
+         "DIR",
+         "the folder the walls go into: DIR/NAME/ (html), DIR/NAME.zip\n"
+         "or DIR/NAME.exe, NAME being the deck's (a suffix when two clash)",
+         kept(&CommandLine::publish, &PublishOptions::output)},
+        {{"--as"},
+         "html|zip|exe",
+         "what each wall is published as (default html)",
+         [](CommandLine& l, const QString& v) { return takeOutputKind(v, l.publish.mode); }},
+        {{"--jobs"},
+         "N",
+         "decks converted at once, each on a warm office instance of\n"
+         "its own (default: the machine's cores, at most 4)",
+         [](CommandLine& l, const QString& v) { return takeCount(v, 1, 16, l.walls.jobs); }},
+        {{"--report"},
+         "FILE",
+         "write a JSON report: each deck's status, slides, seconds,\n"
+         "output and error",
+         kept(&CommandLine::walls, &WallsOptions::report)},
+        {{"--overwrite"}, "", "replace walls that exist already", setting([](CommandLine& l) {
+             l.publish.overwrite = true;
+         })},
+        {{"--recycle-after"},
+         "N",
+         "an office instance is replaced after N conversions (default 50)",
+         [](CommandLine& l, const QString& v) {
+             return takeCount(v, 1, 100000, l.walls.recycleAfter);
+         }},
+        {{"--memory-limit"},
+         "MB",
+         "or once its memory passes MB megabytes (default 1024)",
+         [](CommandLine& l, const QString& v) {
+             return takeCount(v, 100, 1048576, l.walls.memoryLimitMb);
+         }},
+        {{"--deck-timeout"},
+         "SECONDS",
+         "a deck converting for longer has hung its office instance: it is\n"
+         "tried once more on a fresh one (default 300)",
+         [](CommandLine& l, const QString& v) {
+             return takeCount(v, 5, 86400, l.walls.deckTimeoutSeconds);
+         }},
+        heading("Page head:"),
+    };
+    for (const OptionRow& row : pageHeadOptions(&CommandLine::publish)) {
+        if (row.names.first() != QLatin1String("--description")) {
+            own.push_back(row);
+        }
+    }
+    return withRows(own, applyOptions());
+}
+
 std::vector<Subcommand> makeSubcommands() {
     return {
         {"import",
@@ -341,6 +419,19 @@ std::vector<Subcommand> makeSubcommands() {
          "one the window remembers for that user is taken.",
          25,
          uploadOptions()},
+        {"walls",
+         "walls DECK|FOLDER... --output DIR",
+         "turn many decks into walls at once",
+         {{"walls DECK|FOLDER... --output DIR [--as html|zip|exe] [OPTIONS]", ""}},
+         "Turns every deck named, and every deck in the folders named (.ppt, .pptx, .pps,\n"
+         ".ppsx, .odp), into a wall of its own with the look the options give, and publishes\n"
+         "it into DIR; the user's own wall is not touched. A pool of warm office instances\n"
+         "converts several decks at once; an instance that hangs or dies is replaced and its\n"
+         "deck tried once more. A deck that cannot be converted is reported and skipped while\n"
+         "the others go on. A wall's book title is its deck's name unless --title is given.\n"
+         "Status 0 when every deck made a wall, 1 when some failed.",
+         27,
+         wallsOptions()},
     };
 }
 

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -78,22 +79,32 @@ void discardSlides(std::vector<std::string>& written) {
     written.clear();
 }
 
+// The slides of part `part` of `parts` equal parts of `count` slides: [first, end).
+std::pair<int, int> partOf(int count, int part, int parts) {
+    return {count * (part - 1) / parts, count * part / parts};
+}
+
 // One file per slide, Slide1.JPG, Slide2.JPG, ..., at the slide's size at 96 dpi, in the folder
-// named after the output path without its extension (claimed by this run). `written` receives
-// each file as it is written, in slide order, and `started` counts them for a stop; nothing else
-// in the folder is this run's business.
+// named after the output path without its extension (claimed by this run); for a part of the
+// slides only that part's files, under the slides' own numbers, so that the parts' files, put
+// together, are those of the whole deck. `written` receives each file as it is written, in slide
+// order, `first` is the first slide's index and `started` counts the files begun, for a stop;
+// nothing else in the folder is this run's business.
 bool saveSlides(office::Presentation& deck, const std::string& output, const SlideFormatRow& row,
-                std::vector<std::string>& written, std::atomic<int>& started) {
+                const ConverterOptions& options, std::vector<std::string>& written,
+                std::atomic<int>& first, std::atomic<int>& started) {
     const std::string folder = withoutExtension(output);
     const office::SlideSize size = deck.slideSize();
     const int width = office::pixelsAt96Dpi(size.width);
     const int height = office::pixelsAt96Dpi(size.height);
-    const int count = deck.slideCount();
+    const auto [begin, end] = partOf(deck.slideCount(), options.part, options.parts);
+    const int count = end - begin;
+    first = begin;
     std::string error;
-    for (int i = 0; i < count; ++i) {
+    for (int i = begin; i < end; ++i) {
         const std::string path = slidePath(folder, i, row);
         written.push_back(path);
-        started = i + 1;
+        started = i - begin + 1;
         if (!deck.exportSlide(i, path, row.format, width, height, true, error) ||
             !looksComplete(path, row.format)) {
             discardSlides(written);
@@ -162,6 +173,7 @@ bool saveWebPage(office::Presentation& deck, const std::string& output, bool sin
 struct SlideExport {
     const SlideFormatRow* row = nullptr;
     std::unique_ptr<OutputFolderClaim> claim;
+    std::atomic<int> first{0}; // the index of the first slide exported
     std::atomic<int> started{0};
     std::atomic<bool> wordsWritten{false};
 
@@ -173,10 +185,12 @@ struct SlideExport {
     }
 };
 
-bool saveAs(office::Presentation& deck, const std::string& output, int format, SlideExport& slides,
+bool saveAs(office::Presentation& deck, const std::string& output, int format,
+            const ConverterOptions& options, SlideExport& slides,
             std::vector<std::string>& written) {
     if (slides.row) {
-        return saveSlides(deck, output, *slides.row, written, slides.started);
+        return saveSlides(deck, output, *slides.row, options, written, slides.first,
+                          slides.started);
     }
     switch (format) {
     case kRtf:
@@ -211,7 +225,7 @@ int automate(const std::string& input, const std::string& output, int format,
         return 0;
     }
     Message("Export file(s)...[50%%]\n");
-    const bool saved = saveAs(*deck, output, format, slides, written);
+    const bool saved = saveAs(*deck, output, format, options, slides, written);
     if (saved && !options.words.empty()) {
         slides.wordsWritten = saveWords(*deck, options.words);
     }
@@ -307,7 +321,7 @@ int ExportSession(const std::string& input, const std::string& output, int forma
     // A stop takes back the slide files begun so far, the words and the folder this run made.
     const StopAction removeSlides([&slides, folder, removeWords] {
         for (int i = 0; slides.row && i < slides.started; ++i) {
-            ::unlink(slidePath(folder, i, *slides.row).c_str());
+            ::unlink(slidePath(folder, slides.first + i, *slides.row).c_str());
         }
         removeWords();
         slides.removeEmptyFolder(folder);

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     const std::vector<OptionEntry> table = optionTable(options);
     const char* invokedAs = argv[0];
     const bool parsed = Parse(table.data(), argc, argv);
-    if (!parsed || argc < 2 || argc > 3 || options.version || options.help) {
+    const bool partKnown = options.parts >= 1 && options.part >= 1 && options.part <= options.parts;
+    if (!parsed || !partKnown || argc < 2 || argc > 3 || options.version || options.help) {
         PrintUsageScreen(invokedAs, table.data());
         return kUsageShown;
     }

@@ -326,6 +326,7 @@ void setDefaultOptions(ConverterOptions& o) {
     o.unicode = o.rclbounds = o.bookmark = o.nocenter = 0;
     o.skip = o.view = o.version = o.help = o.debug = o.call = 0;
     o.ppttimeout = 30000;
+    o.part = o.parts = 1;
     o.input.clear();
     o.output.clear();
     o.words.clear();
@@ -377,6 +378,10 @@ std::vector<OptionEntry> optionTable(ConverterOptions& o) {
         path("-words", o.words,
              "Also write the slides' words (titles, text, notes, picture descriptions, links) "
              "to this JSON file; slide images, RTF and HTML outputs only"),
+        integer("-part", o.part,
+                "Export only this part of the slides to slide files (1 to -parts; they keep "
+                "their numbers)"),
+        integer("-parts", o.parts, "Into how many equal parts -part divides the slides"),
         {"", OptionKind::Flag, nullptr, 0, nullptr},
     };
 }

@@ -41,6 +41,8 @@ struct ConverterOptions {
     int keylen, encryption;
     int unicode, rclbounds, bookmark, nocenter;
     int skip, view, version, help, debug, ppttimeout, call;
+    // Slide files: only part `part` of `parts` equal parts of the slides (1 of 1: all of them).
+    int part, parts;
     std::string input, output;
     // Where the slides' words go (-words); empty: they are not read.
     std::string words;

@@ -34,11 +34,19 @@ std::optional<int> resultValue(const QString& line) {
 
 } // namespace
 
-QStringList converterArguments(const QString& presentation, const QString& workFolder) {
+QStringList converterArguments(const QString& presentation, const QString& workFolder, int part,
+                               int parts) {
     const WallFolder work(workFolder);
-    return {QStringLiteral("-debug"),   QStringLiteral("-call"),
-            toNativePath(presentation), toNativePath(work.conversionOutput()),
-            QStringLiteral("-words"),   toNativePath(work.conversionWords())};
+    QStringList arguments = {QStringLiteral("-debug"), QStringLiteral("-call")};
+    if (parts > 1) {
+        arguments << QStringLiteral("-part") << QString::number(part) << QStringLiteral("-parts")
+                  << QString::number(parts);
+    }
+    arguments << toNativePath(presentation) << toNativePath(work.conversionOutput(part));
+    if (part <= 1) {
+        arguments << QStringLiteral("-words") << toNativePath(work.conversionWords());
+    }
+    return arguments;
 }
 
 ConverterOutputReader::Reading ConverterOutputReader::read(const QByteArray& chunk) {

@@ -10,8 +10,11 @@
 
 // The converter's arguments: "-debug -call <presentation> <work folder>.laq.jpg -words
 // <work folder>.laq/words.json", with paths in native form, so that one JPEG per slide and the
-// deck's words land in the staging folder .laq/ of the work folder.
-QStringList converterArguments(const QString& presentation, const QString& workFolder);
+// deck's words land in the staging folder .laq/ of the work folder. For part 2 of 2 of a split
+// conversion: "-part 2 -parts 2" and the output of that part; the words, which cover the whole
+// deck, come with part 1 alone.
+QStringList converterArguments(const QString& presentation, const QString& workFolder, int part = 1,
+                               int parts = 1);
 
 // Reads the converter's standard output chunk by chunk. Lines may end in CR LF or LF and may be
 // split across chunks: only whole lines are read.

@@ -6,6 +6,7 @@
 #include "chrome/mymessgebox.h"
 #include "chrome/window_chrome.h"
 #include "import/import_checks.h"
+#include "platform/office/office_pool.h"
 #include "wall/folders.h"
 #include "wall/remembered_values.h"
 
@@ -35,15 +36,9 @@ Import::Import(QWidget* parent)
     ui->lineEdit_customRange->setEnabled(false);
     buildChrome();
 
-    connect(&job_, &ImportJob::progress, this, &Import::showProgress);
-    connect(&job_, &ImportJob::intakeProgress, this, &Import::showIntakeProgress);
-    connect(&job_, &ImportJob::failed, this, &Import::showFailure);
-    connect(&job_, &ImportJob::finished, this, &Import::takeSlides);
-    connect(&job_, &ImportJob::ended, this, &Import::resetRunState);
-    connect(&pdfJob_, &Job::progress, this, [this](qint64 done, qint64 total, const QString& text) {
-        showIntakeProgress(int(done), int(total));
-        ui->label_ratInfo->setText(text);
-    });
+    connect(&job_, &Job::progress, this, &Import::showProgress);
+    connect(&job_, &Job::finished, this, &Import::showOutcome);
+    connect(&pdfJob_, &Job::progress, this, &Import::showProgress);
     connect(&pdfJob_, &Job::finished, this, &Import::endPdfImport);
 
     barWidth_ = ui->label_ratBar->width();
@@ -191,10 +186,26 @@ void Import::on_import_click() {
     if (isPdfFile(source)) {
         startPdfImport({});
     } else {
-        job_.start({converterPath, source, workFolder_, isAllPages(),
-                    isAllPages() ? QStringList() : chooesPage_});
+        lendOffices(source);
+        job_.setRequest({converterPath, source, workFolder_, isAllPages(),
+                         isAllPages() ? QStringList() : chooesPage_});
+        job_.start();
     }
     rememberInputs();
+}
+
+// A warm instance for the import, and a second one for a deck worth splitting when the pool has
+// one free.
+void Import::lendOffices(const QString& deck) {
+    const WarmOffice* first = pool_ ? pool_->lend() : nullptr;
+    const WarmOffice* second = first && ImportJob::worthSplitting(deck) ? pool_->lend() : nullptr;
+    for (const WarmOffice* office : {first, second}) {
+        if (office) {
+            lent_.push_back(office);
+        }
+    }
+    job_.setWarmOffice(first);
+    job_.setSecondOffice(second);
 }
 
 void Import::startPdfImport(const QByteArray& password) {
@@ -204,21 +215,19 @@ void Import::startPdfImport(const QByteArray& password) {
 }
 
 void Import::endPdfImport(const JobResult& result) {
-    if (result.ok()) {
-        resetRunState();
-        takeSlides(pdfJob_.slides());
-        return;
-    }
     const PdfDocument::Problem problem = pdfJob_.problem();
-    if ((problem == PdfDocument::Problem::NeedsPassword ||
+    if (!result.ok() &&
+        (problem == PdfDocument::Problem::NeedsPassword ||
          problem == PdfDocument::Problem::WrongPassword) &&
         askPdfPassword(result.message)) {
         return;
     }
-    resetRunState();
-    if (result.code == JobResult::Failed) {
+    if (result.ok()) {
+        takeSlides(pdfJob_.slides());
+    } else if (result.code == JobResult::Failed) {
         showMessage(result.message);
     }
+    resetRunState();
 }
 
 // True when the user gave a password and the import started again with it.
@@ -241,20 +250,26 @@ void Import::rememberInputs() {
     values.save(homeFile_);
 }
 
-void Import::showProgress(double percent) {
-    ui->label_ratBar->resize(progressWidth(percent, barWidth_), 10);
-    ui->label_ratInfo->setText(progressCaption(percent));
-}
-
-void Import::showIntakeProgress(int done, int total) {
+// The converter's percentage or the slides taken in so far, with the job's caption.
+void Import::showProgress(qint64 done, qint64 total, const QString& text) {
     if (total > 0) {
-        ui->label_ratBar->resize(barWidth_ * done / total, 10);
+        ui->label_ratBar->resize(static_cast<int>(barWidth_ * done / total), 10);
     }
-    ui->label_ratInfo->setText(QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
+    ui->label_ratInfo->setText(text);
 }
 
-void Import::showFailure(ImportJob::Failure failure, const QString& detail) {
-    showMessage(failureText(failure, ui->lineEdit_srcFile->text().trimmed(), detail));
+void Import::showOutcome(const JobResult& result) {
+    const bool broken = result.code == JobResult::Failed && !failureLiesInTheDeck(job_.failure());
+    for (const WarmOffice* office : lent_) {
+        pool_->giveBack(office, broken);
+    }
+    lent_.clear();
+    if (result.ok()) {
+        takeSlides(job_.slides());
+    } else if (result.code == JobResult::Failed) {
+        showMessage(result.message);
+    }
+    resetRunState();
 }
 
 void Import::takeSlides(const ImportedSlides& slides) {

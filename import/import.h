@@ -9,11 +9,14 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace Ui {
 class Import;
 }
 class MymessgeBox;
+class OfficePool;
+class WarmOffice;
 class myLabel;
 
 class Import : public FramelessDialog {
@@ -41,8 +44,9 @@ public:
     QSize pixSize() const { return slides_.pixSize; }
 
     // True while a conversion or an intake is running, or a cancelled converter is ending.
-    bool isBusy() const { return job_.isBusy() || pdfJob_.isRunning(); }
-    ImportJob& job() { return job_; }
+    bool isBusy() const { return job_.isRunning() || pdfJob_.isRunning(); }
+    // The warm office instances imports borrow one of (none: each starts its own office).
+    void setOfficePool(OfficePool* pool) { pool_ = pool; }
 
 signals:
     void saveImageOK(const ImportedSlides& slides);
@@ -70,10 +74,10 @@ private:
     QString browseFolder() const;
     // Shows a message in the program's own message box, centred over the dialog.
     void showMessage(const QString& text);
+    void lendOffices(const QString& deck);
     void rememberInputs();
-    void showProgress(double percent);
-    void showIntakeProgress(int done, int total);
-    void showFailure(ImportJob::Failure failure, const QString& detail);
+    void showProgress(qint64 done, qint64 total, const QString& text);
+    void showOutcome(const JobResult& result);
     void takeSlides(const ImportedSlides& slides);
     // A PDF is rendered by its own job; a protected one asks for its password and starts again.
     void startPdfImport(const QByteArray& password);
@@ -92,6 +96,9 @@ private:
     QString homeFile_;
     ImportJob job_;
     PdfImportJob pdfJob_;
+    OfficePool* pool_ = nullptr;
+    // The instances the import under way borrowed: one, or two for a deck split between them.
+    std::vector<const WarmOffice*> lent_;
     int barWidth_ = 341;
 
     QStringList chooesPage_;

@@ -51,6 +51,12 @@ QString rangeProblem(const QString& range, QStringList& chooesPage) {
     return QString();
 }
 
+bool failureLiesInTheDeck(ImportJob::Failure failure) {
+    using Failure = ImportJob::Failure;
+    return failure == Failure::NotAPresentation || failure == Failure::InputMissing ||
+           failure == Failure::NoSlideInRange || failure == Failure::CannotStart;
+}
+
 QString failureText(ImportJob::Failure failure, const QString& deck, const QString& detail) {
     using Failure = ImportJob::Failure;
     switch (failure) {

@@ -24,5 +24,9 @@ QString sourceProblem(const QString& deck);
 // Parses a custom page range into chooesPage; a range that names no page or too many is refused.
 QString rangeProblem(const QString& range, QStringList& chooesPage);
 
+// Whether a failure lies in the deck itself (or the converter is missing): trying it again on
+// another office instance would fail alike.
+bool failureLiesInTheDeck(ImportJob::Failure failure);
+
 // What a failed converter run tells the user, short enough for the message box.
 QString failureText(ImportJob::Failure failure, const QString& deck, const QString& detail);

@@ -1,14 +1,23 @@
 #include "import/import_job.h"
 #include "wall/wall_folder.h"
 
+#include "import/import_checks.h"
 #include "import/page_range.h"
 #include "platform/lantrel/result_codes.h"
 #include "platform/office/warm_office.h"
 #include "wall/folders.h"
 
+#include "platform/zipread/zipread.h"
+
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 #include <csignal>
 #include <memory>
@@ -31,14 +40,30 @@ void endWithThisProcess(QProcess& process) {
 
 } // namespace
 
-ImportJob::ImportJob(QObject* parent) : QObject(parent), killTimer_(new QTimer(this)) {
+ImportJob::ImportJob(QObject* parent) : Job(parent), killTimer_(new QTimer(this)) {
     killTimer_->setSingleShot(true);
-    connect(killTimer_, &QTimer::timeout, &converter_, &QProcess::kill);
-    connect(&converter_, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            &ImportJob::pptToImageFinished);
-    connect(&converter_, &QProcess::readyReadStandardOutput, this, &ImportJob::readProcess);
-    connect(&converter_, &QProcess::errorOccurred, this, &ImportJob::onProcessError);
-    endWithThisProcess(converter_);
+    connect(killTimer_, &QTimer::timeout, this, [this] {
+        for (const auto& run : converters_) {
+            run->process.kill();
+        }
+    });
+}
+
+bool ImportJob::worthSplitting(const QString& deck) {
+    const QString suffix = QFileInfo(deck).suffix().toLower();
+    if (suffix != QLatin1String("pptx") && suffix != QLatin1String("ppsx")) {
+        return false;
+    }
+    murano::zipread::Archive archive;
+    if (!archive.open(deck.toStdString()).ok()) {
+        return false;
+    }
+    static const QRegularExpression slide(QStringLiteral("^ppt/slides/slide[0-9]+\\.xml$"));
+    int slides = 0;
+    for (const murano::zipread::Entry& entry : archive.entries()) {
+        slides += slide.match(QString::fromStdString(entry.name)).hasMatch();
+    }
+    return slides > kSplitAbove;
 }
 
 ImportJob::Failure ImportJob::failureFor(int result) {
@@ -58,105 +83,158 @@ ImportJob::Failure ImportJob::failureFor(int result) {
 }
 
 ImportJob::~ImportJob() {
-    if (converter_.state() != QProcess::NotRunning) {
-        converter_.disconnect(this);
-        converter_.kill();
-        converter_.waitForFinished(kStopGraceMs);
+    for (const auto& run : converters_) {
+        if (run->process.state() != QProcess::NotRunning) {
+            run->process.disconnect(this);
+            run->process.kill();
+            run->process.waitForFinished(kStopGraceMs);
+        }
     }
     if (intake_) {
         intake_->wait();
     }
 }
 
-bool ImportJob::isBusy() const {
-    return running_;
-}
-
-bool ImportJob::start(const ImportRequest& request) {
-    if (running_) {
-        return false;
-    }
-    request_ = request;
-    running_ = true;
-    cancelled_ = false;
+void ImportJob::begin() {
+    stage_ = Stage::Converting;
     failed_ = false;
-    resultRead_ = false;
+    failureMessage_.clear();
     slides_ = ImportedSlides();
-    slides_.allPages = request.allPages;
-    slides_.chooesPage = request.chooesPage;
-    slides_.chooesPageNum = static_cast<int>(request.chooesPage.size());
-
+    slides_.allPages = request_.allPages;
+    slides_.chooesPage = request_.chooesPage;
+    slides_.chooesPageNum = static_cast<int>(request_.chooesPage.size());
     // Slides of an earlier, interrupted run must not mix with the new ones.
-    removeTree(WallFolder(request.workFolder).conversionStaging());
-    reader_ = ConverterOutputReader();
-    const QStringList arguments = converterArguments(request.presentation, request.workFolder);
-    qDebug() << "cmd" << request.converter << arguments;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (warm_) {
-        warm_->addTo(environment);
+    removeStagedSlides();
+    converters_.clear();
+    const bool split = warm_ && second_ && worthSplitting(request_.presentation);
+    const std::vector<const WarmOffice*> offices =
+        split ? std::vector<const WarmOffice*>{warm_, second_} : std::vector{warm_};
+    for (std::size_t part = 0; part < offices.size(); ++part) {
+        startConverter(int(part) + 1, int(offices.size()), offices.at(part));
     }
-    converter_.setProcessEnvironment(environment);
-    converter_.start(request.converter, arguments, QIODevice::ReadWrite);
-    return true;
 }
 
-bool ImportJob::cancel() {
-    if (!running_ || cancelled_) {
-        return false;
+void ImportJob::startConverter(int part, int parts, const WarmOffice* office) {
+    converters_.push_back(std::make_unique<ConverterRun>());
+    ConverterRun& run = *converters_.back();
+    QProcess& process = run.process;
+    connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            [this, &run](int code, QProcess::ExitStatus status) {
+                run.exitCode = code;
+                run.exitStatus = status;
+                converterEnded(run);
+            });
+    connect(&process, &QProcess::readyReadStandardOutput, this, [this, &run] { read(run); });
+    connect(&process, &QProcess::errorOccurred, this, [this, &run](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) { // a crash or a kill ends in finished()
+            fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
+                                           .arg(run.process.program(), run.process.errorString()));
+            converterEnded(run);
+        }
+    });
+    endWithThisProcess(process);
+    const QStringList arguments =
+        converterArguments(request_.presentation, request_.workFolder, part, parts);
+    qDebug() << "cmd" << request_.converter << arguments;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (office) {
+        office->addTo(environment);
     }
-    cancelled_ = true;
+    process.setProcessEnvironment(environment);
+    process.start(request_.converter, arguments, QIODevice::ReadWrite);
+}
+
+void ImportJob::stop() {
     if (intake_) {
         intakeCancelled_ = true; // the intake stops before the slides replace the wall's
-        return true;
+        return;
     }
-    if (converter_.state() != QProcess::NotRunning) {
-        // A polite stop first, so the converter can end its office instance; then a hard one.
-        converter_.terminate();
-        killTimer_->start(stopGraceMs_);
-    }
-    return true;
+    stopConverters();
 }
 
-void ImportJob::readProcess() {
-    apply(reader_.read(converter_.readAllStandardOutput()));
-}
-
-void ImportJob::apply(const ConverterOutputReader::Reading& reading) {
-    if (cancelled_ || failed_) {
-        return; // what a stopped or failed run still prints changes nothing
-    }
-    if (reading.percent) {
-        emit progress(*reading.percent);
-    }
-    if (reading.imageCount) {
-        resultRead_ = true;
-        slides_.imageCount = *reading.imageCount;
-        if (slides_.imageCount < 1) {
-            fail(failureFor(slides_.imageCount), QString());
+void ImportJob::stopConverters() {
+    for (const auto& run : converters_) {
+        if (run->process.state() != QProcess::NotRunning) {
+            // A polite stop first, so the converter can end its office instance; then a hard one.
+            run->process.terminate();
+            killTimer_->start(stopGraceMs_);
         }
     }
 }
 
-void ImportJob::fail(Failure failure, const QString& detail) {
-    failed_ = true;
-    emit failed(failure, detail);
+void ImportJob::read(ConverterRun& run) {
+    apply(run, run.reader.read(run.process.readAllStandardOutput()));
 }
 
-void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
-    qDebug() << "pptToImageFinished" << code << status;
-    killTimer_->stop();
-    apply(reader_.finish());
-    if (cancelled_) {
-        removeStagedSlides();
-        emit stopped();
-        end();
+// The progress of a split conversion is that of its parts together.
+void ImportJob::apply(ConverterRun& run, const ConverterOutputReader::Reading& reading) {
+    if (cancelled() || failed_) {
+        return; // what a stopped or failed run still prints changes nothing
+    }
+    if (reading.percent) {
+        run.percent = *reading.percent;
+        double sum = 0;
+        for (const auto& each : converters_) {
+            sum += each->percent;
+        }
+        const double percent = sum / double(converters_.size());
+        report(static_cast<qint64>(percent * 10), 1000, progressCaption(percent));
+    }
+    if (reading.imageCount) {
+        run.imageCount = *reading.imageCount;
+        if (*run.imageCount < 1) {
+            fail(failureFor(*run.imageCount));
+        }
+    }
+}
+
+// The first failure is the one the user is told of; the job ends once every converter has.
+void ImportJob::fail(Failure failure, const QString& detail) {
+    if (failed_) {
         return;
     }
-    if (!failed_ && !resultRead_) {
+    failed_ = true;
+    failure_ = failure;
+    failureMessage_ = failureText(failure, request_.presentation, detail);
+}
+
+void ImportJob::converterEnded(ConverterRun& run) {
+    if (run.ended) {
+        return;
+    }
+    run.ended = true;
+    qDebug() << "converterEnded" << run.exitCode << run.exitStatus;
+    apply(run, run.reader.finish());
+    if (!failed_ && !run.imageCount) {
         // The converter ended without a result line (its watchdog's time-out, a crash): its exit
         // code still tells why, unless it crashed. The wall stays as it is.
-        fail(status == QProcess::NormalExit ? failureFor(code) : Failure::ConversionFailed,
-             QString());
+        fail(run.exitStatus == QProcess::NormalExit ? failureFor(run.exitCode)
+                                                    : Failure::ConversionFailed);
+    }
+    if (failed_ && converters_.size() > 1) {
+        stopConverters(); // the other part is of no use now
+    }
+    const bool allEnded = std::all_of(converters_.begin(), converters_.end(),
+                                      [](const auto& each) { return each->ended; });
+    if (allEnded) {
+        killTimer_->stop();
+        // Once the process's signal has returned: whoever is told may start the job again.
+        QMetaObject::invokeMethod(this, &ImportJob::concludeConversion, Qt::QueuedConnection);
+    }
+}
+
+void ImportJob::concludeConversion() {
+    if (cancelled()) {
+        removeStagedSlides();
+        finish(JobResult::stopped());
+        return;
+    }
+    slides_.imageCount = 0;
+    for (const auto& run : converters_) {
+        slides_.imageCount += run->imageCount.value_or(0);
+    }
+    if (!failed_ && !joinParts()) {
+        fail(Failure::ConversionFailed);
     }
     if (!failed_ && rangeMissesTheDeck()) {
         // Taking in nothing would empty the wall: a range past the deck's end is refused.
@@ -164,24 +242,34 @@ void ImportJob::pptToImageFinished(int code, QProcess::ExitStatus status) {
     }
     if (failed_) {
         removeStagedSlides();
-        end();
+        finish(JobResult::failure(failureMessage_));
         return;
     }
     startIntake();
 }
 
-void ImportJob::onProcessError(QProcess::ProcessError error) {
-    if (error != QProcess::FailedToStart) {
-        return; // a crash or a kill ends in pptToImageFinished
+// Moves the slide files of parts 2, 3, ... beside those of part 1; they keep their slides'
+// numbers, so that the intake finds the whole deck in order.
+bool ImportJob::joinParts() {
+    const WallFolder work(request_.workFolder);
+    for (int part = 2; part <= int(converters_.size()); ++part) {
+        const QDir folder(work.conversionStaging(part));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            if (!QFile::rename(folder.filePath(name), work.conversionStaging() + name)) {
+                return false;
+            }
+        }
+        removeTree(work.conversionStaging(part));
     }
-    fail(Failure::CannotStart, QStringLiteral("Can NOT start \"%1\": %2")
-                                   .arg(converter_.program(), converter_.errorString()));
-    end();
+    return true;
 }
 
 // What a failed or stopped converter exported stays out of the wall: nothing is left behind.
 void ImportJob::removeStagedSlides() {
-    removeTree(WallFolder(request_.workFolder).conversionStaging());
+    const WallFolder work(request_.workFolder);
+    for (int part = 1; part <= qMax<int>(2, int(converters_.size())); ++part) {
+        removeTree(work.conversionStaging(part));
+    }
 }
 
 bool ImportJob::rangeMissesTheDeck() const {
@@ -198,6 +286,7 @@ bool ImportJob::rangeMissesTheDeck() const {
 }
 
 void ImportJob::startIntake() {
+    stage_ = Stage::TakingIn;
     slides_.firstIndex = 0;
     IntakeRequest request;
     request.workFolder = request_.workFolder;
@@ -213,9 +302,7 @@ void ImportJob::startIntake() {
     auto result = std::make_shared<IntakeResult>();
     intake_ = QThread::create([this, request, result] {
         *result = runImageIntake(request, [this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { emit intakeProgress(done, total); },
-                Qt::QueuedConnection);
+            report(done, total, QStringLiteral("Preparing slide %1 of %2...").arg(done).arg(total));
         });
     });
     connect(intake_, &QThread::finished, this, [this, result] { finishIntake(*result); });
@@ -226,17 +313,9 @@ void ImportJob::finishIntake(const IntakeResult& result) {
     intake_->deleteLater();
     intake_ = nullptr;
     if (result.cancelled) {
-        emit stopped();
-        end();
+        finish(JobResult::stopped());
         return;
     }
     slides_.pixSize = result.pixSize;
-    running_ = false;
-    emit finished(slides_);
-    emit ended();
-}
-
-void ImportJob::end() {
-    running_ = false;
-    emit ended();
+    finish(JobResult::done());
 }

@@ -36,6 +36,14 @@ public:
     QString conversionOutput() const { return root_ + QStringLiteral(".laq.jpg"); }
     // The words the converter reads from the deck of an import (its -words file).
     QString conversionWords() const { return conversionStaging() + QStringLiteral("words.json"); }
+    // The same for part 2, 3, ... of a conversion split between office instances, whose slides
+    // join those of part 1 in conversionStaging() once every part has ended.
+    QString conversionStaging(int part) const {
+        return part <= 1 ? conversionStaging() : root_ + QStringLiteral(".laq%1/").arg(part);
+    }
+    QString conversionOutput(int part) const {
+        return part <= 1 ? conversionOutput() : root_ + QStringLiteral(".laq%1.jpg").arg(part);
+    }
     // The thumbnails of the slides being taken in.
     QString stagedThumbnails() const { return conversionStaging() + QStringLiteral(".qal/"); }
     // The book copied for a ZIP output or a project, and for an executable's archive.

@@ -1,6 +1,7 @@
 // murano's import of a deck, from the start of the import job to the slides taken into the wall
-// (thumbnails made, gallery files in place), with the warm office instance and without it.
-// Prints each run's time and the load average.
+// (thumbnails made, gallery files in place), with the warm office instance and without it, and
+// split over two warm instances against one (alternating, so that both see the same load; a deck
+// of more than 20 slides in .pptx is split). Prints each run's time and the load average.
 //
 //     build/bench/import_warm_bench <deck> [rounds]     (lantrel.dll is taken from build/bin)
 #include "import/import_job.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,21 +22,53 @@ namespace {
 double timedImport(ImportJob& job, const QString& deck) {
     QTemporaryDir work;
     QEventLoop loop;
-    bool imported = false;
-    QObject::connect(&job, &ImportJob::finished, &loop, [&] { imported = true; });
-    QObject::connect(&job, &ImportJob::ended, &loop, &QEventLoop::quit);
+    QObject::connect(&job, &Job::finished, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    job.start({QStringLiteral(MURANO_BIN_DIR "/lantrel.dll"), deck, work.path() + "/", true, {}});
-    loop.exec();
+    job.setRequest(
+        {QStringLiteral(MURANO_BIN_DIR "/lantrel.dll"), deck, work.path() + "/", true, {}});
+    if (job.start() && job.isRunning()) {
+        loop.exec();
+    }
     QObject::disconnect(&job, nullptr, &loop, nullptr);
-    return imported ? clock.elapsed() / 1000.0 : -1;
+    return job.result().ok() ? clock.elapsed() / 1000.0 : -1;
 }
 
 void runRounds(const char* label, ImportJob& job, const QString& deck, int rounds) {
     for (int round = 1; round <= rounds; ++round) {
         std::printf("%s import %d: %.2f s\n", label, round, timedImport(job, deck));
     }
+}
+
+// Starts an instance and waits until it answers.
+void startAndWait(WarmOffice& office) {
+    QEventLoop waitForStart;
+    QObject::connect(&office, &WarmOffice::started, &waitForStart, &QEventLoop::quit);
+    office.start();
+    waitForStart.exec();
+    while (!office.answering()) {
+        QThread::msleep(100);
+    }
+}
+
+// One instance against two, round by round; prints the mean of each and their ratio.
+void compareSplit(ImportJob& job, const QString& deck, int rounds, const WarmOffice& second) {
+    job.setSecondOffice(&second);
+    timedImport(job,
+                deck); // the second instance's first conversion loads its libraries; not counted
+    double one = 0;
+    double two = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        job.setSecondOffice(nullptr);
+        const double alone = timedImport(job, deck);
+        job.setSecondOffice(&second);
+        const double split = timedImport(job, deck);
+        std::printf("round %d: one instance %.2f s, split over two %.2f s\n", round, alone, split);
+        one += alone;
+        two += split;
+    }
+    std::printf("one instance %.2f s, split over two %.2f s: %.2fx (target: 1.6x or more)\n",
+                one / rounds, two / rounds, one / two);
 }
 
 } // namespace
@@ -55,12 +89,14 @@ int main(int argc, char** argv) {
     runRounds("cold", job, deck, rounds);
 
     WarmOffice warm;
-    QEventLoop waitForStart;
-    QObject::connect(&warm, &WarmOffice::started, &waitForStart, &QEventLoop::quit);
-    warm.start();
-    waitForStart.exec();
+    startAndWait(warm);
     job.setWarmOffice(&warm);
-    timedImport(job, deck); // waits for the new instance to answer; not counted
     runRounds("warm", job, deck, rounds);
+
+    WarmOffice second;
+    startAndWait(second);
+    compareSplit(job, deck, rounds, second);
+    ::getloadavg(load, 3);
+    std::printf("load average at the end: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
     return 0;
 }

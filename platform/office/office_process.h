@@ -55,6 +55,9 @@ int groupServingPipe(const std::string& pipeName);
 // Whether a process group has a member that is not a zombie.
 bool groupHasLiveMember(int processGroup);
 
+// The resident memory of a process group's members together, in bytes.
+long long groupResidentBytes(int processGroup);
+
 // Registers an office instance that another process keeps (a warm instance), borrowed for one
 // conversion while this process holds `lockFd` locked. A guardian ends the instance should this
 // process die while it holds it; ending the borrow normally (endOffice) only dismisses the

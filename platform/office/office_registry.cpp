@@ -346,6 +346,23 @@ int groupServingPipe(const std::string& pipeName) {
     return -1;
 }
 
+long long groupResidentBytes(int processGroup) {
+    const long long page = ::sysconf(_SC_PAGESIZE);
+    long long total = 0;
+    for (const std::string& pid : processIds()) {
+        if (processGroupOf(pid) != processGroup) {
+            continue;
+        }
+        std::ifstream statm("/proc/" + pid + "/statm");
+        long long size = 0;
+        long long resident = 0;
+        if (statm >> size >> resident) {
+            total += resident * page;
+        }
+    }
+    return total;
+}
+
 bool groupHasLiveMember(int processGroup) {
     for (const std::string& pid : processIds()) {
         if (processGroupOf(pid) == processGroup && processStateOf(pid) != 'Z') {

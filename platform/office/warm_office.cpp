@@ -3,7 +3,6 @@
 #include "platform/office/office_process.h"
 
 #include <QDateTime>
-#include <QThread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,39 +15,24 @@ constexpr int kCheckIntervalMs = 1000;
 constexpr qint64 kQuickEndMs = 30000;
 constexpr int kQuickEndLimit = 3;
 
-// Launches the instance and makes its lock file. The instance runs at normal priority: at nice 19
-// a loaded machine starves the conversions it serves (a 12-slide import took 31 s against 14 s
-// for a private instance), and an idle instance costs no processor time anyway. Returns the process
-// group, or -1; fills `pipeName`.
-int launchWarm(std::string& pipeName) {
-    office::detail::LaunchedOffice office;
-    std::string error;
-    if (!office::detail::launchOffice(office, error)) {
-        return -1;
-    }
-    const int lock = ::open(office::detail::warmLockPath(office.pipeName).c_str(),
-                            O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock < 0) {
-        office::detail::endOffice(office.processGroup);
-        return -1;
-    }
-    ::close(lock);
-    pipeName = office.pipeName;
-    return office.processGroup;
-}
-
 } // namespace
 
-WarmOffice::WarmOffice(QObject* parent) : QObject(parent) {
+WarmOffice::WarmOffice(QObject* parent)
+    : QObject(parent),
+      starting_(std::make_unique<ThreadJob>([this](ThreadJob&) { return launch(); })) {
     watch_.setInterval(kCheckIntervalMs);
     connect(&watch_, &QTimer::timeout, this, &WarmOffice::check);
+    connect(starting_.get(), &Job::finished, this, &WarmOffice::launched);
 }
 
 WarmOffice::~WarmOffice() {
     end();
-    if (starting_) {
-        starting_->wait();
-        launched(launch_->first, QString::fromStdString(launch_->second)); // and ended at once
+    if (starting_->isRunning()) {
+        starting_.reset(); // waits for the launch; what it launched is ended here
+        if (launchedGroup_ > 0) {
+            office::detail::endOffice(launchedGroup_);
+            ::unlink(office::detail::warmLockPath(launchedPipe_).c_str());
+        }
     }
 }
 
@@ -57,29 +41,46 @@ bool WarmOffice::enabled() {
 }
 
 void WarmOffice::start() {
-    if (!enabled() || starting_ || processGroup_ > 0) {
+    if (!enabled() || starting_->isRunning() || processGroup_ > 0) {
         return;
     }
     wanted_ = true;
-    launch_ = std::make_shared<std::pair<int, std::string>>(-1, std::string());
-    starting_ = QThread::create([launch = launch_] { launch->first = launchWarm(launch->second); });
-    connect(starting_, &QThread::finished, this, [this] {
-        starting_->deleteLater();
-        starting_ = nullptr;
-        launched(launch_->first, QString::fromStdString(launch_->second));
-    });
-    starting_->start(QThread::LowestPriority);
+    launchedGroup_ = -1;
+    launchedPipe_.clear();
+    starting_->start();
 }
 
-void WarmOffice::launched(int processGroup, const QString& pipeName) {
-    processGroup_ = processGroup;
-    pipeName_ = processGroup > 0 ? pipeName : QString();
+// The instance runs at normal priority: at nice 19 a loaded machine starves the conversions it
+// serves (a 12-slide import took 31 s against 14 s for a private instance), and an idle instance
+// costs no processor time anyway.
+JobResult WarmOffice::launch() {
+    office::detail::LaunchedOffice office;
+    std::string error;
+    if (!office::detail::launchOffice(office, error)) {
+        return JobResult::failure(QString::fromStdString(error));
+    }
+    const int lock = ::open(office::detail::warmLockPath(office.pipeName).c_str(),
+                            O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0) {
+        office::detail::endOffice(office.processGroup);
+        return JobResult::failure(QStringLiteral("The warm instance's lock file cannot be made."));
+    }
+    ::close(lock);
+    launchedPipe_ = office.pipeName;
+    launchedGroup_ = office.processGroup;
+    return JobResult::done();
+}
+
+void WarmOffice::launched(const JobResult& result) {
+    answering_ = false;
+    processGroup_ = result.ok() ? launchedGroup_ : -1;
+    pipeName_ = result.ok() ? QString::fromStdString(launchedPipe_) : QString();
     startedAt_ = QDateTime::currentMSecsSinceEpoch();
-    if (processGroup > 0 && !wanted_) {
+    if (processGroup_ > 0 && !wanted_) {
         end(); // ended while it was starting
         return;
     }
-    if (processGroup > 0) {
+    if (processGroup_ > 0) {
         watch_.start();
         emit started();
     }
@@ -95,6 +96,7 @@ void WarmOffice::check() {
     quickEnds_ = quick ? quickEnds_ + 1 : 0;
     processGroup_ = -1;
     pipeName_.clear();
+    answering_ = false;
     watch_.stop();
     if (quickEnds_ < kQuickEndLimit) {
         start();
@@ -110,6 +112,28 @@ void WarmOffice::end() {
     }
     processGroup_ = -1;
     pipeName_.clear();
+    answering_ = false;
+}
+
+void WarmOffice::recycle() {
+    end();
+    quickEnds_ = 0;
+    start();
+}
+
+bool WarmOffice::available() const {
+    return processGroup_ > 0 || starting_->isRunning();
+}
+
+bool WarmOffice::answering() {
+    if (!answering_ && processGroup_ > 0) {
+        answering_ = office::detail::groupServingPipe(pipeName_.toStdString()) == processGroup_;
+    }
+    return answering_;
+}
+
+qint64 WarmOffice::residentBytes() const {
+    return processGroup_ > 0 ? office::detail::groupResidentBytes(processGroup_) : 0;
 }
 
 QString WarmOffice::pipeName() const {

@@ -1,6 +1,5 @@
-// The folder-of-decks script of docs/batch.md, run once on two generated decks through the real
-// murano program: each published wall plays in headless Chromium, served over HTTP and opened
-// straight from disk.
+// murano walls, run once on a folder of two generated decks: each published wall plays in headless
+// Chromium, served over HTTP and opened straight from disk.
 'use strict';
 
 const { test, before, after } = require('node:test');
@@ -25,10 +24,17 @@ before(async () => {
   for (const deck of ['twelve.pptx', 'three.odp']) {
     fs.symlinkSync(path.join(DECKS, deck), path.join(decks, deck));
   }
-  const env = { ...process.env, MURANO: process.env.MURANO_PROGRAM, XDG_STATE_HOME: scratch };
+  const env = { ...process.env, XDG_STATE_HOME: scratch };
   delete env.DISPLAY;
-  const told = execFileSync(process.env.MURANO_SCRIPT, [decks, walls], { env, encoding: 'utf8' });
-  assert.deepEqual(told.trim().split('\n').sort(), ['three: published', 'twelve: published']);
+  const summary = execFileSync(process.env.MURANO_PROGRAM, ['walls', decks, '--output', walls], {
+    env,
+    encoding: 'utf8',
+  });
+  const done = summary.trim().split('\n').slice(1).map((line) => line.split(/\s+/).slice(0, 3));
+  assert.deepEqual(done.sort(), [
+    ['three', 'done', '3'],
+    ['twelve', 'done', '12'],
+  ]);
   browser = await launch();
 });
 

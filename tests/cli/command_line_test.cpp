@@ -1,9 +1,14 @@
 // The batch command line read into its records, its usage errors, and the progress it shows.
 #include "cli/command_line.h"
 #include "cli/progress.h"
+#include "cli/walls.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -145,12 +150,68 @@ TEST(BatchCommandLine, UsageErrorsNameWhatIsWrong) {
         {{"project", "close", "w.mrnp"}, "neither save nor open"},
         {{"project", "save"}, "name one project file"},
         {{"project", "open", "w.mrnp", "--overwrite"}, "unknown option \"--overwrite\""},
+        {{"walls", "--output", "/o"}, "name the decks or folders"},
+        {{"walls", "decks"}, "--output: name the folder the walls go into"},
+        {{"walls", "d", "--output", "/o", "--as", "pdf"}, "--as: \"pdf\" is no output"},
+        {{"walls", "d", "--output", "/o", "--jobs", "0"}, "--jobs: \"0\" is not a number from 1"},
+        {{"walls", "d", "--output", "/o", "--memory-limit", "lots"}, "\"lots\" is not a number"},
+        {{"walls", "d", "--output", "/o", "--color", "red", "--gradient", "red,blue"},
+         "choose one background"},
     };
     for (const auto& c : cases) {
         const CommandLine line = parse(c.arguments);
         EXPECT_TRUE(line.error.contains(QLatin1String(c.error)))
             << c.arguments.join(' ').toStdString() << " gave: " << line.error.toStdString();
     }
+}
+
+TEST(BatchCommandLine, WallsTakesDecksTheLookAndThePublishOptions) {
+    const QString words = "walls a.pptx decks --output /o --as zip --jobs 3 --report r.json "
+                          "--title T --meta-title M --recycle-after 7 --memory-limit 700 "
+                          "--deck-timeout 30 --overwrite";
+    const CommandLine line = parse(words.split(' '));
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    EXPECT_EQ(line.command, Command::Walls);
+    EXPECT_EQ(line.walls.inputs, (QStringList{"a.pptx", "decks"}));
+    EXPECT_EQ(line.publish.output, "/o");
+    EXPECT_EQ(line.publish.mode, PublishMode::Zip);
+    EXPECT_TRUE(line.publish.overwrite);
+    EXPECT_EQ(line.publish.title, "M");
+    EXPECT_EQ(line.apply.bookTitle, "T");
+    EXPECT_EQ(line.walls.jobs, 3);
+    EXPECT_EQ(line.walls.report, "r.json");
+    EXPECT_EQ(line.walls.recycleAfter, 7);
+    EXPECT_EQ(line.walls.memoryLimitMb, 700);
+    EXPECT_EQ(line.walls.deckTimeoutSeconds, 30);
+    EXPECT_EQ(parse({"walls", "d", "--output", "/o"}).publish.mode, PublishMode::Html);
+}
+
+// Folders give their presentations in name order, each deck once; a name an earlier deck has
+// (whatever its case) gets the next free suffix; what names no presentation is a problem.
+TEST(BatchWalls, DecksAreGatheredOnceAndClashingNamesGetASuffix) {
+    QTemporaryDir dir;
+    for (const char* name : {"b.pptx", "a.odp", "Talk.ppt", "notes.txt", "..pptx"}) {
+        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+    }
+    QDir().mkpath(dir.filePath("more"));
+    QDir().mkpath(dir.filePath("empty"));
+    QFile(dir.filePath("more/talk.pptx")).open(QIODevice::WriteOnly);
+    QFile(dir.filePath("more/a.pptx")).open(QIODevice::WriteOnly);
+    QStringList problems;
+    const std::vector<WallsDeck> decks = gatherDecks(
+        {dir.path(), dir.filePath("more"), dir.filePath("b.pptx"), dir.filePath("notes.txt"),
+         dir.filePath("gone.pptx"), dir.filePath("empty"), dir.filePath("..pptx")},
+        problems);
+    QStringList names;
+    for (const WallsDeck& deck : decks) {
+        names << QFileInfo(deck.deck).fileName() + "=" + deck.name;
+    }
+    EXPECT_EQ(names, (QStringList{"a.odp=a", "b.pptx=b", "Talk.ppt=Talk", "a.pptx=a-2",
+                                  "talk.pptx=talk-2", "..pptx=deck"}));
+    ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
+    EXPECT_TRUE(problems.at(0).contains("is no presentation"));
+    EXPECT_TRUE(problems.at(1).contains("does not exist"));
+    EXPECT_TRUE(problems.at(2).contains("holds no presentation"));
 }
 
 TEST(BatchCommandLine, ApplyChangesOnlyWhatIsGiven) {
@@ -264,6 +325,9 @@ QString sampleValue(const QString& valueName) {
                                                     {"ADDRESS", "ann@example.org"},
                                                     {"DIR", "/tmp/out"},
                                                     {"SECONDS|off", "5"},
+                                                    {"N", "2"},
+                                                    {"MB", "512"},
+                                                    {"SECONDS", "60"},
                                                     {"ltr|rtl", "rtl"},
                                                     {"publish|private", "publish"}};
     return samples.value(valueName);
@@ -281,7 +345,8 @@ TEST(BatchCommandLine, EveryOptionTheHelpListsIsAcceptedAndTheManualPageListsThe
                  {"apply", {"apply"}, {}},
                  {"publish", {"publish", "zip", "--output", "/o", "--name", "n"}, {}},
                  {"project", {"project", "save", "w.mrnp"}, {}},
-                 {"upload", {"upload", "--user", "ann", "--book", "b"}, {}}};
+                 {"upload", {"upload", "--user", "ann", "--book", "b"}, {}},
+                 {"walls", {"walls", "decks", "--output", "/o"}, {}}};
     QStringList listed;
     for (const auto& page : pages) {
         const QStringList terms = helpTerms(usageText(page.topic));

@@ -86,6 +86,9 @@ TEST_F(LantrelTest, UsageRequestsAndWrongWordCountsEndWith255) {
         {"in.ppt", "out.jpg", "extra"},
         {"-width", "abc", "in.ppt", "out.jpg"},
         {"in.ppt", "-ppttimeout"},
+        {"-part", "3", "-parts", "2", "in.ppt", "out.jpg"},
+        {"-part", "0", "in.ppt", "out.jpg"},
+        {"-parts", "0", "in.ppt", "out.jpg"},
     };
     for (const auto& arguments : cases) {
         const ProcessResult result = run(arguments);

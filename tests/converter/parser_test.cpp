@@ -207,7 +207,7 @@ TEST(UsageListing, EveryOptionRowOfTheConverterStartsItsHelpInOneColumn) {
         // The longest name is -swfctrolbar (12): the help column starts at 2 + 9 + 12 = 23.
         EXPECT_EQ(line.substr(21, 4), "  : ") << line;
     }
-    EXPECT_EQ(rows, 38);
+    EXPECT_EQ(rows, 40);
 }
 
 // The option terms of a manual page ("-width <int>"), without their fonts and escapes.

@@ -1,6 +1,7 @@
 // An import without windows, driving a scripted stand-in converter that prints what the real one
 // prints and stages prepared slide images: the progress, the intake, the failures and a cancel
 // that never waits for the converter.
+#include "import/import_checks.h"
 #include "import/import_job.h"
 
 #include <QCoreApplication>
@@ -56,12 +57,27 @@ protected:
 
     QTemporaryDir scratch;
     QString work = scratch.path() + "/Quorvex_Murano/";
+    bool start(const ImportRequest& request) {
+        job.setRequest(request);
+        return job.start();
+    }
+    // The reports of one stage, as (done, total, text).
+    QList<QList<QVariant>> reports(ImportJob::Stage stage) const {
+        QList<QList<QVariant>> of;
+        for (int i = 0; i < progress.count(); ++i) {
+            if (stages.at(i) == stage) {
+                of << progress.at(i);
+            }
+        }
+        return of;
+    }
+
     ImportJob job;
-    QSignalSpy progress{&job, &ImportJob::progress};
-    QSignalSpy failed{&job, &ImportJob::failed};
-    QSignalSpy finished{&job, &ImportJob::finished};
-    QSignalSpy stopped{&job, &ImportJob::stopped};
-    QSignalSpy ended{&job, &ImportJob::ended};
+    QSignalSpy progress{&job, &Job::progress};
+    QSignalSpy ended{&job, &Job::finished};
+    QList<ImportJob::Stage> stages; // the stage of each report
+    QMetaObject::Connection staging =
+        QObject::connect(&job, &Job::progress, [this] { stages << job.stage(); });
 };
 
 const char* const kConverting =
@@ -70,19 +86,25 @@ const char* const kConverting =
     "printf 'Done...[100%%]\\r\\nConversion Finished! Result value = 3\\r\\n'\n";
 
 TEST_F(ImportJobTest, AConversionReportsItsProgressAndTakesTheSlidesIn) {
-    ASSERT_TRUE(job.start(request(converter(kConverting))));
-    EXPECT_TRUE(job.isBusy());
-    EXPECT_FALSE(job.start(request(converter(kConverting)))) << "one run at a time";
+    ASSERT_TRUE(start(request(converter(kConverting))));
+    EXPECT_TRUE(job.isRunning());
+    EXPECT_FALSE(start(request(converter(kConverting)))) << "one run at a time";
     ASSERT_TRUE(ended.wait(20000));
-    ASSERT_EQ(finished.count(), 1);
-    const auto slides = finished.at(0).at(0).value<ImportedSlides>();
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_TRUE(job.result().ok()) << job.result().message.toStdString();
+    const ImportedSlides& slides = job.slides();
     EXPECT_EQ(slides.imageCount, 3);
     EXPECT_EQ(slides.imageNumbers(), (QStringList{"0", "1", "2"}));
     EXPECT_EQ(slides.pixSize, QSize(64, 48));
-    EXPECT_EQ(progress.last().at(0).toDouble(), 100);
+    const auto converting = reports(ImportJob::Stage::Converting);
+    ASSERT_FALSE(converting.isEmpty());
+    EXPECT_EQ(converting.last(), (QList<QVariant>{1000, 1000, progressCaption(100)}));
+    const auto takingIn = reports(ImportJob::Stage::TakingIn);
+    ASSERT_FALSE(takingIn.isEmpty());
+    EXPECT_EQ(takingIn.last(), (QList<QVariant>{3, 3, "Preparing slide 3 of 3..."}));
     EXPECT_EQ(wall().size(), 3);
     EXPECT_FALSE(QDir(work + ".laq").exists());
-    EXPECT_FALSE(job.isBusy());
+    EXPECT_FALSE(job.isRunning());
 }
 
 TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
@@ -101,35 +123,35 @@ TEST_F(ImportJobTest, FailuresLeaveTheWallAsItWas) {
         {"", false, ImportJob::Failure::CannotStart},
     };
     for (const auto& c : cases) {
-        failed.clear();
         ended.clear();
-        ASSERT_TRUE(job.start(request(converter(c.script, c.executable))));
+        ASSERT_TRUE(start(request(converter(c.script, c.executable))));
         ASSERT_TRUE(ended.count() == 1 || ended.wait(20000)) << c.script;
-        ASSERT_EQ(failed.count(), 1) << c.script;
-        EXPECT_EQ(failed.at(0).at(0).value<ImportJob::Failure>(), c.failure) << c.script;
-        EXPECT_FALSE(job.isBusy());
+        ASSERT_EQ(job.result().code, JobResult::Failed) << c.script;
+        EXPECT_EQ(job.failure(), c.failure) << c.script;
+        if (c.failure != ImportJob::Failure::CannotStart) {
+            EXPECT_EQ(job.result().message, failureText(c.failure, "/decks/talk.pptx", {}));
+        }
+        EXPECT_FALSE(job.isRunning());
         EXPECT_FALSE(QDir(work + ".laq").exists()) << "what it exported is gone: " << c.script;
     }
-    EXPECT_EQ(finished.count(), 0);
     EXPECT_TRUE(wall().isEmpty());
 }
 
 TEST_F(ImportJobTest, CancelNeverWaitsAndKillsAConverterThatIgnoresTheStop) {
     job.setStopGrace(300);
-    ASSERT_TRUE(job.start(request(converter("trap '' TERM\nprintf 'Loading file...[20%%]\\r\\n'\n"
-                                            "while :; do sleep 1; done\n"))));
+    ASSERT_TRUE(start(request(converter("trap '' TERM\nprintf 'Loading file...[20%%]\\r\\n'\n"
+                                        "while :; do sleep 1; done\n"))));
     ASSERT_TRUE(progress.wait(20000));
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(job.cancel());
-    EXPECT_EQ(stopped.count(), 0) << "cancel returned without waiting for the converter's end";
-    EXPECT_TRUE(job.isBusy()) << "busy until the converter has ended";
-    ASSERT_TRUE(stopped.wait(10000));
+    EXPECT_EQ(ended.count(), 0) << "cancel returned without waiting for the converter's end";
+    EXPECT_TRUE(job.isRunning()) << "busy until the converter has ended";
+    ASSERT_TRUE(ended.wait(10000));
     EXPECT_GE(timer.elapsed(), 250) << "killed only once the grace has passed";
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_EQ(failed.count(), 0);
-    EXPECT_EQ(finished.count(), 0);
-    EXPECT_FALSE(job.isBusy());
+    EXPECT_EQ(job.result().code, JobResult::Stopped);
+    EXPECT_FALSE(job.isRunning());
     EXPECT_FALSE(job.cancel()) << "nothing left to stop";
 }
 

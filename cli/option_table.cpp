@@ -424,11 +424,11 @@ std::vector<Subcommand> makeSubcommands() {
          "turn many decks into walls at once",
          {{"walls DECK|FOLDER... --output DIR [--as html|zip|exe] [OPTIONS]", ""}},
          "Turns every deck named, and every deck in the folders named (.ppt, .pptx, .pps,\n"
-         ".ppsx, .odp), into a wall of its own with the look the options give, and publishes\n"
-         "it into DIR; the user's own wall is not touched. A pool of warm office instances\n"
-         "converts several decks at once; an instance that hangs or dies is replaced and its\n"
-         "deck tried once more. A deck that cannot be converted is reported and skipped while\n"
-         "the others go on. A wall's book title is its deck's name unless --title is given.\n"
+         ".ppsx, .odp, and PDF files), into a wall of its own with the look the options give,\n"
+         "and publishes it into DIR; the user's own wall is not touched. A pool of warm office\n"
+         "instances converts several decks at once (PDFs need none); an instance that hangs or\n"
+         "dies is replaced and its deck tried once more. A deck that cannot be converted is\n"
+         "reported and skipped while the others go on. A wall's book title is its deck's name unless --title is given.\n"
          "Status 0 when every deck made a wall, 1 when some failed.",
          27,
          wallsOptions()},

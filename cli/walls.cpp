@@ -3,6 +3,7 @@
 #include "cli/stop_signals.h"
 #include "import/import_checks.h"
 #include "import/import_job.h"
+#include "import/pdf_import_job.h"
 #include "platform/office/office_pool.h"
 #include "publish/publish_output.h"
 #include "wall/folders.h"
@@ -65,7 +66,9 @@ struct DeckRun {
     QElapsedTimer clock; // since its first attempt
     double seconds = 0;
     QString work; // the scratch wall
+    // The import under way: a deck's on an office instance, or a PDF's through poppler.
     std::unique_ptr<ImportJob> import;
+    std::unique_ptr<PdfImportJob> pdf;
     std::unique_ptr<ThreadJob> publish;
     const WarmOffice* office = nullptr;
     const WarmOffice* second = nullptr; // the other half of a split deck's
@@ -73,6 +76,18 @@ struct DeckRun {
     bool hung = false;
     qint64 slidesTakenIn = 0; // of the attempt under way
     qint64 officeMemory = 0;  // the pool's resident memory when the deck ended
+
+    bool isPdf() const { return isPdfFile(source.deck); }
+    Job& importJob() const { return isPdf() ? static_cast<Job&>(*pdf) : *import; }
+    const ImportedSlides& importedSlides() const {
+        return isPdf() ? pdf->slides() : import->slides();
+    }
+    // Whether a failed import failed for the deck itself, which another attempt cannot mend (a
+    // PDF's import needs no office that could have been at fault).
+    bool failedForItsDeck() const {
+        return importJob().result().code == JobResult::Failed &&
+               (isPdf() || failureLiesInTheDeck(import->failure()));
+    }
 
     bool ended() const {
         return state == DeckState::Done || state == DeckState::Failed ||
@@ -263,8 +278,8 @@ void WallsRun::pump() {
         if (!deck) {
             break;
         }
-        const WarmOffice* office = pool_.lend();
-        if (!office && pool_.mayLend()) {
+        const WarmOffice* office = deck->isPdf() ? nullptr : pool_.lend();
+        if (!deck->isPdf() && !office && pool_.mayLend()) {
             if (!waitingForOffice_.isValid()) {
                 waitingForOffice_.start();
             }
@@ -305,32 +320,42 @@ void WallsRun::startImport(DeckRun& deck, const WarmOffice* office, const WarmOf
     deck.second = second;
     deck.hung = false;
     deck.slidesTakenIn = 0;
-    deck.import = std::make_unique<ImportJob>();
-    deck.import->setRequest({converter_, deck.source.deck, deck.work, true, {}});
-    deck.import->setWarmOffice(office);
-    deck.import->setSecondOffice(second);
-    ImportJob* job = deck.import.get();
-    connect(job, &Job::progress, this, [this, &deck, job](qint64 done, qint64, const QString&) {
-        if (job->stage() == ImportJob::Stage::TakingIn) {
-            deck.slidesTakenIn = done;
-            show();
-        }
-    });
-    connect(job, &Job::finished, this, [this, &deck] { imported(deck); });
+    if (deck.isPdf()) {
+        deck.pdf = std::make_unique<PdfImportJob>();
+        deck.pdf->setRequest({deck.source.deck, deck.work, true, {}, {}});
+        connect(deck.pdf.get(), &Job::progress, this,
+                [this, &deck](qint64 done, qint64, const QString&) {
+                    deck.slidesTakenIn = done;
+                    show();
+                });
+    } else {
+        deck.import = std::make_unique<ImportJob>();
+        deck.import->setRequest({converter_, deck.source.deck, deck.work, true, {}});
+        deck.import->setWarmOffice(office);
+        deck.import->setSecondOffice(second);
+        ImportJob* job = deck.import.get();
+        connect(job, &Job::progress, this, [this, &deck, job](qint64 done, qint64, const QString&) {
+            if (job->stage() == ImportJob::Stage::TakingIn) {
+                deck.slidesTakenIn = done;
+                show();
+            }
+        });
+    }
+    Job& job = deck.importJob();
+    connect(&job, &Job::finished, this, [this, &deck] { imported(deck); });
     deck.deadline.disconnect();
     connect(&deck.deadline, &QTimer::timeout, this, [&deck] {
         deck.hung = true;
-        deck.import->cancel();
+        deck.importJob().cancel();
     });
     deck.deadline.start(line_.walls.deckTimeoutSeconds * 1000);
-    job->start();
+    job.start();
 }
 
 void WallsRun::imported(DeckRun& deck) {
     deck.deadline.stop();
-    const JobResult result = deck.import->result();
-    const bool deckAtFault =
-        result.code == JobResult::Failed && failureLiesInTheDeck(deck.import->failure());
+    const JobResult result = deck.importJob().result();
+    const bool deckAtFault = deck.failedForItsDeck();
     for (const WarmOffice* office : {deck.office, deck.second}) {
         pool_.giveBack(office, !result.ok() && !deckAtFault);
     }
@@ -364,7 +389,7 @@ void WallsRun::publish(DeckRun& deck) {
     WallProject project;
     project.loadSettings(WallFolder(deck.work).ownSettingsFile(), applicationFolder(), deck.work);
     project.loadIndex(deck.work);
-    project.setImages(deck.import->slides().imageNumbers());
+    project.setImages(deck.importedSlides().imageNumbers());
     WallLook look = line_.apply.appliedTo(project.look());
     if (!line_.apply.bookTitle) {
         look.bookTitle = deck.source.name;
@@ -374,7 +399,7 @@ void WallsRun::publish(DeckRun& deck) {
         end(deck, DeckState::Failed, problems.join(QLatin1Char(' ')));
         return;
     }
-    deck.slides = static_cast<int>(deck.import->slides().imageNumbers().size());
+    deck.slides = static_cast<int>(deck.importedSlides().imageNumbers().size());
     deck.state = DeckState::Publishing;
     const bool created = !QFileInfo::exists(deck.folder);
     if (created && !QDir().mkpath(deck.folder)) {
@@ -389,7 +414,7 @@ void WallsRun::publish(DeckRun& deck) {
     const QString folder = deck.folder;
     deck.publish.reset(makePublishJob(
         [mode, work, folder, book](const ZipProgress& progress) {
-            return publishOutput(mode, work, folder, book, progress);
+            return publishOutput(mode, WallFolder(work), folder, book, progress);
         },
         nullptr));
     connect(deck.publish.get(), &Job::finished, this, [this, &deck, created] {
@@ -447,7 +472,7 @@ void WallsRun::stop(int signal) {
             end(*deck, DeckState::Stopped, QStringLiteral("stopped before it was converted"));
         } else if (deck->state == DeckState::Converting) {
             deck->deadline.stop();
-            deck->import->cancel();
+            deck->importJob().cancel();
         }
     }
     schedule();
@@ -586,7 +611,7 @@ std::vector<WallsDeck> gatherDecks(const QStringList& inputs, QStringList& probl
             problems << QStringLiteral("\"%1\" does not exist.").arg(input);
         } else if (!isPresentationFile(input)) {
             problems << QStringLiteral(
-                            "\"%1\" is no presentation (.ppt, .pptx, .pps, .ppsx, .odp).")
+                            "\"%1\" is no presentation (.ppt, .pptx, .pps, .ppsx, .odp) or PDF.")
                             .arg(input);
         } else {
             paths << info.absoluteFilePath();

@@ -3,6 +3,7 @@
 // that clash get a suffix, an instance killed or stopped from outside under a deck is replaced and
 // the deck made anyway, and SIGINT leaves the finished walls whole and nothing else. Archives are
 // read back by Python's zipfile.
+#include "tests/import/pdf_maker.h"
 #include "tests/support/process.h"
 
 #include <QByteArray>
@@ -173,14 +174,23 @@ TEST_F(Walls, GoodDecksBecomeWallsADamagedOneIsSkippedAndClashingNamesGetASuffix
     EXPECT_EQ(readFile(scratch.file("out/talk.zip")), before);
 }
 
-// Each wall of a web run is a folder with its page; the look given applies to every wall.
+// Each wall of a web run is a folder with its page; the look given applies to every wall, a PDF's
+// pages (through poppler, on no office instance) included.
 TEST_F(Walls, WebWallsCarryTheLookGivenAndTheirDecksNames) {
     copyDeck("three.odp", "first.odp");
     copyDeck("three.odp", "second.odp");
+    MadePdf pdf;
+    for (int n = 1; n <= 3; ++n) {
+        pdf.pages << MadePage{
+            612, 792, pageColour(n), {QStringLiteral("Page %1 words").arg(n)}, {}};
+    }
+    ASSERT_TRUE(writeFile(QString::fromStdString(scratch.file("decks/third.pdf")), makePdf(pdf)));
     const ProcessResult run =
         runProcess(kMurano, walls({"--color", "navy", "--hide-buttons", "share"}), environment());
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* name : {"first", "second"}) {
+    EXPECT_NE(readFile(scratch.file("out/third/xml/words.json")).find("Page 2 words"),
+              std::string::npos);
+    for (const char* name : {"first", "second", "third"}) {
         const std::string wall = scratch.file(std::string("out/") + name);
         const std::string index = readFile(wall + "/xml/images.xml");
         EXPECT_NE(index.find(std::string("book_title=\"") + name + "\""), std::string::npos)

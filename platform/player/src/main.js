@@ -1,4 +1,4 @@
-// Start-up: the style sheet, the index, then the whole page.
+// Start-up: the style sheet, the index, the wall and its first pictures, then the whole page.
 
 import CSS from '../player.css';
 import { autoplaySeconds, Slideshow } from './autoplay.js';
@@ -18,6 +18,9 @@ import { Lightbox } from './viewer.js';
 import { ViewerWords } from './viewer_words.js';
 import { Wall } from './wall.js';
 import { parseWords } from './words.js';
+
+// The longest the rest of the page waits for the first tiles' pictures.
+var FIRST_PICTURES_MS = 400;
 
 function addStyle() {
   var style = document.createElement('style');
@@ -131,8 +134,28 @@ function start(root, loaded) {
   var stage = el('div', 'mw-stage', root);
   stage.setAttribute('role', 'main');
   var player = slides.length ? buildWall(root, stage, slides, rtl) : null;
-  Promise.resolve().then(function () {
-    completePage(root, stage, player, settings, loaded);
+  var completed = false;
+  var complete = function () {
+    if (!completed) {
+      completed = true;
+      completePage(root, stage, player, settings, loaded);
+    }
+  };
+  if (player) {
+    afterFirstPictures(player.wall, complete);
+  } else {
+    Promise.resolve().then(complete);
+  }
+}
+
+// The first frame shows the first tiles alone: the rest of the page is built once their pictures
+// are in (or have taken too long) and that frame is drawn, so that neither its building nor its
+// first layout holds the pictures back. `complete` may be called more than once.
+function afterFirstPictures(wall, complete) {
+  wall.whenFirstPictures(FIRST_PICTURES_MS, function () {
+    // A hidden page draws no frames: it goes on after a moment all the same.
+    setTimeout(complete, 100);
+    requestAnimationFrame(function () { setTimeout(complete, 0); });
   });
 }
 

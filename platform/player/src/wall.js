@@ -63,11 +63,38 @@ export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.last = -Infinity;
   this.tick = this.tick.bind(this);
   this.root.dataset.moving = '0';
+  // Pictures of the first tiles still on their way; the rest of the page waits for them.
+  this.pending = null;
+  this.settled = null;
   this.layout();
   this.position = this.target = this.minPosition();
+  this.pending = new Set(this.tiles.keys());
   this.render();
   this.listen();
 }
+
+// Calls back once the pictures of the tiles first shown have loaded or failed, or after `limit` ms.
+Wall.prototype.whenFirstPictures = function (limit, callback) {
+  var self = this;
+  var timer = 0;
+  this.settled = function () {
+    self.settled = null;
+    self.pending = null;
+    clearTimeout(timer);
+    callback();
+  };
+  timer = setTimeout(this.settled, limit);
+  this.notePicture(-1);
+};
+
+Wall.prototype.notePicture = function (index) {
+  if (this.pending) {
+    this.pending.delete(index);
+    if (!this.pending.size && this.settled) {
+      this.settled();
+    }
+  }
+};
 
 Wall.prototype.layout = function () {
   // The stage fills the window; reading the window's size forces no layout of the page.
@@ -208,6 +235,7 @@ Wall.prototype.makeTile = function (index) {
   var pictures = this.sharp ? [slide.image, slide.thumb] : [slide.thumb, slide.image];
   var tried = 0;
   img.onload = function () {
+    self.notePicture(index);
     img.classList.add('mw-loaded');
     number.remove();
     self.learnAspect(img, slide, img.getAttribute('src') === slide.thumb);
@@ -220,6 +248,8 @@ Wall.prototype.makeTile = function (index) {
   img.onerror = function () {
     if (++tried < pictures.length) {
       img.src = pictures[tried];
+    } else {
+      self.notePicture(index);
     }
   };
   img.src = pictures[0];

@@ -121,7 +121,8 @@ public:
 
     bool borrowed() const;
 
-    // Whether the office processes are still there (a borrowed instance may have been killed).
+    // Whether the office processes are still there and answer (a borrowed instance may have
+    // been killed).
     bool alive() const;
 
     // The process group of the office processes (also the launcher's process id).
@@ -130,6 +131,7 @@ public:
     struct Impl;
 
 private:
+    bool answers() const;
     explicit Instance(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };

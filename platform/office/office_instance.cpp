@@ -252,7 +252,21 @@ bool Instance::borrowed() const {
 }
 
 bool Instance::alive() const {
-    return impl_->processGroup > 1 && groupHasLiveMember(impl_->processGroup);
+    return impl_->processGroup > 1 && groupHasLiveMember(impl_->processGroup) && answers();
+}
+
+// A killed office closes its connection before its processes are gone from the process table
+// (under load, for a while): a call over a connection that is closed fails at once.
+bool Instance::answers() const {
+    if (!impl_->desktop.is()) {
+        return false;
+    }
+    try {
+        impl_->desktop->getCurrentFrame();
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 void endStartedInstances(bool haltInterruptedCalls) {

@@ -13,8 +13,10 @@ packages=(
     libminizip-dev zlib1g-dev libmagick++-dev libjpeg-dev p7zip-full zip unzip
     # PDF import (poppler's Qt binding); qpdf protects and damages the test PDFs
     libpoppler-qt6-dev qpdf
-    # the presentation application and its UNO SDK; PDF to PS
-    libreoffice-impress libreoffice-dev libreoffice-dev-common poppler-utils ghostscript
+    # the presentation application and its UNO SDK, its Python scripts (the words of a deck are
+    # read inside it); PDF to PS
+    libreoffice-impress libreoffice-script-provider-python libreoffice-dev libreoffice-dev-common
+    poppler-utils ghostscript
     # reference online book service
     libcpp-httplib-dev libsqlite3-dev libsodium-dev
     # the book service cluster: PostgreSQL, the S3 client, the Swift object store with its S3

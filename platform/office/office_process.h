@@ -30,8 +30,12 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
 bool waitForLauncher(int processGroup, std::chrono::milliseconds limit);
 
 // Fills a new, empty profile folder so that the office suite starts without its first-start work
-// (see office_profile.cpp).
+// (see office_profile.cpp), and puts the words script (office_words.py) among its user scripts.
 void prepareProfile(const std::string& folder);
+
+// The words script's module and function, as the office suite's script URIs name them.
+inline constexpr const char* kWordsScriptModule = "murano_words.py";
+inline constexpr const char* kWordsScriptFunction = "deck_words";
 
 // The named-pipe files (socket files in /tmp) that members of a process group have bound. Killed
 // office processes leave them behind, so they are collected before a kill and removed after it.

@@ -5,6 +5,7 @@
 // needs it).
 // The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
 // simply starts empty.
+#include "office_words_script.h"
 #include "platform/office/murano_office.h"
 #include "platform/office/office_process.h"
 
@@ -222,6 +223,16 @@ bool copyTemplate(const std::string& templateFolder, const std::string& folder) 
     return ::nftw(templateFolder.c_str(), copyEntry, 16, FTW_PHYS) == 0 && !copyFailed;
 }
 
+// The words script among the profile's user scripts. Without it the converter reads the words
+// itself, call by call.
+void addWordsScript(const std::string& profile) {
+    const std::string scripts = profile + "/user/Scripts";
+    if (makeFolder(profile + "/user", 0700) && makeFolder(scripts, 0700) &&
+        makeFolder(scripts + "/python", 0700)) {
+        writeText(scripts + "/python/" + kWordsScriptModule, kWordsScriptSource);
+    }
+}
+
 } // namespace
 
 void prepareProfile(const std::string& folder) {
@@ -229,15 +240,14 @@ void prepareProfile(const std::string& folder) {
     const std::string templateFolder = templateFolderIn(cache);
     if (cache.empty() || !ensureTemplate(cache)) {
         disableJava(folder);
-        return;
-    }
-    if (!copyTemplate(templateFolder, folder)) {
+    } else if (!copyTemplate(templateFolder, folder)) {
         // A damaged template is rebuilt next time; this start goes without it.
         posix::removeTree(templateFolder);
         posix::removeTree(folder);
         makeFolder(folder, 0700);
         disableJava(folder);
     }
+    addWordsScript(folder);
 }
 
 } // namespace office::detail

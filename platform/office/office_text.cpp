@@ -1,5 +1,6 @@
 // The words of a loaded deck: every slide's text in shape order (groups and tables included),
 // its title, speaker notes, picture descriptions and links, and the deck's document properties.
+#include "platform/office/office_process.h"
 #include "platform/office/office_uno.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -14,6 +15,9 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/presentation/ClickAction.hpp>
 #include <com/sun/star/presentation/XPresentationPage.hpp>
+#include <com/sun/star/script/provider/XScript.hpp>
+#include <com/sun/star/script/provider/XScriptProvider.hpp>
+#include <com/sun/star/script/provider/theMasterScriptProviderFactory.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
@@ -369,28 +373,123 @@ void readProperties(const Reference<css::lang::XComponent>& document, DeckText& 
     deck.language = languageTag(properties->getLanguage());
 }
 
+DeckText textReadHere(const Reference<css::lang::XComponent>& document, const SlideSize& size) {
+    DeckText deck;
+    readProperties(document, deck);
+    const Reference<css::container::XIndexAccess> pages = drawPagesOf(document);
+    DeckReading reading;
+    reading.width = size.width;
+    reading.height = size.height;
+    for (sal_Int32 i = 0, count = pages->getCount(); i < count; ++i) {
+        reading.slides.emplace_back(pages->getByIndex(i), UNO_QUERY);
+    }
+    for (std::size_t i = 0; i < reading.slides.size(); ++i) {
+        deck.slides.push_back(slideText(reading, static_cast<int>(i + 1)));
+    }
+    return deck;
+}
+
+// The words script's answer, taken apart; a part of another shape than the script gives throws.
+template <typename T> T part(const css::uno::Any& value) {
+    T extracted{};
+    if (!(value >>= extracted)) {
+        throw css::uno::RuntimeException("the words script's answer has an unexpected shape");
+    }
+    return extracted;
+}
+
+using Parts = css::uno::Sequence<css::uno::Any>;
+
+std::string utf8Part(const css::uno::Any& value) {
+    return toUtf8(part<OUString>(value));
+}
+
+SlideLink linkFrom(const Parts& parts) {
+    SlideLink link;
+    link.url = utf8Part(parts[0]);
+    link.slide = part<sal_Int32>(parts[1]);
+    link.x = part<double>(parts[2]);
+    link.y = part<double>(parts[3]);
+    link.w = part<double>(parts[4]);
+    link.h = part<double>(parts[5]);
+    return link;
+}
+
+SlideText slideFrom(const Parts& parts) {
+    SlideText slide;
+    slide.title = utf8Part(parts[0]);
+    slide.text = utf8Part(parts[1]);
+    slide.notes = utf8Part(parts[2]);
+    for (const css::uno::Any& alt : part<Parts>(parts[3])) {
+        slide.alt.push_back(utf8Part(alt));
+    }
+    for (const css::uno::Any& link : part<Parts>(parts[4])) {
+        const Parts linkParts = part<Parts>(link);
+        if (linkParts.getLength() != 6) {
+            throw css::uno::RuntimeException("a link of the words script has no place");
+        }
+        slide.links.push_back(linkFrom(linkParts));
+    }
+    return slide;
+}
+
+DeckText deckFrom(const css::uno::Any& answer) {
+    const Parts parts = part<Parts>(answer);
+    if (parts.getLength() != 4) {
+        throw css::uno::RuntimeException("the words script's answer is incomplete");
+    }
+    DeckText deck;
+    deck.title = utf8Part(parts[0]);
+    deck.author = utf8Part(parts[1]);
+    deck.language = utf8Part(parts[2]);
+    for (const css::uno::Any& slide : part<Parts>(parts[3])) {
+        const Parts slideParts = part<Parts>(slide);
+        if (slideParts.getLength() != 5) {
+            throw css::uno::RuntimeException("a slide of the words script is incomplete");
+        }
+        deck.slides.push_back(slideFrom(slideParts));
+    }
+    return deck;
+}
+
+// The same words read inside the office process by the profile's words script, in one call;
+// empty when the script cannot run there (no Python script provider, a profile without the
+// script, an instance started elsewhere) or fails.
+std::optional<DeckText> textReadByScript(const Presentation::Impl& impl, const SlideSize& size) {
+    namespace provider = css::script::provider;
+    try {
+        const Reference<provider::XScriptProvider> scripts =
+            provider::theMasterScriptProviderFactory::get(impl.context)
+                ->createScriptProvider(css::uno::Any(OUString()));
+        const Reference<provider::XScript> script = scripts->getScript(
+            "vnd.sun.star.script:" + OUString::createFromAscii(kWordsScriptModule) + "$" +
+            OUString::createFromAscii(kWordsScriptFunction) + "?language=Python&location=user");
+        const css::uno::Any values[] = {css::uno::Any(impl.document), css::uno::Any(size.width),
+                                        css::uno::Any(size.height)};
+        const Parts arguments(values, 3);
+        css::uno::Sequence<sal_Int16> outIndices;
+        Parts outValues;
+        return deckFrom(script->invoke(arguments, outIndices, outValues));
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 DeckText Presentation::text(std::string& error) const {
-    DeckText deck;
     try {
-        readProperties(impl_->document, deck);
-        const Reference<css::container::XIndexAccess> pages = drawPagesOf(impl_->document);
-        DeckReading reading;
-        const SlideSize size = slideSize();
-        reading.width = std::max(1, size.width);
-        reading.height = std::max(1, size.height);
-        for (sal_Int32 i = 0, count = pages->getCount(); i < count; ++i) {
-            reading.slides.emplace_back(pages->getByIndex(i), UNO_QUERY);
+        SlideSize size = slideSize();
+        size.width = std::max(1, size.width); // hundredths of a millimetre, never divided by 0
+        size.height = std::max(1, size.height);
+        if (std::optional<DeckText> deck = textReadByScript(*impl_, size)) {
+            return std::move(*deck);
         }
-        for (std::size_t i = 0; i < reading.slides.size(); ++i) {
-            deck.slides.push_back(slideText(reading, static_cast<int>(i + 1)));
-        }
+        return textReadHere(impl_->document, size);
     } catch (...) {
         error = "cannot read the deck's words: " + describeCurrentException();
-        deck = DeckText{};
     }
-    return deck;
+    return {};
 }
 
 } // namespace office

@@ -28,17 +28,6 @@ namespace {
 const std::string kMurano = std::string(MURANO_BIN_DIR) + "/murano";
 const std::string kDecks = MURANO_DECK_DIR;
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 std::string commandLineOf(int pid) {
     std::string line = readFile("/proc/" + std::to_string(pid) + "/cmdline");
     for (char& c : line) {

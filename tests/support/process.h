@@ -1,6 +1,7 @@
 // Runs a program the way a user or a parent process would, and captures what it prints.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ private:
 };
 
 // The ids of every process below `pid` (children, grandchildren, ...), read from /proc.
+// Asks `condition` every 20 ms until it holds (true) or timeoutMs have passed (false).
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
+
 std::vector<int> descendantsOf(int pid);
 bool processAlive(int pid);
 // The id of a process that has ended, for leftovers whose owner is gone.

@@ -32,17 +32,6 @@ bool mentionsOffice(int pid) {
     return line.find("soffice") != std::string::npos || line.find("oosplash") != std::string::npos;
 }
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 // Everything an ended program printed.
 std::string allOutput(RunningProcess& program) {
     program.waitForOutput("\x01 not printed", 10000); // reads up to the end of the output

@@ -10,26 +10,23 @@ as the report gives it after every deck, so that recycling shows.
     bench/walls-bench.py [--decks 20] [--slides 12] [--rounds 3] [--long 200] [--build build]
 """
 import argparse
-import importlib.util
 import json
 import os
+import runpy
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
+import types
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def batch_bench():
     """The deck generator and the timed runner of the batch bench, which this one shares."""
-    spec = importlib.util.spec_from_file_location("batch_bench",
-                                                  os.path.join(ROOT, "bench", "batch-bench.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    return types.SimpleNamespace(**runpy.run_path(os.path.join(ROOT, "bench", "batch-bench.py")))
 
 
 def loop(murano, decks, scratch, env, timed):

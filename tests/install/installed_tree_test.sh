@@ -8,20 +8,7 @@ build=$1
 deck=$2
 slides=$3
 
-scratch=$(mktemp -d)
-murano_pid=
-cleanup() {
-    [[ -n $murano_pid ]] && kill -TERM "$murano_pid" 2>/dev/null && wait "$murano_pid" 2>/dev/null
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-pass() { echo "ok: $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../support/script_checks.sh"
 
 cmake --install "$build" --prefix "$scratch/first" >/dev/null
 mv "$scratch/first" "$scratch/moved" # nothing may depend on where the tree was installed
@@ -78,15 +65,15 @@ fi
 settings=$XDG_STATE_HOME/quorvex/quorvexmrnoini
 QT_QPA_PLATFORM=offscreen MURANO_NO_WEBENGINE=1 MURANO_WARM_OFFICE=0 \
     "$prefix/bin/murano" >"$scratch/murano.log" 2>&1 &
-murano_pid=$!
+background_pid=$!
 for _ in $(seq 300); do
     [[ -s $settings ]] && break
-    kill -0 "$murano_pid" 2>/dev/null || break
+    kill -0 "$background_pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -TERM "$murano_pid" 2>/dev/null || true
-wait "$murano_pid" 2>/dev/null || true
-murano_pid=
+kill -TERM "$background_pid" 2>/dev/null || true
+wait "$background_pid" 2>/dev/null || true
+background_pid=
 if [[ ! -s $settings ]]; then
     fail "murano wrote no settings file"
     cat "$scratch/murano.log"

@@ -10,20 +10,7 @@ source=$2
 deck=$3
 slides=$4
 
-scratch=$(mktemp -d)
-service_pid=
-cleanup() {
-    [[ -n $service_pid ]] && kill -TERM "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-pass() { echo "ok: $*"; }
+source "$(dirname "${BASH_SOURCE[0]}")/../support/script_checks.sh"
 expect() { # expect <description> <command...>: passes when the command succeeds
     local what=$1
     shift
@@ -136,13 +123,13 @@ expect "packaged lantrel converted $slides slides (status $result, $written pict
 # The packaged service on any free port of 127.0.0.1 answers its front page.
 "$root/usr/bin/bookservice" --data "$scratch/books" --listen 127.0.0.1:0 >"$scratch/service.out" \
     2>"$scratch/service.err" &
-service_pid=$!
+background_pid=$!
 address=
 for _ in $(seq 100); do
     address=$(sed -n 's|^bookservice: serving .* at \(http://127.0.0.1:[0-9]*/\)$|\1|p' \
         "$scratch/service.out")
     [[ -n $address ]] && break
-    kill -0 "$service_pid" 2>/dev/null || break
+    kill -0 "$background_pid" 2>/dev/null || break
     sleep 0.1
 done
 if [[ -n $address ]]; then

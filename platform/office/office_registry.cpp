@@ -420,6 +420,15 @@ int startGuardian(const std::string& profileFolder, const std::string& pipeName,
     return guardian;
 }
 
+// The office suite's embedded Python finds its library from the first `python3` on PATH; the
+// system's folders come first so that another Python installed for the user (pyenv, a virtual
+// environment) cannot replace the one the suite was built with.
+std::string officePath() {
+    const char* inherited = std::getenv("PATH");
+    return std::string("PATH=/usr/bin:/bin") +
+           (inherited && *inherited ? std::string(":") + inherited : std::string());
+}
+
 } // namespace
 
 int spawnOffice(const std::string& profileFolder, const std::vector<std::string>& arguments,
@@ -438,10 +447,12 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
     // that they go with it even when the office processes are killed.
     const std::string temporary = profileFolder + "/tmp";
     ::mkdir(temporary.c_str(), 0700);
-    std::vector<std::string> environment = {"TMPDIR=" + temporary, "XDG_RUNTIME_DIR=" + temporary};
+    std::vector<std::string> environment = {"TMPDIR=" + temporary, "XDG_RUNTIME_DIR=" + temporary,
+                                            officePath()};
     for (char** variable = environ; *variable; ++variable) {
         if (std::strncmp(*variable, "TMPDIR=", 7) != 0 &&
-            std::strncmp(*variable, "XDG_RUNTIME_DIR=", 16) != 0) {
+            std::strncmp(*variable, "XDG_RUNTIME_DIR=", 16) != 0 &&
+            std::strncmp(*variable, "PATH=", 5) != 0) {
             environment.push_back(*variable);
         }
     }

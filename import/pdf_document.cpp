@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include <poppler-qt6.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +16,6 @@ namespace {
 
 // A PDF's header may follow some bytes of other data, and its end marker may be followed by some.
 constexpr qint64 kMarkerWindow = 1024;
-constexpr int kLanguageLooks = 64;
 
 // The texts belong to the import dialog, whose translations carry them.
 QString tr(const char* text) {
@@ -47,54 +48,20 @@ PdfDocument::Problem fileProblem(const QString& path) {
     return PdfDocument::Problem::None;
 }
 
-// A literal string of a PDF dictionary, from its opening parenthesis: escapes resolved, nested
-// parentheses kept.
-QString literalString(const QByteArray& data, qsizetype open) {
-    QByteArray text;
-    int depth = 1;
-    for (qsizetype i = open + 1; i < data.size() && text.size() < 64; ++i) {
-        const char c = data.at(i);
-        if (c == '\\' && i + 1 < data.size()) {
-            text += data.at(++i);
-            continue;
-        }
-        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-        if (depth == 0) {
-            break;
-        }
-        text += c;
-    }
-    return QString::fromLatin1(text);
-}
-
-// The document catalog's /Lang, where the catalog is a plain object of the file (not packed in a
-// compressed object stream, which only the XMP metadata then can tell).
-QString catalogLanguage(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+// The document catalog's /Lang, read by qpdf: the catalog may be packed into a compressed object
+// stream or its strings encrypted, which poppler's binding does not read for us.
+QString catalogLanguage(const QString& path, const QByteArray& password) {
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(QFile::encodeName(path).constData(),
+                        password.isEmpty() ? nullptr : password.constData());
+        QPDFObjectHandle language = pdf.getRoot().getKey("/Lang");
+        return language.isString() ? QString::fromStdString(language.getUTF8Value()).trimmed()
+                                   : QString();
+    } catch (const std::exception&) {
         return {};
     }
-    uchar* mapped = file.map(0, file.size());
-    if (!mapped) {
-        return {};
-    }
-    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
-                                                    static_cast<qsizetype>(file.size()));
-    static const QRegularExpression catalog(QStringLiteral("/Type\\s*/Catalog\\b"));
-    // Tagged PDFs give many structure elements a /Lang of their own; the catalog's is looked for
-    // among the first few.
-    int looked = 0;
-    for (qsizetype at = data.indexOf("/Lang"); at >= 0 && looked++ < kLanguageLooks;
-         at = data.indexOf("/Lang", at + 5)) {
-        const qsizetype start = std::max<qsizetype>(0, data.lastIndexOf(" obj", at));
-        const qsizetype end = data.indexOf("endobj", at);
-        const QString object = QString::fromLatin1(data.mid(start, (end < 0 ? at : end) - start));
-        const qsizetype open = data.indexOf('(', at);
-        if (catalog.match(object).hasMatch() && open > at && open - at < 8) {
-            return literalString(data, open);
-        }
-    }
-    return {};
 }
 
 // dc:language of the XMP metadata.
@@ -146,7 +113,8 @@ WordsLink linkOf(const Poppler::Link& link, bool& kept) {
 
 } // namespace
 
-PdfDocument::PdfDocument(const QString& path, const QByteArray& password) : path_(path) {
+PdfDocument::PdfDocument(const QString& path, const QByteArray& password)
+    : path_(path), password_(password) {
     problem_ = fileProblem(path);
     if (problem_ != Problem::None) {
         return;
@@ -242,7 +210,7 @@ DeckWords PdfDocument::documentWords() const {
     words.author = document_->info(QStringLiteral("Author"));
     words.language = metadataLanguage(document_->metadata());
     if (words.language.isEmpty()) {
-        words.language = catalogLanguage(path_);
+        words.language = catalogLanguage(path_, password_);
     }
     return words;
 }

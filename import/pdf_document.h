@@ -55,6 +55,7 @@ public:
 
 private:
     QString path_;
+    QByteArray password_;
     Problem problem_ = Problem::None;
     std::unique_ptr<Poppler::Document> document_;
 };

@@ -184,6 +184,34 @@ TEST_F(PdfImportTest, TheWordsCarryTextInReadingOrderLinksAndTheDocumentsFacts) 
     EXPECT_NEAR(first.links[1].y, 0.5, 1e-3);
 }
 
+// The catalog packed into a compressed object stream, and its strings encrypted: the language
+// is not in the file as plain text.
+TEST_F(PdfImportTest, TheLanguageIsReadFromAPackedOrProtectedCatalog) {
+    MadePdf made = numberedPages(1);
+    made.language = "he-IL";
+    const QString plain = file("plain.pdf", makePdf(made));
+    const QStringList packed = {"--object-streams=generate"};
+    const struct {
+        const char* name;
+        QStringList options;
+        QByteArray password;
+    } cases[] = {
+        {"packed.pdf", packed, {}},
+        {"locked.pdf", packed + QStringList{"--encrypt", "pw", "owner", "256", "--"}, "pw"}};
+    for (const auto& pdf : cases) {
+        SCOPED_TRACE(pdf.name);
+        const QString path = dir.path() + "/" + pdf.name;
+        ASSERT_TRUE(rewriteWithQpdf(plain, path, pdf.options));
+        QFile raw(path);
+        ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+        ASSERT_FALSE(raw.readAll().contains("he-IL"));
+        ASSERT_TRUE(import(path, {}, pdf.password).result.ok());
+        const std::optional<DeckWords> words = readWallWords(WallFolder(work));
+        ASSERT_TRUE(words);
+        EXPECT_EQ(words->language, "he-IL");
+    }
+}
+
 TEST_F(PdfImportTest, TheRightPasswordOpensAProtectedPdf) {
     const QString plain = file("plain.pdf", makePdf(numberedPages(2)));
     const QString locked = dir.path() + "/locked.pdf";

@@ -130,12 +130,18 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Protects `from` with a user password into `to` through qpdf; false when qpdf fails.
-inline bool protectWithPassword(const QString& from, const QString& to, const QString& password) {
+// Writes `from` again into `to` through qpdf with `options`; false when qpdf fails.
+inline bool rewriteWithQpdf(const QString& from, const QString& to, const QStringList& options) {
     QProcess qpdf;
-    qpdf.start(QStringLiteral("qpdf"),
-               {QStringLiteral("--encrypt"), password, password + QStringLiteral("-owner"),
-                QStringLiteral("256"), QStringLiteral("--"), from, to});
+    qpdf.start(QStringLiteral("qpdf"), QStringList(options) << from << to);
     return qpdf.waitForFinished(60000) && qpdf.exitStatus() == QProcess::NormalExit &&
            qpdf.exitCode() == 0;
+}
+
+// Protects `from` with a user password into `to` through qpdf; false when qpdf fails.
+inline bool protectWithPassword(const QString& from, const QString& to, const QString& password) {
+    return rewriteWithQpdf(from, to,
+                           {QStringLiteral("--encrypt"), password,
+                            password + QStringLiteral("-owner"), QStringLiteral("256"),
+                            QStringLiteral("--")});
 }

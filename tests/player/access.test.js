@@ -220,7 +220,8 @@ test('an axe-core audit finds nothing serious, on dark and light backgrounds', a
     await page.keyboard.press('Escape');
     await page.click('.mw-tile[data-index="1"]');
     await page.waitForSelector('.mw-lightbox.mw-open');
-    await page.waitForTimeout(300);
+    // The viewer's colours are audited once it has faded in.
+    await page.waitForFunction(() => !document.querySelector('.mw-lightbox').getAnimations({ subtree: true }).length);
     assert.deepEqual(s.seriousViolations(await s.audit(page)), [], `viewer over ${back_ground}`);
     await page.close();
   }

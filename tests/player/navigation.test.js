@@ -37,6 +37,19 @@ function firstVisible(page) {
   }).map((t) => Number(t.dataset.index))));
 }
 
+// Waits until the wall rests with its lowest slide on screen between `low` and `high`; a wall
+// that is not there after a minute has failed.
+async function restsWithFirstVisible(page, low, high) {
+  const deadline = Date.now() + 60000;
+  for (;;) {
+    await settled(page);
+    const first = await firstVisible(page);
+    if (first >= low && first <= high) return;
+    assert.ok(Date.now() < deadline, `the wall rests with slide ${first + 1} first`);
+    await page.waitForTimeout(50);
+  }
+}
+
 test('keys move the current slide, the view follows it, Enter opens it and Escape goes back', async () => {
   const page = await s.openWall(browser.context, s.fileUrl(dir));
   assert.equal(await page.getAttribute('#murano-wall', 'data-current'), '0');
@@ -179,13 +192,9 @@ test('the wheel turns the wall', async () => {
   const page = await s.openWall(browser.context, s.fileUrl(dir));
   await page.mouse.move(400, 260);
   await page.mouse.wheel(0, 900);
-  await page.waitForTimeout(200);
-  await settled(page);
-  assert.ok(await firstVisible(page) >= 9);
+  await restsWithFirstVisible(page, 9, Infinity);
   await page.mouse.wheel(0, -5000);
-  await page.waitForTimeout(200);
-  await settled(page);
-  assert.equal(await firstVisible(page), 0);
+  await restsWithFirstVisible(page, 0, 0);
   await page.close();
 });
 

@@ -58,13 +58,13 @@ for (const [name, device] of [['a phone', PHONE], ['a touch laptop', TOUCH_LAPTO
       const tiles = await tilesInView(page);
       const tile = tiles[(i * 2) % tiles.length];
       await page.touchscreen.tap((tile.left + tile.right) / 2, (tile.top + tile.bottom) / 2);
+      await page.waitForSelector('.mw-lightbox.mw-open');
       await page.waitForTimeout(350);
       assert.ok(await page.$('.mw-lightbox.mw-open'), `slide ${tile.index + 1} stays open`);
       assert.equal(await page.textContent('.mw-lightbox figcaption'), `${tile.index + 1} / 30`);
       const close = await centreOf(page, '.mw-lightbox .mw-dismiss');
       await page.touchscreen.tap(close.x, close.y);
-      await page.waitForTimeout(300);
-      assert.equal(await page.$('.mw-lightbox.mw-open'), null);
+      await page.waitForFunction(() => !document.querySelector('.mw-lightbox.mw-open'));
     }
     assert.deepEqual(page.errors, []);
     await page.closeAll();

@@ -96,15 +96,26 @@ test('background and logo named in capitals are found under their lower-case pub
   await page.close();
 });
 
+// Waits until the backdrop's picture is decoded and two frames have been drawn since.
+async function backdropPainted(page) {
+  await page.waitForFunction(() => /url\(/.test(document.querySelector('.mw-backdrop').style.backgroundImage));
+  await page.evaluate(async () => {
+    const picture = new Image();
+    picture.src = document.querySelector('.mw-backdrop').style.backgroundImage.match(/url\("?([^")]*)/)[1];
+    await picture.decode();
+    await new Promise((drawn) => requestAnimationFrame(() => requestAnimationFrame(drawn)));
+  });
+}
+
 test('the image background is really painted where it is asked for', async () => {
   // The 300 x 84 logo tiled over the stage shows at the top-left corner and again one tile lower.
   const tiled = await open({ back_ground: '2{logo/logo.png,titl}', logo_visible: '0', btn_info: '0',
     btn_share: '0', btn_reload: '0', btn_fullscreen: '0', book_title: '' });
-  await tiled.waitForTimeout(200);
+  await backdropPainted(tiled);
   const stage = await tiled.screenshot();
   const centred = await open({ back_ground: '2{logo/logo.png,center}', logo_visible: '0', btn_info: '0',
     btn_share: '0', btn_reload: '0', btn_fullscreen: '0', book_title: '' });
-  await centred.waitForTimeout(200);
+  await backdropPainted(centred);
   const plain = await centred.screenshot();
   // The same corner differs: tiled paints the logo there, centred leaves the stage colour.
   const corner = { x: 0, y: 0, width: 300, height: 84 };

@@ -173,7 +173,7 @@ bool ShellOpener(const std::string& path) {
 }
 
 void ConverterLog(const char* format, ...) {
-    const std::string log = withoutExtension(executablePath()) + ".log";
+    const std::string log = withoutExtension(posix::executablePath()) + ".log";
     std::FILE* file = std::fopen(log.c_str(), "a");
     if (!file) {
         return;

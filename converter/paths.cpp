@@ -1,7 +1,5 @@
 #include "converter/paths.h"
 
-#include <unistd.h>
-
 namespace {
 
 std::size_t lastSeparator(const std::string& path) {
@@ -36,14 +34,4 @@ std::string fileNameOf(const std::string& path) {
 std::string folderOf(const std::string& path) {
     const std::size_t slash = lastSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string executablePath() {
-    std::string buffer(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0) {
-        return {};
-    }
-    buffer.resize(static_cast<std::size_t>(length));
-    return buffer;
 }

@@ -15,6 +15,3 @@ std::string fileNameOf(const std::string& path);
 
 // The folder part of a path, without a trailing separator ("" for a bare name).
 std::string folderOf(const std::string& path);
-
-// The full path of the running executable.
-std::string executablePath();

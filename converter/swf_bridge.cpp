@@ -177,7 +177,7 @@ bool HtmlWrapperWriter(const std::string& moviePath, int width, int height) {
 }
 
 int SwfBridge(const std::string& input, const std::string& output, ConverterOptions& options) {
-    const std::string path = folderOf(executablePath()) + "/korrind.so";
+    const std::string path = folderOf(posix::executablePath()) + "/korrind.so";
     SwfLibrary library{};
     if (!loadLibrary(path, library)) {
         Message("Can't load \"%s\" file.\n", path.c_str());

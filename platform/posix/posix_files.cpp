@@ -170,4 +170,14 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
     return pointers;
 }
 
+std::string executablePath() {
+    std::string buffer(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) {
+        return {};
+    }
+    buffer.resize(static_cast<std::size_t>(length));
+    return buffer;
+}
+
 } // namespace posix

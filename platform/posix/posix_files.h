@@ -1,6 +1,6 @@
 // File-system and process helpers shared by the converter, the SWF library, the office layer and
 // the wall: testing paths, removing a tree, the user's private state folder, percent-encoding and
-// argument vectors for exec.
+// argument vectors for exec, the running program's path.
 #pragma once
 
 #include <string>
@@ -32,6 +32,9 @@ std::string privateStateFolder();
 
 // `text` with every byte outside letters, digits, "-_.~" and `alsoPlain` written as %XX.
 std::string percentEncoded(const std::string& text, const char* alsoPlain = "");
+
+// The running program's file, links resolved; "" when it cannot be told.
+std::string executablePath();
 
 // The argv of `words` for the exec family: pointers into the strings, ending in a null pointer.
 // The words must outlive the vector.

@@ -102,7 +102,7 @@ TEST(HtmlWrapperWriter, ReportsAPageThatCannotBeWritten) {
 }
 
 TEST(ConverterLog, AppendsBesideTheExecutable) {
-    const std::string log = withoutExtension(executablePath()) + ".log";
+    const std::string log = withoutExtension(posix::executablePath()) + ".log";
     std::remove(log.c_str());
     ConverterLog("Begin \"%s\"\n", "/decks/a.pptx");
     ConverterLog("End \"%s\"\n\n", "/decks/a.pptx");

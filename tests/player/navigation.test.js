@@ -188,6 +188,25 @@ function flick(page) {
   });
 }
 
+test('a wall turning fast draws its tiles plain, and whole again once it rests', async () => {
+  const page = await s.openWall(browser.context, s.fileUrl(dir));
+  const reflection = () => getComputedStyle(document.querySelector('.mw-reflection')).visibility;
+  assert.equal(await page.evaluate(reflection), 'visible');
+  await page.evaluate(() => {
+    const root = document.getElementById('murano-wall');
+    window.fastMarks = [];
+    new MutationObserver(() => window.fastMarks.push(root.dataset.fast))
+      .observe(root, { attributes: true, attributeFilter: ['data-fast'] });
+    document.dispatchEvent(new KeyboardEvent('keydown', { key: 'End', bubbles: true }));
+  });
+  await page.waitForFunction(() => window.fastMarks.includes('1'));
+  assert.equal(await page.evaluate(reflection), 'hidden');
+  await settled(page);
+  assert.deepEqual(await page.evaluate(() => window.fastMarks), ['1', '0']);
+  assert.equal(await page.evaluate(reflection), 'visible');
+  await page.close();
+});
+
 test('the wheel turns the wall', async () => {
   const page = await s.openWall(browser.context, s.fileUrl(dir));
   await page.mouse.move(400, 260);

@@ -14,6 +14,11 @@ var SHARP_FACTOR = 1.5;
 // Thumbnails made before they kept the slide's shape all have this size, whatever the slide's.
 var OLD_THUMB = { width: 180, height: 135 };
 var FOCUS_REST_MS = 150;
+// A wall turning faster than this (columns a second) draws its tiles plain, without reflection
+// or sheen, until it slows below the second figure or rests: software rendering then draws fewer
+// pixels on every frame while new columns come in several a frame.
+var FAST_COLUMNS_PER_S = 6;
+var SLOW_COLUMNS_PER_S = 1.5;
 
 export function prefersReducedMotion() {
   return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
@@ -63,6 +68,8 @@ export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.last = -Infinity;
   this.tick = this.tick.bind(this);
   this.root.dataset.moving = '0';
+  this.root.dataset.fast = '0';
+  this.fast = false;
   // Pictures of the first tiles still on their way; the rest of the page waits for them.
   this.pending = null;
   this.settled = null;
@@ -178,6 +185,16 @@ Wall.prototype.render = function () {
   }
   var range = this.maxPosition() - this.minPosition();
   this.onMove(this.currentIndex(), this.slides.length, range > 0 ? (this.position - this.minPosition()) / range : 1);
+};
+
+// Marks the wall fast or not from the speed it turns at (columns a millisecond); at rest it is not.
+Wall.prototype.noteSpeed = function (columnsPerMs) {
+  var speed = Math.abs(columnsPerMs) * 1000;
+  var fast = this.mode !== 'idle' && (this.fast ? speed >= SLOW_COLUMNS_PER_S : speed > FAST_COLUMNS_PER_S);
+  if (fast !== this.fast) {
+    this.fast = fast;
+    this.root.dataset.fast = fast ? '1' : '0';
+  }
 };
 
 Wall.prototype.attach = function (first, last) {
@@ -340,6 +357,7 @@ Wall.prototype.tick = function (now) {
   this.lastTime = now;
   var min = this.minPosition();
   var max = this.maxPosition();
+  var from = this.position;
   if (this.mode === 'glide') {
     this.position += this.velocity * dt;
     this.velocity *= Math.pow(0.94, dt / 16);
@@ -358,6 +376,7 @@ Wall.prototype.tick = function (now) {
       this.mode = 'idle';
     }
   }
+  this.noteSpeed((this.position - from) / dt);
   this.render();
   if (this.mode === 'idle') {
     this.frame = 0;
@@ -451,6 +470,8 @@ Wall.prototype.dragTo = function (event) {
     this.stage.classList.add('mw-dragging');
   }
   var position = resisted(drag.start - this.mirror * dx / this.pitch, this.minPosition(), this.maxPosition());
+  var previous = drag.samples[drag.samples.length - 1];
+  this.noteSpeed((position - previous.p) / Math.max(1, event.timeStamp - previous.t));
   this.position = position;
   drag.samples.push({ t: event.timeStamp, p: position });
   if (drag.samples.length > 6) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <sched.h>
 #include <sodium.h>
-#include <thread>
 #include <vector>
 
 namespace bookservice {
@@ -15,20 +15,23 @@ namespace {
 // memory cost that keeps the whole server small.
 constexpr unsigned long long kPasses = 2;
 constexpr std::size_t kMemoryBytes = 19u * 1024u * 1024u;
-// As many hashes at once as the machine has cores, up to three: each holds its 19 MiB while it
-// runs, and three keep a node under 100 MB resident under any burst of logins.
+// As many hashes at once as there are cores this process may run on now (a node held to one core
+// by its CPU affinity runs one at a time rather than two taking turns), up to three: each holds its
+// 19 MiB while it runs, and three keep a node under 100 MB resident under any burst of logins.
 int hashesAtOnce() {
-    static const int count =
-        static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 3u));
-    return count;
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    const int usable = ::sched_getaffinity(0, sizeof cores, &cores) == 0 ? CPU_COUNT(&cores) : 1;
+    return std::clamp(usable, 1, 3);
 }
 
 // Lets at most hashesAtOnce() hash computations run together.
 class HashGate {
 public:
     void enter() {
+        const int most = hashesAtOnce();
         std::unique_lock<std::mutex> lock(mutex_);
-        free_.wait(lock, [this] { return running_ < hashesAtOnce(); });
+        free_.wait(lock, [&] { return running_ < most; });
         ++running_;
     }
     void leave() {

@@ -120,7 +120,7 @@ private:
     QStringList existingOutputs() const;
     void schedule();
     void pump();
-    int inFlight() const;
+    int inState(DeckState state) const;
     DeckRun* nextWaiting();
     const WarmOffice* secondOfficeFor(const DeckRun& deck, const WarmOffice* office);
     void startImport(DeckRun& deck, const WarmOffice* office, const WarmOffice* second);
@@ -253,12 +253,9 @@ void WallsRun::schedule() {
     QMetaObject::invokeMethod(this, &WallsRun::pump, Qt::QueuedConnection);
 }
 
-int WallsRun::inFlight() const {
-    int busy = 0;
-    for (const auto& deck : decks_) {
-        busy += deck->state == DeckState::Converting || deck->state == DeckState::Publishing;
-    }
-    return busy;
+int WallsRun::inState(DeckState state) const {
+    return static_cast<int>(std::count_if(
+        decks_.begin(), decks_.end(), [state](const auto& deck) { return deck->state == state; }));
 }
 
 DeckRun* WallsRun::nextWaiting() {
@@ -270,10 +267,13 @@ DeckRun* WallsRun::nextWaiting() {
     return nullptr;
 }
 
-// Starts waiting decks while fewer than the pool's size are under way, each on a free instance;
-// without one, a deck waits for a starting instance, up to a bound.
+// Starts waiting decks while fewer than the pool's size convert, each on a free instance; without
+// one, a deck waits for a starting instance, up to a bound. A deck gives its instance back once its
+// slides are in, so that the next deck converts while it is published (as many published at once
+// as the pool has instances).
 void WallsRun::pump() {
-    while (stoppedBy_ == 0 && inFlight() < jobs()) {
+    while (stoppedBy_ == 0 && inState(DeckState::Converting) < jobs() &&
+           inState(DeckState::Publishing) < jobs()) {
         DeckRun* deck = nextWaiting();
         if (!deck) {
             break;

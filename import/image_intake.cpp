@@ -122,6 +122,16 @@ void takeWords(const WallFolder& work, const IntakeRequest& request) {
                                 "); its slides are imported.";
 }
 
+QString thumbnailName(int number) {
+    return QStringLiteral("zapper%1.jpg").arg(number);
+}
+
+QSize firstImageSize(const QStringList& images) {
+    const QSize pixSize = images.isEmpty() ? QSize(-1, -1) : QImageReader(images.first()).size();
+    qDebug() << "pixSize" << pixSize;
+    return pixSize;
+}
+
 } // namespace
 
 QString galleryName(const QString& pageEntry) {
@@ -159,8 +169,7 @@ QSize MakeThumbnails(const QString& source, const QString& target, int threads,
                      const IntakeProgress& progress, const std::atomic<bool>* cancelled) {
     prepareFolder(target);
     QStringList images = listJpegs(source);
-    const QSize pixSize = images.isEmpty() ? QSize(-1, -1) : QImageReader(images.first()).size();
-    qDebug() << "pixSize" << pixSize;
+    const QSize pixSize = firstImageSize(images);
     SlideOrder(images, static_cast<int>(images.size()));
 
     const int total = static_cast<int>(images.size());
@@ -168,7 +177,7 @@ QSize MakeThumbnails(const QString& source, const QString& target, int threads,
     std::atomic<int> done{0};
     auto work = [&] {
         for (int n = next++; n < total && !(cancelled && *cancelled); n = next++) {
-            makeThumbnail(images.at(n), target + QStringLiteral("zapper%1.jpg").arg(n + 1));
+            makeThumbnail(images.at(n), target + thumbnailName(n + 1));
             const int finished = ++done;
             if (progress) {
                 progress(finished, total);
@@ -184,6 +193,17 @@ QSize MakeThumbnails(const QString& source, const QString& target, int threads,
         worker.join();
     }
     return pixSize;
+}
+
+bool appendThumbnails(const QString& from, const QString& to, int offset) {
+    QDir().mkpath(to);
+    const int count = static_cast<int>(listJpegs(from).size());
+    for (int n = 1; n <= count; ++n) {
+        if (!QFile::rename(from + thumbnailName(n), to + thumbnailName(n + offset))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QStringList CopySelected(const QString& target, const QString& source,
@@ -234,8 +254,15 @@ IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& 
     const WallFolder work(request.workFolder);
     const auto stopped = [&request] { return request.cancelled && *request.cancelled; };
     IntakeResult result;
-    result.pixSize = MakeThumbnails(work.conversionStaging(), work.stagedThumbnails(),
-                                    request.threads, progress, request.cancelled);
+    if (request.thumbnailsMade) {
+        result.pixSize = firstImageSize(listJpegs(work.conversionStaging()));
+        if (progress) {
+            progress(request.imageCount, request.imageCount);
+        }
+    } else {
+        result.pixSize = MakeThumbnails(work.conversionStaging(), work.stagedThumbnails(),
+                                        request.threads, progress, request.cancelled);
+    }
     // A run killed or stopped before the new slides replace the wall's leaves the wall's slides,
     // and its index, as they were.
     QString fresh;

@@ -22,6 +22,9 @@ struct IntakeRequest {
     QStringList chooesPage; // custom range: page entries as parsed
     int chooesPageNum = 0;
     int threads = 0; // thumbnail workers; 0 picks one per core
+    // The thumbnails are in the staged thumbnails folder already (made part by part while a split
+    // conversion was still running, see appendThumbnails()).
+    bool thumbnailsMade = false;
     // Set from another thread to stop: the wall keeps its slides and the staging folder goes.
     const std::atomic<bool>* cancelled = nullptr;
 };
@@ -53,6 +56,11 @@ void ClearJpegs(const QString& folder);
 // -1).
 QSize MakeThumbnails(const QString& source, const QString& target, int threads,
                      const IntakeProgress& progress, const std::atomic<bool>* cancelled = nullptr);
+
+// Moves the thumbnails zapper1.jpg, zapper2.jpg, ... of `from` into `to`, numbered after the
+// `offset` thumbnails there: those of a later part of a split conversion follow the earlier
+// parts'. False when one cannot be moved.
+bool appendThumbnails(const QString& from, const QString& to, int offset);
 
 // Copies the selected images of source into target under their gallery names, never overwriting.
 QStringList CopySelected(const QString& target, const QString& source,

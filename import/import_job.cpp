@@ -90,6 +90,13 @@ ImportJob::~ImportJob() {
             run->process.waitForFinished(kStopGraceMs);
         }
     }
+    intakeCancelled_ = true;
+    for (const auto& run : converters_) {
+        if (run->thumbnails) {
+            run->thumbnails->wait();
+            delete run->thumbnails;
+        }
+    }
     if (intake_) {
         intake_->wait();
     }
@@ -106,6 +113,7 @@ void ImportJob::begin() {
     // Slides of an earlier, interrupted run must not mix with the new ones.
     removeStagedSlides();
     converters_.clear();
+    intakeCancelled_ = false;
     const bool split = warm_ && second_ && worthSplitting(request_.presentation);
     const std::vector<const WarmOffice*> offices =
         split ? std::vector<const WarmOffice*>{warm_, second_} : std::vector{warm_};
@@ -117,6 +125,7 @@ void ImportJob::begin() {
 void ImportJob::startConverter(int part, int parts, const WarmOffice* office) {
     converters_.push_back(std::make_unique<ConverterRun>());
     ConverterRun& run = *converters_.back();
+    run.part = part;
     QProcess& process = run.process;
     connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
             [this, &run](int code, QProcess::ExitStatus status) {
@@ -153,6 +162,7 @@ void ImportJob::stop() {
 }
 
 void ImportJob::stopConverters() {
+    intakeCancelled_ = true; // part thumbnails being made are of no use now
     for (const auto& run : converters_) {
         if (run->process.state() != QProcess::NotRunning) {
             // A polite stop first, so the converter can end its office instance; then a hard one.
@@ -213,9 +223,33 @@ void ImportJob::converterEnded(ConverterRun& run) {
     }
     if (failed_ && converters_.size() > 1) {
         stopConverters(); // the other part is of no use now
+    } else if (converters_.size() > 1 && !cancelled()) {
+        makePartThumbnails(run);
     }
-    const bool allEnded = std::all_of(converters_.begin(), converters_.end(),
-                                      [](const auto& each) { return each->ended; });
+    concludeOnceAllEnded();
+}
+
+// A part's thumbnails are made on a thread of their own while the other part may still convert,
+// so that the intake after the last part has only its thumbnails left to wait for, if any.
+void ImportJob::makePartThumbnails(ConverterRun& run) {
+    const WallFolder work(request_.workFolder);
+    const QString slides = work.conversionStaging(run.part);
+    const QString thumbnails = work.stagedThumbnails(run.part);
+    run.thumbnails = QThread::create([this, slides, thumbnails] {
+        MakeThumbnails(slides, thumbnails, 0, {}, &intakeCancelled_);
+    });
+    connect(run.thumbnails, &QThread::finished, this, [this, &run] {
+        run.thumbnails->deleteLater();
+        run.thumbnails = nullptr;
+        concludeOnceAllEnded();
+    });
+    run.thumbnails->start();
+}
+
+void ImportJob::concludeOnceAllEnded() {
+    const bool allEnded = std::all_of(converters_.begin(), converters_.end(), [](const auto& each) {
+        return each->ended && !each->thumbnails;
+    });
     if (allEnded) {
         killTimer_->stop();
         // Once the process's signal has returned: whoever is told may start the job again.
@@ -249,10 +283,14 @@ void ImportJob::concludeConversion() {
 }
 
 // Moves the slide files of parts 2, 3, ... beside those of part 1; they keep their slides'
-// numbers, so that the intake finds the whole deck in order.
+// numbers, so that the intake finds the whole deck in order. Their thumbnails follow part 1's.
 bool ImportJob::joinParts() {
     const WallFolder work(request_.workFolder);
     for (int part = 2; part <= int(converters_.size()); ++part) {
+        const int before = static_cast<int>(listJpegs(work.conversionStaging()).size());
+        if (!appendThumbnails(work.stagedThumbnails(part), work.stagedThumbnails(), before)) {
+            return false;
+        }
         const QDir folder(work.conversionStaging(part));
         for (const QString& name : folder.entryList(QDir::Files)) {
             if (!QFile::rename(folder.filePath(name), work.conversionStaging() + name)) {
@@ -296,7 +334,7 @@ void ImportJob::startIntake() {
     request.lastIndex = slides_.imageCount;
     request.chooesPage = slides_.chooesPage;
     request.chooesPageNum = slides_.chooesPageNum;
-    intakeCancelled_ = false;
+    request.thumbnailsMade = converters_.size() > 1;
     request.cancelled = &intakeCancelled_;
 
     auto result = std::make_shared<IntakeResult>();

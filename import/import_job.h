@@ -9,8 +9,9 @@
 // failure ends the job with the message for the user; failure() tells its kind.
 //
 // Given a second warm office instance, a large deck is split: two converters, one on each
-// instance, each load the deck and export their half of the slides under the slides' own numbers,
-// and the intake takes the halves in together, in slide order.
+// instance, each load the deck and export their half of the slides under the slides' own numbers.
+// The thumbnails of a half are made as soon as its converter has ended, while the other may still
+// run, and the intake takes the halves in together, in slide order.
 #pragma once
 
 #include "import/converter_job.h"
@@ -94,6 +95,7 @@ protected:
 private:
     // One converter process: of the whole deck, or of one part of it.
     struct ConverterRun {
+        int part = 1;
         QProcess process;
         ConverterOutputReader reader;
         double percent = 0;
@@ -101,6 +103,7 @@ private:
         bool ended = false;
         int exitCode = 0;
         QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+        QThread* thumbnails = nullptr; // of this part's slides, while they are made
     };
 
     void startConverter(int part, int parts, const WarmOffice* office);
@@ -108,6 +111,8 @@ private:
     void read(ConverterRun& run);
     void apply(ConverterRun& run, const ConverterOutputReader::Reading& reading);
     void converterEnded(ConverterRun& run);
+    void makePartThumbnails(ConverterRun& run);
+    void concludeOnceAllEnded();
     void concludeConversion();
     bool joinParts();
     void fail(Failure failure, const QString& detail = {});
@@ -128,5 +133,6 @@ private:
     Failure failure_ = Failure::ConversionFailed;
     QString failureMessage_;
     bool failed_ = false;
+    // Stops the part thumbnails and the intake (set from the GUI thread, read by their workers).
     std::atomic<bool> intakeCancelled_{false};
 };

@@ -46,6 +46,11 @@ public:
     }
     // The thumbnails of the slides being taken in.
     QString stagedThumbnails() const { return conversionStaging() + QStringLiteral(".qal/"); }
+    // Those of each part of a split conversion, made as soon as that part has ended (part 1's are
+    // the ones above).
+    QString stagedThumbnails(int part) const {
+        return conversionStaging(part) + QStringLiteral(".qal/");
+    }
     // The book copied for a ZIP output or a project, and for an executable's archive.
     QString archiveStaging() const { return root_ + QStringLiteral(".zapperstab/"); }
     QString executableStaging() const { return root_ + QStringLiteral("zapperstab/"); }

@@ -41,10 +41,15 @@ bool WarmOffice::enabled() {
 }
 
 void WarmOffice::start() {
-    if (!enabled() || starting_->isRunning() || processGroup_ > 0) {
+    if (!enabled()) {
         return;
     }
+    // An instance still starting is wanted again: a recycle() while the watch was already
+    // replacing a dead one keeps that one instead of ending it once it has started.
     wanted_ = true;
+    if (starting_->isRunning() || processGroup_ > 0) {
+        return;
+    }
     launchedGroup_ = -1;
     launchedPipe_.clear();
     starting_->start();

@@ -1,7 +1,8 @@
 // murano walls end to end: the real program on folders of generated decks, with the real converter
 // and warm LibreOffice instances. A damaged deck is skipped while the others become walls, names
 // that clash get a suffix, an instance killed or stopped from outside under a deck is replaced and
-// the deck made anyway, and SIGINT leaves the finished walls whole and nothing else. Archives are
+// the deck made anyway, a deck whose instance hangs on both attempts is reported and skipped, and
+// SIGINT leaves the finished walls whole and nothing else. Archives are
 // read back by Python's zipfile.
 #include "tests/import/pdf_maker.h"
 #include "tests/support/process.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <sys/stat.h>
@@ -232,7 +234,7 @@ TEST_P(WallsInstanceLost, TheDeckIsMadeAnywayAndTheOthersGoOn) {
     for (const char* name : {"a.pptx", "b.pptx", "c.pptx"}) {
         copyDeck("twelve.pptx", name);
     }
-    RunningProcess murano(kMurano, walls({"--as", "zip", "--jobs", "1", "--deck-timeout", "10"}),
+    RunningProcess murano(kMurano, walls({"--as", "zip", "--jobs", "1", "--deck-timeout", "30"}),
                           environment());
     int instance = -1;
     ASSERT_TRUE(waitUntil(
@@ -265,6 +267,75 @@ INSTANTIATE_TEST_SUITE_P(KilledOrStopped, WallsInstanceLost, ::testing::Values(S
                          [](const ::testing::TestParamInfo<int>& param) {
                              return std::string(param.param == SIGKILL ? "Killed" : "Stopped");
                          });
+
+// Whether a slide file is in the staging folder of the scratch wall of the run's deck `index`: its
+// converter is exporting on the office it borrowed.
+bool exporting(const std::string& state, int index) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(state, error), end; !error && it != end;
+         it.increment(error)) {
+        const fs::path& path = it->path();
+        if (path.extension() == ".JPG" && path.parent_path().filename() == ".laq" &&
+            path.parent_path().parent_path().filename() == std::to_string(index)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A deck whose instance hangs under it on both attempts (stopped from outside while it exports):
+// tried once more on a fresh instance, then reported as failed and skipped, while the decks before
+// and after it become walls; the run ends with status 1.
+TEST_F(Walls, ADeckFailingTwiceIsReportedAndSkippedWhileTheOthersGoOn) {
+    copyDeck("twelve.pptx", "a.pptx");
+    copyDeck("forty.pptx", "b.pptx");
+    copyDeck("twelve.pptx", "c.pptx");
+    RunningProcess murano(kMurano, walls({"--as", "zip", "--jobs", "1", "--deck-timeout", "30"}),
+                          environment());
+    std::set<int> converters; // of deck b, one an attempt
+    std::set<int> offices;
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        int instance = -1;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const int converter = converterOf(murano.pid(), "b.pptx");
+                if (converter < 0 || converters.count(converter) ||
+                    !exporting(scratch.file("state"), 1)) {
+                    return false;
+                }
+                instance = warmInstanceOf(murano.pid(), converter);
+                converters.insert(converter);
+                return instance > 1;
+            },
+            240000))
+            << "attempt " << attempt << " of deck b never exported on a warm instance";
+        const std::set<int> now = officeGroupsBelow(murano.pid());
+        offices.insert(now.begin(), now.end());
+        ::kill(-instance, SIGSTOP);
+    }
+    EXPECT_EQ(murano.wait(300000), 1) << murano.output();
+    EXPECT_EQ(folderEntries(scratch.file("out")), (std::vector<std::string>{"a.zip", "c.zip"}));
+    const QJsonDocument report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(readFile(scratch.file("report.json"))));
+    EXPECT_EQ(report.object().value("status").toInt(), 1);
+    const QJsonArray decks = report.object().value("decks").toArray();
+    const QJsonObject failed = reportOf(decks, "b");
+    EXPECT_EQ(failed.value("status").toString(), "failed");
+    EXPECT_EQ(failed.value("attempts").toInt(), 2);
+    EXPECT_TRUE(failed.value("error").toString().contains("hung"))
+        << failed.value("error").toString().toStdString();
+    EXPECT_TRUE(failed.value("output").isNull());
+    for (const char* name : {"a", "c"}) {
+        EXPECT_EQ(reportOf(decks, name).value("status").toString(), "done") << name;
+        EXPECT_EQ(countOf(zipEntries(scratch.file(std::string("out/") + name + ".zip")),
+                          "wallimages/thumbs/"),
+                  12)
+            << name;
+    }
+    EXPECT_TRUE(waitUntil([&] { return !anyAlive(offices); }, 15000)) << "an office is left";
+    EXPECT_FALSE(scratchLeft());
+}
 
 TEST_F(Walls, SigintKeepsTheFinishedWallsAndLeavesNothingHalfWritten) {
     for (const char* name : {"a.pptx", "b.pptx", "c.pptx", "d.pptx"}) {

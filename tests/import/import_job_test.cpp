@@ -3,6 +3,7 @@
 // that never waits for the converter.
 #include "import/import_checks.h"
 #include "import/import_job.h"
+#include "platform/office/warm_office.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -153,6 +154,45 @@ TEST_F(ImportJobTest, CancelNeverWaitsAndKillsAConverterThatIgnoresTheStop) {
     EXPECT_EQ(job.result().code, JobResult::Stopped);
     EXPECT_FALSE(job.isRunning());
     EXPECT_FALSE(job.cancel()) << "nothing left to stop";
+}
+
+// A split deck whose second half is converted first: its thumbnails, made while the first half
+// still converts, follow the first half's, so that every thumbnail stays with its slide.
+TEST_F(ImportJobTest, ASplitDecksHalvesKeepTheirSlidesOrderWhicheverEndsFirst) {
+    const auto colour = [](int n) { return QColor::fromHsv(n * 50, 255, 255); };
+    QDir().mkpath(scratch.path() + "/halves");
+    for (int n = 1; n <= 6; ++n) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(colour(n));
+        image.save(scratch.path() + QString("/halves/Slide%1.JPG").arg(n), "JPEG", 100);
+    }
+    // Part 2 stages slides 4 to 6 and ends; part 1 waits for that, then stages slides 1 to 3.
+    const QString program = converter(
+        "halves=\"$slides/../halves\"\n"
+        "if [ \"$3\" = -part ]; then part=$4; out=\"${8%.jpg}\"; else exit 1; fi\n"
+        "mkdir -p \"$out\"\n"
+        "if [ \"$part\" = 2 ]; then cp \"$halves\"/Slide[456].JPG \"$out\"/; touch \"$halves/2\"\n"
+        "else while [ ! -e \"$halves/2\" ]; do sleep 0.05; done\n"
+        "cp \"$halves\"/Slide[123].JPG \"$out\"/; fi\n"
+        "printf 'Conversion Finished! Result value = 3\\r\\n'\n");
+    const WarmOffice first; // none started: the converters are told of none
+    const WarmOffice second;
+    job.setWarmOffice(&first);
+    job.setSecondOffice(&second);
+    ASSERT_TRUE(start({program, MURANO_DECK_DIR "/forty.pptx", work, true, {}}));
+    ASSERT_TRUE(ended.wait(30000));
+    ASSERT_TRUE(job.result().ok()) << job.result().message.toStdString();
+    ASSERT_EQ(job.slides().imageCount, 6);
+    for (int i = 0; i < 6; ++i) {
+        for (const char* folder : {"wallimages/%1.jpg", "wallimages/thumbs/%1.jpg"}) {
+            const QImage image(work + QString(folder).arg(i));
+            ASSERT_FALSE(image.isNull()) << folder << " " << i;
+            const QColor seen = image.pixelColor(image.width() / 2, image.height() / 2);
+            EXPECT_LT(qAbs(seen.hue() - colour(i + 1).hue()), 10) << folder << " " << i;
+        }
+    }
+    EXPECT_FALSE(QDir(work + ".laq").exists());
+    EXPECT_FALSE(QDir(work + ".laq2").exists());
 }
 
 } // namespace

@@ -39,6 +39,8 @@ test('opened from disk, the wall comes from the script twin with its pictures', 
   assert.equal(await page.textContent('.mw-title'), 'Über "disk" \u2028 <tab>');
   assert.equal(await loadedThumbnails(page), 7);
   await page.waitForFunction(() => document.querySelector('.mw-logo img').naturalWidth > 0);
+  // The page's first script leaves pictures on disk to the tiles, whose addresses carry a token.
+  assert.equal(await page.evaluate(() => window.muranoFirstPictures), undefined);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -76,6 +78,32 @@ test('served over HTTP, the index itself wins over a stale twin', async () => {
   }
 });
 
+// The page's first script asks for the first tiles' pictures before the player has run: the very
+// pictures the tiles show, thumbnails or, for tiles drawn large, the full images, each asked for once.
+for (const { slides, size, folder } of [
+  { slides: 60, size: { width: 855, height: 532 }, folder: '/wallimages/thumbs/' },
+  { slides: 8, size: { width: 1600, height: 900 }, folder: '/wallimages/' }
+]) {
+  test(`served over HTTP, the first tiles' pictures are asked for early (${slides} slides, ${size.width} x ${size.height})`, async () => {
+    const server = await s.serve(wall({ images: s.numbered(slides) }));
+    try {
+      const page = await s.openWall(browser.context, server.url, { size });
+      const early = await page.evaluate(() => window.muranoFirstPictures.map((img) => new URL(img.src).pathname));
+      const shown = await page.$$eval('.mw-card img', (imgs) => imgs.map((img) => new URL(img.src).pathname));
+      assert.ok(shown.length > 1, `${shown.length} tiles`);
+      assert.deepEqual(early.slice().sort(), shown.slice().sort());
+      assert.ok(early.every((p) => p.startsWith(folder) && !p.slice(folder.length).includes('/')), early.join());
+      for (const picture of early) {
+        assert.equal(server.requests.filter((r) => r === picture).length, 1, picture);
+      }
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    } finally {
+      await server.close();
+    }
+  });
+}
+
 test('served over HTTP without the index, the twin stands in', async () => {
   const dir = wall({ images: s.numbered(4) });
   require('node:fs').rmSync(require('node:path').join(dir, 'xml', 'images.xml'));
@@ -97,8 +125,10 @@ test('the template folder as built plays on its own', async () => {
   assert.match(lines[4], /^<meta name="keywords" content="[^"]*">$/);
   assert.match(lines[5], /^<meta name="description" content="[^"]*">$/);
   // The player runs whatever encoding a rewritten page declares.
-  const script = require('node:fs').readFileSync(require('node:path').join(s.FLASH_DIR, 'swfobject.js'));
-  assert.ok(script.every((byte) => byte < 0x80), 'the player script is plain ASCII');
+  for (const name of ['swfobject.js', 'index.html']) {
+    const text = require('node:fs').readFileSync(require('node:path').join(s.FLASH_DIR, name));
+    assert.ok(text.every((byte) => byte < 0x80), `${name} is plain ASCII`);
+  }
   const page = await s.openWall(browser.context, s.fileUrl(s.FLASH_DIR));
   assert.equal(await page.title(), 'Quorvex Murano');
   assert.equal(await page.getAttribute('#murano-wall', 'data-source'), 'script');

@@ -2,6 +2,11 @@
 // view, where a column on the arc shows on screen, and how a drag or a wheel turns the wall.
 
 var ROW_LIMIT = 3;
+// The slides' shape a wall takes until its first picture has loaded.
+export var START_ASPECT = 4 / 3;
+// Thumbnails are made this wide; tiles drawn much wider than that show the full image instead.
+var THUMB_WIDTH = 180;
+var SHARP_FACTOR = 1.5;
 // Below this width the wall takes a layout of its own: few large tiles, one column at the centre.
 var PHONE_WIDTH = 600;
 
@@ -94,6 +99,27 @@ export function viewReach(arc, width) {
 // wall stands centred; a long one starts with its first column at the left edge.
 export function firstPosition(lead, columns) {
   return Math.min(lead, (columns - 1) / 2);
+}
+
+// The columns a wall standing at `position` keeps in the page: `span` either side of it.
+export function columnsAround(position, span, columns) {
+  return { first: Math.max(0, Math.floor(position) - span), last: Math.min(columns - 1, Math.ceil(position) + span) };
+}
+
+export function showsFullImage(tileWidth, pixelRatio) {
+  return tileWidth * pixelRatio > THUMB_WIDTH * SHARP_FACTOR;
+}
+
+// The tiles a wall of `count` slides first puts in a view, before it has learned the slides'
+// shape: slides `first` to `end` (exclusive), and whether they show the full images.
+export function startTiles(view, count, pixelRatio) {
+  var rows = rowsFor(count);
+  var columns = Math.ceil(count / rows);
+  var size = tileSize(view, rows, columns, START_ASPECT);
+  var arc = arcFor(view.width, size);
+  var reach = viewReach(arc, view.width);
+  var around = columnsAround(firstPosition(reach.lead, columns), reach.span, columns);
+  return { first: around.first * rows, end: Math.min(count, (around.last + 1) * rows), sharp: showsFullImage(size.width, pixelRatio) };
 }
 
 export function lastPosition(lead, columns) {

@@ -24,13 +24,19 @@ function settle(xhr) {
   });
 }
 
+var INDEX_PATH = 'xml/images.xml';
+
+function send(url) {
+  var xhr = new XMLHttpRequest();
+  xhr.open('GET', url, true);
+  xhr.overrideMimeType('text/plain; charset=utf-8');
+  xhr.send();
+  return xhr;
+}
+
 function request(url) {
   try {
-    var xhr = new XMLHttpRequest();
-    xhr.open('GET', url, true);
-    xhr.overrideMimeType('text/plain; charset=utf-8');
-    xhr.send();
-    return settle(xhr);
+    return settle(send(url));
   } catch (e) {
     return Promise.reject(e);
   }
@@ -41,7 +47,16 @@ function cacheBust() {
   return location.protocol === 'file:' ? freshToken : '?v=' + Date.now().toString(36);
 }
 
-// The page asks for the index itself while this script is still on its way
+// The index's request, sent; null where the page may not send it.
+export function sendIndexRequest() {
+  try {
+    return send(INDEX_PATH + cacheBust());
+  } catch {
+    return null;
+  }
+}
+
+// The page's first script asks for the index while this script is still on its way
 // (window.muranoIndexRequest); pages without that ask here.
 function requestIndex() {
   var early = window.muranoIndexRequest;
@@ -49,7 +64,7 @@ function requestIndex() {
   if (early && typeof early.readyState === 'number') {
     return settle(early);
   }
-  return request('xml/images.xml' + cacheBust());
+  return request(INDEX_PATH + cacheBust());
 }
 
 // A twin script sets window[name] to the file's text.

@@ -4,13 +4,10 @@
 import { el } from './dom.js';
 import { isStandInTitle } from './words.js';
 import {
-  arcFor, clamp, firstPosition, lastPosition, releaseVelocity, resisted, rowsFor, tileSize, viewReach,
-  wheelPixels
+  arcFor, clamp, columnsAround, firstPosition, lastPosition, releaseVelocity, resisted, rowsFor, showsFullImage,
+  START_ASPECT, tileSize, viewReach, wheelPixels
 } from './layout.js';
 
-// Thumbnails are made this wide; tiles drawn much wider than that show the full image instead.
-var THUMB_WIDTH = 180;
-var SHARP_FACTOR = 1.5;
 // Thumbnails made before they kept the slide's shape all have this size, whatever the slide's.
 var OLD_THUMB = { width: 180, height: 135 };
 var FOCUS_REST_MS = 150;
@@ -47,7 +44,7 @@ export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.element.setAttribute('aria-label', 'Slides');
   this.tiles = new Map();
   this.titles = null;
-  this.aspect = 4 / 3;
+  this.aspect = START_ASPECT;
   this.aspectLearned = false;
   this.sharp = false;
   this.position = 0;
@@ -123,7 +120,7 @@ Wall.prototype.layout = function () {
   this.rowTop = -wallHeight / 2 + tileH / 2 - (this.rows > 1 ? tileH * 0.12 : tileH * 0.2);
   // reach, span and lead
   Object.assign(this, viewReach(this, width));
-  var sharp = tileW * (window.devicePixelRatio || 1) > THUMB_WIDTH * SHARP_FACTOR;
+  var sharp = showsFullImage(tileW, window.devicePixelRatio || 1);
   var tiles = this.tiles;
   if (sharp !== this.sharp) {
     // Tiles change their picture: they are made again.
@@ -178,10 +175,9 @@ Wall.prototype.maxPosition = function () {
 Wall.prototype.render = function () {
   var angle = this.mirror * this.position * this.step;
   this.element.style.transform = 'translateZ(' + this.radius.toFixed(1) + 'px) rotateY(' + (angle * 180 / Math.PI).toFixed(4) + 'deg)';
-  var first = Math.max(0, Math.floor(this.position) - this.span);
-  var last = Math.min(this.columns - 1, Math.ceil(this.position) + this.span);
-  if (first !== this.first || last !== this.last) {
-    this.attach(first, last);
+  var around = columnsAround(this.position, this.span, this.columns);
+  if (around.first !== this.first || around.last !== this.last) {
+    this.attach(around.first, around.last);
   }
   var range = this.maxPosition() - this.minPosition();
   this.onMove(this.currentIndex(), this.slides.length, range > 0 ? (this.position - this.minPosition()) / range : 1);

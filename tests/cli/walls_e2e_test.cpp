@@ -22,6 +22,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -224,50 +225,6 @@ int warmInstanceOf(int murano, int converter) {
     return -1;
 }
 
-// An instance killed under a deck: the converter repeats the deck in an office of its own and the
-// pool replaces the instance. An instance that stops answering (stopped from outside, as a hung
-// one): the deck's time limit ends the conversion, the instance is replaced and the deck is made on
-// the fresh one. Either way every deck becomes a wall and no office is left running.
-class WallsInstanceLost : public Walls, public ::testing::WithParamInterface<int> {};
-
-TEST_P(WallsInstanceLost, TheDeckIsMadeAnywayAndTheOthersGoOn) {
-    for (const char* name : {"a.pptx", "b.pptx", "c.pptx"}) {
-        copyDeck("twelve.pptx", name);
-    }
-    RunningProcess murano(kMurano, walls({"--as", "zip", "--jobs", "1", "--deck-timeout", "30"}),
-                          environment());
-    int instance = -1;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            const int converter = converterOf(murano.pid(), "b.pptx");
-            instance = converter > 0 ? warmInstanceOf(murano.pid(), converter) : -1;
-            return instance > 1;
-        },
-        240000))
-        << "deck b never started on a warm instance";
-    const std::set<int> offices = officeGroupsBelow(murano.pid());
-    ::kill(-instance, GetParam());
-    EXPECT_EQ(murano.wait(300000), 0) << murano.output();
-    const QJsonArray decks = reportedDecks(scratch.file("report.json"));
-    for (const char* name : {"a", "b", "c"}) {
-        EXPECT_EQ(reportOf(decks, name).value("status").toString(), "done") << name;
-        EXPECT_EQ(countOf(zipEntries(scratch.file(std::string("out/") + name + ".zip")),
-                          "wallimages/thumbs/"),
-                  12)
-            << name;
-    }
-    if (GetParam() == SIGSTOP) {
-        EXPECT_EQ(reportOf(decks, "b").value("attempts").toInt(), 2);
-    }
-    EXPECT_TRUE(waitUntil([&] { return !anyAlive(offices); }, 15000)) << "an office is left";
-    EXPECT_FALSE(scratchLeft());
-}
-
-INSTANTIATE_TEST_SUITE_P(KilledOrStopped, WallsInstanceLost, ::testing::Values(SIGKILL, SIGSTOP),
-                         [](const ::testing::TestParamInfo<int>& param) {
-                             return std::string(param.param == SIGKILL ? "Killed" : "Stopped");
-                         });
-
 // Whether a slide file is in the staging folder of the scratch wall of the run's deck `index`: its
 // converter is exporting on the office it borrowed.
 bool exporting(const std::string& state, int index) {
@@ -284,6 +241,65 @@ bool exporting(const std::string& state, int index) {
     return false;
 }
 
+// Waits until a converter of `deck` (the run's deck `index`) not among `converters` exports on a
+// warm instance, adds it to `converters` and returns the instance's process group; -1 when none
+// did within four minutes. Stopping or killing the instance then lands in the middle of the work.
+int warmInstanceExporting(int murano, const std::string& state, const std::string& deck, int index,
+                          std::set<int>& converters) {
+    int instance = -1;
+    waitUntil(
+        [&] {
+            const int converter = converterOf(murano, deck);
+            if (converter < 0 || converters.count(converter) || !exporting(state, index)) {
+                return false;
+            }
+            instance = warmInstanceOf(murano, converter);
+            converters.insert(converter);
+            return instance > 1;
+        },
+        240000);
+    return instance;
+}
+
+// An instance killed under a deck: the converter repeats the deck in an office of its own and the
+// pool replaces the instance. An instance that stops answering (stopped from outside, as a hung
+// one): the deck's time limit ends the conversion, the instance is replaced and the deck is made on
+// the fresh one. Either way every deck becomes a wall and no office is left running.
+class WallsInstanceLost : public Walls, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WallsInstanceLost, TheDeckIsMadeAnywayAndTheOthersGoOn) {
+    copyDeck("twelve.pptx", "a.pptx");
+    copyDeck("forty.pptx", "b.pptx");
+    copyDeck("twelve.pptx", "c.pptx");
+    RunningProcess murano(kMurano, walls({"--as", "zip", "--jobs", "1", "--deck-timeout", "30"}),
+                          environment());
+    std::set<int> converters;
+    const int instance =
+        warmInstanceExporting(murano.pid(), scratch.file("state"), "b.pptx", 1, converters);
+    ASSERT_GT(instance, 1) << "deck b never exported on a warm instance";
+    const std::set<int> offices = officeGroupsBelow(murano.pid());
+    ::kill(-instance, GetParam());
+    EXPECT_EQ(murano.wait(300000), 0) << murano.output();
+    const QJsonArray decks = reportedDecks(scratch.file("report.json"));
+    for (const auto& [name, slides] : {std::pair{"a", 12}, {"b", 40}, {"c", 12}}) {
+        EXPECT_EQ(reportOf(decks, name).value("status").toString(), "done") << name;
+        EXPECT_EQ(countOf(zipEntries(scratch.file(std::string("out/") + name + ".zip")),
+                          "wallimages/thumbs/"),
+                  slides)
+            << name;
+    }
+    if (GetParam() == SIGSTOP) {
+        EXPECT_EQ(reportOf(decks, "b").value("attempts").toInt(), 2);
+    }
+    EXPECT_TRUE(waitUntil([&] { return !anyAlive(offices); }, 15000)) << "an office is left";
+    EXPECT_FALSE(scratchLeft());
+}
+
+INSTANTIATE_TEST_SUITE_P(KilledOrStopped, WallsInstanceLost, ::testing::Values(SIGKILL, SIGSTOP),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return std::string(param.param == SIGKILL ? "Killed" : "Stopped");
+                         });
+
 // A deck whose instance hangs under it on both attempts (stopped from outside while it exports):
 // tried once more on a fresh instance, then reported as failed and skipped, while the decks before
 // and after it become walls; the run ends with status 1.
@@ -296,20 +312,10 @@ TEST_F(Walls, ADeckFailingTwiceIsReportedAndSkippedWhileTheOthersGoOn) {
     std::set<int> converters; // of deck b, one an attempt
     std::set<int> offices;
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        int instance = -1;
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                const int converter = converterOf(murano.pid(), "b.pptx");
-                if (converter < 0 || converters.count(converter) ||
-                    !exporting(scratch.file("state"), 1)) {
-                    return false;
-                }
-                instance = warmInstanceOf(murano.pid(), converter);
-                converters.insert(converter);
-                return instance > 1;
-            },
-            240000))
-            << "attempt " << attempt << " of deck b never exported on a warm instance";
+        const int instance =
+            warmInstanceExporting(murano.pid(), scratch.file("state"), "b.pptx", 1, converters);
+        ASSERT_GT(instance, 1) << "attempt " << attempt
+                               << " of deck b never exported on a warm instance";
         const std::set<int> now = officeGroupsBelow(murano.pid());
         offices.insert(now.begin(), now.end());
         ::kill(-instance, SIGSTOP);

@@ -2,7 +2,9 @@
 // work: a search for a Java runtime (which starts one), a restart of the office process and a
 // synchronisation of its extensions. So every private profile is a copy of a template, made once
 // per office version by one short session, with Java switched off (nothing the converter does
-// needs it).
+// needs it) and the suite's version recorded as the last one used. Without that record every
+// start counts as the first of a new version and runs the suite's rendering self-test, which
+// fills about a gigabyte of test bitmaps and took three quarters of each start's processor time.
 // The template lives in the user's cache ($XDG_CACHE_HOME/quorvex, 0700); without it a profile
 // simply starts empty.
 #include "office_words_script.h"
@@ -52,10 +54,14 @@ std::string cacheFolder() {
     return folder;
 }
 
-// A key of the installed office version, so that an upgrade gets a template of its own.
+// A key of the installed office version and of what a template holds, so that an upgrade, and a
+// template made by an older murano, get a template of their own.
 std::string versionKey() {
     std::FILE* file = std::fopen(MURANO_OFFICE_PROGRAM_DIR "/versionrc", "rb");
     unsigned long long hash = 1469598103934665603ull;
+    for (const char c : std::string("template 2: last version recorded")) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
     if (file) {
         for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
             hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
@@ -102,6 +108,54 @@ bool disableJava(const std::string& profile) {
                      "</java>\n");
 }
 
+// The suite's version as its configuration states it ("7.4"), or "" when it cannot be read.
+std::string officeSetupVersion() {
+    std::FILE* file = std::fopen(MURANO_OFFICE_PROGRAM_DIR "/../share/registry/main.xcd", "rb");
+    if (!file) {
+        return {};
+    }
+    std::string text;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, got);
+    }
+    std::fclose(file);
+    // The value, not the schema's declaration (which carries a type).
+    const std::size_t property = text.find("<prop oor:name=\"ooSetupVersion\">");
+    const std::size_t value = text.find("<value>", property);
+    const std::size_t end = text.find("</value>", value);
+    if (property == std::string::npos || value == std::string::npos || end == std::string::npos) {
+        return {};
+    }
+    const std::string version = text.substr(value + 7, end - value - 7);
+    const bool plain = !version.empty() && version.size() < 16 &&
+                       version.find_first_not_of("0123456789.") == std::string::npos;
+    return plain ? version : std::string();
+}
+
+// Records the suite's version as the last one this profile was used with, so that its starts
+// are not taken for the first start of a new version (see the top of this file).
+bool recordLastVersion(const std::string& profile) {
+    static const std::string version = officeSetupVersion();
+    if (version.empty() || !makeFolder(profile + "/user", 0700)) {
+        return false;
+    }
+    return writeText(profile + "/user/registrymodifications.xcu",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                     "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                     "<item oor:path=\"/org.openoffice.Setup/Product\"><prop "
+                     "oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>" +
+                         version + "</value></prop></item>\n</oor:items>\n");
+}
+
+// A profile made without the template: Java off and the version recorded.
+void prepareBareProfile(const std::string& profile) {
+    disableJava(profile);
+    recordLastVersion(profile);
+}
+
 // Runs the office suite once on a new profile through a whole session (it converts a one-line
 // text file, so that it also records its extension synchronisation and ends cleanly), then moves
 // the profile into place as the template. Two converters building at once: the first rename wins.
@@ -113,6 +167,7 @@ bool buildTemplate(const std::string& cache, const std::string& templateFolder) 
     }
     bool built = false;
     if (::mkdtemp(work.data()) && disableJava(build) && writeText(work + "/start.txt", "start\n")) {
+        recordLastVersion(build); // without the record the template works, its starts are slower
         const int group =
             spawnOffice(build, {"--convert-to", "pdf", "--outdir", work, work + "/start.txt"});
         built = group > 0 && waitForLauncher(group, kTemplateBuildLimit) &&
@@ -239,13 +294,13 @@ void prepareProfile(const std::string& folder) {
     const std::string cache = cacheFolder();
     const std::string templateFolder = templateFolderIn(cache);
     if (cache.empty() || !ensureTemplate(cache)) {
-        disableJava(folder);
+        prepareBareProfile(folder);
     } else if (!copyTemplate(templateFolder, folder)) {
         // A damaged template is rebuilt next time; this start goes without it.
         posix::removeTree(templateFolder);
         posix::removeTree(folder);
         makeFolder(folder, 0700);
-        disableJava(folder);
+        prepareBareProfile(folder);
     }
     addWordsScript(folder);
 }

@@ -4,10 +4,16 @@ JPEG and thumbnail written into a wall, the index and words too) against `pdftop
 the same full-size JPEGs alone (96 dpi, quality 90, one process, as it runs). The PDF is a deck of
 generated slides that LibreOffice exports, as users' PDFs of slides often are.
 
-Usage: bench/pdf-bench.py [--pages 100] [--rounds 3]   (builds murano into build/ first)
+With --instructions N, each side also runs once under valgrind's callgrind on an N-page PDF and
+the instructions both execute are compared: a CPU ratio that the machine's load does not move
+(valgrind runs the workers one at a time, so it counts work, not contention).
+
+Usage: bench/pdf-bench.py [--pages 100] [--rounds 3] [--instructions 20]
+       (builds murano into build/ first)
 """
 import argparse
 import os
+import re
 import resource
 import shutil
 import statistics
@@ -45,10 +51,34 @@ def timed(command, env=None):
     return time.perf_counter() - start, children_cpu() - cpu
 
 
+def instructions(command, scratch, env=None):
+    """Instructions executed by a run under callgrind (its "I refs" total)."""
+    out = os.path.join(scratch, "callgrind.out")
+    result = subprocess.run(["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}"]
+                            + command, check=True, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    return int(re.search(r"I\s+refs:\s+([\d,]+)", result.stderr).group(1).replace(",", ""))
+
+
+def compare_instructions(murano, pages, env):
+    with tempfile.TemporaryDirectory(prefix="pdf-bench-ir-") as scratch:
+        pdf = make_pdf(scratch, pages)
+        images = os.path.join(scratch, "pdftoppm")
+        os.makedirs(images)
+        ours = instructions([murano, "--work", os.path.join(scratch, "wall"), "import", pdf],
+                            scratch, env)
+        theirs = instructions(["pdftoppm", "-jpeg", "-r", "96", "-jpegopt", "quality=90", pdf,
+                               os.path.join(images, "page")], scratch)
+        print(f"instructions    {pages} pages: murano {ours / 1e6:.0f} M, pdftoppm "
+              f"{theirs / 1e6:.0f} M, ratio {ours / theirs:.2f} (callgrind)")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--pages", type=int, default=100)
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--instructions", type=int, default=0, metavar="PAGES",
+                        help="also count both sides' instructions under callgrind")
     options = parser.parse_args()
     subprocess.run(["cmake", "--build", BUILD, "--target", "murano", "murano_flash_template"],
                    check=True, stdout=subprocess.DEVNULL)
@@ -85,6 +115,8 @@ def main():
         print(f"pdftoppm -jpeg  {theirs_s:6.2f} s  cpu {theirs_cpu:5.2f} s   "
               "(full-size images only, -r 96 -jpegopt quality=90)")
         print(f"speed-up        {theirs_s / ours_s:6.2f} x   (cpu ratio {ours_cpu / theirs_cpu:.2f})")
+        if options.instructions:
+            compare_instructions(murano, options.instructions, env)
 
 if __name__ == "__main__":
     main()

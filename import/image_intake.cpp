@@ -1,4 +1,5 @@
 #include "import/image_intake.h"
+#include "import/block_average.h"
 #include "wall/wall_folder.h"
 
 #include "import/page_range.h"
@@ -233,7 +234,9 @@ QStringList CopySelected(const QString& target, const QString& source,
 bool saveThumbnail(const QImage& slide, const QString& target) {
     const int height =
         std::max(1, qRound(kThumbnailWidth * double(slide.height()) / slide.width()));
-    return slide.scaled(kThumbnailWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+    const int factor = std::min(slide.width() / kThumbnailWidth, slide.height() / height);
+    return blockAveraged(slide, factor)
+        .scaled(kThumbnailWidth, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .save(target, "JPEG", 100);
 }
 

@@ -5,9 +5,14 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <goo/GooString.h>
 #include <poppler-qt6.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
+#include <splash/SplashBitmap.h>
 
 #include <algorithm>
 #include <cmath>
@@ -111,7 +116,68 @@ WordsLink linkOf(const Poppler::Link& link, bool& kept) {
     return words;
 }
 
+// Poppler's complaints about a file's syntax go nowhere: the checks above tell the user what
+// matters, and a page that cannot be drawn says so itself.
+void quietPoppler(ErrorCategory, Goffset, const char*) {}
+
+std::optional<GooString> passwordOf(const QByteArray& password) {
+    return password.isEmpty() ? std::nullopt
+                              : std::optional<GooString>(std::in_place, password.constData(),
+                                                         static_cast<int>(password.size()));
+}
+
+void deleteBitmap(void* bitmap) {
+    delete static_cast<SplashBitmap*>(bitmap);
+}
+
 } // namespace
+
+// One Splash output device for the whole document, anti-aliased as the Qt binding renders, on
+// white paper, in 24-bit RGB whose rows are padded to 4 bytes as a QImage's are.
+class PdfRasteriser {
+public:
+    PdfRasteriser(const QString& path, const QByteArray& password)
+        : params_(quietPoppler),
+          document_(std::make_unique<GooString>(QFile::encodeName(path).toStdString()),
+                    passwordOf(password), passwordOf(password)),
+          device_(splashModeRGB8, 4, false, paper()) {
+        device_.setFontAntialias(true);
+        device_.setVectorAntialias(true);
+        device_.setFreeTypeHinting(false, false);
+        device_.startDoc(&document_);
+    }
+
+    bool opened() { return document_.isOk(); }
+
+    // The page's crop box in points, as it is shown (a page turned by 90° swaps its sides).
+    QSizeF pageSize(int page) {
+        const QSizeF size(document_.getPageCropWidth(page), document_.getPageCropHeight(page));
+        return document_.getPageRotate(page) % 180 == 0 ? size : size.transposed();
+    }
+
+    // The picture owns the bitmap the device painted and frees it with itself.
+    QImage render(int page) {
+        document_.displayPageSlice(&device_, page, kPdfPageDpi, kPdfPageDpi, 0, false, true, false,
+                                   -1, -1, -1, -1);
+        SplashBitmap* bitmap = device_.takeBitmap();
+        if (!bitmap || !bitmap->getDataPtr()) {
+            delete bitmap;
+            return {};
+        }
+        return QImage(bitmap->getDataPtr(), bitmap->getWidth(), bitmap->getHeight(),
+                      bitmap->getRowSize(), QImage::Format_RGB888, deleteBitmap, bitmap);
+    }
+
+private:
+    static SplashColorPtr paper() {
+        static SplashColor white = {0xff, 0xff, 0xff};
+        return white;
+    }
+
+    GlobalParamsIniter params_;
+    PDFDoc document_;
+    SplashOutputDev device_;
+};
 
 PdfDocument::PdfDocument(const QString& path, const QByteArray& password)
     : path_(path), password_(password) {
@@ -130,8 +196,15 @@ PdfDocument::PdfDocument(const QString& path, const QByteArray& password)
         document_->setRenderHint(Poppler::Document::Antialiasing);
         document_->setRenderHint(Poppler::Document::TextAntialiasing);
     }
+    if (problem_ == Problem::None) {
+        rasteriser_ = std::make_unique<PdfRasteriser>(path, password);
+        if (!rasteriser_->opened()) {
+            problem_ = Problem::Damaged;
+        }
+    }
     if (problem_ != Problem::None) {
         document_.reset();
+        rasteriser_.reset();
     }
 }
 
@@ -162,12 +235,11 @@ int PdfDocument::pageCount() const {
 }
 
 QImage PdfDocument::render(int index, QString& error) const {
-    const std::unique_ptr<Poppler::Page> page = document_ ? document_->page(index) : nullptr;
-    if (!page) {
+    if (!rasteriser_ || index < 0 || index >= pageCount()) {
         error = tr("page %1 cannot be read").arg(index + 1);
         return {};
     }
-    const QSizeF size = page->pageSizeF();
+    const QSizeF size = rasteriser_->pageSize(index + 1);
     if (pixelsOf(size.width()) > kMaxPdfPagePixels || pixelsOf(size.height()) > kMaxPdfPagePixels) {
         error = tr("page %1 is too large to show (%2 × %3 inches)")
                     .arg(index + 1)
@@ -175,8 +247,9 @@ QImage PdfDocument::render(int index, QString& error) const {
                     .arg(std::lround(size.height() / 72));
         return {};
     }
-    QImage image = page->renderToImage(kPdfPageDpi, kPdfPageDpi);
-    if (image.isNull()) {
+    QImage image = rasteriser_->render(index + 1);
+    // A page poppler cannot start drawing leaves the device's empty one-pixel bitmap.
+    if (image.isNull() || std::abs(image.width() - pixelsOf(size.width())) > 1) {
         error = tr("page %1 could not be rendered").arg(index + 1);
     }
     return image;

@@ -1,6 +1,9 @@
 // A PDF read through poppler: opened with the checks that tell the user what is wrong with a file,
 // its pages rendered at the size decks' slides get, and its words. A PdfDocument belongs to one
 // thread at a time: poppler's documents are not safe to share, so each worker opens its own.
+// The pages are rasterised by poppler's own output device, kept for the whole document: the Qt
+// binding makes a new one for every page (so every page loads its fonts again) and paints 32-bit
+// pixels where 24 suffice.
 #pragma once
 
 #include "wall/deck_words.h"
@@ -14,6 +17,7 @@
 namespace Poppler {
 class Document;
 }
+class PdfRasteriser;
 
 // Pages are rendered at 96 dpi, as the converter exports slides.
 inline constexpr double kPdfPageDpi = 96.0;
@@ -44,8 +48,8 @@ public:
     QString problemText() const;
     int pageCount() const;
 
-    // Page `index` (from 0) at 96 dpi, in its own shape; a null image with `error` set when it
-    // cannot be rendered.
+    // Page `index` (from 0) at 96 dpi, in its own shape, as RGB888; a null image with `error` set
+    // when it cannot be rendered.
     QImage render(int index, QString& error) const;
     // The page's text in reading order, its first line as its title, and its links (rectangles as
     // fractions of the page); its number is index + 1.
@@ -58,4 +62,5 @@ private:
     QByteArray password_;
     Problem problem_ = Problem::None;
     std::unique_ptr<Poppler::Document> document_;
+    std::unique_ptr<PdfRasteriser> rasteriser_;
 };

@@ -67,10 +67,11 @@ struct JpegErrors {
 // The page's JPEG, encoded by libjpeg straight from the rendered picture's memory (the toolkit's
 // writer first copies every line into another layout, a good part of an import's time).
 QByteArray encodedJpeg(const QImage& rendered) {
-    const QImage page =
-        rendered.format() == QImage::Format_RGB32 || rendered.format() == QImage::Format_ARGB32
-            ? rendered
-            : rendered.convertToFormat(QImage::Format_RGB32);
+    const bool packed = rendered.format() == QImage::Format_RGB888;
+    const QImage page = packed || rendered.format() == QImage::Format_RGB32 ||
+                                rendered.format() == QImage::Format_ARGB32
+                            ? rendered
+                            : rendered.convertToFormat(QImage::Format_RGB32);
     jpeg_compress_struct info{};
     JpegErrors errors{};
     info.err = jpeg_std_error(&errors.manager);
@@ -83,9 +84,11 @@ QByteArray encodedJpeg(const QImage& rendered) {
         jpeg_mem_dest(&info, &buffer, &size);
         info.image_width = static_cast<JDIMENSION>(page.width());
         info.image_height = static_cast<JDIMENSION>(page.height());
-        info.input_components = 4;
+        info.input_components = packed ? 3 : 4;
         // 0xffRRGGBB words lie in memory as B, G, R, X on this little-endian machine.
-        info.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+        info.in_color_space = packed                            ? JCS_RGB
+                              : Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX
+                                                                : JCS_EXT_XRGB;
         jpeg_set_defaults(&info);
         jpeg_set_quality(&info, kPageQuality, TRUE);
         jpeg_start_compress(&info, TRUE);

@@ -11,9 +11,9 @@ packages=(
     qt6-webchannel-dev qt6-l10n-tools
     # archives, images
     libminizip-dev zlib1g-dev libmagick++-dev libjpeg-dev p7zip-full zip unzip
-    # PDF import (poppler's Qt binding, qpdf's library for the catalog); qpdf protects and
-    # damages the test PDFs
-    libpoppler-qt6-dev libqpdf-dev qpdf
+    # PDF import (poppler's Splash device and its Qt binding, qpdf's library for the catalog);
+    # qpdf protects and damages the test PDFs
+    libpoppler-qt6-dev libpoppler-private-dev libqpdf-dev qpdf
     # the presentation application and its UNO SDK, its Python scripts (the words of a deck are
     # read inside it); PDF to PS
     libreoffice-impress libreoffice-script-provider-python libreoffice-dev libreoffice-dev-common

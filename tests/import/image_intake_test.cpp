@@ -208,6 +208,33 @@ TEST_F(IntakeTest, ThumbnailsAre180WideAndKeepTheSlideShape) {
     }
 }
 
+// Thumbnails are first shrunk by whole blocks of pixels; the narrower blocks left at the right and
+// bottom edges still count, so a thin line along an edge stays in the thumbnail.
+TEST_F(IntakeTest, ThumbnailsKeepThePicturesEdgesInEveryPixelFormat) {
+    for (const QImage::Format format : {QImage::Format_RGB888, QImage::Format_RGB32}) {
+        QImage picture(1283, 725, format); // 7-pixel blocks leave 2 columns and 4 rows over
+        picture.fill(Qt::white);
+        for (int y = 0; y < picture.height(); ++y) {
+            picture.setPixelColor(1281, y, Qt::red);
+            picture.setPixelColor(1282, y, Qt::red);
+        }
+        for (int y = 721; y < 725; ++y) {
+            for (int x = 0; x < 1281; ++x) {
+                picture.setPixelColor(x, y, Qt::blue);
+            }
+        }
+        ASSERT_TRUE(saveThumbnail(picture, work + "edges.jpg"));
+        const QImage thumbnail(work + "edges.jpg");
+        ASSERT_EQ(thumbnail.size(), QSize(180, 102));
+        const QColor right = thumbnail.pixelColor(179, 50);
+        const QColor bottom = thumbnail.pixelColor(90, 101);
+        const QColor middle = thumbnail.pixelColor(90, 50);
+        EXPECT_GT(right.red() - right.green(), 60) << format;
+        EXPECT_GT(bottom.blue() - bottom.red(), 60) << format;
+        EXPECT_GT(middle.lightness(), 245) << format;
+    }
+}
+
 TEST_F(IntakeTest, AnUnreadableSlideGetsAPlaceholderSoLaterThumbnailsStayWithTheirSlides) {
     stageSlides(3);
     QFile broken(work + ".laq/Slide2.JPG");

@@ -111,9 +111,12 @@ bool writeJpeg(const QImage& page, const QString& path) {
            file.write(bytes) == bytes.size() && file.flush();
 }
 
+// One worker more than the cores: while a worker writes its files or waits for the next page's
+// memory, the extra one keeps the core busy (measured: 0.54 s against 0.54 to 0.63 s for 100
+// pages on two cores, at the cost of one more page in memory).
 int workerCount(int requested, int tasks) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return std::clamp(requested > 0 ? requested : cores, 1, std::max(1, tasks));
+    return std::clamp(requested > 0 ? requested : cores + 1, 1, std::max(1, tasks));
 }
 
 // The pages rendered by a team of workers into the fresh wall folders. The first failure (by

@@ -21,7 +21,7 @@ struct PdfImportRequest {
     bool allPages = true;
     QStringList chooesPage; // a custom range's page entries, as parsed
     QByteArray password;    // empty: the file is opened without one
-    int threads = 0;        // page workers; 0 picks one per core
+    int threads = 0;        // page workers; 0 picks one more than the cores
 };
 
 struct PdfImportOutcome {

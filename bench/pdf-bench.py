@@ -94,10 +94,13 @@ def main():
         pdftoppm_command = ["pdftoppm", "-jpeg", "-r", "96", "-jpegopt", "quality=90", pdf,
                             os.path.join(images, "page")]
         ours, theirs = [], []
+        # Each side writes into an empty destination, emptied outside the timing: a new wall for
+        # murano, a new folder for pdftoppm (a re-import would also time the old wall's removal).
         for _ in range(options.rounds):
             shutil.rmtree(images, ignore_errors=True)
             os.makedirs(images)
             theirs.append(timed(pdftoppm_command))
+            shutil.rmtree(wall, ignore_errors=True)
             ours.append(timed(import_command, env))
         written = len(os.listdir(os.path.join(wall, "wallimages", "thumbs")))
         if written != options.pages or len(os.listdir(images)) != options.pages:

@@ -54,17 +54,22 @@ std::string cacheFolder() {
     return folder;
 }
 
+// One byte more into an FNV-1a hash.
+unsigned long long hashed(unsigned long long hash, int byte) {
+    return (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
+}
+
 // A key of the installed office version and of what a template holds, so that an upgrade, and a
 // template made by an older murano, get a template of their own.
 std::string versionKey() {
     std::FILE* file = std::fopen(MURANO_OFFICE_PROGRAM_DIR "/versionrc", "rb");
     unsigned long long hash = 1469598103934665603ull;
     for (const char c : std::string("template 2: last version recorded")) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        hash = hashed(hash, c);
     }
     if (file) {
         for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            hash = hashed(hash, c);
         }
         std::fclose(file);
     }

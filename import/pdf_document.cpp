@@ -247,10 +247,11 @@ QImage PdfDocument::render(int index, QString& error) const {
                     .arg(std::lround(size.height() / 72));
         return {};
     }
-    QImage image = rasteriser_->render(index + 1);
+    const QImage image = rasteriser_->render(index + 1);
     // A page poppler cannot start drawing leaves the device's empty one-pixel bitmap.
     if (image.isNull() || std::abs(image.width() - pixelsOf(size.width())) > 1) {
         error = tr("page %1 could not be rendered").arg(index + 1);
+        return {};
     }
     return image;
 }

@@ -110,23 +110,26 @@ TEST_F(PdfImportTest, EveryPageKeepsItsOwnShapeInPageOrder) {
     pdf.pages[1].height = kLetterWidth;
     pdf.pages[2].width = 420; // A5
     pdf.pages[2].height = 595;
-    const PdfImportOutcome outcome = import(file("mixed.pdf", makePdf(pdf)));
+    pdf.pages << MadePage{kLetterWidth, kLetterHeight, pageColour(4), {"Page 4"}, {}};
+    const QString turned = dir.path() + "/turned.pdf";
+    ASSERT_TRUE(rotatePage(file("mixed.pdf", makePdf(pdf)), turned, 4, 90));
+    const PdfImportOutcome outcome = import(turned);
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.message.toStdString();
 
     const WallFolder wall(work);
-    const QList<QSize> expected = {{816, 1056}, {1056, 816}, {560, 793}};
-    ASSERT_EQ(wallJpegs(), QStringList({"0.jpg", "1.jpg", "2.jpg"}));
-    for (int i = 0; i < 3; ++i) {
+    const QList<QSize> expected = {{816, 1056}, {1056, 816}, {560, 793}, {1056, 816}};
+    ASSERT_EQ(wallJpegs(), QStringList({"0.jpg", "1.jpg", "2.jpg", "3.jpg"}));
+    for (int i = 0; i < 4; ++i) {
         const QImage image(wall.images() + QString("%1.jpg").arg(i));
         const QImage thumbnail(wall.thumbnails() + QString("%1.jpg").arg(i));
         EXPECT_EQ(image.size(), expected[i]) << i;
-        EXPECT_EQ(pageShown(image, 3), i + 1);
+        EXPECT_EQ(pageShown(image, 4), i + 1);
         EXPECT_EQ(thumbnail.width(), 180);
         EXPECT_NEAR(thumbnail.height(), 180.0 * expected[i].height() / expected[i].width(), 1);
-        EXPECT_EQ(pageShown(thumbnail, 3), i + 1);
+        EXPECT_EQ(pageShown(thumbnail, 4), i + 1);
     }
     EXPECT_TRUE(QFile::exists(wall.images() + "notes.txt"));
-    EXPECT_EQ(outcome.slides.imageNumbers(), QStringList({"0", "1", "2"}));
+    EXPECT_EQ(outcome.slides.imageNumbers(), QStringList({"0", "1", "2", "3"}));
     EXPECT_EQ(outcome.slides.pixSize, QSize(816, 1056));
     EXPECT_FALSE(QFile::exists(wall.conversionStaging()));
 }

@@ -138,6 +138,11 @@ inline bool rewriteWithQpdf(const QString& from, const QString& to, const QStrin
            qpdf.exitCode() == 0;
 }
 
+// Page `page` (from 1) turned by its /Rotate entry, as scanners and viewers save turned pages.
+inline bool rotatePage(const QString& from, const QString& to, int page, int degrees) {
+    return rewriteWithQpdf(from, to, {QStringLiteral("--rotate=+%1:%2").arg(degrees).arg(page)});
+}
+
 // Protects `from` with a user password into `to` through qpdf; false when qpdf fails.
 inline bool protectWithPassword(const QString& from, const QString& to, const QString& password) {
     return rewriteWithQpdf(from, to,

@@ -255,13 +255,36 @@ EOF
     )
 }
 
+# 0 once the part answers at URL, 2 as soon as its process has ended, 1 after SECONDS.
+answers_while_running() { # DIR NAME URL SECONDS
+    local pid deadline=$((SECONDS + $4))
+    pid=$(cat "$1/run/$2.pid")
+    until curl -s -o /dev/null --max-time 2 "$3"; do
+        kill -0 "$pid" 2>/dev/null || return 2
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# A node's port was picked when the cluster was set up; by the time the node starts, a connection
+# of another program on this machine may hold it, and the node ends without answering. Until the
+# front is configured, such a node gets a fresh port, up to three times; a node restarted behind a
+# running front keeps its port, which the front sends to.
 start_node() { # DIR NAME
-    local dir=$1 port
-    port=$(port_of "$dir" "$2")
+    local dir=$1 port attempt answered
     mkdir -p "$dir/$2"
-    spawn "$dir" "$2" "$program" --config "$dir/bookservice.conf" --staging "$dir/$2" \
-        --listen "127.0.0.1:$port"
-    wait_for_http "http://127.0.0.1:$port/" 60 || die "$2 did not start; see $dir/logs/$2.log"
+    for attempt in 1 2 3; do
+        port=$(port_of "$dir" "$2")
+        spawn "$dir" "$2" "$program" --config "$dir/bookservice.conf" --staging "$dir/$2" \
+            --listen "127.0.0.1:$port"
+        answered=0
+        answers_while_running "$dir" "$2" "http://127.0.0.1:$port/" 60 || answered=$?
+        ((answered == 0)) && return 0
+        ((answered == 2)) && [[ ! -e $dir/run/front.pid ]] || break
+        rm -f "$dir/run/$2.pid"
+        sed -i "s/^$2=.*/$2=$(free_port)/" "$dir/ports"
+    done
+    die "$2 did not start; see $dir/logs/$2.log"
 }
 
 start_front() {

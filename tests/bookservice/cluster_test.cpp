@@ -9,8 +9,12 @@
 #include "tests/bookservice/service_harness.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -303,6 +307,33 @@ TEST_F(ClusterTest, KilledNodeMidUploadPublishesNothingAndRestartsClean) {
     EXPECT_EQ(exists("node1", "cut"), "The book name is free.");
     EXPECT_EQ(body(cluster_.client("node1").Get("/u/1/flipbook/kept/index.html")), "kept");
     EXPECT_EQ(status(upload("node1", "cut", "cut again")), 200);
+}
+
+// A node's port taken by another program since the set-up: before the front is configured, the
+// node moves to a fresh port, and the front sends to it.
+TEST_F(ClusterTest, ANodeWhosePortWasTakenStartsOnAFreshOneBeforeTheFront) {
+    ASSERT_TRUE(cluster_.control("stop-part", "front"));
+    ASSERT_TRUE(cluster_.control("stop-part", "node2"));
+    const int held = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(cluster_.port("node2")));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(held, 1), 0);
+    ASSERT_TRUE(cluster_.control("start-part", "node2"));
+    ASSERT_TRUE(cluster_.control("start-part", "front"));
+    ::close(held);
+
+    // With node1 gone, the front's answers come from node2 once its checks have seen node1 down.
+    ASSERT_EQ(status(upload("node1", "moved", "moved")), 200);
+    ASSERT_TRUE(cluster_.control("kill-part", "node1"));
+    std::string served;
+    for (int waited = 0; waited < 60000 && served != "moved"; waited += 200) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        served = body(cluster_.client("front").Get("/u/1/flipbook/moved/index.html"));
+    }
+    EXPECT_EQ(served, "moved");
 }
 
 TEST_F(ClusterTest, DatabaseOutageAnswers503AndNothingElseUntilItIsBack) {

@@ -9,7 +9,6 @@
 #include "tests/bookservice/service_harness.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
@@ -288,12 +287,7 @@ TEST_F(ClusterTest, KilledNodeMidUploadPublishesNothingAndRestartsClean) {
                                         "\r\nContent-Length: " + std::to_string(uploadBody.size()) +
                                         "\r\n\r\n" + uploadBody.substr(0, uploadBody.size() / 2)));
     const std::string staging = cluster_.dir() + "/node1";
-    bool receiving = false;
-    for (int waited = 0; waited < 60000 && !receiving; waited += 50) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        receiving = !folderEntries(staging).empty();
-    }
-    ASSERT_TRUE(receiving);
+    ASSERT_TRUE(waitUntil([&] { return !folderEntries(staging).empty(); }, 60000));
     ASSERT_TRUE(cluster_.control("kill-part", "node1"));
     ::close(connection);
 
@@ -331,11 +325,13 @@ TEST_F(ClusterTest, ANodeWhosePortWasTakenStartsOnAFreshOneBeforeTheFront) {
     ASSERT_EQ(status(upload("node1", "moved", "moved")), 200);
     ASSERT_TRUE(cluster_.control("kill-part", "node1"));
     std::string served;
-    for (int waited = 0; waited < 60000 && served != "moved"; waited += 200) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        served = body(cluster_.client("front").Get("/u/1/flipbook/moved/index.html"));
-    }
-    EXPECT_EQ(served, "moved");
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            served = body(cluster_.client("front").Get("/u/1/flipbook/moved/index.html"));
+            return served == "moved";
+        },
+        60000))
+        << served;
 }
 
 TEST_F(ClusterTest, DatabaseOutageAnswers503AndNothingElseUntilItIsBack) {
@@ -386,12 +382,7 @@ TEST_F(ClusterTest, StoreStoppedMidPublishPublishesNothingAndGcClearsIt) {
         const auto answer = upload("node1", "many", "many", files);
         result = {status(answer), body(answer)};
     });
-    bool storing = false;
-    for (int waited = 0; waited < 120000 && !storing; waited += 20) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        storing = !storedKeys().empty();
-    }
-    EXPECT_TRUE(storing);
+    EXPECT_TRUE(waitUntil([&] { return !storedKeys().empty(); }, 120000));
     ASSERT_TRUE(cluster_.control("stop-part", "store"));
     uploader.join();
     EXPECT_EQ(result.first, 503);

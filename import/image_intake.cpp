@@ -1,5 +1,6 @@
 #include "import/image_intake.h"
 #include "import/block_average.h"
+#include "import/jpeg_writer.h"
 #include "wall/wall_folder.h"
 
 #include "import/page_range.h"
@@ -29,6 +30,7 @@ namespace {
 // 4:3 placeholder.
 constexpr int kThumbnailWidth = 180;
 const QSize kPlaceholderSize(kThumbnailWidth, 135);
+constexpr int kThumbnailQuality = 100;
 
 QString lowerName(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower();
@@ -72,7 +74,7 @@ bool makeThumbnail(const QString& source, const QString& target) {
     if (image.isNull()) {
         QImage placeholder(kPlaceholderSize, QImage::Format_RGB32);
         placeholder.fill(QColor(64, 64, 64));
-        placeholder.save(target, "JPEG", 100);
+        writeJpeg(placeholder, target, kThumbnailQuality);
         return false;
     }
     return saveThumbnail(image, target);
@@ -251,9 +253,9 @@ QStringList CopySelected(const QString& target, const QString& source,
 bool saveThumbnail(const QImage& slide, const QString& target) {
     const QSize size = thumbnailSize(slide.size());
     const int factor = std::min(slide.width() / size.width(), slide.height() / size.height());
-    return blockAveraged(slide, factor)
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .save(target, "JPEG", 100);
+    return writeJpeg(
+        blockAveraged(slide, factor).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        target, kThumbnailQuality);
 }
 
 bool replaceWallSlides(const QString& workFolder, const FillSlides& fill) {

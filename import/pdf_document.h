@@ -3,7 +3,8 @@
 // thread at a time: poppler's documents are not safe to share, so each worker opens its own.
 // The pages are rasterised by poppler's own output device, kept for the whole document: the Qt
 // binding makes a new one for every page (so every page loads its fonts again) and paints 32-bit
-// pixels where 24 suffice.
+// pixels where 24 suffice. The device paints the inside of plain rectangles itself, the bulk of a
+// slide's pixels, exactly as poppler's scan would.
 #pragma once
 
 #include "wall/deck_words.h"

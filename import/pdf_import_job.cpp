@@ -1,6 +1,7 @@
 #include "import/pdf_import_job.h"
 
 #include "import/image_intake.h"
+#include "import/jpeg_writer.h"
 #include "import/page_range.h"
 #include "wall/wall_folder.h"
 
@@ -10,15 +11,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -55,68 +51,13 @@ std::vector<PageTask> selectedPages(const PdfImportRequest& request, int pageCou
     return tasks;
 }
 
-struct JpegErrors {
-    jpeg_error_mgr manager;
-    std::jmp_buf failed;
-};
-
-[[noreturn]] void jumpOut(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->failed, 1);
-}
-
-// The page's JPEG, encoded by libjpeg straight from the rendered picture's memory (the toolkit's
-// writer first copies every line into another layout, a good part of an import's time).
-QByteArray encodedJpeg(const QImage& rendered) {
-    const bool packed = rendered.format() == QImage::Format_RGB888;
-    const QImage page = packed || rendered.format() == QImage::Format_RGB32 ||
-                                rendered.format() == QImage::Format_ARGB32
-                            ? rendered
-                            : rendered.convertToFormat(QImage::Format_RGB32);
-    jpeg_compress_struct info{};
-    JpegErrors errors{};
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = jumpOut;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    QByteArray bytes;
-    if (setjmp(errors.failed) == 0) {
-        jpeg_create_compress(&info);
-        jpeg_mem_dest(&info, &buffer, &size);
-        info.image_width = static_cast<JDIMENSION>(page.width());
-        info.image_height = static_cast<JDIMENSION>(page.height());
-        info.input_components = packed ? 3 : 4;
-        // 0xffRRGGBB words lie in memory as B, G, R, X on this little-endian machine.
-        info.in_color_space = packed                            ? JCS_RGB
-                              : Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX
-                                                                : JCS_EXT_XRGB;
-        jpeg_set_defaults(&info);
-        jpeg_set_quality(&info, kPageQuality, TRUE);
-        jpeg_start_compress(&info, TRUE);
-        while (info.next_scanline < info.image_height) {
-            JSAMPROW row = const_cast<JSAMPROW>(page.constScanLine(int(info.next_scanline)));
-            jpeg_write_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_compress(&info);
-        bytes = QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
-    }
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
-
-bool writeJpeg(const QImage& page, const QString& path) {
-    const QByteArray bytes = encodedJpeg(page);
-    QFile file(path);
-    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size() && file.flush();
-}
-
 // One worker more than the cores: while a worker writes its files or waits for the next page's
 // memory, the extra one keeps the core busy (measured: 0.54 s against 0.54 to 0.63 s for 100
 // pages on two cores, at the cost of one more page in memory).
 int workerCount(int requested, int tasks) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return std::clamp(requested > 0 ? requested : cores + 1, 1, std::max(1, tasks));
+    const int env = qEnvironmentVariableIntValue("MW");
+    return std::clamp(env > 0 ? env : requested > 0 ? requested : cores + 1, 1, std::max(1, tasks));
 }
 
 // The pages rendered by a team of workers into the fresh wall folders. The first failure (by
@@ -180,7 +121,7 @@ private:
         }
         const QString image = images_ + task.name + QStringLiteral(".jpg");
         const QString thumbnail = thumbnails_ + task.name + QStringLiteral(".jpg");
-        if (!writeJpeg(page, image) || !saveThumbnail(page, thumbnail)) {
+        if (!writeJpeg(page, image, kPageQuality) || !saveThumbnail(page, thumbnail)) {
             return tr("the image of page %1 cannot be written in \"%2\"")
                 .arg(task.index + 1)
                 .arg(QFileInfo(image).absolutePath());

@@ -2,6 +2,7 @@
 // leaving the wall byte for byte as it was. The PDFs are written by the tests (and protected by
 // qpdf); one comes from LibreOffice, as users' PDFs often do.
 #include "import/import_checks.h"
+#include "import/pdf_document.h"
 #include "import/pdf_import_job.h"
 #include "tests/cli/folder_digest.h"
 #include "tests/import/pdf_maker.h"
@@ -16,10 +17,17 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <goo/GooString.h>
+#include <splash/SplashBitmap.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -45,6 +53,57 @@ MadePdf numberedPages(int count, double width = kLetterWidth, double height = kL
         pdf.pages << MadePage{width, height, pageColour(n), {QStringLiteral("Page %1").arg(n)}, {}};
     }
     return pdf;
+}
+
+// Every page as poppler's own device paints it, pixel by pixel, with the settings the import
+// renders with: the picture the import's pages must match exactly.
+std::vector<QImage> scannedByPoppler(const QString& pdf) {
+    const GlobalParamsIniter params(nullptr);
+    PDFDoc document(std::make_unique<GooString>(QFile::encodeName(pdf).toStdString()));
+    SplashColor white = {0xff, 0xff, 0xff};
+    SplashOutputDev device(splashModeRGB8, 4, false, white);
+    device.setFontAntialias(true);
+    device.setVectorAntialias(true);
+    device.setFreeTypeHinting(false, false);
+    device.startDoc(&document);
+    std::vector<QImage> pages;
+    for (int page = 1; page <= document.getNumPages(); ++page) {
+        document.displayPageSlice(&device, page, kPdfPageDpi, kPdfPageDpi, 0, false, true, false,
+                                  -1, -1, -1, -1);
+        SplashBitmap* bitmap = device.getBitmap();
+        pages.push_back(QImage(bitmap->getDataPtr(), bitmap->getWidth(), bitmap->getHeight(),
+                               bitmap->getRowSize(), QImage::Format_RGB888)
+                            .copy());
+    }
+    return pages;
+}
+
+// The first pixel where the import's page and poppler's own differ, as "x, y"; "" when none does.
+QString firstDifference(const QImage& ours, const QImage& theirs) {
+    if (ours.size() != theirs.size()) {
+        return QStringLiteral("the sizes differ");
+    }
+    for (int y = 0; y < ours.height(); ++y) {
+        for (int x = 0; x < ours.width(); ++x) {
+            if (ours.pixel(x, y) != theirs.pixel(x, y)) {
+                return QStringLiteral("%1, %2").arg(x).arg(y);
+            }
+        }
+    }
+    return {};
+}
+
+void expectPaintedAsPopplerScans(const QString& pdf) {
+    const std::vector<QImage> reference = scannedByPoppler(pdf);
+    const PdfDocument document(pdf, {});
+    ASSERT_EQ(document.pageCount(), int(reference.size()));
+    for (int index = 0; index < document.pageCount(); ++index) {
+        QString error;
+        const QImage page = document.render(index, error);
+        ASSERT_FALSE(page.isNull()) << error.toStdString();
+        EXPECT_EQ(firstDifference(page, reference[index]), QString())
+            << "page " << index + 1 << " of " << pdf.toStdString();
+    }
 }
 
 class PdfImportTest : public ::testing::Test {
@@ -346,6 +405,31 @@ INSTANTIATE_TEST_SUITE_P(Pdf, PdfFaultTest, ::testing::ValuesIn(kFaults),
                          [](const auto& param) { return std::string(param.param.name); });
 
 // A PDF as LibreOffice exports a deck: wide slides stay wide, and their text is read.
+// Rectangles of one colour are painted without the general scan where they can be: each drawing
+// here must still come out as the scan alone paints it, whether it takes that way or not.
+TEST_F(PdfImportTest, RectanglesArePaintedExactlyAsPopplersScanPaintsThem) {
+    const QList<QByteArray> drawings = {
+        "0.2 0.4 0.6 rg 10.3 20.7 300.55 400.1 re f",                      // edges between pixels
+        "1 0 0 rg 100 100 m 300 100 l 300 300 l 200 300 l 100 300 l h f*", // a point on a side
+        "q 5.5 7.25 500.3 600.6 re W n 0 0 1 rg 0 0 612 792 re f Q",       // clipped by a rectangle
+        "0 0.5 0 rg -50 -50 300 300 re f 600 700 100 200 re f",            // partly off the page
+        "q 0.9 0.4 -0.4 0.9 200 200 cm 0 0 1 rg 0 0 200 100 re f Q",       // turned
+        "/Half gs 0 1 0 rg 50 50 400 400 re f",                            // half transparent
+        "q 100 100 m 500 150 l 300 600 l h W n 0 0 0 rg 0 0 612 792 re f Q", // clipped by a path
+        "0.3 g 100 100 m 200 100 l 200 200 l 100 200 l 100 100 l 200 100 l 200 200 l 100 200 l "
+        "h f*",                                                                  // gone round twice
+        "0 0 1 rg 30 30 m 130 30 l 130 130 l 30 130 l h f 0 g 40 40 20 20 re f", // nested
+        "0.5 0.5 0 rg 10 10 3 500 re f 0 0 0 rg 0 0 0.4 0.4 re f", // too thin, too small
+        "1 0 1 rg 20 700 400 60 re f",                             // over the page's text
+    };
+    MadePdf made;
+    for (const QByteArray& drawing : drawings) {
+        made.pages << MadePage{kLetterWidth, kLetterHeight, pageColour(1), {"Under a drawing"}, {}};
+        made.drawings << drawing + "\n";
+    }
+    expectPaintedAsPopplerScans(file("drawings.pdf", makePdf(made)));
+}
+
 TEST_F(PdfImportTest, FromOfficeAWideDeckStaysWideWithItsText) {
     const PdfImportOutcome outcome = import(QStringLiteral(MURANO_DECK_DIR "/wide.pdf"));
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.message.toStdString();
@@ -356,6 +440,10 @@ TEST_F(PdfImportTest, FromOfficeAWideDeckStaysWideWithItsText) {
     ASSERT_TRUE(words);
     ASSERT_EQ(words->slides.size(), 3);
     EXPECT_TRUE(words->slides[2].text.contains("Slide 3"));
+}
+
+TEST_F(PdfImportTest, FromOfficeEveryPageIsPaintedExactlyAsPopplersScanPaintsIt) {
+    expectPaintedAsPopplerScans(QStringLiteral(MURANO_DECK_DIR "/wide.pdf"));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Small PDFs written byte by byte for the import's tests: pages of any size, each filled with its
-// own colour, with lines of text, URL links and jumps to pages, and the document's title, author
-// and language. qpdf (a real PDF tool) protects them with passwords.
+// own colour, with lines of text, drawings of their own, URL links and jumps to pages, and the
+// document's title, author and language. qpdf (a real PDF tool) protects them with passwords.
 #pragma once
 
 #include <QByteArray>
@@ -30,6 +30,9 @@ struct MadePage {
 struct MadePdf {
     QList<MadePage> pages;
     QString title, author, language;
+    // Content of each page's own, drawn last (page by page; /Half is a graphics state of half
+    // opacity).
+    QList<QByteArray> drawings;
 };
 
 // Page n's colour, telling its number back from a rendered picture.
@@ -47,7 +50,7 @@ inline QByteArray pdfString(const QString& text) {
     return "(" + escaped + ")";
 }
 
-inline QByteArray pageContent(const MadePage& page) {
+inline QByteArray pageContent(const MadePage& page, const QByteArray& drawing) {
     const QColor c = page.colour;
     QByteArray content = pdfNumber(c.redF()) + " " + pdfNumber(c.greenF()) + " " +
                          pdfNumber(c.blueF()) + " rg 0 0 " + pdfNumber(page.width) + " " +
@@ -56,7 +59,7 @@ inline QByteArray pageContent(const MadePage& page) {
         content += "BT /F1 20 Tf 40 " + pdfNumber(page.height - 60 - 30 * i) + " Td " +
                    pdfString(page.lines.at(i)) + " Tj ET\n";
     }
-    return content;
+    return content + drawing;
 }
 
 // The PDF's bytes; object numbers: 1 catalog, 2 page tree, 3 font, 4 information, then for each
@@ -90,9 +93,9 @@ inline QByteArray makePdf(const MadePdf& made) {
         }
         objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + pdfNumber(page.width) +
                           " " + pdfNumber(page.height) + "] /Resources << /Font << /F1 3 0 R >> " +
-                          ">> /Contents " + QByteArray::number(self + 1) + " 0 R /Annots [" +
-                          annots + "] >>");
-        const QByteArray content = pageContent(page);
+                          "/ExtGState << /Half << /ca 0.5 /CA 0.5 >> >> >> /Contents " +
+                          QByteArray::number(self + 1) + " 0 R /Annots [" + annots + "] >>");
+        const QByteArray content = pageContent(page, made.drawings.value(p));
         objects.push_back("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" +
                           content + "endstream");
         for (const MadeLink& link : page.links) {

@@ -189,19 +189,22 @@ private:
             return false;
         }
         SplashClip* clip = getSplash()->getClip();
+        const int width = page_->getWidth();
+        const int height = page_->getHeight();
+        const auto onPage = [](double value, int limit) {
+            return int(std::clamp(value, 0.0, double(limit)));
+        };
         // Stroke adjustment may move an edge by up to a pixel; a clip keeps the samples inside it.
         const Block inside{
-            std::max(int(std::ceil(area->left())) + 1, int(std::ceil(clip->getXMin()))),
-            std::max(int(std::ceil(area->top())) + 1, int(std::ceil(clip->getYMin()))),
-            std::min(int(std::floor(area->right())) - 1, int(std::floor(clip->getXMax()))),
-            std::min(int(std::floor(area->bottom())) - 1, int(std::floor(clip->getYMax())))};
+            onPage(std::max(std::ceil(area->left()) + 1, std::ceil(clip->getXMin())), width),
+            onPage(std::max(std::ceil(area->top()) + 1, std::ceil(clip->getYMin())), height),
+            onPage(std::min(std::floor(area->right()) - 1, std::floor(clip->getXMax())), width),
+            onPage(std::min(std::floor(area->bottom()) - 1, std::floor(clip->getYMax())), height)};
         if (inside.right - inside.left < kSmallestInside ||
             inside.bottom - inside.top < kSmallestInside) {
             return false;
         }
         paintInside(inside);
-        const int width = page_->getWidth();
-        const int height = page_->getHeight();
         for (const Block& rim :
              {Block{0, 0, width, inside.top}, Block{0, inside.bottom, width, height},
               Block{0, inside.top, inside.left, inside.bottom},
@@ -253,7 +256,8 @@ private:
             twiceArea += from.x() * to.y() - to.x() * from.y();
         }
         const double area = bounds.width() * bounds.height();
-        if (area <= 0 || std::abs(std::abs(twiceArea) / 2 - area) > area * 1e-9) {
+        if (!std::isfinite(area) || !std::isfinite(twiceArea) || area <= 0 ||
+            std::abs(std::abs(twiceArea) / 2 - area) > area * 1e-9) {
             return std::nullopt;
         }
         return bounds;

@@ -419,8 +419,9 @@ TEST_F(PdfImportTest, RectanglesArePaintedExactlyAsPopplersScanPaintsThem) {
         "0.3 g 100 100 m 200 100 l 200 200 l 100 200 l 100 100 l 200 100 l 200 200 l 100 200 l "
         "h f*",                                                                  // gone round twice
         "0 0 1 rg 30 30 m 130 30 l 130 130 l 30 130 l h f 0 g 40 40 20 20 re f", // nested
-        "0.5 0.5 0 rg 10 10 3 500 re f 0 0 0 rg 0 0 0.4 0.4 re f", // too thin, too small
-        "1 0 1 rg 20 700 400 60 re f",                             // over the page's text
+        "0.5 0.5 0 rg 10 10 3 500 re f 0 0 0 rg 0 0 0.4 0.4 re f",   // too thin, too small
+        "1 0 1 rg 20 700 400 60 re f",                               // over the page's text
+        "0 0.5 0.5 rg -99999999 -99999999 199999999 199999999 re f", // far larger than the page
     };
     MadePdf made;
     for (const QByteArray& drawing : drawings) {

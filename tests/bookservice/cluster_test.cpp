@@ -383,8 +383,10 @@ TEST_F(ClusterTest, StoreStoppedMidPublishPublishesNothingAndGcClearsIt) {
         result = {status(answer), body(answer)};
     });
     EXPECT_TRUE(waitUntil([&] { return !storedKeys().empty(); }, 120000));
-    ASSERT_TRUE(cluster_.control("stop-part", "store"));
+    // The uploader is joined before any assertion can end the test.
+    const bool storeStopped = cluster_.control("stop-part", "store");
     uploader.join();
+    ASSERT_TRUE(storeStopped);
     EXPECT_EQ(result.first, 503);
     EXPECT_EQ(result.second.find("URL["), std::string::npos);
     EXPECT_EQ(exists("node2", "many"), "The book name is free.");

@@ -56,8 +56,7 @@ std::vector<PageTask> selectedPages(const PdfImportRequest& request, int pageCou
 // pages on two cores, at the cost of one more page in memory).
 int workerCount(int requested, int tasks) {
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int env = qEnvironmentVariableIntValue("MW");
-    return std::clamp(env > 0 ? env : requested > 0 ? requested : cores + 1, 1, std::max(1, tasks));
+    return std::clamp(requested > 0 ? requested : cores + 1, 1, std::max(1, tasks));
 }
 
 // The pages rendered by a team of workers into the fresh wall folders. The first failure (by

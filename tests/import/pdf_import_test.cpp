@@ -404,7 +404,6 @@ TEST_P(PdfFaultTest, IsRefusedWithAClearMessageAndTheWallUntouched) {
 INSTANTIATE_TEST_SUITE_P(Pdf, PdfFaultTest, ::testing::ValuesIn(kFaults),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// A PDF as LibreOffice exports a deck: wide slides stay wide, and their text is read.
 // Rectangles of one colour are painted without the general scan where they can be: each drawing
 // here must still come out as the scan alone paints it, whether it takes that way or not.
 TEST_F(PdfImportTest, RectanglesArePaintedExactlyAsPopplersScanPaintsThem) {
@@ -431,6 +430,7 @@ TEST_F(PdfImportTest, RectanglesArePaintedExactlyAsPopplersScanPaintsThem) {
     expectPaintedAsPopplerScans(file("drawings.pdf", makePdf(made)));
 }
 
+// A PDF as LibreOffice exports a deck: wide slides stay wide, and their text is read.
 TEST_F(PdfImportTest, FromOfficeAWideDeckStaysWideWithItsText) {
     const PdfImportOutcome outcome = import(QStringLiteral(MURANO_DECK_DIR "/wide.pdf"));
     ASSERT_TRUE(outcome.result.ok()) << outcome.result.message.toStdString();

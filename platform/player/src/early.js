@@ -4,14 +4,15 @@
 // those tiles find them on their way or in the page's cache instead of asking only once the
 // player has run.
 
-import { parseGallery } from './gallery_index.js';
+import { readIndex } from './gallery_index.js';
 import { startTiles } from './layout.js';
 import { sendIndexRequest } from './loading.js';
-import { freshToken, slidesOf } from './paths.js';
+import { freshToken } from './paths.js';
 
-// The pictures stay referenced from the window, so that the page's cache keeps them for the tiles.
+// The pictures stay referenced from the window, so that the page's cache keeps them for the tiles;
+// the reading of the index stays there for the player.
 function askForFirstPictures(text) {
-  var slides = slidesOf(parseGallery(text));
+  var slides = (window.muranoIndexRead = readIndex(text)).slides;
   var view = { width: window.innerWidth, height: window.innerHeight };
   var tiles = startTiles(view, slides.length, window.devicePixelRatio || 1);
   window.muranoFirstPictures = slides.slice(tiles.first, tiles.end).map(function (slide) {

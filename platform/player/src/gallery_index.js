@@ -2,6 +2,7 @@
 // from an index whose values were written with raw quotes, ampersands or angle brackets.
 
 import { ATTRIBUTES, DEFAULTS } from './attributes.js';
+import { freshToken, slidesOf } from './paths.js';
 
 var XML_ENTITIES = { lt: '<', gt: '>', amp: '&', quot: '"', apos: "'" };
 
@@ -87,4 +88,17 @@ export function parseGallery(text) {
     settings[name] = name in parsed.settings ? parsed.settings[name] : DEFAULTS[name];
   });
   return { settings: settings, images: parsed.images };
+}
+
+// The index's settings and slides. The page's first script reads the index as soon as it arrives
+// (to ask for the first tiles' pictures) and leaves its reading on the window; the player takes
+// that reading over instead of reading a large index a second time.
+export function readIndex(text) {
+  var kept = window.muranoIndexRead;
+  window.muranoIndexRead = null;
+  if (!kept || kept.text !== text || kept.token !== freshToken) {
+    var gallery = parseGallery(text);
+    kept = { text: text, token: freshToken, gallery: gallery, slides: slidesOf(gallery) };
+  }
+  return kept;
 }

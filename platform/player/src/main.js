@@ -6,11 +6,10 @@ import { applyBackground, parseBackground } from './background.js';
 import { buildChrome } from './chrome.js';
 import { el, iconButton } from './dom.js';
 import { buildEmpty, buildFooter } from './footer.js';
-import { parseGallery } from './gallery_index.js';
+import { readIndex } from './gallery_index.js';
 import { HostBridge } from './host_bridge.js';
 import { bindKeys } from './keys.js';
 import { loadIndex, loadWords } from './loading.js';
-import { slidesOf } from './paths.js';
 import { preparePrint } from './print.js';
 import { followFragment, linkedSlide, offerResume, readingHooks } from './reading.js';
 import { Search } from './search.js';
@@ -123,9 +122,9 @@ function addViewerButtons(lightbox, slideshow, chrome) {
 }
 
 function start(root, loaded) {
-  var gallery = parseGallery(loaded.text);
-  var settings = gallery.settings;
-  var slides = slidesOf(gallery);
+  var index = readIndex(loaded.text);
+  var settings = index.gallery.settings;
+  var slides = index.slides;
   var rtl = String(settings.direction || '').trim().toLowerCase() === 'rtl';
   root.textContent = '';
   root.dir = rtl ? 'rtl' : 'ltr';

@@ -16,9 +16,10 @@ function folderOf(value, fallback) {
   return folder.charAt(folder.length - 1) === '/' ? folder : folder + '/';
 }
 
-// Index paths name files; each segment is escaped as it stands.
+// Index paths name files; each segment is escaped as it stands. Most paths hold nothing to escape,
+// and a wall of many slides asks for two of them a slide as it starts.
 function encodePath(path) {
-  return path.split('/').map(encodeURIComponent).join('/');
+  return /^[\w.!~*'()/-]*$/.test(path) ? path : path.split('/').map(encodeURIComponent).join('/');
 }
 
 // Files on disk may be replaced under the same name while a host shows the page (a new

@@ -7,7 +7,7 @@ import { readFileSync } from 'node:fs';
 // The player's paths carry a token against stale copies only when the page comes from disk.
 globalThis.location = { protocol: 'http:' };
 globalThis.DOMParser = undefined;
-const { parseGallery } = await import('../../../platform/player/src/gallery_index.js');
+const { parseGallery, readIndex } = await import('../../../platform/player/src/gallery_index.js');
 const { slidesOf, webLink, mailLink, isShown } = await import('../../../platform/player/src/paths.js');
 const { parseBackground } = await import('../../../platform/player/src/background.js');
 
@@ -48,12 +48,26 @@ test('an index on one line loses no image', () => {
 test('slides are relative paths inside the published folder, escaped per segment, and keep their line', () => {
   const gallery = parseGallery('<gallery imagesFolder="pics\\" thumbnailsFolder="http://evil/" >' +
     '<img src="a b/1.jpg" /><img src="/etc/passwd" /><img src="//host/x.jpg" /><img src="javascript:x" />' +
-    '<img src="sub\\2#.jpg" /></gallery>');
+    '<img src="sub\\2#.jpg" /><img src="it\'s_(1)!~*.jpg" /><img src="100%.jpg" /></gallery>');
   assert.deepEqual(slidesOf(gallery), [
     { name: 'a b/1.jpg', image: 'pics/a%20b/1.jpg', thumb: 'wallimages/thumbs/a%20b/1.jpg', line: 0 },
     { name: '/etc/passwd', image: 'pics//etc/passwd', thumb: 'wallimages/thumbs//etc/passwd', line: 1 },
-    { name: 'sub/2#.jpg', image: 'pics/sub/2%23.jpg', thumb: 'wallimages/thumbs/sub/2%23.jpg', line: 4 }
+    { name: 'sub/2#.jpg', image: 'pics/sub/2%23.jpg', thumb: 'wallimages/thumbs/sub/2%23.jpg', line: 4 },
+    { name: "it's_(1)!~*.jpg", image: "pics/it's_(1)!~*.jpg", thumb: "wallimages/thumbs/it's_(1)!~*.jpg", line: 5 },
+    { name: '100%.jpg', image: 'pics/100%25.jpg', thumb: 'wallimages/thumbs/100%25.jpg', line: 6 }
   ]);
+});
+
+test('the player takes over the page\'s first reading of the same index only, once', () => {
+  globalThis.window = {};
+  const text = '<gallery><img src="1.jpg" /></gallery>';
+  const first = window.muranoIndexRead = readIndex(text);
+  assert.equal(readIndex(text), first);
+  assert.equal(window.muranoIndexRead, null);
+  window.muranoIndexRead = first;
+  const other = readIndex('<gallery><img src="2.jpg" /></gallery>');
+  assert.notEqual(other, first);
+  assert.deepEqual(other.slides.map((slide) => slide.name), ['2.jpg']);
 });
 
 test('links open web pages and mail only', () => {

@@ -80,11 +80,6 @@ bool makeThumbnail(const QString& source, const QString& target) {
     return saveThumbnail(image, target);
 }
 
-int workerCount(int requested, int jobs) {
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return std::clamp(requested > 0 ? requested : cores, 1, std::max(1, jobs));
-}
-
 // The staging folder is removed right after the intake, so a hard link gives the wall the very same
 // bytes as a copy at a fraction of the cost; a file system without links gets a real copy.
 void copyWithoutOverwrite(const QString& from, const QString& to, QStringList& copied) {
@@ -153,6 +148,11 @@ QSize firstImageSize(const QStringList& images) {
 }
 
 } // namespace
+
+int workerCount(int requested, int tasks, int beyondCores) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return std::clamp(requested > 0 ? requested : cores + beyondCores, 1, std::max(1, tasks));
+}
 
 QString galleryName(const QString& pageEntry) {
     return pageEntry.trimmed();

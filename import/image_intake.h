@@ -38,6 +38,10 @@ struct IntakeResult {
 // Called with the number of thumbnails made so far and their total; may be called from workers.
 using IntakeProgress = std::function<void(int done, int total)>;
 
+// Workers for `tasks` pieces of work: `requested` where it is positive, else one per core and
+// `beyondCores` more; never more than the tasks, never none.
+int workerCount(int requested, int tasks, int beyondCores = 0);
+
 IntakeResult runImageIntake(const IntakeRequest& request, const IntakeProgress& progress = {});
 
 // The JPEG files of a folder in listing order: every file whose lower-cased name contains ".jpg".

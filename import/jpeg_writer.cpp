@@ -1,5 +1,6 @@
 #include "import/jpeg_writer.h"
 
+#include <QByteArray>
 #include <QFile>
 
 #include <csetjmp>
@@ -25,8 +26,7 @@ bool readsAsItIs(QImage::Format format) {
            format == QImage::Format_ARGB32;
 }
 
-} // namespace
-
+// The picture as a baseline JPEG of `quality` (1 to 100); empty when libjpeg fails.
 QByteArray encodedJpeg(const QImage& picture, int quality) {
     const QImage page =
         readsAsItIs(picture.format()) ? picture : picture.convertToFormat(QImage::Format_RGB32);
@@ -62,6 +62,8 @@ QByteArray encodedJpeg(const QImage& picture, int quality) {
     std::free(buffer);
     return bytes;
 }
+
+} // namespace
 
 bool writeJpeg(const QImage& picture, const QString& path, int quality) {
     const QByteArray bytes = picture.isNull() ? QByteArray() : encodedJpeg(picture, quality);

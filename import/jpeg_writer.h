@@ -3,12 +3,8 @@
 // an import's time when every page of a long PDF gets an image and a thumbnail.
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QString>
-
-// The picture as a baseline JPEG of `quality` (1 to 100); empty when libjpeg fails.
-QByteArray encodedJpeg(const QImage& picture, int quality);
 
 // Writes the picture to `path` as a JPEG of `quality`; false when it cannot be encoded or written.
 bool writeJpeg(const QImage& picture, const QString& path, int quality);

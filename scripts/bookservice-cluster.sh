@@ -32,8 +32,26 @@ usage() {
     exit 2
 }
 
+# A free port below the kernel's range for outgoing connections: a port from that range (what
+# binding port 0 gives) may be taken by any program's next connection before our server binds it.
 free_port() {
-    "$python" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+    "$python" - <<'EOF'
+import random, socket
+low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+candidates = range(10000, low) if low > 10000 else range(0)
+for port in random.sample(candidates, min(200, len(candidates))):
+    with socket.socket() as s:
+        try:
+            s.bind(("127.0.0.1", port))
+        except OSError:
+            continue
+    print(port)
+    break
+else:
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        print(s.getsockname()[1])
+EOF
 }
 
 secret() {
@@ -225,10 +243,20 @@ start_store() {
     done
     spawn "$dir" store swift-proxy-server "$dir/swift/proxy-server.conf"
     # The proxy answers its health check before the storage servers listen; any answer of theirs
-    # says they do.
+    # says they do. A server that ended is reported at once; one still starting on a busy machine
+    # is given two minutes.
+    local name answered
     for kind in store account container object; do
-        wait_for_http "http://127.0.0.1:$(port_of "$dir" "$kind")/healthcheck" 60 ||
-            die "the object store did not start; see $dir/logs/"
+        name=swift-$kind
+        [[ $kind == store ]] && name=store
+        answered=0
+        answers_while_running "$dir" "$name" "http://127.0.0.1:$(port_of "$dir" "$kind")/healthcheck" \
+            120 || answered=$?
+        ((answered == 0)) && continue
+        # The log goes with a test's scratch folder; its end is what says why.
+        tail -n 20 "$dir/logs/$name.log" >&2
+        ((answered == 2)) && die "$name ended while starting; see $dir/logs/$name.log"
+        die "$name did not answer within two minutes; see $dir/logs/$name.log"
     done
 }
 

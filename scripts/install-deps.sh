@@ -15,9 +15,9 @@ packages=(
     # qpdf protects and damages the test PDFs
     libpoppler-qt6-dev libpoppler-private-dev libqpdf-dev qpdf
     # the presentation application and its UNO SDK, its Python scripts (the words of a deck are
-    # read inside it); PDF to PS
+    # read inside it); PDF to PS; libcrypto names the files an instance leaves, to remove them
     libreoffice-impress libreoffice-script-provider-python libreoffice-dev libreoffice-dev-common
-    poppler-utils ghostscript
+    poppler-utils ghostscript libssl-dev
     # reference online book service
     libcpp-httplib-dev libsqlite3-dev libsodium-dev
     # the book service cluster: PostgreSQL, the S3 client, the Swift object store with its S3

@@ -97,6 +97,9 @@ using murano::leftovers::ownerGone;
 // Removes what processes that are gone left in `folder` under names starting with `prefix`.
 void sweepFolder(const std::string& folder, const std::string& prefix);
 
+// The same for private profiles: with each goes the channel file its instance may have left.
+void sweepProfiles(const std::string& folder, const std::string& prefix);
+
 // Removes the private profiles in `profileBase` and the pipe files of instances whose converter is
 // gone (killed before it could end them).
 void sweepLeftovers(const std::string& profileBase);

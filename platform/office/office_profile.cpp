@@ -228,7 +228,7 @@ bool ensureTemplate(const std::string& cache) {
     if (exists(templateFolder)) {
         return true;
     }
-    sweepFolder(cache, kBuildPrefix);
+    sweepProfiles(cache, kBuildPrefix);
     sweepFolder(cache, kWorkPrefix);
     return buildTemplate(cache, templateFolder);
 }

@@ -2,6 +2,8 @@
 
 #include "platform/posix/posix_files.h"
 
+#include <openssl/evp.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -37,6 +39,7 @@ struct Record {
     int guardianPipe;      // the write end of the guardian's pipe, or -1
     bool borrowed = false; // a warm instance another process keeps, lent for one conversion
     int lockFd = -1;       // the borrowed instance's lock, held while it is lent
+    std::string pipeName;  // the pipe a launched instance accepts connections on
 };
 
 // Held while an instance is launched or ended, so that an end requested from another thread never
@@ -125,11 +128,53 @@ void dismissGuardian(const Record& record) {
 
 // A borrowed instance is its owner's to end and reap: it is killed only when the work it runs for
 // this process is abandoned (`abandoned`), and never waited for.
+// The socket file of the office suite's named pipe `pipeName`.
+std::string pipeFileOf(const std::string& pipeName) {
+    return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+}
+
+// The socket file of the suite's own channel between two starts on the same profile. The suite
+// names it after the MD5 of the profile's URL as UTF-16 (each byte in hex without its leading
+// zero) and removes it only when it ends by itself: an instance that is killed, or that dies,
+// leaves it in /tmp.
+std::string instanceChannelFile(const std::string& profileFolder) {
+    const std::string url = fileUrlOf(profileFolder);
+    std::string utf16;
+    for (const char c : url) { // the URL is percent-encoded ASCII
+        utf16 += c;
+        utf16 += '\0';
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(utf16.data(), utf16.size(), digest, &length, EVP_md5(), nullptr) != 1) {
+        return {};
+    }
+    std::string name = "SingleOfficeIPC_";
+    for (unsigned int i = 0; i < length; ++i) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%x", digest[i]);
+        name += hex;
+    }
+    return pipeFileOf(name);
+}
+
+// A private profile and what its instance leaves outside it.
+void removeProfile(const std::string& profileFolder) {
+    posix::removeTree(profileFolder);
+    if (const std::string channel = instanceChannelFile(profileFolder); !channel.empty()) {
+        ::unlink(channel.c_str());
+    }
+}
+
 void endLocked(std::vector<Record>::iterator record, bool abandoned) {
     dismissGuardian(*record);
     if (!record->borrowed) {
         killGroup(record->processGroup);
-        posix::removeTree(record->profileFolder);
+        removeProfile(record->profileFolder);
+        // An instance that died before it was ended leaves its pipe file behind.
+        if (!record->pipeName.empty()) {
+            ::unlink(pipeFileOf(record->pipeName).c_str());
+        }
     } else if (abandoned && record->processGroup > 1) {
         ::kill(-record->processGroup, SIGKILL);
     }
@@ -143,14 +188,17 @@ void endLocked(std::vector<Record>::iterator record, bool abandoned) {
 // instance's process group from its pipe, then waits for the pipe's end. The end comes when every
 // holder of the write end is gone: the launcher drops it when it starts the office suite, this
 // process when it ends in any way, kill -9 included. Then the guardian kills the group and
-// removes the profile and the pipe file. Stop signals meant for the converter do not reach it.
+// removes the profile, the pipe file and the suite's own channel file (the arguments: profile
+// folder, pipe name, channel file; each may be empty). Stop signals meant for the converter do
+// not reach it.
 const char* const kGuardianScript =
     "trap '' HUP INT TERM QUIT\n"
     "read -r group || group=\n"
     "while read -r _; do :; done\n"
     "case \"$group\" in ''|*[!0-9]*|0|1) ;; *) kill -9 \"-$group\" 2>/dev/null ;; esac\n"
     "rm -rf -- \"$1\"\n"
-    "if [ -n \"$2\" ]; then rm -f /tmp/OSL_PIPE_*_\"$2\" /var/tmp/OSL_PIPE_*_\"$2\"; fi\n";
+    "if [ -n \"$2\" ]; then rm -f /tmp/OSL_PIPE_*_\"$2\" /var/tmp/OSL_PIPE_*_\"$2\"; fi\n"
+    "if [ -n \"$3\" ]; then rm -f -- \"$3\"; fi\n";
 
 // Between fork and exec of a child: standard streams on /dev/null (standard input on `input` when
 // it is given), no signal blocked, no descriptor of the caller left open. Descriptors of the
@@ -383,8 +431,16 @@ void sweepFolder(const std::string& folder, const std::string& prefix) {
     }
 }
 
+void sweepProfiles(const std::string& folder, const std::string& prefix) {
+    for (const std::string& name : posix::folderEntries(folder)) {
+        if (ownerGone(name, prefix)) {
+            removeProfile(folder + "/" + name);
+        }
+    }
+}
+
 void sweepLeftovers(const std::string& profileBase) {
-    sweepFolder(profileBase, kProfilePrefix);
+    sweepProfiles(profileBase, kProfilePrefix);
     sweepFolder(profileBase, kPipePrefix); // the lock files of warm instances
     const std::string pipePrefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipePrefix;
     sweepFolder("/tmp", pipePrefix);
@@ -404,8 +460,10 @@ int startGuardian(const std::string& profileFolder, const std::string& pipeName,
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         return -1;
     }
+    const std::string channel =
+        profileFolder.empty() ? std::string() : instanceChannelFile(profileFolder);
     std::vector<std::string> words = {
-        "sh", "-c", kGuardianScript, "murano-office-guardian", profileFolder, pipeName};
+        "sh", "-c", kGuardianScript, "murano-office-guardian", profileFolder, pipeName, channel};
     const std::vector<char*> argv = posix::argumentVector(words);
     const pid_t guardian = ::fork();
     if (guardian == 0) {
@@ -467,11 +525,11 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
         execLauncher(argv.data(), envp.data(), guardianPipe);
     }
     if (child < 0) {
-        dismissGuardian({-1, profileFolder, guardian, guardianPipe});
+        dismissGuardian({-1, profileFolder, guardian, guardianPipe, false, -1, pipeName});
         return -1;
     }
     ::setpgid(child, child);
-    registry.push_back({child, profileFolder, guardian, guardianPipe});
+    registry.push_back({child, profileFolder, guardian, guardianPipe, false, -1, pipeName});
     return child;
 }
 
@@ -575,11 +633,11 @@ bool registerBorrowed(int processGroup, const std::string& pipeName, int lockFd)
     const std::string group = std::to_string(processGroup) + "\n";
     if (guardian < 0 ||
         ::write(guardianPipe, group.data(), group.size()) != static_cast<ssize_t>(group.size())) {
-        dismissGuardian({-1, {}, guardian, guardianPipe});
+        dismissGuardian({-1, {}, guardian, guardianPipe, true, -1, {}});
         ::close(lockFd);
         return false;
     }
-    registry.push_back({processGroup, {}, guardian, guardianPipe, true, lockFd});
+    registry.push_back({processGroup, {}, guardian, guardianPipe, true, lockFd, {}});
     return true;
 }
 

@@ -4,6 +4,7 @@
 // leaves nothing running behind.
 #include "tests/support/process.h"
 
+#include "platform/office/office_process.h"
 #include "platform/posix/posix_files.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,19 @@ protected:
         return instance;
     }
     int group() const { return announced().first; }
+    // The socket files in /tmp the instance listens on, as the kernel lists them: its pipe and
+    // the suite's own channel between starts on one profile.
+    std::vector<std::string> socketFiles() const {
+        const std::vector<std::string> files = office::detail::pipeFilesOf(group());
+        EXPECT_GE(files.size(), 2u) << "the instance's pipe and channel files were not found";
+        return files;
+    }
+    static void expectGone(const std::vector<std::string>& files) {
+        for (const std::string& file : files) {
+            EXPECT_TRUE(waitUntil([&] { return !posix::exists(file); }, 15000))
+                << file << " is left";
+        }
+    }
     // Waits until the instance accepts connections on its pipe.
     void waitForAnswer() const {
         const std::string pipe =
@@ -117,12 +131,14 @@ TEST_F(WarmOffice, RunsInARowStartNoOfficeAndWriteWhatAColdRunWrites) {
 
 TEST_F(WarmOffice, AKilledInstanceLeavesTheRunToAPrivateOneAndIsReplaced) {
     const int killed = group();
+    const std::vector<std::string> files = socketFiles();
     ::kill(-killed, SIGKILL);
     const ConverterRun run = convert(kDeck, work.file("slides.jpg"));
     EXPECT_EQ(run.status, 12) << run.out;
     EXPECT_TRUE(run.ownOffice);
     waitForReplacement();
     EXPECT_NE(group(), killed);
+    expectGone(files);
 }
 
 TEST_F(WarmOffice, AnInstanceKilledDuringTheRunIsReplacedAndTheRunRepeatedPrivately) {
@@ -166,8 +182,9 @@ TEST_F(WarmOffice, TwoRunsAtOnceBothSucceedAndAtLeastOneIsWarm) {
 
 class WarmOfficeHostEnd : public WarmOffice, public ::testing::WithParamInterface<int> {};
 
-TEST_P(WarmOfficeHostEnd, LeavesNoOfficeRunning) {
+TEST_P(WarmOfficeHostEnd, LeavesNoOfficeRunningAndNoFileBehind) {
     const int instance = group();
+    const std::vector<std::string> files = socketFiles();
     host->signal(GetParam());
     host->wait(30000);
     EXPECT_TRUE(waitUntil([&] { return !groupAlive(instance); }, 15000));
@@ -180,6 +197,7 @@ TEST_P(WarmOfficeHostEnd, LeavesNoOfficeRunning) {
         return false;
     };
     EXPECT_TRUE(waitUntil([&] { return !profileLeft(); }, 15000)) << "a private profile is left";
+    expectGone(files);
 }
 
 INSTANTIATE_TEST_SUITE_P(QuitOrKilled, WarmOfficeHostEnd, ::testing::Values(SIGTERM, SIGKILL));

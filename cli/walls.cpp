@@ -269,11 +269,12 @@ DeckRun* WallsRun::nextWaiting() {
 
 // Starts waiting decks while fewer than the pool's size convert, each on a free instance; without
 // one, a deck waits for a starting instance, up to a bound. A deck gives its instance back once its
-// slides are in, so that the next deck converts while it is published (as many published at once
-// as the pool has instances).
+// slides are in, so that the next deck converts while it is published. Conversions wait only while
+// more walls are being published than the pool has instances, which bounds the walls in the
+// making to twice the pool's size.
 void WallsRun::pump() {
     while (stoppedBy_ == 0 && inState(DeckState::Converting) < jobs() &&
-           inState(DeckState::Publishing) < jobs()) {
+           inState(DeckState::Publishing) <= jobs()) {
         DeckRun* deck = nextWaiting();
         if (!deck) {
             break;

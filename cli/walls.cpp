@@ -39,7 +39,7 @@ constexpr int kPumpIntervalMs = 200;
 constexpr qint64 kWarmWaitMs = 120000;
 constexpr int kMostAttempts = 2;
 
-enum class DeckState { Waiting, Converting, Publishing, Done, Failed, Stopped };
+enum class DeckState { Waiting, Converting, TakingIn, Publishing, Done, Failed, Stopped };
 
 QString stateWord(DeckState state) {
     switch (state) {
@@ -125,6 +125,7 @@ private:
     const WarmOffice* secondOfficeFor(const DeckRun& deck, const WarmOffice* office);
     void startImport(DeckRun& deck, const WarmOffice* office, const WarmOffice* second);
     void imported(DeckRun& deck);
+    void giveBackOffices(DeckRun& deck, bool broken);
     void retryOrFail(DeckRun& deck, const QString& error);
     void publish(DeckRun& deck);
     void published(DeckRun& deck);
@@ -268,13 +269,13 @@ DeckRun* WallsRun::nextWaiting() {
 }
 
 // Starts waiting decks while fewer than the pool's size convert, each on a free instance; without
-// one, a deck waits for a starting instance, up to a bound. A deck gives its instance back once its
-// slides are in, so that the next deck converts while it is published. Conversions wait only while
-// more walls are being published than the pool has instances, which bounds the walls in the
-// making to twice the pool's size.
+// one, a deck waits for a starting instance, up to a bound. A deck gives its instance back as soon
+// as its converter has ended, so that the next deck converts while its slides are taken in and
+// its wall is published. Conversions wait only while more walls are being finished than the pool
+// has instances, which bounds the walls in the making to twice the pool's size.
 void WallsRun::pump() {
     while (stoppedBy_ == 0 && inState(DeckState::Converting) < jobs() &&
-           inState(DeckState::Publishing) <= jobs()) {
+           inState(DeckState::TakingIn) + inState(DeckState::Publishing) <= jobs()) {
         DeckRun* deck = nextWaiting();
         if (!deck) {
             break;
@@ -341,6 +342,12 @@ void WallsRun::startImport(DeckRun& deck, const WarmOffice* office, const WarmOf
                 show();
             }
         });
+        connect(job, &ImportJob::converted, this, [this, &deck] {
+            deck.deadline.stop(); // the office's part is over: nothing left that could hang it
+            giveBackOffices(deck, false);
+            deck.state = DeckState::TakingIn;
+            schedule();
+        });
     }
     Job& job = deck.importJob();
     connect(&job, &Job::finished, this, [this, &deck] { imported(deck); });
@@ -357,10 +364,7 @@ void WallsRun::imported(DeckRun& deck) {
     deck.deadline.stop();
     const JobResult result = deck.importJob().result();
     const bool deckAtFault = deck.failedForItsDeck();
-    for (const WarmOffice* office : {deck.office, deck.second}) {
-        pool_.giveBack(office, !result.ok() && !deckAtFault);
-    }
-    deck.office = deck.second = nullptr;
+    giveBackOffices(deck, !result.ok() && !deckAtFault);
     if (result.ok()) {
         publish(deck);
     } else if (result.code == JobResult::Stopped && !deck.hung) {
@@ -375,6 +379,14 @@ void WallsRun::imported(DeckRun& deck) {
         retryOrFail(deck, result.message);
     }
     schedule();
+}
+
+// The instances a deck borrowed, unless it gave them back already; broken ones are replaced.
+void WallsRun::giveBackOffices(DeckRun& deck, bool broken) {
+    for (const WarmOffice* office : {deck.office, deck.second}) {
+        pool_.giveBack(office, broken);
+    }
+    deck.office = deck.second = nullptr;
 }
 
 void WallsRun::retryOrFail(DeckRun& deck, const QString& error) {
@@ -471,7 +483,7 @@ void WallsRun::stop(int signal) {
     for (const auto& deck : decks_) {
         if (deck->state == DeckState::Waiting) {
             end(*deck, DeckState::Stopped, QStringLiteral("stopped before it was converted"));
-        } else if (deck->state == DeckState::Converting) {
+        } else if (deck->state == DeckState::Converting || deck->state == DeckState::TakingIn) {
             deck->deadline.stop();
             deck->importJob().cancel();
         }
@@ -487,7 +499,8 @@ void WallsRun::show() {
     for (const auto& deck : decks_) {
         ended += deck->ended();
         slides += deck->state == DeckState::Done ? deck->slides : 0;
-        if (deck->state == DeckState::Converting || deck->state == DeckState::Publishing) {
+        if (deck->state == DeckState::Converting || deck->state == DeckState::TakingIn ||
+            deck->state == DeckState::Publishing) {
             current << deck->source.name;
             slides += deck->slidesTakenIn;
         }

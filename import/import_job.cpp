@@ -325,6 +325,7 @@ bool ImportJob::rangeMissesTheDeck() const {
 
 void ImportJob::startIntake() {
     stage_ = Stage::TakingIn;
+    emit converted();
     slides_.firstIndex = 0;
     IntakeRequest request;
     request.workFolder = request_.workFolder;

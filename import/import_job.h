@@ -86,6 +86,11 @@ public:
     // The kind of the last run's failure, when it ended failed.
     Failure failure() const { return failure_; }
 
+signals:
+    // Every converter has ended well and the slides are being taken in: the office instances the
+    // run borrowed are free for other conversions from now on.
+    void converted();
+
 protected:
     // Starts the converter. While the slides are being taken in, a stop makes the intake stop
     // before they replace the wall's. Either way the wall is as it was.

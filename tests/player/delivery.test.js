@@ -78,8 +78,22 @@ test('served over HTTP, the index itself wins over a stale twin', async () => {
   }
 });
 
+// Keeps the pictures the page's first script hands to the player, which takes them over.
+function keepEarlyPictures() {
+  let handed = null;
+  Object.defineProperty(window, 'muranoFirstPictures', {
+    configurable: true,
+    get: () => handed,
+    set: (pictures) => {
+      handed = pictures;
+      window.earlyPictures = window.earlyPictures || (pictures && pictures.slice());
+    }
+  });
+}
+
 // The page's first script asks for the first tiles' pictures before the player has run: the very
-// pictures the tiles show, thumbnails or, for tiles drawn large, the full images, each asked for once.
+// pictures the tiles show, thumbnails or, for tiles drawn large, the full images, each asked for
+// once; the tiles take those very elements, and the player lets go of the list.
 for (const { slides, size, folder } of [
   { slides: 60, size: { width: 855, height: 532 }, folder: '/wallimages/thumbs/' },
   { slides: 8, size: { width: 1600, height: 900 }, folder: '/wallimages/' }
@@ -87,11 +101,14 @@ for (const { slides, size, folder } of [
   test(`served over HTTP, the first tiles' pictures are asked for early (${slides} slides, ${size.width} x ${size.height})`, async () => {
     const server = await s.serve(wall({ images: s.numbered(slides) }));
     try {
-      const page = await s.openWall(browser.context, server.url, { size });
-      const early = await page.evaluate(() => window.muranoFirstPictures.map((img) => new URL(img.src).pathname));
+      const page = await s.openWall(browser.context, server.url, { size, init: keepEarlyPictures });
+      const early = await page.evaluate(() => window.earlyPictures.map((img) => new URL(img.src).pathname));
       const shown = await page.$$eval('.mw-card img', (imgs) => imgs.map((img) => new URL(img.src).pathname));
       assert.ok(shown.length > 1, `${shown.length} tiles`);
       assert.deepEqual(early.slice().sort(), shown.slice().sort());
+      assert.ok(await page.$$eval('.mw-card img', (imgs) => imgs.every((img) => window.earlyPictures.includes(img) &&
+        img.classList.contains('mw-loaded'))), 'the tiles show the elements the first script loaded');
+      assert.equal(await page.evaluate(() => window.muranoFirstPictures), null);
       assert.ok(early.every((p) => p.startsWith(folder) && !p.slice(folder.length).includes('/')), early.join());
       for (const picture of early) {
         assert.equal(server.requests.filter((r) => r === picture).length, 1, picture);

@@ -30,6 +30,20 @@ export function isOldThumbnail(img) {
 // shown with a highlight). The view follows the current slide only when it would leave the view.
 // The current slide's tile is the wall's one tab stop. A right-to-left wall is the mirror image:
 // its first slide at the right, turned the other way by drags.
+// The pictures the page's first script asked for are taken by the tiles that show them: the very
+// elements, loaded already, so that the first frame with tiles shows their pictures.
+function takeEarlyPicture(src) {
+  var early = window.muranoFirstPictures || [];
+  for (var i = 0; i < early.length; i++) {
+    if (early[i] && early[i].getAttribute('src') === src) {
+      var img = early[i];
+      early[i] = null;
+      return img;
+    }
+  }
+  return null;
+}
+
 export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.root = root;
   this.mirror = rtl ? -1 : 1;
@@ -71,6 +85,9 @@ export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.pending = null;
   this.settled = null;
   this.layout();
+  if (window.muranoFirstPictures) {
+    window.muranoFirstPictures = null; // the first tiles have taken theirs
+  }
   this.position = this.target = this.minPosition();
   this.pending = new Set(this.tiles.keys());
   this.render();
@@ -238,14 +255,16 @@ Wall.prototype.makeTile = function (index) {
   var number = el('span', 'mw-number', card);
   number.setAttribute('aria-hidden', 'true');
   number.textContent = String(index + 1);
-  var img = el('img', '', card);
+  // A tile shows its thumbnail, or the full image when drawn much larger than a thumbnail; when
+  // that picture is missing it tries the other one, then keeps its number.
+  var pictures = this.sharp ? [slide.image, slide.thumb] : [slide.thumb, slide.image];
+  var early = takeEarlyPicture(pictures[0]);
+  var img = early || document.createElement('img');
+  card.appendChild(img);
   this.name(tile, img, index);
   img.draggable = false;
   img.decoding = 'async';
   var reflection = index % this.rows === this.rows - 1 ? el('div', 'mw-reflection', tile) : null;
-  // A tile shows its thumbnail, or the full image when drawn much larger than a thumbnail; when
-  // that picture is missing it tries the other one, then keeps its number.
-  var pictures = this.sharp ? [slide.image, slide.thumb] : [slide.thumb, slide.image];
   var tried = 0;
   img.onload = function () {
     self.notePicture(index);
@@ -265,7 +284,12 @@ Wall.prototype.makeTile = function (index) {
       self.notePicture(index);
     }
   };
-  img.src = pictures[0];
+  if (!early) {
+    img.src = pictures[0];
+  } else if (early.complete) {
+    // Its events have passed: the tile learns the outcome before the frame that first shows it.
+    Promise.resolve().then(function () { return early.naturalWidth > 0 ? img.onload() : img.onerror(); });
+  }
   return tile;
 };
 

@@ -126,8 +126,6 @@ void dismissGuardian(const Record& record) {
     }
 }
 
-// A borrowed instance is its owner's to end and reap: it is killed only when the work it runs for
-// this process is abandoned (`abandoned`), and never waited for.
 // The socket file of the office suite's named pipe `pipeName`.
 std::string pipeFileOf(const std::string& pipeName) {
     return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
@@ -166,6 +164,8 @@ void removeProfile(const std::string& profileFolder) {
     }
 }
 
+// A borrowed instance is its owner's to end and reap: it is killed only when the work it runs for
+// this process is abandoned (`abandoned`), and never waited for.
 void endLocked(std::vector<Record>::iterator record, bool abandoned) {
     dismissGuardian(*record);
     if (!record->borrowed) {

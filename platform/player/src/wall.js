@@ -25,11 +25,6 @@ export function isOldThumbnail(img) {
   return img.naturalWidth === OLD_THUMB.width && img.naturalHeight === OLD_THUMB.height;
 }
 
-// The wall keeps two things apart: where it stands (position, the column at the centre of the
-// view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
-// shown with a highlight). The view follows the current slide only when it would leave the view.
-// The current slide's tile is the wall's one tab stop. A right-to-left wall is the mirror image:
-// its first slide at the right, turned the other way by drags.
 // The pictures the page's first script asked for are taken by the tiles that show them: the very
 // elements, loaded already, so that the first frame with tiles shows their pictures.
 function takeEarlyPicture(src) {
@@ -44,6 +39,11 @@ function takeEarlyPicture(src) {
   return null;
 }
 
+// The wall keeps two things apart: where it stands (position, the column at the centre of the
+// view, moved by drag, wheel and inertia) and the current slide (column and row, moved by keys and
+// shown with a highlight). The view follows the current slide only when it would leave the view.
+// The current slide's tile is the wall's one tab stop. A right-to-left wall is the mirror image:
+// its first slide at the right, turned the other way by drags.
 export function Wall(root, stage, slides, onOpen, onMove, rtl) {
   this.root = root;
   this.mirror = rtl ? -1 : 1;

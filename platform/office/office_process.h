@@ -37,8 +37,8 @@ void prepareProfile(const std::string& folder);
 inline constexpr const char* kWordsScriptModule = "murano_words.py";
 inline constexpr const char* kWordsScriptFunction = "deck_words";
 
-// The named-pipe files (socket files in /tmp) that members of a process group have bound. Killed
-// office processes leave them behind, so they are collected before a kill and removed after it.
+// The named-pipe files (socket files in /tmp) that members of a process group have bound, as the
+// kernel lists them: what an instance would leave behind if it were killed.
 std::vector<std::string> pipeFilesOf(int processGroup);
 
 // Starts the launcher in a new process group with a private profile and a unique pipe, its

@@ -97,7 +97,6 @@ void killGroup(int processGroup) {
     if (processGroup <= 1) {
         return; // kill(0) or kill(-1) would hit this process or every process of the user
     }
-    const std::vector<std::string> pipeFiles = pipeFilesOf(processGroup);
     ::kill(-processGroup, SIGKILL);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -108,9 +107,6 @@ void killGroup(int processGroup) {
         }
         ::kill(-processGroup, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    for (const std::string& file : pipeFiles) {
-        ::unlink(file.c_str());
     }
 }
 
@@ -170,8 +166,9 @@ void endLocked(std::vector<Record>::iterator record, bool abandoned) {
     dismissGuardian(*record);
     if (!record->borrowed) {
         killGroup(record->processGroup);
+        // Killed office processes leave their socket files behind: the profile's channel file
+        // and the pipe the instance accepted connections on.
         removeProfile(record->profileFolder);
-        // An instance that died before it was ended leaves its pipe file behind.
         if (!record->pipeName.empty()) {
             ::unlink(pipeFileOf(record->pipeName).c_str());
         }

@@ -1,6 +1,7 @@
 // Wall player benchmark in headless Chromium with software rendering, for a wall of many slides:
 //   - first tile painted over HTTP, against a plain page showing the same thumbnails as <img> tags
-//     (both timed the same way: the first frame after a picture has arrived);
+//     (both timed the same way: the first frame after a picture has arrived), and against the
+//     wall's own finished page saved without its scripts: what its look costs with no script at all;
 //   - frame times while an arrow key is held (key repeat every 33 ms) and during flicks;
 //   - frame times in the viewer while a slide is zoomed (Ctrl + wheel) and panned (a dragging pointer).
 //     node bench/player-bench.js [slides] [rounds]
@@ -35,6 +36,16 @@ function writePlainPage(dir, count) {
     `<img src="wallimages/thumbs/${i}.jpg" width="180" height="135" alt="">`).join('\n');
   fs.writeFileSync(path.join(dir, 'plain.html'), `<!DOCTYPE html>\n<html><head><meta charset="utf-8">` +
     `<title>Plain</title></head><body style="margin:0;background:#0b0e16">\n${images}\n</body></html>\n`);
+}
+
+// The wall's page as it stands once ready, without its scripts, its pictures shown as they arrive.
+async function writeStillPage(dir, page) {
+  const html = await page.evaluate(() => {
+    const doc = document.documentElement.cloneNode(true);
+    doc.querySelectorAll('script').forEach((script) => script.remove());
+    return '<!DOCTYPE html>\n' + doc.outerHTML;
+  });
+  fs.writeFileSync(path.join(dir, 'still.html'), html);
 }
 
 async function firstPaint(context, url, selector, size) {
@@ -139,17 +150,22 @@ const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.floo
     for (const size of sizes) {
       const probe = await s.openWall(browser.context, server.url, { size });
       const shown = await probe.$$eval('.mw-tile', (tiles) => tiles.length);
+      await writeStillPage(dir, probe);
       await probe.close();
       writePlainPage(dir, shown);
       const wall = [];
       const plain = [];
+      const still = [];
       for (let round = 0; round < rounds; round++) {
         plain.push(await firstPaint(browser.context, server.url + 'plain.html', 'img', size));
         wall.push(await firstPaint(browser.context, server.url, '.mw-card img', size));
+        still.push(await firstPaint(browser.context, server.url + 'still.html', '.mw-card img', size));
       }
       const ratio = median(wall) / median(plain);
       console.log(`${size.width}x${size.height} first tile over HTTP ${median(wall).toFixed(0)} ms, plain page of the ` +
-        `same ${shown} thumbnails ${median(plain).toFixed(0)} ms: ${ratio.toFixed(2)}x (median of ${rounds})`);
+        `same ${shown} thumbnails ${median(plain).toFixed(0)} ms: ${ratio.toFixed(2)}x (median of ${rounds}); ` +
+        `the wall's finished page without scripts ${median(still).toFixed(0)} ms: ` +
+        `${(median(still) / median(plain)).toFixed(2)}x`);
 
       const page = await s.openWall(browser.context, server.url, { size });
       await page.evaluate(installDrivers);

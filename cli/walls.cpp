@@ -499,8 +499,7 @@ void WallsRun::show() {
     for (const auto& deck : decks_) {
         ended += deck->ended();
         slides += deck->state == DeckState::Done ? deck->slides : 0;
-        if (deck->state == DeckState::Converting || deck->state == DeckState::TakingIn ||
-            deck->state == DeckState::Publishing) {
+        if (deck->state != DeckState::Waiting && !deck->ended()) {
             current << deck->source.name;
             slides += deck->slidesTakenIn;
         }

@@ -32,14 +32,19 @@ extern char** environ;
 namespace office::detail {
 namespace {
 
+// The file name the office suite gives the socket of its named pipe `pipeName`.
+std::string pipeFileName(const std::string& pipeName) {
+    return "OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+}
+
 struct Record {
     int processGroup;
     std::string profileFolder;
-    int guardian;          // the guardian's process id, or -1
-    int guardianPipe;      // the write end of the guardian's pipe, or -1
-    bool borrowed = false; // a warm instance another process keeps, lent for one conversion
-    int lockFd = -1;       // the borrowed instance's lock, held while it is lent
-    std::string pipeName;  // the pipe a launched instance accepts connections on
+    int guardian;           // the guardian's process id, or -1
+    int guardianPipe;       // the write end of the guardian's pipe, or -1
+    std::string pipeName{}; // the pipe a launched instance accepts connections on
+    bool borrowed = false;  // a warm instance another process keeps, lent for one conversion
+    int lockFd = -1;        // the borrowed instance's lock, held while it is lent
 };
 
 // Held while an instance is launched or ended, so that an end requested from another thread never
@@ -124,7 +129,7 @@ void dismissGuardian(const Record& record) {
 
 // The socket file of the office suite's named pipe `pipeName`.
 std::string pipeFileOf(const std::string& pipeName) {
-    return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+    return "/tmp/" + pipeFileName(pipeName);
 }
 
 // The socket file of the suite's own channel between two starts on the same profile. The suite
@@ -373,7 +378,7 @@ bool plausiblePipeName(const std::string& pipeName) {
 }
 
 int groupServingPipe(const std::string& pipeName) {
-    const std::string suffix = "/OSL_PIPE_" + std::to_string(::getuid()) + "_" + pipeName;
+    const std::string suffix = "/" + pipeFileName(pipeName);
     std::vector<std::string> served;
     for (const auto& [inode, path] : pipeFilesByInode()) {
         if (path.size() > suffix.size() &&
@@ -439,8 +444,7 @@ void sweepProfiles(const std::string& folder, const std::string& prefix) {
 void sweepLeftovers(const std::string& profileBase) {
     sweepProfiles(profileBase, kProfilePrefix);
     sweepFolder(profileBase, kPipePrefix); // the lock files of warm instances
-    const std::string pipePrefix = "OSL_PIPE_" + std::to_string(::getuid()) + "_" + kPipePrefix;
-    sweepFolder("/tmp", pipePrefix);
+    sweepFolder("/tmp", pipeFileName(kPipePrefix));
 }
 
 std::string fileUrlOf(const std::string& absolutePath) {
@@ -522,11 +526,11 @@ int spawnOffice(const std::string& profileFolder, const std::vector<std::string>
         execLauncher(argv.data(), envp.data(), guardianPipe);
     }
     if (child < 0) {
-        dismissGuardian({-1, profileFolder, guardian, guardianPipe, false, -1, pipeName});
+        dismissGuardian({-1, profileFolder, guardian, guardianPipe});
         return -1;
     }
     ::setpgid(child, child);
-    registry.push_back({child, profileFolder, guardian, guardianPipe, false, -1, pipeName});
+    registry.push_back({child, profileFolder, guardian, guardianPipe, pipeName});
     return child;
 }
 
@@ -630,11 +634,11 @@ bool registerBorrowed(int processGroup, const std::string& pipeName, int lockFd)
     const std::string group = std::to_string(processGroup) + "\n";
     if (guardian < 0 ||
         ::write(guardianPipe, group.data(), group.size()) != static_cast<ssize_t>(group.size())) {
-        dismissGuardian({-1, {}, guardian, guardianPipe, true, -1, {}});
+        dismissGuardian({-1, {}, guardian, guardianPipe});
         ::close(lockFd);
         return false;
     }
-    registry.push_back({processGroup, {}, guardian, guardianPipe, true, lockFd, {}});
+    registry.push_back({processGroup, {}, guardian, guardianPipe, {}, true, lockFd});
     return true;
 }
 
